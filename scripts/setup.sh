@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the project needs on a Debian 12 machine (as root, or with sudo)
+# and configures and builds it into build/. Safe to run again: it installs only
+# what is missing and rebuilds only what changed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libsqlite3-dev sqlite3
+  fonts-liberation2
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth x11-utils
+  cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+BUILD_DIR=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_EXTRA:-} >/dev/null
+cmake --build "$BUILD_DIR" --parallel "$(nproc)"
