@@ -1,0 +1,43 @@
+#include "app/Module1.h"
+
+#include "app/frmMain.h"
+#include "app/frmSplash.h"
+#include "records/AppSettings.h"
+#include "records/CaseDatabase.h"
+
+#include <QApplication>
+
+namespace Module1 {
+
+namespace {
+frmMain *g_main = nullptr;
+}
+
+frmMain *mainWindow()
+{
+    return g_main;
+}
+
+frmMain *Main()
+{
+    AppSettings::DatabasePath = CaseDatabase::defaultPath();
+    AppSettings::ConnectString = QString();
+
+    auto *splash = new frmSplash;
+    splash->Form_Load();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    g_main = new frmMain;
+    g_main->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(g_main, &QObject::destroyed, [] { g_main = nullptr; });
+    g_main->Form_Load(AppSettings::DatabasePath);
+
+    splash->close();
+    delete splash;
+    g_main->show();
+    return g_main;
+}
+
+} // namespace Module1

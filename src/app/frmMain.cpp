@@ -1,0 +1,348 @@
+#include "app/frmMain.h"
+
+#include "app/MainLayout.h"
+#include "app/StatusBar.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/Forms.h"
+#include "platform/TextBox.h"
+#include "platform/Twips.h"
+#include "records/CaseDatabase.h"
+#include "records/CaseHandlers.h"
+#include "records/CaseSchema.h"
+#include "records/RecordPane.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWindow>
+
+using namespace MainLayout;
+
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quillmark Wizard"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    Forms::add(this);
+
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    central->setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight - StatusBarHeight));
+    m_form.SSTab2 = new QTabWidget(central);
+    m_form.SSTab2->setObjectName(QStringLiteral("SSTab2"));
+    m_form.SSTab2->setGeometry(Twips::rect(TabLeft, TabTop, TabWidth, TabHeight));
+    m_form.SSTab2->addTab(new QWidget, QStringLiteral("Employee Information"));
+    m_form.SSTab2->addTab(new QWidget, QStringLiteral("Grievance Information"));
+
+    m_statusBar = new StatusBar(this);
+    m_statusBar->setFixedHeight(Twips::toPixels(StatusBarHeight));
+    setStatusBar(m_statusBar);
+    m_form.setStatusText = [this](const QString &t) { m_statusBar->setPanelText(t); };
+    m_form.statusText = [this] { return m_statusBar->panelText(1); };
+
+    buildPages();
+    buildMenus();
+    wireHandlers();
+    applyTabOrder();
+    m_form.SSTab2->setCurrentIndex(0);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildPages()
+{
+    QWidget *pages[2] = {m_form.SSTab2->widget(0), m_form.SSTab2->widget(1)};
+    // Positions are measured from the tab control's top; the pages begin
+    // below the row of tabs.
+    const int tabsTwips = int(Twips::fromPixels(m_form.SSTab2->tabBar()->sizeHint().height() + 2));
+    auto place = [&](QWidget *w, int left, int top, int width, int height) {
+        w->setGeometry(Twips::rect(left, std::max(0, top - tabsTwips), width, height));
+    };
+    auto order = [&](int tabIndex, QWidget *w) { m_tabOrder.append({tabIndex, w}); };
+
+    for (int page = 0; page < 2; ++page) {
+        auto *pane = new RecordPane(page, pages[page]);
+        pane->setObjectName(QStringLiteral("Data1_%1").arg(page));
+        const Rect r = page == 0 ? Data1Employee : Data1Grievance;
+        place(pane, r.left, r.top, r.width, r.height);
+        pane->setRecordSource(QString::fromLatin1(page == 0 ? CaseSchema::EmployeeTable
+                                                            : CaseSchema::ComplaintsTable));
+        m_form.Data1[page] = pane;
+    }
+
+    // The bound boxes and their labels. The three case facts pieces lie
+    // under the editor, which is created after them and so covers them.
+    for (int i = 0; i < CaseForm::FieldCount; ++i) {
+        const CaseSchema::BoundField &bf = CaseSchema::boundField(i);
+        QWidget *page = pages[bf.pane];
+        auto *label = new QLabel(QString::fromUtf8(bf.caption), page);
+        place(label, bf.left, bf.top - LabelAbove, bf.labelWidth, LabelHeight);
+        auto *box = new TextBox(page);
+        box->setObjectName(QStringLiteral("txtFields_%1").arg(i));
+        box->setMaxLength(bf.maxLength);
+        box->editor()->setAccessibleName(QString::fromUtf8(bf.caption));
+        label->setBuddy(box->editor());
+        place(box, bf.left, bf.top, bf.width, BoxHeight);
+        if (!bf.shown && i >= 11 && i <= 12) {
+            label->hide();
+            box->hide();
+        }
+        m_form.txtFields[i] = box;
+        m_form.lblLabels[i] = label;
+        m_form.Data1[bf.pane]->bind(box, QString::fromUtf8(bf.field));
+        order(bf.tabIndex, box);
+    }
+
+    // Record command buttons of both pages.
+    for (int page = 0; page < 2; ++page) {
+        QPushButton **arrays[5] = {cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdGrid};
+        const char *names[5] = {"cmdAdd", "cmdDelete", "cmdRefresh", "cmdUpdate", "cmdGrid"};
+        for (int k = 0; k < 5; ++k) {
+            auto *b = new QPushButton(QString::fromLatin1(CommandCaption[k]), pages[page]);
+            b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(names[k])).arg(page));
+            place(b, CommandLeft[page][k], CommandTop[page], CommandWidth, CommandHeight);
+            arrays[k][page] = b;
+            order(CommandTab[page][k], b);
+        }
+    }
+
+    // Employee page: the lookup, Reset, the back side frame and the logo.
+    auto *label1 = new QLabel(QStringLiteral("Type File # here to see if employee is already in the "
+                                             "database. Use all 6 digits including leading zeros."),
+                              pages[0]);
+    label1->setWordWrap(true);
+    place(label1, Label1.left, Label1.top, Label1.width, Label1.height);
+    m_form.txtFileNumber = new TextBox(pages[0]);
+    m_form.txtFileNumber->setObjectName(QStringLiteral("txtFileNumber"));
+    m_form.txtFileNumber->editor()->setAccessibleName(QStringLiteral("File number lookup"));
+    label1->setBuddy(m_form.txtFileNumber->editor());
+    place(m_form.txtFileNumber, MainLayout::txtFileNumber.left, MainLayout::txtFileNumber.top,
+          MainLayout::txtFileNumber.width, MainLayout::txtFileNumber.height);
+    order(txtFileNumberTab, m_form.txtFileNumber);
+    cmdReset = new QPushButton(QStringLiteral("Reset Data Control"), pages[0]);
+    cmdReset->setObjectName(QStringLiteral("cmdReset"));
+    place(cmdReset, MainLayout::cmdReset.left, MainLayout::cmdReset.top, MainLayout::cmdReset.width,
+          MainLayout::cmdReset.height);
+    order(cmdResetTab, cmdReset);
+
+    Frame1 = new QGroupBox(QStringLiteral("Print the Back (supervisor side) of the Grievance Form"), pages[0]);
+    place(Frame1, MainLayout::Frame1.left, MainLayout::Frame1.top, MainLayout::Frame1.width,
+          MainLayout::Frame1.height);
+    auto inFrame = [](QWidget *w, const Rect &r) { w->setGeometry(Twips::rect(r.left, r.top, r.width, r.height)); };
+    auto *label3 = new QLabel(QStringLiteral("Copies"), Frame1);
+    inFrame(label3, Label3);
+    m_form.txtBackCopies = new TextBox(Frame1);
+    m_form.txtBackCopies->setObjectName(QStringLiteral("txtBackCopies"));
+    m_form.txtBackCopies->setText(QStringLiteral("1"));
+    m_form.txtBackCopies->editor()->setAccessibleName(QStringLiteral("Copies of the back side"));
+    label3->setBuddy(m_form.txtBackCopies->editor());
+    inFrame(m_form.txtBackCopies, MainLayout::txtBackCopies);
+    order(txtBackCopiesTab, m_form.txtBackCopies);
+    cmdPrintBack = new QPushButton(QStringLiteral("&Print the Back of the Grievance Form"), Frame1);
+    cmdPrintBack->setObjectName(QStringLiteral("cmdPrintBack"));
+    inFrame(cmdPrintBack, MainLayout::cmdPrintBack);
+    order(cmdPrintBackTab, cmdPrintBack);
+
+    Picture1 = new QLabel(pages[0]);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    place(Picture1, MainLayout::Picture1.left, MainLayout::Picture1.top, MainLayout::Picture1.width,
+          MainLayout::Picture1.height);
+    Picture1->hide();
+
+    // Grievance page: the case facts editor over its pieces, the copies and
+    // the print button.
+    m_form.txtCaseFacts = new TextBox(pages[1], true);
+    m_form.txtCaseFacts->setObjectName(QStringLiteral("txtCaseFacts"));
+    m_form.txtCaseFacts->setMaxLength(txtCaseFactsMax);
+    m_form.txtCaseFacts->editor()->setAccessibleName(QStringLiteral("Case Facts:"));
+    place(m_form.txtCaseFacts, MainLayout::txtCaseFacts.left, MainLayout::txtCaseFacts.top,
+          MainLayout::txtCaseFacts.width, MainLayout::txtCaseFacts.height);
+    m_form.txtCaseFacts->raise();
+    m_form.lblLabels[15]->setBuddy(m_form.txtCaseFacts->editor());
+    m_form.lblLabels[15]->raise();
+    for (int i = 13; i <= 15; ++i)
+        m_form.txtFields[i]->setFocusPolicy(Qt::NoFocus), m_form.txtFields[i]->editor()->setFocusPolicy(Qt::NoFocus);
+    order(txtCaseFactsTab, m_form.txtCaseFacts);
+    auto *label2 = new QLabel(QStringLiteral("Copies:"), pages[1]);
+    place(label2, Label2.left, Label2.top, Label2.width, Label2.height);
+    m_form.txtCopies = new TextBox(pages[1]);
+    m_form.txtCopies->setObjectName(QStringLiteral("txtCopies"));
+    m_form.txtCopies->setText(QStringLiteral("2"));
+    m_form.txtCopies->editor()->setAccessibleName(QStringLiteral("Copies of the grievance side"));
+    label2->setBuddy(m_form.txtCopies->editor());
+    place(m_form.txtCopies, MainLayout::txtCopies.left, MainLayout::txtCopies.top,
+          MainLayout::txtCopies.width, MainLayout::txtCopies.height);
+    order(txtCopiesTab, m_form.txtCopies);
+    cmdPrintGrievance = new QPushButton(QStringLiteral("&Print Grievance"), pages[1]);
+    cmdPrintGrievance->setObjectName(QStringLiteral("cmdPrintGrievance"));
+    place(cmdPrintGrievance, MainLayout::cmdPrintGrievance.left, MainLayout::cmdPrintGrievance.top,
+          MainLayout::cmdPrintGrievance.width, MainLayout::cmdPrintGrievance.height);
+    order(cmdPrintGrievanceTab, cmdPrintGrievance);
+}
+
+void frmMain::applyTabOrder()
+{
+    std::stable_sort(m_tabOrder.begin(), m_tabOrder.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QWidget *previous = nullptr;
+    for (const auto &entry : std::as_const(m_tabOrder)) {
+        QWidget *w = entry.second;
+        if (auto *box = qobject_cast<TextBox *>(w))
+            w = box->editor();
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void frmMain::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileExit = file->addAction(QStringLiteral("E&xit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+}
+
+void frmMain::wireHandlers()
+{
+    CaseForm &f = m_form;
+    for (int page = 0; page < 2; ++page) {
+        connect(cmdAdd[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdAdd_Click(f, page); });
+        connect(cmdDelete[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
+        connect(cmdRefresh[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
+        connect(cmdUpdate[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
+        RecordPane *pane = f.Data1[page];
+        pane->onError = [&f](int i, int err, const QString &text, int &response) {
+            CaseHandlers::Data1_Error(f, i, err, text, response);
+        };
+        pane->onReposition = [&f](int i) { CaseHandlers::Data1_Reposition(f, i); };
+        pane->onValidate = [&f](int i, int action, bool &save) { CaseHandlers::Data1_Validate(f, i, action, save); };
+        pane->onMouseDown = [&f](int i) { CaseHandlers::Data1_MouseDown(f, i); };
+    }
+    connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
+    for (int i = 0; i < CaseForm::FieldCount; ++i)
+        connect(f.txtFields[i], &TextBox::changed, this, [&f, i] { CaseHandlers::txtFields_Change(f, i); });
+    connect(f.txtCaseFacts, &TextBox::changed, this, [&f] { CaseHandlers::txtCaseFacts_Change(f); });
+    connect(f.txtFileNumber, &TextBox::keyUp, this,
+            [&f](int key, Qt::KeyboardModifiers mods) { CaseHandlers::txtFileNumber_KeyUp(f, key, mods); });
+    int previous = 0;
+    connect(f.SSTab2, &QTabWidget::currentChanged, this, [&f, previous](int) mutable {
+        const int was = previous;
+        previous = f.SSTab2->currentIndex();
+        CaseHandlers::SSTab2_Click(f, was);
+    });
+}
+
+void frmMain::Form_Load(const QString &databasePath)
+{
+    centre();
+    m_db = std::make_shared<CaseDatabase>(databasePath);
+    std::optional<DataError> failure;
+    try {
+        m_db->open();
+    } catch (const DataError &e) {
+        failure = e;
+    }
+    for (RecordPane *pane : m_form.Data1) {
+        pane->setDatabase(m_db);
+        pane->open(failure ? &*failure : nullptr);
+    }
+}
+
+void frmMain::centre()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    ensurePolished();
+    adjustSize();
+    const QRect frame = frameGeometry();
+    const QSize outer = frame.size().isValid() ? frame.size() : size();
+    const QRect s = screen->geometry();
+    // Floating-point halves, as the placement is kept in twips.
+    const double topTwips = (Twips::fromPixels(s.height()) - Twips::fromPixels(outer.height())) / 2.0;
+    const double leftTwips = (Twips::fromPixels(s.width()) - Twips::fromPixels(outer.width())) / 2.0;
+    move(s.left() + Twips::toPixels(leftTwips), s.top() + Twips::toPixels(topTwips));
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_centredOnShow) {
+        m_centredOnShow = true;
+        // The frame's size is known only once the window system has it.
+        centre();
+        m_form.txtFields[0]->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+frmMain::Placement frmMain::placementTwips() const
+{
+    const QRect g = frameGeometry();
+    return {Twips::fromPixels(g.x()), Twips::fromPixels(g.y()), Twips::fromPixels(g.width()),
+            Twips::fromPixels(g.height())};
+}
+
+bool frmMain::Form_Unload()
+{
+    // An edited record is saved before anything closes; when the database
+    // refuses it, the steward decides whether the typed values may be lost.
+    for (RecordPane *pane : m_form.Data1) {
+        if (!pane->close()) {
+            const auto answer = Dialogs::instance().message(
+                QStringLiteral("The record you changed could not be saved. Close anyway and lose "
+                               "the changes?"),
+                Dialogs::Buttons::YesNo, Dialogs::Icon::Exclamation);
+            if (answer != Dialogs::Answer::Yes)
+                return false;
+        }
+    }
+    const QList<QWidget *> loaded = Forms::loaded();
+    for (qsizetype i = loaded.size() - 1; i >= 1; --i) {
+        if (loaded.at(i) != this)
+            loaded.at(i)->close();
+    }
+    if (isMinimized())
+        return true;
+    const Placement p = placementTwips();
+    QSettings settings(AppInfo::title(), AppInfo::title());
+    settings.beginGroup(QStringLiteral("Settings"));
+    auto text = [](double v) { return QString::number(float(v), 'g', 7); };
+    settings.setValue(QStringLiteral("MainLeft"), text(p.left));
+    settings.setValue(QStringLiteral("MainTop"), text(p.top));
+    settings.setValue(QStringLiteral("MainWidth"), text(p.width));
+    settings.setValue(QStringLiteral("MainHeight"), text(p.height));
+    settings.endGroup();
+    settings.sync();
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
+    m_unloaded = true;
+    event->accept();
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    if (!close())
+        return;
+    QCoreApplication::quit();
+}

@@ -1,0 +1,209 @@
+#include "platform/TextBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QValidator>
+#include <QVBoxLayout>
+
+// QLineEdit's own maxLength also cuts program-assigned text, so a validator
+// keeps the user's edits within the limit instead: it lets an edit through
+// when it keeps the text within the limit or makes it shorter, and cuts an
+// insertion down to the room left.
+class TextBoxLimit : public QValidator
+{
+public:
+    explicit TextBoxLimit(TextBox *box) : QValidator(box), m_box(box) {}
+
+    State validate(QString &input, int &pos) const override
+    {
+        if (m_box->m_assigning || m_box->m_maxLength <= 0)
+            return Acceptable;
+        const QString &before = m_box->m_text;
+        const int max = m_box->m_maxLength;
+        if (input.size() <= max || input.size() <= before.size())
+            return Acceptable;
+        // Cut the inserted run (which ends at the cursor) to what fits.
+        const qsizetype excess = input.size() - std::max<qsizetype>(max, before.size());
+        const qsizetype cut = std::min<qsizetype>(excess, pos);
+        input.remove(pos - cut, cut);
+        pos -= int(cut);
+        return input.size() <= std::max<qsizetype>(max, before.size()) ? Acceptable : Invalid;
+    }
+
+private:
+    TextBox *m_box;
+};
+
+namespace {
+
+QString toCrLf(const QString &plain)
+{
+    QString t = plain;
+    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return t;
+}
+
+// The editor shows one paragraph per line; CR LF, a lone CR and a lone LF
+// all break the line there. Cuts inside a CR LF pair (a stored piece ending
+// in CR) therefore still show as one break once joined.
+QString toPlain(const QString &crlf)
+{
+    QString t = crlf;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+class LimitedPlainTextEdit : public QPlainTextEdit
+{
+public:
+    explicit LimitedPlainTextEdit(TextBox *box) : QPlainTextEdit(box), m_box(box) {}
+
+protected:
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        if (source && source->hasText())
+            m_box->typeText(source->text());
+    }
+
+private:
+    TextBox *m_box;
+};
+
+} // namespace
+
+TextBox::TextBox(QWidget *parent, bool multiLine) : QWidget(parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (multiLine) {
+        m_plain = new LimitedPlainTextEdit(this);
+        m_plain->setTabChangesFocus(true);
+        m_plain->installEventFilter(this);
+        layout->addWidget(m_plain);
+        setFocusProxy(m_plain);
+        connect(m_plain, &QPlainTextEdit::textChanged, this, &TextBox::editorChanged);
+    } else {
+        m_line = new QLineEdit(this);
+        m_line->setValidator(new TextBoxLimit(this));
+        m_line->installEventFilter(this);
+        layout->addWidget(m_line);
+        setFocusProxy(m_line);
+        connect(m_line, &QLineEdit::textChanged, this, &TextBox::editorChanged);
+    }
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TextBox::setText(const QString &text)
+{
+    if (text == m_text)
+        return;
+    m_assigning = true;
+    if (m_line) {
+        m_line->setText(text);
+        m_line->setCursorPosition(0);
+    } else {
+        m_plain->setPlainText(toPlain(text));
+    }
+    m_assigning = false;
+    // A multi-line text is kept exactly as assigned (a lone CR stays a CR)
+    // until the user edits it.
+    if (m_text != text) {
+        m_text = text;
+        Q_EMIT changed();
+    }
+}
+
+void TextBox::editorChanged()
+{
+    if (m_assigning)
+        return; // setText reports the change itself, with the exact text
+    const QString now = m_line ? m_line->text() : toCrLf(m_plain->toPlainText());
+    if (now == m_text)
+        return;
+    m_text = now;
+    Q_EMIT changed();
+}
+
+bool TextBox::isActiveControl() const
+{
+    return QApplication::focusWidget() == editor();
+}
+
+QWidget *TextBox::editor() const
+{
+    return m_line ? static_cast<QWidget *>(m_line) : m_plain;
+}
+
+int TextBox::crlfLength(const QString &text)
+{
+    return int(text.size() + text.count(QLatin1Char('\n')) - text.count(QStringLiteral("\r\n")));
+}
+
+int TextBox::roomFor(int selectedLength) const
+{
+    if (m_maxLength <= 0)
+        return INT_MAX;
+    return std::max(0, m_maxLength - (int(m_text.size()) - selectedLength));
+}
+
+void TextBox::typeText(const QString &typed)
+{
+    if (m_line) {
+        const int selected = int(m_line->selectedText().size());
+        QString t = typed;
+        t.remove(QLatin1Char('\r'));
+        t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        m_line->insert(t.left(roomFor(selected)));
+        return;
+    }
+    QTextCursor cursor = m_plain->textCursor();
+    const int selected = crlfLength(toCrLf(cursor.selectedText().replace(QChar::ParagraphSeparator,
+                                                                          QLatin1Char('\n'))));
+    int room = roomFor(selected);
+    // Take whole characters while they fit, a line break counting two.
+    const QString plain = toPlain(typed);
+    QString fits;
+    for (QChar c : plain) {
+        const int need = c == QLatin1Char('\n') ? 2 : 1;
+        if (need > room)
+            break;
+        room -= need;
+        fits.append(c);
+    }
+    if (fits.isEmpty() && selected == 0)
+        return;
+    cursor.insertText(fits);
+    m_plain->setTextCursor(cursor);
+}
+
+bool TextBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != editor())
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyRelease) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        if (!ke->isAutoRepeat())
+            Q_EMIT keyUp(ke->key(), ke->modifiers());
+    } else if (m_plain && event->type() == QEvent::KeyPress) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        if (ke->matches(QKeySequence::Paste)) {
+            typeText(QGuiApplication::clipboard()->text());
+            return true;
+        }
+        const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+        const QString typed = enter ? QStringLiteral("\n") : ke->text();
+        const bool printable = enter || (!typed.isEmpty() && typed.at(0).isPrint());
+        if (printable && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            typeText(typed);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

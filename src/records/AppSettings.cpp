@@ -1,0 +1,7 @@
+#include "records/AppSettings.h"
+
+namespace AppSettings {
+QString DatabasePath;
+QString ConnectString;
+QString GridRecordSource;
+} // namespace AppSettings

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QTabWidget;
+class QLabel;
+class QPushButton;
+class QWidget;
+class RecordPane;
+class TextBox;
+
+// The main window's controls that the record handlers work on. The window
+// owns them; the handlers receive this view of them.
+struct CaseForm {
+    static constexpr int FieldCount = 22;
+    TextBox *txtFields[FieldCount] = {};
+    QLabel *lblLabels[FieldCount] = {};
+    RecordPane *Data1[2] = {};
+    TextBox *txtFileNumber = nullptr;
+    TextBox *txtCaseFacts = nullptr;
+    TextBox *txtCopies = nullptr;
+    TextBox *txtBackCopies = nullptr;
+    QTabWidget *SSTab2 = nullptr;
+    std::function<void(const QString &)> setStatusText; // the status bar's first panel
+    std::function<QString()> statusText;
+
+    // Gives a box the input focus, but only while its page is the one shown:
+    // a box on a hidden page would otherwise take the steward's keystrokes
+    // unseen.
+    void focus(TextBox *box) const;
+    int pageOf(const QWidget *w) const;
+};

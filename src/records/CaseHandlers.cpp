@@ -1,0 +1,229 @@
+#include "records/CaseHandlers.h"
+
+#include "platform/Dialogs.h"
+#include "platform/MousePointer.h"
+#include "platform/TextBox.h"
+#include "records/DataError.h"
+#include "records/JetSql.h"
+#include "records/RecordPane.h"
+
+#include <QTabWidget>
+
+namespace CaseHandlers {
+
+namespace {
+// The classic prompts break their lines with LF CR, in that order.
+const QString LfCr = QStringLiteral("\n\r");
+const QString FileNumberTitle = QStringLiteral("A File Number must be entered before entering a grievance!");
+} // namespace
+
+void reportFailure(const DataError &e)
+{
+    Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+}
+
+QString employeeLookupSource(const QString &typed)
+{
+    return QStringLiteral("SELECT * FROM Employee WHERE [File Number] LIKE ")
+        + JetSql::quoteString(typed + QLatin1Char('*')) + QLatin1Char(' ');
+}
+
+QString complaintsSource(const QString &fileNumber)
+{
+    return QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ")
+        + JetSql::quoteString(fileNumber);
+}
+
+void cmdAdd_Click(CaseForm &f, int Index)
+{
+    try {
+        f.Data1[Index]->addNew();
+    } catch (const DataError &e) {
+        reportFailure(e);
+        return;
+    }
+    if (Index == 0) {
+        f.focus(f.txtFields[0]);
+        return;
+    }
+    if (f.txtFields[3]->text().isEmpty()) {
+        const auto answer = Dialogs::instance().message(
+            QStringLiteral("The File Number field is blank, do you want ") + LfCr
+                + QStringLiteral("to enter a file number now?"),
+            Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
+        if (answer == Dialogs::Answer::Yes) {
+            f.SSTab2->setCurrentIndex(0);
+            f.focus(f.txtFields[3]);
+            f.SSTab2->setTabText(1, QStringLiteral("Grievance Information"));
+            return;
+        }
+        Dialogs::instance().message(QStringLiteral("The File Number field is blank. If you enter a")
+                                        + LfCr
+                                        + QStringLiteral("grievance with no file number it will get lost!"),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
+    }
+    f.Data1[1]->presetField(f.txtFields[12], f.txtFields[3]->text());
+    f.focus(f.txtFields[21]);
+}
+
+void cmdDelete_Click(CaseForm &f, int Index)
+{
+    const auto answer = Dialogs::instance().message(QStringLiteral("Delete this record?"),
+                                                    Dialogs::Buttons::YesNo, Dialogs::Icon::None,
+                                                    QStringLiteral("This action has no un-do feature!"));
+    if (answer != Dialogs::Answer::Yes)
+        return;
+    RecordPane *pane = f.Data1[Index];
+    // Each step that cannot run is passed over. A missing record is no
+    // news to the steward, but a database that refused the delete is.
+    auto step = [](const auto &work) {
+        try {
+            work();
+        } catch (const DataError &e) {
+            if (e.number() != DataErrors::NoCurrentRecord)
+                reportFailure(e);
+        }
+    };
+    auto rs = [pane] { return pane->rs(); };
+    if (!rs())
+        return;
+    if (!rs()->isBOF() || rs()->isEOF()) {
+        step([&] { pane->deleteCurrent(); });
+        if (!rs()->isBOF() || rs()->isEOF())
+            step([&] { pane->moveNext(); });
+    }
+    if (rs()->isEOF())
+        step([&] { pane->addNew(); });
+}
+
+void cmdRefresh_Click(CaseForm &f, int Index)
+{
+    try {
+        f.Data1[Index]->refresh();
+    } catch (const DataError &e) {
+        reportFailure(e);
+    }
+}
+
+void cmdUpdate_Click(CaseForm &f, int Index)
+{
+    RecordPane *pane = f.Data1[Index];
+    try {
+        pane->updateRecord();
+        if (pane->rs() && pane->rs()->lastModified() >= 0)
+            pane->setBookmark(pane->rs()->lastModified());
+    } catch (const DataError &e) {
+        reportFailure(e);
+    }
+}
+
+void cmdReset_Click(CaseForm &f)
+{
+    f.Data1[0]->setRecordSource(QStringLiteral("SELECT * FROM Employee"));
+    try {
+        f.Data1[0]->refresh();
+    } catch (const DataError &e) {
+        reportFailure(e);
+        return;
+    }
+    f.txtFileNumber->setText(QString());
+}
+
+void Data1_Error(CaseForm &, int, int, const QString &text, int &Response)
+{
+    Dialogs::instance().message(QStringLiteral("Data error event hit err:") + text);
+    Response = 0;
+}
+
+void Data1_Reposition(CaseForm &f, int Index)
+{
+    MousePointer::set(MousePointer::Default);
+    RecordPane *pane = f.Data1[Index];
+    if (!pane || !pane->rs())
+        return;
+    pane->setCaption(QStringLiteral("Record: ") + QString::number(pane->rs()->absolutePosition() + 1));
+}
+
+void Data1_Validate(CaseForm &, int, int, bool &)
+{
+    MousePointer::set(MousePointer::Hourglass);
+}
+
+void Data1_MouseDown(CaseForm &f, int)
+{
+    f.focus(f.txtFields[21]);
+}
+
+void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
+{
+    f.Data1[0]->setRecordSource(employeeLookupSource(f.txtFileNumber->text()));
+    try {
+        f.Data1[0]->refresh();
+    } catch (const DataError &e) {
+        reportFailure(e);
+    }
+    f.focus(f.txtFileNumber);
+}
+
+void SSTab2_Click(CaseForm &f, int)
+{
+    if (f.SSTab2->currentIndex() != 1) {
+        f.SSTab2->setTabText(1, QStringLiteral("Grievance Information"));
+        return;
+    }
+    if (f.txtFields[3]->text().isEmpty()) {
+        const auto answer = Dialogs::instance().message(
+            QStringLiteral("The File Number field is blank do you want ") + LfCr
+                + QStringLiteral("to go to the next page anyway?"),
+            Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
+        if (answer == Dialogs::Answer::No) {
+            f.SSTab2->setCurrentIndex(0);
+            f.focus(f.txtFields[3]);
+            return;
+        }
+    }
+    RecordPane *pane = f.Data1[1];
+    pane->setRecordSource(complaintsSource(f.txtFields[3]->text()));
+    try {
+        pane->refresh();
+    } catch (const DataError &e) {
+        reportFailure(e);
+    }
+    if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
+        pane->presetField(f.txtFields[12], f.txtFields[3]->text());
+    f.SSTab2->setTabText(1, QStringLiteral("Grievance For: ") + f.txtFields[0]->text());
+}
+
+namespace {
+QString trimSpaces(const QString &s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && s.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && s.at(e - 1) == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+} // namespace
+
+void txtFields_Change(CaseForm &f, int Index)
+{
+    if (f.txtCaseFacts && !f.txtCaseFacts->isActiveControl()) {
+        f.txtCaseFacts->setText(trimSpaces(f.txtFields[15]->text() + f.txtFields[14]->text()
+                                           + f.txtFields[13]->text()));
+    }
+    if (Index == 0 && f.setStatusText)
+        f.setStatusText(QStringLiteral("Preparing grievance for: ") + f.txtFields[0]->text());
+}
+
+void txtCaseFacts_Change(CaseForm &f)
+{
+    if (!f.txtCaseFacts->isActiveControl())
+        return;
+    const QString t = f.txtCaseFacts->text();
+    f.txtFields[15]->setText(t.left(255));
+    f.txtFields[14]->setText(t.size() > 255 ? t.mid(255, 255) : QString());
+    f.txtFields[13]->setText(t.size() > 510 ? t.mid(510, 255) : QString());
+}
+
+} // namespace CaseHandlers

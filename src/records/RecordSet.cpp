@@ -1,0 +1,356 @@
+#include "records/RecordSet.h"
+
+#include "records/CaseDatabase.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+TableResolver resolverFor(const CaseDatabase &db)
+{
+    return [&db](const QString &name) -> std::optional<TableInfo> {
+        const QString canonical = db.tableName(name);
+        if (canonical.isEmpty())
+            return std::nullopt;
+        const QStringList cols = db.columns(canonical);
+        return TableInfo{canonical, [cols](const QString &c) {
+                             for (const QString &have : cols)
+                                 if (have.compare(c, Qt::CaseInsensitive) == 0)
+                                     return have;
+                             return QString();
+                         }};
+    };
+}
+
+constexpr int MaxChunk = 65536;
+
+} // namespace
+
+RecordSet::RecordSet(std::shared_ptr<CaseDatabase> db, const QString &source, int type)
+    : m_db(std::move(db)), m_source(source), m_type(type)
+{
+    if (!m_db || !m_db->isOpen())
+        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
+    m_query = JetSql::parseRecordSource(source, resolverFor(*m_db));
+    init();
+}
+
+RecordSet::RecordSet(std::shared_ptr<CaseDatabase> db, const SelectQuery &query,
+                     const QString &source, int type)
+    : m_db(std::move(db)), m_query(query), m_source(source), m_type(type)
+{
+    init();
+}
+
+RecordSet::~RecordSet() = default;
+
+void RecordSet::init()
+{
+    m_fields = m_db->columns(m_query.table);
+    QStringList quoted;
+    for (const QString &f : m_fields)
+        quoted << JetSql::quoteIdentifier(f);
+    m_selectColumns = quoted.join(QStringLiteral(", "));
+    // The automatically numbered key is the rowid itself; it is never written.
+    m_autoKeyField = fieldIndex(m_db->autoKeyColumn(m_query.table));
+    resolveOrder();
+    requery();
+}
+
+void RecordSet::resolveOrder()
+{
+    m_order.clear();
+    for (const SortTerm &t : m_query.orderBy)
+        m_order.append({t.column, t.descending});
+    if (m_order.isEmpty() && !m_query.seekColumn.isEmpty())
+        m_order.append({m_query.seekColumn, false});
+}
+
+int RecordSet::fieldIndex(const QString &name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+// ---- keys --------------------------------------------------------------
+
+int RecordSet::fetchMore(int atLeast)
+{
+    if (m_complete)
+        return 0;
+    const int want = std::max(atLeast, m_chunk);
+    m_chunk = std::min(m_chunk * 4, MaxChunk);
+
+    QString sql = QStringLiteral("SELECT rowid");
+    for (const Order &o : m_order)
+        sql += QStringLiteral(", ") + JetSql::quoteIdentifier(o.column);
+    sql += QStringLiteral(" FROM ") + JetSql::quoteIdentifier(m_query.table);
+    QStringList conditions;
+    QVariantList params;
+    if (!m_query.where.sql.isEmpty()) {
+        conditions << QLatin1Char('(') + m_query.where.sql + QLatin1Char(')');
+        params << m_query.where.params;
+    }
+    if (m_fetched > 0) {
+        // Seek past the last key read, in the set's order (rowid breaking ties).
+        bool rowValue = true;
+        for (int i = 0; i < m_order.size(); ++i)
+            if (m_order.at(i).descending || m_lastSortValues.at(i).isNull())
+                rowValue = false;
+        if (rowValue) {
+            QStringList cols;
+            for (const Order &o : m_order)
+                cols << JetSql::quoteIdentifier(o.column);
+            cols << QStringLiteral("rowid");
+            conditions << QStringLiteral("(%1) > (%2)")
+                              .arg(cols.join(QStringLiteral(", ")),
+                                   QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+            params << m_lastSortValues << m_lastKey;
+        } else {
+            QStringList alternatives;
+            QStringList equalSoFar;
+            QVariantList equalParams;
+            for (int i = 0; i <= m_order.size(); ++i) {
+                QString after;
+                QVariantList afterParams;
+                if (i == m_order.size()) {
+                    after = QStringLiteral("rowid > ?");
+                    afterParams << m_lastKey;
+                } else {
+                    const QString c = JetSql::quoteIdentifier(m_order.at(i).column);
+                    const QVariant v = m_lastSortValues.at(i);
+                    if (!m_order.at(i).descending) {
+                        if (v.isNull())
+                            after = c + QStringLiteral(" IS NOT NULL");
+                        else {
+                            after = c + QStringLiteral(" > ?");
+                            afterParams << v;
+                        }
+                    } else {
+                        if (v.isNull())
+                            after = QStringLiteral("0");
+                        else {
+                            after = QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(c);
+                            afterParams << v;
+                        }
+                    }
+                }
+                QStringList parts = equalSoFar;
+                parts << after;
+                alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+                params << equalParams << afterParams;
+                if (i < m_order.size()) {
+                    equalSoFar << JetSql::quoteIdentifier(m_order.at(i).column) + QStringLiteral(" IS ?");
+                    equalParams << m_lastSortValues.at(i);
+                }
+            }
+            conditions << QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        }
+    }
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    QStringList orderBy;
+    for (const Order &o : m_order)
+        orderBy << JetSql::quoteIdentifier(o.column) + (o.descending ? QStringLiteral(" DESC") : QString());
+    orderBy << QStringLiteral("rowid");
+    sql += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
+    sql += QStringLiteral(" LIMIT %1").arg(want);
+
+    QSqlQuery q(m_db->connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw CaseDatabase::errorFrom(q.lastError());
+    for (const QVariant &p : std::as_const(params))
+        q.addBindValue(p);
+    m_db->exec(q);
+
+    QVector<qint64> fresh;
+    fresh.reserve(want);
+    int read = 0;
+    while (q.next()) {
+        ++read;
+        m_lastKey = q.value(0).toLongLong();
+        m_lastSortValues.clear();
+        for (int i = 0; i < m_order.size(); ++i)
+            m_lastSortValues << q.value(i + 1);
+        if (!m_added.contains(m_lastKey))
+            fresh.append(m_lastKey);
+    }
+    q.finish();
+    if (read < want)
+        m_complete = true;
+    if (fresh.isEmpty())
+        return 0;
+    // Keys added by this record set stay at its end, after all fetched keys.
+    const int at = m_fetched;
+    m_keys.insert(at, fresh.size(), 0);
+    std::copy(fresh.begin(), fresh.end(), m_keys.begin() + at);
+    m_fetched += int(fresh.size());
+    if (m_pos >= at && m_pos >= 0)
+        m_pos += int(fresh.size());
+    Q_EMIT rowsInserted(at, at + int(fresh.size()) - 1);
+    return int(fresh.size());
+}
+
+void RecordSet::fetchAll()
+{
+    while (!m_complete)
+        fetchMore(MaxChunk);
+}
+
+bool RecordSet::ensureLoaded(int row)
+{
+    while (row >= m_keys.size() && !m_complete)
+        fetchMore(row + 1 - int(m_keys.size()));
+    return row < m_keys.size();
+}
+
+// ---- navigation ----------------------------------------------------------
+
+bool RecordSet::isBOF() const
+{
+    if (m_onDeleted)
+        return false;
+    return m_pos < 0 || (m_keys.isEmpty() && m_complete);
+}
+
+bool RecordSet::isEOF() const
+{
+    if (m_onDeleted)
+        return false;
+    return (m_pos >= m_keys.size() && m_complete) || (m_keys.isEmpty() && m_complete);
+}
+
+bool RecordSet::hasCurrent() const
+{
+    return !m_onDeleted && m_pos >= 0 && m_pos < m_keys.size();
+}
+
+void RecordSet::loadCurrent()
+{
+    m_editMode = NoEdit;
+    if (m_pos >= 0)
+        ensureLoaded(m_pos);
+    if (hasCurrent()) {
+        m_currentKey = m_keys.at(m_pos);
+        m_current = readRow(m_currentKey);
+        if (m_current.isEmpty()) {
+            // Deleted by someone else since the keys were read: show it empty.
+            for (int i = 0; i < m_fields.size(); ++i)
+                m_current << QVariant();
+        }
+    } else {
+        m_currentKey = -1;
+        m_current.clear();
+    }
+}
+
+void RecordSet::moveFirst()
+{
+    m_onDeleted = false;
+    m_pos = ensureLoaded(0) ? 0 : 0;
+    loadCurrent();
+}
+
+void RecordSet::movePrevious()
+{
+    if (isBOF())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    m_onDeleted = false;
+    m_pos = std::max(-1, m_pos - 1);
+    loadCurrent();
+}
+
+void RecordSet::moveNext()
+{
+    if (isEOF())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    if (m_onDeleted)
+        m_onDeleted = false; // the row after the deleted one has taken its place
+    else
+        ++m_pos;
+    ensureLoaded(m_pos);
+    m_pos = std::min<int>(m_pos, m_keys.size());
+    loadCurrent();
+}
+
+void RecordSet::moveLast()
+{
+    m_onDeleted = false;
+    fetchAll();
+    m_pos = m_keys.isEmpty() ? 0 : int(m_keys.size()) - 1;
+    loadCurrent();
+}
+
+int RecordSet::absolutePosition() const
+{
+    if (m_editMode == Adding || !hasCurrent())
+        return -1;
+    return m_pos;
+}
+
+qint64 RecordSet::bookmark() const
+{
+    if (!hasCurrent())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    return m_keys.at(m_pos);
+}
+
+void RecordSet::setBookmark(qint64 key)
+{
+    int row = int(m_keys.indexOf(key));
+    while (row < 0 && !m_complete) {
+        const int before = int(m_keys.size());
+        fetchMore(MaxChunk);
+        row = int(m_keys.indexOf(key, before));
+    }
+    if (row < 0)
+        throw DataError(DataErrors::NoCurrentRecord,
+                        QStringLiteral("The record is not in this record set."));
+    m_onDeleted = false;
+    m_pos = row;
+    loadCurrent();
+}
+
+QVariant RecordSet::value(int field) const
+{
+    const QVariantList &v = m_editMode == NoEdit ? m_current : m_buffer;
+    return v.value(field);
+}
+
+// ---- reading rows ----------------------------------------------------------
+
+QVariantList RecordSet::readRow(qint64 key) const
+{
+    QSqlQuery q = m_db->prepared(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                     .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
+    q.addBindValue(key);
+    m_db->exec(q);
+    QVariantList row;
+    if (q.next()) {
+        for (int i = 0; i < m_fields.size(); ++i)
+            row << q.value(i);
+    }
+    return row;
+}
+
+QVariantList RecordSet::rowValues(int row) const
+{
+    if (row < 0 || row >= m_keys.size())
+        return {};
+    return readRow(m_keys.at(row));
+}
+
+QString RecordSet::describeRow(const QVariantList &values) const
+{
+    // Name the record the way the steward knows it.
+    for (const char *f : {"Grievance Number", "File Number", "Name"}) {
+        const int i = fieldIndex(QString::fromLatin1(f));
+        if (i >= 0 && !values.value(i).toString().isEmpty())
+            return QStringLiteral("%1 record with %2 %3").arg(m_query.table, QString::fromLatin1(f), values.value(i).toString());
+    }
+    return QStringLiteral("%1 record").arg(m_query.table);
+}

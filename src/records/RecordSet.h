@@ -1,0 +1,147 @@
+#pragma once
+
+#include "records/JetSql.h"
+
+#include <QObject>
+#include <QSet>
+#include <QVariantList>
+#include <QVector>
+#include <memory>
+
+class CaseDatabase;
+
+// A dynaset: the keys (rowids) of the rows a record source selects, read in
+// growing chunks as the steward moves through them, plus the current row's
+// values. Opening one over a million rows reads one small chunk of keys.
+//
+// Every write is one immediate transaction with bound values. An update
+// writes only when the row still holds the values it was read with: a row
+// changed or deleted by someone else is reported, never overwritten.
+//
+// Several observers (a record pane, grid windows) may share one record set;
+// the signals tell them when rows change under them.
+class RecordSet : public QObject
+{
+    Q_OBJECT
+public:
+    enum Type { Table = 0, Dynaset = 1, Snapshot = 2 };
+    enum EditMode { NoEdit, Editing, Adding };
+
+    // Opens the record source (a table name or a SELECT statement in the Jet
+    // dialect). Throws DataError.
+    RecordSet(std::shared_ptr<CaseDatabase> db, const QString &source, int type = Dynaset);
+    ~RecordSet() override;
+
+    const QString &source() const { return m_source; }
+    int type() const { return m_type; }
+    const QString &tableName() const { return m_query.table; }
+    CaseDatabase &database() const { return *m_db; }
+
+    int fieldCount() const { return int(m_fields.size()); }
+    QString fieldName(int index) const { return m_fields.value(index); }
+    const QStringList &fieldNames() const { return m_fields; }
+    int fieldIndex(const QString &name) const;
+
+    // Navigation, with the classic BOF/EOF rules: an empty set is at both.
+    bool isBOF() const;
+    bool isEOF() const;
+    bool hasCurrent() const;
+    void moveFirst();
+    void movePrevious();
+    void moveNext();
+    void moveLast();
+    int absolutePosition() const; // -1 when there is no current stored record
+    qint64 bookmark() const;      // the current row's key; throws NoCurrentRecord
+    void setBookmark(qint64 key); // moves to that row; throws when it is not in the set
+    qint64 lastModified() const { return m_lastModified; } // -1 when none
+
+    QVariant value(int field) const;
+    QVariantList values() const { return m_editMode == NoEdit ? m_current : m_buffer; }
+
+    // Editing.
+    EditMode editMode() const { return m_editMode; }
+    void addNew();
+    void edit();
+    void setValue(int field, const QVariant &value);
+    void update();
+    void cancelUpdate();
+    void deleteCurrent();
+
+    void requery();
+
+    // Filter and Sort stay with this record set; openRecordset applies both
+    // to a new one, as they stand now.
+    const QString &filter() const { return m_filter; }
+    void setFilter(const QString &f) { m_filter = f; }
+    const QString &sort() const { return m_sort; }
+    void setSort(const QString &s) { m_sort = s; }
+    std::shared_ptr<RecordSet> openRecordset(int type) const;
+
+    // Row access for grids, by position in the set.
+    int loadedCount() const { return int(m_keys.size()); }
+    bool isComplete() const { return m_complete; }
+    int fetchMore(int atLeast); // returns how many keys were added
+    void fetchAll();
+    qint64 keyAt(int row) const { return m_keys.at(row); }
+    int rowOfKey(qint64 key) const { return int(m_keys.indexOf(key)); }
+    QVariantList rowValues(int row) const; // empty list when the row is gone
+    void updateRow(int row, const QVariantList &original, const QVariantList &changed);
+    void deleteRow(int row);
+    int insertRow(const QVariantList &values); // returns its row
+
+Q_SIGNALS:
+    void rowsReset();
+    void rowsInserted(int first, int last);
+    void rowRemoved(int row);
+    void rowChanged(int row);
+
+private:
+    struct Order {
+        QString column;
+        bool descending;
+    };
+    RecordSet(std::shared_ptr<CaseDatabase> db, const SelectQuery &query, const QString &source,
+              int type);
+    void init();
+    void resolveOrder();
+    bool ensureLoaded(int row);
+    void loadCurrent();
+    QVariantList readRow(qint64 key) const;
+    void requireWritable() const;
+    void removeKeyAt(int row);
+    void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
+                     const QVector<bool> &dirty);
+    qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty);
+    QString describeRow(const QVariantList &values) const;
+
+    std::shared_ptr<CaseDatabase> m_db;
+    SelectQuery m_query;
+    QString m_source;
+    int m_type = Dynaset;
+    QStringList m_fields;
+    QString m_selectColumns;
+    QList<Order> m_order;
+    int m_autoKeyField = -1; // the automatically numbered key, never written
+
+    QVector<qint64> m_keys;
+    QSet<qint64> m_added; // added here, so a later chunk must not bring them again
+    int m_fetched = 0;    // keys in m_keys that came from the query (the rest were added)
+    bool m_complete = false;
+    int m_chunk = 64;
+    QVariantList m_lastSortValues;
+    qint64 m_lastKey = 0;
+
+    int m_pos = -1;
+    bool m_onDeleted = false; // the current row was deleted; a move leaves it
+    QVariantList m_current;
+    qint64 m_currentKey = -1;
+    qint64 m_lastModified = -1;
+
+    EditMode m_editMode = NoEdit;
+    QVariantList m_buffer;
+    QVariantList m_original;
+    QVector<bool> m_dirty;
+
+    QString m_filter;
+    QString m_sort;
+};

@@ -1,0 +1,266 @@
+// Writing through a record set: add, edit, delete and the grid's row writes.
+#include "records/CaseDatabase.h"
+#include "records/RecordSet.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+void RecordSet::requireWritable() const
+{
+    if (m_type == Snapshot)
+        throw DataError(DataErrors::ReadOnly, QStringLiteral("This record set cannot be updated."));
+}
+
+void RecordSet::addNew()
+{
+    requireWritable();
+    m_editMode = Adding;
+    m_buffer.clear();
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_buffer << QVariant();
+    m_original = m_buffer;
+    m_dirty = QVector<bool>(m_fields.size(), false);
+}
+
+void RecordSet::edit()
+{
+    requireWritable();
+    if (!hasCurrent())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    m_editMode = Editing;
+    m_buffer = m_current;
+    m_original = m_current;
+    m_dirty = QVector<bool>(m_fields.size(), false);
+}
+
+void RecordSet::setValue(int field, const QVariant &value)
+{
+    if (m_editMode == NoEdit)
+        edit();
+    if (field < 0 || field >= m_fields.size() || field == m_autoKeyField)
+        return;
+    m_buffer[field] = value;
+    m_dirty[field] = true;
+}
+
+void RecordSet::cancelUpdate()
+{
+    m_editMode = NoEdit;
+    m_buffer.clear();
+}
+
+void RecordSet::update()
+{
+    if (m_editMode == NoEdit)
+        throw DataError(DataErrors::General, QStringLiteral("Update without AddNew or Edit."));
+    if (m_editMode == Adding) {
+        const qint64 key = writeInsert(m_buffer, m_dirty);
+        m_added.insert(key);
+        m_keys.append(key);
+        m_lastModified = key;
+        m_editMode = NoEdit;
+        if (m_pos >= m_keys.size() - 1 && m_complete)
+            m_pos = int(m_keys.size()); // was past the end: stays past the end
+        Q_EMIT rowsInserted(int(m_keys.size()) - 1, int(m_keys.size()) - 1);
+        if (m_onDeleted || !hasCurrent()) {
+            m_current.clear();
+            m_currentKey = -1;
+        }
+        return;
+    }
+    const qint64 key = m_currentKey;
+    writeUpdate(key, m_original, m_buffer, m_dirty);
+    m_lastModified = key;
+    m_editMode = NoEdit;
+    m_current = readRow(key);
+    Q_EMIT rowChanged(m_pos);
+}
+
+void RecordSet::deleteCurrent()
+{
+    requireWritable();
+    if (!hasCurrent())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    const int row = m_pos;
+    deleteRow(row);
+}
+
+void RecordSet::removeKeyAt(int row)
+{
+    const qint64 key = m_keys.at(row);
+    m_keys.remove(row);
+    if (m_added.remove(key)) {
+    } else {
+        --m_fetched;
+    }
+    if (row < m_pos) {
+        --m_pos;
+    } else if (row == m_pos) {
+        m_onDeleted = true;
+        m_editMode = NoEdit;
+        m_current.clear();
+        m_currentKey = -1;
+    }
+}
+
+void RecordSet::deleteRow(int row)
+{
+    requireWritable();
+    if (row < 0 || row >= m_keys.size())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    const qint64 key = m_keys.at(row);
+    m_db->write([&](QSqlQuery &q) {
+        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(JetSql::quoteIdentifier(m_query.table))))
+            throw CaseDatabase::errorFrom(q.lastError());
+        q.addBindValue(key);
+        if (!q.exec())
+            throw CaseDatabase::errorFrom(q.lastError());
+    });
+    removeKeyAt(row);
+    Q_EMIT rowRemoved(row);
+}
+
+qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &dirty)
+{
+    requireWritable();
+    QStringList cols, marks;
+    QVariantList params;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (i == m_autoKeyField || !dirty.value(i))
+            continue;
+        cols << JetSql::quoteIdentifier(m_fields.at(i));
+        marks << QStringLiteral("?");
+        params << values.at(i);
+    }
+    const QString table = JetSql::quoteIdentifier(m_query.table);
+    const QString sql = cols.isEmpty()
+        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+              .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    qint64 key = -1;
+    m_db->write([&](QSqlQuery &q) {
+        if (!q.prepare(sql))
+            throw CaseDatabase::errorFrom(q.lastError());
+        for (const QVariant &p : std::as_const(params))
+            q.addBindValue(p);
+        if (!q.exec())
+            throw CaseDatabase::errorFrom(q.lastError());
+        key = q.lastInsertId().toLongLong();
+    });
+    return key;
+}
+
+void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
+                            const QVector<bool> &dirty)
+{
+    requireWritable();
+    QStringList sets, checks;
+    QVariantList setParams, checkParams;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const QString c = JetSql::quoteIdentifier(m_fields.at(i));
+        if (dirty.value(i) && i != m_autoKeyField) {
+            sets << c + QStringLiteral(" = ?");
+            setParams << changed.at(i);
+        }
+        // The row must still hold what was read, to the letter.
+        checks << c + QStringLiteral(" IS ? COLLATE BINARY");
+        checkParams << original.value(i);
+    }
+    if (sets.isEmpty())
+        return;
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
+                            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")),
+                                 checks.join(QStringLiteral(" AND ")));
+    m_db->write([&](QSqlQuery &q) {
+        if (!q.prepare(sql))
+            throw CaseDatabase::errorFrom(q.lastError());
+        for (const QVariant &p : std::as_const(setParams))
+            q.addBindValue(p);
+        q.addBindValue(key);
+        for (const QVariant &p : std::as_const(checkParams))
+            q.addBindValue(p);
+        if (!q.exec())
+            throw CaseDatabase::errorFrom(q.lastError());
+        if (q.numRowsAffected() == 1)
+            return;
+        const QVariantList now = readRow(key);
+        if (now.isEmpty())
+            throw DataError(DataErrors::RowDeleted,
+                            QStringLiteral("The %1 was deleted by another user; your changes were not saved.")
+                                .arg(describeRow(original)));
+        throw DataError(DataErrors::WriteConflict,
+                        QStringLiteral("The %1 was changed by another user since you read it; "
+                                       "your changes were not saved. Reload the record to see the other change.")
+                            .arg(describeRow(original)));
+    });
+}
+
+void RecordSet::updateRow(int row, const QVariantList &original, const QVariantList &changed)
+{
+    if (row < 0 || row >= m_keys.size())
+        throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    QVector<bool> dirty(m_fields.size(), false);
+    for (int i = 0; i < m_fields.size(); ++i)
+        dirty[i] = original.value(i) != changed.value(i)
+            || original.value(i).isNull() != changed.value(i).isNull();
+    const qint64 key = m_keys.at(row);
+    writeUpdate(key, original, changed, dirty);
+    m_lastModified = key;
+    if (key == m_currentKey && m_editMode == NoEdit)
+        m_current = readRow(key);
+    Q_EMIT rowChanged(row);
+}
+
+int RecordSet::insertRow(const QVariantList &values)
+{
+    QVector<bool> dirty(m_fields.size(), false);
+    for (int i = 0; i < m_fields.size(); ++i)
+        dirty[i] = !values.value(i).isNull();
+    const qint64 key = writeInsert(values, dirty);
+    m_added.insert(key);
+    m_keys.append(key);
+    m_lastModified = key;
+    const int row = int(m_keys.size()) - 1;
+    if (m_pos == row && m_complete)
+        ++m_pos; // past-the-end stays past the end
+    Q_EMIT rowsInserted(row, row);
+    return row;
+}
+
+void RecordSet::requery()
+{
+    m_keys.clear();
+    m_added.clear();
+    m_fetched = 0;
+    m_complete = false;
+    m_chunk = 64;
+    m_lastSortValues.clear();
+    m_lastKey = 0;
+    m_onDeleted = false;
+    m_editMode = NoEdit;
+    fetchMore(m_chunk);
+    m_pos = 0;
+    loadCurrent();
+    Q_EMIT rowsReset();
+}
+
+std::shared_ptr<RecordSet> RecordSet::openRecordset(int type) const
+{
+    SelectQuery q = m_query;
+    auto columns = [this](const QString &name) {
+        const int i = fieldIndex(name);
+        return i < 0 ? QString() : m_fields.at(i);
+    };
+    if (!m_filter.trimmed().isEmpty()) {
+        const SqlCondition f = JetSql::parseFilter(m_filter, columns);
+        if (!f.sql.isEmpty()) {
+            q.where.sql = q.where.sql.isEmpty()
+                ? f.sql
+                : QStringLiteral("(%1) AND (%2)").arg(q.where.sql, f.sql);
+            q.where.params << f.params;
+        }
+    }
+    if (!m_sort.trimmed().isEmpty())
+        q.orderBy = JetSql::parseSort(m_sort, columns);
+    return std::shared_ptr<RecordSet>(new RecordSet(m_db, q, m_source, type));
+}
