@@ -2,6 +2,7 @@
 #include "platform/AppInfo.h"
 
 #include <QApplication>
+#include <QFont>
 
 int main(int argc, char **argv)
 {
