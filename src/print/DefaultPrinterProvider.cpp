@@ -64,7 +64,7 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
     m_lastError.clear();
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return openPdfFile(side, fileNumber);
+        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError);
     return openCups(info.printerName(), documentTitle(side, fileNumber));
 }
 
@@ -89,12 +89,13 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &
     return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title);
 }
 
-std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(PrintSide side,
-                                                                    const QString &fileNumber)
+std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QString &folder,
+                                                                    PrintSide side,
+                                                                    const QString &fileNumber,
+                                                                    QString &error)
 {
-    const QString folder = pdfFolder();
     if (!QDir().mkpath(folder)) {
-        m_lastError = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
+        error = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
                                      "could not be created.")
                           .arg(folder);
         return nullptr;

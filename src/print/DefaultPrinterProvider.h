@@ -19,10 +19,13 @@ public:
     static QString pdfFileName(PrintSide side, const QString &fileNumber, const QDateTime &when);
     // The documents folder + "/Quillmark Wizard"
     static QString pdfFolder();
+    // A new PDF file in the folder, which is created when missing; nullptr
+    // with the cause in `error` when that cannot be done.
+    static std::unique_ptr<PrinterSurface> openPdfFile(const QString &folder, PrintSide side,
+                                                       const QString &fileNumber, QString &error);
 
 private:
     std::unique_ptr<PrinterSurface> openCups(const QString &queue, const QString &title);
-    std::unique_ptr<PrinterSurface> openPdfFile(PrintSide side, const QString &fileNumber);
 
     QString m_lastError;
 };

@@ -1,6 +1,8 @@
 #include "print/BackSide.h"
 #include "print/RecordingSurface.h"
 
+#include "QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,6 +1,8 @@
 #include "print/CaseFactsBlock.h"
 #include "print/RecordingSurface.h"
 
+#include "QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,6 +2,8 @@
 #include "print/FrontSide.h"
 #include "print/RecordingSurface.h"
 
+#include "QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {

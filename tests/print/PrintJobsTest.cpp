@@ -4,6 +4,8 @@
 #include "print/PrintJobs.h"
 #include "print/RecordingPrinterProvider.h"
 
+#include "QtPrinting.h"
+
 #include <gtest/gtest.h>
 
 namespace {
