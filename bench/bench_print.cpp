@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
 // A full case facts box: 765 characters of sentences with two paragraph ends.
 QString fullCaseFacts()
@@ -30,11 +31,28 @@ QString fullCaseFacts()
 FrontSideData fullFrontSide()
 {
     FrontSideData d;
-    const char *values[FrontSideData::fieldCount] = {
-        "Jordan Q. Example", "Assembly", "22:00", "000123", "555-0100", "555-0199",
-        "1990-04-02", "1995-06-12", "Machinist A", "12 Mill Road, Tarnvale", "Sat, Sun",
-        "G-2026-07", "000123", "", "", "", "2026-11-30", "2026-11-28", "R. Foreman",
-        "Make whole for lost hours", "2026-11-27", "Art. 12.3"};
+    const char *values[FrontSideData::fieldCount] = {"Jordan Q. Example",
+                                                     "Assembly",
+                                                     "22:00",
+                                                     "000123",
+                                                     "555-0100",
+                                                     "555-0199",
+                                                     "1990-04-02",
+                                                     "1995-06-12",
+                                                     "Machinist A",
+                                                     "12 Mill Road, Tarnvale",
+                                                     "Sat, Sun",
+                                                     "G-2026-07",
+                                                     "000123",
+                                                     "",
+                                                     "",
+                                                     "",
+                                                     "2026-11-30",
+                                                     "2026-11-28",
+                                                     "R. Foreman",
+                                                     "Make whole for lost hours",
+                                                     "2026-11-27",
+                                                     "Art. 12.3"};
     for (int i = 0; i < FrontSideData::fieldCount; ++i)
         d.fields[size_t(i)] = QString::fromUtf8(values[i]);
     d.caseFacts = fullCaseFacts();
@@ -42,8 +60,7 @@ FrontSideData fullFrontSide()
     return d;
 }
 
-template<typename Draw>
-void renderToPdf(benchmark::State &state, Draw draw)
+template <typename Draw> void renderToPdf(benchmark::State &state, Draw draw)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("side.pdf"));

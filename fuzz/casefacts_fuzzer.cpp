@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 constexpr size_t maxChars = 2000;
 
@@ -38,9 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const double charWidth = data[0];
     // Copy so that UTF-16 units are aligned.
     QByteArray rest(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
-    const QString text =
-        textFrom(reinterpret_cast<const uint8_t *>(rest.constData()), size_t(rest.size()),
-                 data[0] % 2);
+    const QString text = textFrom(reinterpret_cast<const uint8_t *>(rest.constData()),
+                                  size_t(rest.size()), data[0] % 2);
 
     RecordingSurface s;
     s.setMetrics(10, false, charWidth, 230);

@@ -3,7 +3,8 @@
 #include "platform/Classic.h"
 #include "print/PrinterSurface.h"
 
-namespace {
+namespace
+{
 
 constexpr double pageRight = 10680;
 constexpr double barHeight = 10;

@@ -5,14 +5,15 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 // Positions count from 1, as the form's line breaking was laid out; a
 // position outside the text reads as no character, which is neither a line
 // break nor a space.
 class Text
 {
-public:
+  public:
     explicit Text(const QString &text) : m_text(text) {}
 
     // The position is a 16-bit value: the text is read no further than
@@ -31,12 +32,9 @@ public:
         return c == QLatin1Char('\n') || c == QLatin1Char('\r');
     }
     bool isSpace(int position) const { return at(position) == QLatin1Char(' '); }
-    QString mid(int position, int count) const
-    {
-        return m_text.mid(position - 1, count);
-    }
+    QString mid(int position, int count) const { return m_text.mid(position - 1, count); }
 
-private:
+  private:
     const QString &m_text;
 };
 

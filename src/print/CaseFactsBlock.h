@@ -13,7 +13,8 @@ class PrinterSurface;
 // the last rule.
 void printCaseFacts(PrinterSurface &surface, const QString &text);
 
-namespace CaseFacts {
+namespace CaseFacts
+{
 constexpr int lineCount = 11;
 constexpr double lookAheadFromX = 9500;
 constexpr double hyphenFromX = 10580;

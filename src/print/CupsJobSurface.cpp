@@ -4,7 +4,8 @@
 
 #include <QPrinter>
 
-namespace {
+namespace
+{
 // CUPS's default MaxCopies; a larger number is refused by the scheduler.
 constexpr int maxCopies = 9999;
 } // namespace

@@ -8,7 +8,7 @@
 // queue's paper, then handed to CUPS as one job with its number of copies.
 class CupsJobSurface : public QPainterSurface
 {
-public:
+  public:
     CupsJobSurface(std::unique_ptr<QPrinter> pdfPrinter, std::unique_ptr<QTemporaryDir> folder,
                    const QString &queue, const QString &title);
 
@@ -16,7 +16,7 @@ public:
     bool endDoc() override;
     int jobId() const { return m_jobId; }
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> m_folder;
     QString m_queue;
     QString m_title;

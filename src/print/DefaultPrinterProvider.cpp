@@ -8,7 +8,8 @@
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 // A file number is typed by the user: it must not add folders to the path
 // or characters that file systems refuse.
@@ -17,9 +18,8 @@ QString forFileName(const QString &text)
     static const QString refused = QStringLiteral("/\\:*?\"<>|");
     QString out;
     for (const QChar c : text)
-        out += (c.unicode() < 0x20 || c.unicode() == 0x7f || refused.contains(c))
-            ? QLatin1Char('_')
-            : c;
+        out += (c.unicode() < 0x20 || c.unicode() == 0x7f || refused.contains(c)) ? QLatin1Char('_')
+                                                                                  : c;
     out = out.trimmed();
     while (out.startsWith(QLatin1Char('.')))
         out.remove(0, 1);
@@ -48,14 +48,14 @@ QString DefaultPrinterProvider::documentTitle(PrintSide side, const QString &fil
 QString DefaultPrinterProvider::pdfFileName(PrintSide side, const QString &fileNumber,
                                             const QDateTime &when)
 {
-    return documentTitle(side, fileNumber) + QStringLiteral(" - ")
-        + when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QStringLiteral(".pdf");
+    return documentTitle(side, fileNumber) + QStringLiteral(" - ") +
+           when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QStringLiteral(".pdf");
 }
 
 QString DefaultPrinterProvider::pdfFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-        + QStringLiteral("/Quillmark Wizard");
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+           QStringLiteral("/Quillmark Wizard");
 }
 
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
@@ -78,9 +78,8 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &
         return nullptr;
     }
     // The page is drawn on the queue's own paper and printable area.
-    const QPageLayout layout = QPrinter(QPrinterInfo::printerInfo(queue),
-                                        QPrinter::HighResolution)
-                                   .pageLayout();
+    const QPageLayout layout =
+        QPrinter(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution).pageLayout();
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);
     pdf->setPageLayout(layout);
@@ -96,20 +95,20 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
 {
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
-                                     "could not be created.")
-                          .arg(folder);
+                               "could not be created.")
+                    .arg(folder);
         return nullptr;
     }
     const QDateTime now = QDateTime::currentDateTime();
     QString path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now);
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now).chopped(4)
-            + QStringLiteral(" (%1).pdf").arg(n);
+        path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now).chopped(4) +
+               QStringLiteral(" (%1).pdf").arg(n);
 
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                   pdfMargins, QPageLayout::Point));
+    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, pdfMargins,
+                                   QPageLayout::Point));
     pdf->setDocName(documentTitle(side, fileNumber));
     pdf->setOutputFileName(path);
     return std::make_unique<QPainterSurface>(std::move(pdf));

@@ -9,7 +9,7 @@
 // lost for want of a printer.
 class DefaultPrinterProvider : public PrinterProvider
 {
-public:
+  public:
     std::unique_ptr<PrinterSurface> open(PrintSide side, const QString &fileNumber) override;
     QString lastError() const override { return m_lastError; }
 
@@ -24,7 +24,7 @@ public:
     static std::unique_ptr<PrinterSurface> openPdfFile(const QString &folder, PrintSide side,
                                                        const QString &fileNumber, QString &error);
 
-private:
+  private:
     std::unique_ptr<PrinterSurface> openCups(const QString &queue, const QString &title);
 
     QString m_lastError;

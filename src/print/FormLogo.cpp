@@ -5,7 +5,8 @@
 #include <QPainterPath>
 #include <QtMath>
 
-namespace {
+namespace
+{
 
 constexpr int logoWidth = 422;
 constexpr int logoHeight = 361;

@@ -4,7 +4,8 @@
 #include "print/CaseFactsBlock.h"
 #include "print/PrinterSurface.h"
 
-namespace {
+namespace
+{
 
 constexpr double pageRight = 10680;
 
@@ -53,7 +54,7 @@ QString fieldValue(const FrontSideData &d, int field)
 
 // Draws a run of labelled fields, row after row, starting with a row top
 // taken at the current position.
-template<size_t N>
+template <size_t N>
 void drawRows(PrinterSurface &s, const FrontSideData &d, const LabelledField (&rows)[N])
 {
     qint16 r = Classic::snapshot16(s.currentY());

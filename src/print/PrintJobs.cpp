@@ -7,14 +7,16 @@
 #include "print/FrontSide.h"
 #include "print/PrinterProvider.h"
 
-namespace {
+namespace
+{
 
 constexpr double originShift = -560;
 constexpr int fileNumberField = 3;
 constexpr int nameField = 0;
 
-const QString blankFieldPrompt = QStringLiteral("This record has blank fields")
-    + QStringLiteral("\n\r") + QStringLiteral("Do you want to print anyway?");
+const QString blankFieldPrompt = QStringLiteral("This record has blank fields") +
+                                 QStringLiteral("\n\r") +
+                                 QStringLiteral("Do you want to print anyway?");
 const QString blankFieldTitle = QStringLiteral("Blank Field Warning!");
 const QString copiesPrompt =
     QStringLiteral("Your print driver does not support a 'Copies'property!");
@@ -35,8 +37,8 @@ bool confirmBlankFields(const PrintHost &host)
         if (!isCheckedForBlank(i) || !host.fieldText(i).isEmpty())
             continue;
         return Dialogs::instance().message(blankFieldPrompt, Dialogs::Buttons::YesNo,
-                                           Dialogs::Icon::None, blankFieldTitle)
-            == Dialogs::Answer::Yes;
+                                           Dialogs::Icon::None,
+                                           blankFieldTitle) == Dialogs::Answer::Yes;
     }
     return true;
 }
@@ -52,8 +54,8 @@ bool setCopies(PrinterSurface &surface, const QString &text)
 void reportNothingPrinted(const QString &cause)
 {
     Dialogs::instance().message(
-        nothingPrinted
-            + (cause.isEmpty() ? QStringLiteral("the printer did not accept the document.") : cause),
+        nothingPrinted +
+            (cause.isEmpty() ? QStringLiteral("the printer did not accept the document.") : cause),
         Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
 }
 
@@ -70,10 +72,10 @@ FrontSideData frontSideData(const PrintHost &host)
 QString completionText(const QString &copies, const QString &name)
 {
     if (Classic::Val(copies) > 1)
-        return copies + QStringLiteral(" Copies of grievance for: ") + name
-            + QStringLiteral(" were sent to the printer.");
-    return copies + QStringLiteral(" Copy of grievance for: ") + name
-        + QStringLiteral(" was sent to the printer.");
+        return copies + QStringLiteral(" Copies of grievance for: ") + name +
+               QStringLiteral(" were sent to the printer.");
+    return copies + QStringLiteral(" Copy of grievance for: ") + name +
+           QStringLiteral(" was sent to the printer.");
 }
 
 } // namespace
@@ -84,8 +86,8 @@ void runFrontSideJob(PrintHost &host, PrinterProvider &printers)
         return;
     MousePointer::set(MousePointer::Hourglass);
     const QString name = host.fieldText(nameField);
-    host.setStatusText(QStringLiteral("Sending grievance for: ") + name
-                       + QStringLiteral(" to the default printer."));
+    host.setStatusText(QStringLiteral("Sending grievance for: ") + name +
+                       QStringLiteral(" to the default printer."));
 
     const std::unique_ptr<PrinterSurface> surface =
         printers.open(PrintSide::Front, host.fieldText(fileNumberField));

@@ -8,7 +8,7 @@ class PrinterProvider;
 // What the print jobs read from and write to the main window.
 class PrintHost
 {
-public:
+  public:
     virtual ~PrintHost() = default;
     virtual QString fieldText(int index) const = 0;      // txtFields(index), 0..21
     virtual QString copiesText() const = 0;              // txtCopies

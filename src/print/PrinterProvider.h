@@ -11,7 +11,7 @@ enum class PrintSide { Front, Back };
 // the program, recording surfaces in tests.
 class PrinterProvider
 {
-public:
+  public:
     virtual ~PrinterProvider() = default;
 
     // A fresh document on the printer, or nullptr when no printer could be

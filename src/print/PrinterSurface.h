@@ -13,7 +13,7 @@
 // end only measures, draws and delivers.
 class PrinterSurface
 {
-public:
+  public:
     virtual ~PrinterSurface() = default;
 
     // False when the printer cannot honour the number; the setting then keeps
@@ -52,7 +52,7 @@ public:
     virtual bool endDoc() = 0;
     virtual QString lastError() const = 0;
 
-protected:
+  protected:
     // Measured in the current font, in twips.
     virtual double textWidth(const QString &text) const = 0;
     virtual double lineHeight() const = 0;
@@ -65,7 +65,7 @@ protected:
     // Called after any part of the current font changed.
     virtual void fontChanged() {}
 
-private:
+  private:
     double m_scaleLeft = 0;
     QString m_fontName = QStringLiteral("Arial");
     double m_fontSize = 10;

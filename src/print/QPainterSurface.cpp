@@ -4,7 +4,8 @@
 #include <QPrinter>
 #include <QSet>
 
-namespace {
+namespace
+{
 
 constexpr double twipsPerInch = 1440.0;
 
@@ -44,8 +45,8 @@ QPainterSurface::~QPainterSurface()
 
 bool QPainterSurface::isArialCompatible(const QString &family)
 {
-    return family == QLatin1String("Arial") || family == QLatin1String("Liberation Sans")
-        || family == QLatin1String("Arimo");
+    return family == QLatin1String("Arial") || family == QLatin1String("Liberation Sans") ||
+           family == QLatin1String("Arimo");
 }
 
 QString QPainterSurface::resolvedFamily() const
@@ -80,9 +81,10 @@ bool QPainterSurface::ensurePainter()
     if (!m_painter.begin(m_printer)) {
         m_beginFailed = true;
         m_lastError = m_printer->outputFileName().isEmpty()
-            ? QStringLiteral("the printer \"%1\" could not be opened.").arg(m_printer->printerName())
-            : QStringLiteral("the file \"%1\" could not be written.")
-                  .arg(m_printer->outputFileName());
+                          ? QStringLiteral("the printer \"%1\" could not be opened.")
+                                .arg(m_printer->printerName())
+                          : QStringLiteral("the file \"%1\" could not be written.")
+                                .arg(m_printer->outputFileName());
         return false;
     }
     m_started = true;
@@ -98,8 +100,8 @@ bool QPainterSurface::endDoc()
     m_ended = true;
     const bool ended = m_painter.end();
     m_started = false;
-    if (!ended || m_printer->printerState() == QPrinter::Error
-        || m_printer->printerState() == QPrinter::Aborted) {
+    if (!ended || m_printer->printerState() == QPrinter::Error ||
+        m_printer->printerState() == QPrinter::Aborted) {
         if (m_lastError.isEmpty())
             m_lastError = QStringLiteral("the document could not be finished.");
         return false;

@@ -16,7 +16,7 @@ class QPrinter;
 // drawing, so the copies can still be set until then.
 class QPainterSurface : public PrinterSurface
 {
-public:
+  public:
     explicit QPainterSurface(QPrinter &printer);
     explicit QPainterSurface(std::unique_ptr<QPrinter> printer);
     ~QPainterSurface() override;
@@ -32,13 +32,12 @@ public:
     // Faces whose widths and heights match Arial's, on which the layout holds.
     static bool isArialCompatible(const QString &family);
 
-protected:
+  protected:
     double textWidth(const QString &text) const override;
     double lineHeight() const override;
     void drawText(const QString &text, double x, double y, bool stayOnLine) override;
     void fillBox(double x1, double y1, double x2, double y2) override;
-    void drawPicture(const QImage &image, double x, double y, double width,
-                     double height) override;
+    void drawPicture(const QImage &image, double x, double y, double width, double height) override;
     void fontChanged() override;
 
     QPrinter &printer() const { return *m_printer; }
@@ -46,7 +45,7 @@ protected:
     void setCopiesValue(qint16 copies) { m_copies = copies; }
     bool painterStarted() const { return m_started; }
 
-private:
+  private:
     bool ensurePainter();
     const QFontMetricsF &metrics() const;
     QPointF toDevice(double x, double y) const;

@@ -11,7 +11,7 @@
 // refuses the copies setting, or whose document cannot be delivered.
 class RecordingPrinterProvider : public PrinterProvider
 {
-public:
+  public:
     struct Opened {
         PrintSide side;
         QString fileNumber;
@@ -30,7 +30,7 @@ public:
     const QList<Opened> &opened() const { return m_opened; }
     int openAttempts() const { return m_attempts; }
 
-private:
+  private:
     QList<Opened> m_opened;
     int m_attempts = 0;
     QString m_openFailure;

@@ -30,8 +30,7 @@ void RecordingSurface::setMetrics(double size, bool bold, double charWidth, doub
 
 RecordingSurface::Metrics RecordingSurface::metrics() const
 {
-    return m_metrics.value({fontSize(), fontBold()},
-                           Metrics{fontSize() * 10.0, fontSize() * 23.0});
+    return m_metrics.value({fontSize(), fontBold()}, Metrics{fontSize() * 10.0, fontSize() * 23.0});
 }
 
 RecordedOp RecordingSurface::op(RecordedOp::Kind kind) const

@@ -13,8 +13,8 @@ struct RecordedOp {
     enum class Kind { Copies, ScaleLeft, Font, MoveX, MoveY, Print, Line, Picture, EndDoc };
 
     Kind kind = Kind::Print;
-    QString text;       // Print: the text
-    QString fontName;   // the font in force
+    QString text;     // Print: the text
+    QString fontName; // the font in force
     double fontSize = 0;
     bool bold = false;
     bool stayOnLine = false;
@@ -43,7 +43,7 @@ struct RecordedDocument {
 // its characters times a width per character of the (size, bold) font.
 class RecordingSurface : public PrinterSurface
 {
-public:
+  public:
     explicit RecordingSurface(std::shared_ptr<RecordedDocument> document = {});
 
     // Without metrics of its own a font measures size * 10 per character and
@@ -65,15 +65,14 @@ public:
     bool endDoc() override;
     QString lastError() const override { return m_lastError; }
 
-protected:
+  protected:
     double textWidth(const QString &text) const override;
     double lineHeight() const override;
     void drawText(const QString &text, double x, double y, bool stayOnLine) override;
     void fillBox(double x1, double y1, double x2, double y2) override;
-    void drawPicture(const QImage &image, double x, double y, double width,
-                     double height) override;
+    void drawPicture(const QImage &image, double x, double y, double width, double height) override;
 
-private:
+  private:
     struct Metrics {
         double charWidth;
         double lineHeight;

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Kind = RecordedOp::Kind;
 
@@ -30,7 +31,9 @@ struct TextCase {
     double size;
 };
 
-class BackSideText : public ::testing::TestWithParam<TextCase> {};
+class BackSideText : public ::testing::TestWithParam<TextCase>
+{
+};
 
 TEST_P(BackSideText, StandsWhereTheLayoutPutsIt)
 {
@@ -54,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
     LineHeight230, BackSideText,
     ::testing::Values(
         TextCase{"PartTwoHeading", "PART II", 0, 0, 460, true, 10},
-        TextCase{"HeadingRestInRegular", " - To be completed by Supervisor", 0, 840, 460, false, 10},
+        TextCase{"HeadingRestInRegular", " - To be completed by Supervisor", 0, 840, 460, false,
+                 10},
         TextCase{"ComplaintInformation", "Complaint Information", 0, 0, 920, true, 10},
         TextCase{"Row1", "Name of Complainant", 0, 0, 1490, false, 10},
         TextCase{"Row2KeepsItsSpelling", "Date Alleged Violation Occured", 0, 0, 1960, false, 10},
@@ -78,7 +82,9 @@ struct BarCase {
     double x1, y1, x2, y2;
 };
 
-class BackSideBar : public ::testing::TestWithParam<BarCase> {};
+class BackSideBar : public ::testing::TestWithParam<BarCase>
+{
+};
 
 TEST_P(BackSideBar, LiesWhereTheLayoutPutsIt)
 {

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Kind = RecordedOp::Kind;
 
@@ -53,7 +54,9 @@ struct BlockCase {
     QStringList expected; // the lines not listed stay empty
 };
 
-class CaseFactsLines : public ::testing::TestWithParam<BlockCase> {};
+class CaseFactsLines : public ::testing::TestWithParam<BlockCase>
+{
+};
 
 TEST_P(CaseFactsLines, BreakAsTheFormDoes)
 {
@@ -72,21 +75,21 @@ INSTANTIATE_TEST_SUITE_P(
         BlockCase{"BreaksAtTheLastSpaceInTheWindow",
                   run('a', 93) + " " + run('b', 7) + " " + run('c', 20),
                   {run('a', 93) + " " + run('b', 7), run('c', 20)}},
-        BlockCase{"SpaceRightAtTheNextPosition", run('a', 96) + " " + run('b', 30),
+        BlockCase{"SpaceRightAtTheNextPosition",
+                  run('a', 96) + " " + run('b', 30),
                   {run('a', 96), run('b', 30)}},
         BlockCase{"LongWordHyphenated", run('a', 200), {run('a', 106) + "-", run('a', 94)}},
         BlockCase{"TextEndsInsideTheWindow", run('a', 100), {run('a', 100)}},
         BlockCase{"ParagraphEndMidLine", QStringLiteral("First\r\nSecond"), {"First", "Second"}},
-        BlockCase{"TwoParagraphEndsLeaveALineEmpty", QStringLiteral("A\r\n\r\nB"),
-                  {"A", "", "B"}},
-        BlockCase{"ParagraphEndInsideTheWindow", run('a', 99) + "\r\nnext",
-                  {run('a', 99), "next"}},
-        BlockCase{"ParagraphEndPreferredToASpace", run('a', 97) + " b\r\nnext",
+        BlockCase{"TwoParagraphEndsLeaveALineEmpty", QStringLiteral("A\r\n\r\nB"), {"A", "", "B"}},
+        BlockCase{"ParagraphEndInsideTheWindow", run('a', 99) + "\r\nnext", {run('a', 99), "next"}},
+        BlockCase{"ParagraphEndPreferredToASpace",
+                  run('a', 97) + " b\r\nnext",
                   {run('a', 97) + " b", "next"}},
         BlockCase{"ParagraphEndAtTheWindowsFarEndKeepsEveryCharacter",
-                  run('a', 106) + "\r\nzzz", {run('a', 106), "zzz"}},
-        BlockCase{"LoneCarriageReturnAtTheFarEnd", run('a', 106) + "\rzzz",
+                  run('a', 106) + "\r\nzzz",
                   {run('a', 106), "zzz"}},
+        BlockCase{"LoneCarriageReturnAtTheFarEnd", run('a', 106) + "\rzzz", {run('a', 106), "zzz"}},
         BlockCase{"LoneLineFeedKeepsTheNextCharacter", QStringLiteral("x\ny"), {"x", "y"}},
         BlockCase{"OverflowBeyondElevenLinesDropped",
                   QStringLiteral("L1\r\nL2\r\nL3\r\nL4\r\nL5\r\nL6\r\nL7\r\nL8\r\nL9\r\nL10\r\n"

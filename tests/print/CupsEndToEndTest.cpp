@@ -18,7 +18,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QString run(const QString &program, const QStringList &args)
 {
@@ -51,9 +52,10 @@ QString cupsPdfFolder()
 // The attributes CUPS keeps for a job, "name" -> "value".
 QMap<QString, QString> jobAttributes(int job)
 {
-    const QString out = run(QStringLiteral("ipptool"),
-                            {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/jobs/%1").arg(job),
-                             QStringLiteral("/usr/share/cups/ipptool/get-job-attributes.test")});
+    const QString out =
+        run(QStringLiteral("ipptool"),
+            {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/jobs/%1").arg(job),
+             QStringLiteral("/usr/share/cups/ipptool/get-job-attributes.test")});
     QMap<QString, QString> attributes;
     static const QRegularExpression line(QStringLiteral("^\\s+([\\w-]+) \\([^)]*\\) = (.*)$"),
                                          QRegularExpression::MultilineOption);
@@ -104,7 +106,8 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     if (printer.isNull())
         GTEST_SKIP() << "no CUPS default printer; scripts/start-cups.sh sets one up";
     if (!isCupsPdfQueue(printer.printerName()))
-        GTEST_SKIP() << "the default printer is not a cups-pdf queue; this test would print on paper";
+        GTEST_SKIP()
+            << "the default printer is not a cups-pdf queue; this test would print on paper";
 
     ScriptedDialogs dialogs;
     FakeMainWindow window;
@@ -136,13 +139,20 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     const QList<QList<PdfWord>> backPages = pdfWords(back.file);
     ASSERT_EQ(backPages.size(), 1);
     QList<PdfWord> b;
-    const QStringList backMissing = missingInOrder(
-        backPages[0],
-        {{"PART", P::Below},      {"II", P::RightOnSameLine}, {"Complaint", P::Below},
-         {"Name", P::Below},      {"Occured", P::Below},      {"Received", P::Below},
-         {"(name)", P::Below},    {"(date)", P::RightOnSameLine}, {"Case", P::Below},
-         {"Answer:", P::Below},   {"Supervisor's", P::Below}, {"Date", P::RightOnSameLine}},
-        &b);
+    const QStringList backMissing = missingInOrder(backPages[0],
+                                                   {{"PART", P::Below},
+                                                    {"II", P::RightOnSameLine},
+                                                    {"Complaint", P::Below},
+                                                    {"Name", P::Below},
+                                                    {"Occured", P::Below},
+                                                    {"Received", P::Below},
+                                                    {"(name)", P::Below},
+                                                    {"(date)", P::RightOnSameLine},
+                                                    {"Case", P::Below},
+                                                    {"Answer:", P::Below},
+                                                    {"Supervisor's", P::Below},
+                                                    {"Date", P::RightOnSameLine}},
+                                                   &b);
     EXPECT_TRUE(backMissing.isEmpty()) << backMissing.join(", ").toStdString();
     // "PART II" stands two lines of Arial 10 above "Complaint Information".
     const double lineHeight = b.size() == 12 ? (b[2].yMin - b[0].yMin) / 2 : 0;
@@ -156,14 +166,23 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     const QList<QList<PdfWord>> frontPages = pdfWords(front.file);
     ASSERT_EQ(frontPages.size(), 1);
     QList<PdfWord> f;
-    const QStringList frontMissing = missingInOrder(
-        frontPages[0],
-        {{"First", P::Below},    {"QWU", P::Below},         {"INSTRUCTIONS", P::Below},
-         {"MUTUAL", P::Below},   {"PART", P::Below},        {"Name", P::Below},
-         {"Pat", P::RightOnSameLine}, {"File", P::Below},   {"Complaint", P::Below},
-         {"Case", P::Below},     {"Sent", P::Below},        {"notice.", P::RightOnSameLine},
-         {"Second", P::Below},   {"Steward's", P::Below},   {"TVF", P::Below}},
-        &f);
+    const QStringList frontMissing = missingInOrder(frontPages[0],
+                                                    {{"First", P::Below},
+                                                     {"QWU", P::Below},
+                                                     {"INSTRUCTIONS", P::Below},
+                                                     {"MUTUAL", P::Below},
+                                                     {"PART", P::Below},
+                                                     {"Name", P::Below},
+                                                     {"Pat", P::RightOnSameLine},
+                                                     {"File", P::Below},
+                                                     {"Complaint", P::Below},
+                                                     {"Case", P::Below},
+                                                     {"Sent", P::Below},
+                                                     {"notice.", P::RightOnSameLine},
+                                                     {"Second", P::Below},
+                                                     {"Steward's", P::Below},
+                                                     {"TVF", P::Below}},
+                                                    &f);
     EXPECT_TRUE(frontMissing.isEmpty()) << frontMissing.join(", ").toStdString();
     if (f.size() == 15) {
         EXPECT_NEAR(f[0].xMin - f[5].xMin, 5600 / 20.0, 1.5) << "title at x 5600";

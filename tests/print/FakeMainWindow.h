@@ -9,7 +9,7 @@
 // one copy of each side, and the status bar texts kept in order.
 class FakeMainWindow : public PrintHost
 {
-public:
+  public:
     FakeMainWindow()
     {
         for (int i = 0; i < 22; ++i)

@@ -1,12 +1,13 @@
-#include "print/FormLogo.h"
 #include "print/FrontSide.h"
+#include "print/FormLogo.h"
 #include "print/RecordingSurface.h"
 
 #include "QtPrinting.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Kind = RecordedOp::Kind;
 
@@ -41,11 +42,13 @@ struct FieldCase {
     const char *label;
     const char *value;
     double labelX, rowTop;
-    double labelEnd;    // A
+    double labelEnd;     // A
     double underlineEnd; // E
 };
 
-class LabelledField : public ::testing::TestWithParam<FieldCase> {};
+class LabelledField : public ::testing::TestWithParam<FieldCase>
+{
+};
 
 TEST_P(LabelledField, ValueAndUnderlineFollowTheLabelEnd)
 {
@@ -84,23 +87,22 @@ TEST_P(LabelledField, ValueAndUnderlineFollowTheLabelEnd)
 // below the last, the complaint rows after the "Complaint Nature" heading.
 INSTANTIATE_TEST_SUITE_P(
     Rows, LabelledField,
-    ::testing::Values(
-        FieldCase{"Name", "F0", 0, 3647, 400, 5440},
-        FieldCase{"Dept.", "F1", 5540, 3647, 6040, 7480},
-        FieldCase{"Shift Starting Time", "F2", 7580, 3647, 9480, 10680},
-        FieldCase{"File No.", "F3", 0, 4117, 800, 2528},
-        FieldCase{"Phone: Home", "F4", 2628, 4117, 3728, 6896},
-        FieldCase{"Work", "F5", 6996, 4117, 7396, 10680},
-        FieldCase{"Seniority Date", "CO: F6     Cl: F7", 0, 4587, 1400, 5432},
-        FieldCase{"Classification", "F8", 5532, 4587, 6932, 10680},
-        FieldCase{"Address", "F9", 0, 5057, 700, 10680},
-        FieldCase{"Employee's Days Off (also dates)", "F10", 0, 5527, 3200, 10680},
-        FieldCase{"Applicable Contract Provision(s)", "F21", 0, 6627, 3200, 6080},
-        FieldCase{"Date of Claimed Violation", "F20", 6180, 6627, 8680, 10680},
-        FieldCase{"Remedy Sought", "F19", 0, 7097, 1300, 10680},
-        FieldCase{"Supervisor First Contacted (name)", "F18", 0, 7567, 3300, 7764},
-        FieldCase{"(date)", "F17", 7864, 7567, 8464, 10680},
-        FieldCase{"Date of Supervisor's Oral Answer", "F16", 0, 8037, 3200, 6080}),
+    ::testing::Values(FieldCase{"Name", "F0", 0, 3647, 400, 5440},
+                      FieldCase{"Dept.", "F1", 5540, 3647, 6040, 7480},
+                      FieldCase{"Shift Starting Time", "F2", 7580, 3647, 9480, 10680},
+                      FieldCase{"File No.", "F3", 0, 4117, 800, 2528},
+                      FieldCase{"Phone: Home", "F4", 2628, 4117, 3728, 6896},
+                      FieldCase{"Work", "F5", 6996, 4117, 7396, 10680},
+                      FieldCase{"Seniority Date", "CO: F6     Cl: F7", 0, 4587, 1400, 5432},
+                      FieldCase{"Classification", "F8", 5532, 4587, 6932, 10680},
+                      FieldCase{"Address", "F9", 0, 5057, 700, 10680},
+                      FieldCase{"Employee's Days Off (also dates)", "F10", 0, 5527, 3200, 10680},
+                      FieldCase{"Applicable Contract Provision(s)", "F21", 0, 6627, 3200, 6080},
+                      FieldCase{"Date of Claimed Violation", "F20", 6180, 6627, 8680, 10680},
+                      FieldCase{"Remedy Sought", "F19", 0, 7097, 1300, 10680},
+                      FieldCase{"Supervisor First Contacted (name)", "F18", 0, 7567, 3300, 7764},
+                      FieldCase{"(date)", "F17", 7864, 7567, 8464, 10680},
+                      FieldCase{"Date of Supervisor's Oral Answer", "F16", 0, 8037, 3200, 6080}),
     [](const auto &info) {
         std::string n;
         for (const char *p = info.param.label; *p; ++p)
@@ -117,7 +119,9 @@ struct TextCase {
     bool bold;
 };
 
-class FrontSideText : public ::testing::TestWithParam<TextCase> {};
+class FrontSideText : public ::testing::TestWithParam<TextCase>
+{
+};
 
 TEST_P(FrontSideText, StandsWhereTheLayoutPutsIt)
 {
@@ -175,7 +179,9 @@ struct RuleCase {
     double x1, y1, x2, y2;
 };
 
-class FrontSideRule : public ::testing::TestWithParam<RuleCase> {};
+class FrontSideRule : public ::testing::TestWithParam<RuleCase>
+{
+};
 
 TEST_P(FrontSideRule, LiesWhereTheLayoutPutsIt)
 {
@@ -221,7 +227,9 @@ struct ValuesCase {
     QString value;
 };
 
-class FrontSideValues : public ::testing::TestWithParam<ValuesCase> {};
+class FrontSideValues : public ::testing::TestWithParam<ValuesCase>
+{
+};
 
 TEST_P(FrontSideValues, NeitherLabelsNorRulesMoveWithTheValues)
 {
@@ -243,8 +251,8 @@ TEST_P(FrontSideValues, NeitherLabelsNorRulesMoveWithTheValues)
     }
     const QStringList texts = doc.printedTexts();
     EXPECT_TRUE(texts.contains(QStringLiteral("Shift Starting Time")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("CO: ") + GetParam().value
-                               + QStringLiteral("     Cl: ") + GetParam().value));
+    EXPECT_TRUE(texts.contains(QStringLiteral("CO: ") + GetParam().value +
+                               QStringLiteral("     Cl: ") + GetParam().value));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, FrontSideValues,

@@ -6,14 +6,15 @@
 #include "print/FrontSide.h"
 #include "print/QPainterSurface.h"
 
+#include "QtPrinting.h"
 #include <QDir>
 #include <QPrinter>
 #include <QTemporaryDir>
-#include "QtPrinting.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A quarter inch margin: the origin x = 0 lies 18 + 28 = 46 points from the
 // paper's left edge, y = 0 at 18 points from its top.
@@ -35,9 +36,9 @@ FrontSideData filledIn()
 {
     FrontSideData d;
     const char *values[FrontSideData::fieldCount] = {
-        "Jordan", "Assembly", "22:00", "000123", "555-0100", "555-0199", "1990", "1995",
-        "Machinist", "Mill Road", "Sunday", "G7", "000123", "", "", "", "Nov30", "Nov28",
-        "Foreman", "Backpay", "Nov27", "Art12"};
+        "Jordan",    "Assembly",  "22:00",   "000123",  "555-0100", "555-0199", "1990", "1995",
+        "Machinist", "Mill Road", "Sunday",  "G7",      "000123",   "",         "",     "",
+        "Nov30",     "Nov28",     "Foreman", "Backpay", "Nov27",    "Art12"};
     for (int i = 0; i < FrontSideData::fieldCount; ++i)
         d.fields[size_t(i)] = QString::fromUtf8(values[i]);
     d.caseFacts = QStringLiteral("Sent home early without notice.\r\nSecond paragraph follows.");
@@ -47,7 +48,7 @@ FrontSideData filledIn()
 
 class PdfOutput : public ::testing::Test
 {
-protected:
+  protected:
     QList<PdfWord> render(bool front)
     {
         const QString file = dir.filePath(front ? "front.pdf" : "back.pdf");
@@ -67,30 +68,49 @@ TEST_F(PdfOutput, FrontSideTextsStandInTheirOrder)
 {
     using P = Place;
     QList<PdfWord> found;
-    const QStringList missing = missingInOrder(
-        render(true),
-        {{"First", P::Below},        {"Step", P::RightOnSameLine},
-         {"QWU", P::Below},          {"INSTRUCTIONS", P::Below},
-         {"This", P::Below},         {"receive", P::Below},
-         {"MUTUAL", P::Below},       {"PART", P::Below},
-         {"1", P::RightOnSameLine},  {"Employee's:", P::Below},
-         {"Name", P::Below},         {"Jordan", P::RightOnSameLine},
-         {"Dept.", P::RightOnSameLine}, {"Assembly", P::RightOnSameLine},
-         {"Shift", P::RightOnSameLine}, {"22:00", P::RightOnSameLine},
-         {"File", P::Below},         {"000123", P::RightOnSameLine},
-         {"Seniority", P::Below},    {"CO:", P::RightOnSameLine},
-         {"1990", P::RightOnSameLine}, {"Cl:", P::RightOnSameLine},
-         {"1995", P::RightOnSameLine}, {"Address", P::Below},
-         {"Complaint", P::Below},    {"Applicable", P::Below},
-         {"Art12", P::RightOnSameLine}, {"Remedy", P::Below},
-         {"Supervisor", P::Below},   {"Foreman", P::RightOnSameLine},
-         {"(date)", P::RightOnSameLine}, {"Nov28", P::RightOnSameLine},
-         {"Case", P::Below},         {"papers", P::Below},
-         {"Sent", P::Below},         {"notice.", P::RightOnSameLine},
-         {"Second", P::Below},       {"follows.", P::RightOnSameLine},
-         {"Steward's", P::Below},    {"Employee's", P::RightOnSameLine},
-         {"TVF", P::Below}},
-        &found);
+    const QStringList missing = missingInOrder(render(true),
+                                               {{"First", P::Below},
+                                                {"Step", P::RightOnSameLine},
+                                                {"QWU", P::Below},
+                                                {"INSTRUCTIONS", P::Below},
+                                                {"This", P::Below},
+                                                {"receive", P::Below},
+                                                {"MUTUAL", P::Below},
+                                                {"PART", P::Below},
+                                                {"1", P::RightOnSameLine},
+                                                {"Employee's:", P::Below},
+                                                {"Name", P::Below},
+                                                {"Jordan", P::RightOnSameLine},
+                                                {"Dept.", P::RightOnSameLine},
+                                                {"Assembly", P::RightOnSameLine},
+                                                {"Shift", P::RightOnSameLine},
+                                                {"22:00", P::RightOnSameLine},
+                                                {"File", P::Below},
+                                                {"000123", P::RightOnSameLine},
+                                                {"Seniority", P::Below},
+                                                {"CO:", P::RightOnSameLine},
+                                                {"1990", P::RightOnSameLine},
+                                                {"Cl:", P::RightOnSameLine},
+                                                {"1995", P::RightOnSameLine},
+                                                {"Address", P::Below},
+                                                {"Complaint", P::Below},
+                                                {"Applicable", P::Below},
+                                                {"Art12", P::RightOnSameLine},
+                                                {"Remedy", P::Below},
+                                                {"Supervisor", P::Below},
+                                                {"Foreman", P::RightOnSameLine},
+                                                {"(date)", P::RightOnSameLine},
+                                                {"Nov28", P::RightOnSameLine},
+                                                {"Case", P::Below},
+                                                {"papers", P::Below},
+                                                {"Sent", P::Below},
+                                                {"notice.", P::RightOnSameLine},
+                                                {"Second", P::Below},
+                                                {"follows.", P::RightOnSameLine},
+                                                {"Steward's", P::Below},
+                                                {"Employee's", P::RightOnSameLine},
+                                                {"TVF", P::Below}},
+                                               &found);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
     ASSERT_GE(found.size(), 11);
     // Fixed points: the title at x = 5600, y = 200; the field rows at x = 0.
@@ -103,16 +123,22 @@ TEST_F(PdfOutput, BackSideTextsStandInTheirOrder)
 {
     using P = Place;
     QList<PdfWord> found;
-    const QStringList missing = missingInOrder(
-        render(false),
-        {{"PART", P::Below},         {"II", P::RightOnSameLine},
-         {"Supervisor", P::RightOnSameLine}, {"Complaint", P::Below},
-         {"Name", P::Below},         {"Occured", P::Below},
-         {"Received", P::Below},     {"(name)", P::Below},
-         {"(date)", P::RightOnSameLine}, {"Case", P::Below},
-         {"position)", P::RightOnSameLine}, {"Answer:", P::Below},
-         {"Supervisor's", P::Below}, {"Date", P::RightOnSameLine}},
-        &found);
+    const QStringList missing = missingInOrder(render(false),
+                                               {{"PART", P::Below},
+                                                {"II", P::RightOnSameLine},
+                                                {"Supervisor", P::RightOnSameLine},
+                                                {"Complaint", P::Below},
+                                                {"Name", P::Below},
+                                                {"Occured", P::Below},
+                                                {"Received", P::Below},
+                                                {"(name)", P::Below},
+                                                {"(date)", P::RightOnSameLine},
+                                                {"Case", P::Below},
+                                                {"position)", P::RightOnSameLine},
+                                                {"Answer:", P::Below},
+                                                {"Supervisor's", P::Below},
+                                                {"Date", P::RightOnSameLine}},
+                                               &found);
     EXPECT_TRUE(missing.isEmpty()) << missing.join(", ").toStdString();
     ASSERT_EQ(found.size(), 14);
     EXPECT_NEAR(found[0].xMin, originXPt, 1.5);
@@ -160,7 +186,9 @@ struct NameCase {
     const char *expected;
 };
 
-class PdfFileName : public ::testing::TestWithParam<NameCase> {};
+class PdfFileName : public ::testing::TestWithParam<NameCase>
+{
+};
 
 TEST_P(PdfFileName, NamesSideNumberAndTimeSafely)
 {
@@ -173,7 +201,8 @@ TEST_P(PdfFileName, NamesSideNumberAndTimeSafely)
 INSTANTIATE_TEST_SUITE_P(
     Numbers, PdfFileName,
     ::testing::Values(
-        NameCase{"Plain", PrintSide::Front, "000123", "Front side - 000123 - 2026-12-07 14.05.33.pdf"},
+        NameCase{"Plain", PrintSide::Front, "000123",
+                 "Front side - 000123 - 2026-12-07 14.05.33.pdf"},
         NameCase{"BackWithoutNumber", PrintSide::Back, "", "Back side - 2026-12-07 14.05.33.pdf"},
         NameCase{"BlanksOnly", PrintSide::Back, "   ", "Back side - 2026-12-07 14.05.33.pdf"},
         NameCase{"SlashesAddNoFolders", PrintSide::Front, "../../etc/passwd",
@@ -198,8 +227,8 @@ TEST(PdfFallback, WritesTheSideIntoTheFolder)
     ASSERT_EQ(files.size(), 1);
     const QList<QList<PdfWord>> pages = pdfWords(folder + "/" + files[0]);
     ASSERT_EQ(pages.size(), 1);
-    EXPECT_TRUE(missingInOrder(pages[0], {{"PART", Place::Below}, {"Answer:", Place::Below}})
-                    .isEmpty());
+    EXPECT_TRUE(
+        missingInOrder(pages[0], {{"PART", Place::Below}, {"Answer:", Place::Below}}).isEmpty());
 }
 
 TEST(PdfFallback, FolderThatCannotBeMadeIsTheCause)
@@ -220,9 +249,8 @@ TEST(CupsQueue, UnknownQueueIsRefusedWithTheCause)
     ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
     pdf.write("%PDF-1.4\n%%EOF\n");
     pdf.close();
-    const CupsQueue::Submission s =
-        CupsQueue::submit(QStringLiteral("No-Such-Queue-For-Quillmark"), pdf.fileName(),
-                          QStringLiteral("test"), 1);
+    const CupsQueue::Submission s = CupsQueue::submit(QStringLiteral("No-Such-Queue-For-Quillmark"),
+                                                      pdf.fileName(), QStringLiteral("test"), 1);
     EXPECT_EQ(s.jobId, 0);
     EXPECT_FALSE(s.error.isEmpty());
 }

@@ -3,7 +3,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 QString decodeEntities(QString text)
 {
@@ -56,8 +57,8 @@ QStringList missingInOrder(const QList<PdfWord> &words, const QList<Anchor> &anc
             if (previous) {
                 const double lineTolerance = (previous->yMax - previous->yMin) / 2;
                 const bool below = w.yMin > previous->yMin + lineTolerance;
-                const bool sameLine = qAbs(w.yMin - previous->yMin) < lineTolerance + 3
-                    && w.xMin >= previous->xMax - 0.5;
+                const bool sameLine = qAbs(w.yMin - previous->yMin) < lineTolerance + 3 &&
+                                      w.xMin >= previous->xMax - 0.5;
                 if (a.place == Place::Below ? !below : !sameLine)
                     continue;
             }

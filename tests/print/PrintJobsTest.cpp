@@ -1,14 +1,15 @@
+#include "print/PrintJobs.h"
 #include "FakeMainWindow.h"
 #include "platform/MousePointer.h"
 #include "platform/ScriptedDialogs.h"
-#include "print/PrintJobs.h"
 #include "print/RecordingPrinterProvider.h"
 
 #include "QtPrinting.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 using Kind = RecordedOp::Kind;
 
@@ -20,11 +21,12 @@ const QString copiesTitle = QStringLiteral("Press the print once button for each
 
 class PrintJobTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         MousePointer::set(MousePointer::Default);
-        printers.setSetUp([this](RecordingSurface &) { pointerWhileOpen = MousePointer::current(); });
+        printers.setSetUp(
+            [this](RecordingSurface &) { pointerWhileOpen = MousePointer::current(); });
     }
     void TearDown() override { MousePointer::set(MousePointer::Default); }
 
@@ -50,17 +52,15 @@ TEST_F(PrintJobTest, FrontSidePrintsTheWindowsValuesUnderAnHourglass)
     EXPECT_TRUE(doc.delivered);
     const QStringList texts = doc.printedTexts();
     EXPECT_TRUE(texts.contains(QStringLiteral("Pat Doe")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("S")) && texts.contains(QStringLiteral("."))
-                && texts.contains(QStringLiteral("y")))
+    EXPECT_TRUE(texts.contains(QStringLiteral("S")) && texts.contains(QStringLiteral(".")) &&
+                texts.contains(QStringLiteral("y")))
         << "the case facts are printed character by character";
     // The origin is shifted before anything is drawn.
-    const auto firstDrawing =
-        std::find_if(doc.ops.begin(), doc.ops.end(), [](const RecordedOp &o) {
-            return o.kind == Kind::Print || o.kind == Kind::Line || o.kind == Kind::Picture;
-        });
-    const auto scale = std::find_if(doc.ops.begin(), doc.ops.end(), [](const RecordedOp &o) {
-        return o.kind == Kind::ScaleLeft;
+    const auto firstDrawing = std::find_if(doc.ops.begin(), doc.ops.end(), [](const RecordedOp &o) {
+        return o.kind == Kind::Print || o.kind == Kind::Line || o.kind == Kind::Picture;
     });
+    const auto scale = std::find_if(doc.ops.begin(), doc.ops.end(),
+                                    [](const RecordedOp &o) { return o.kind == Kind::ScaleLeft; });
     ASSERT_NE(scale, doc.ops.end());
     EXPECT_DOUBLE_EQ(scale->x1, -560);
     EXPECT_LT(scale - doc.ops.begin(), firstDrawing - doc.ops.begin());
@@ -77,12 +77,14 @@ struct CopiesCase {
     const char *name;
     const char *text;
     bool refuse;
-    int copies;            // -1: the setting stays as it was
+    int copies; // -1: the setting stays as it was
     bool driverMessage;
     const char *completion;
 };
 
-class FrontSideCopies : public PrintJobTest, public ::testing::WithParamInterface<CopiesCase> {};
+class FrontSideCopies : public PrintJobTest, public ::testing::WithParamInterface<CopiesCase>
+{
+};
 
 TEST_P(FrontSideCopies, SetTheCopiesAndSayHowManyWereSent)
 {
@@ -112,23 +114,23 @@ TEST_P(FrontSideCopies, SetTheCopiesAndSayHowManyWereSent)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FrontSideCopies,
-    ::testing::Values(
-        CopiesCase{"Two", "2", false, 2, false,
-                   "2 Copies of grievance for: Pat Doe were sent to the printer."},
-        CopiesCase{"One", "1", false, 1, false,
-                   "1 Copy of grievance for: Pat Doe was sent to the printer."},
-        CopiesCase{"Empty", "", false, 0, false,
-                   " Copy of grievance for: Pat Doe was sent to the printer."},
-        CopiesCase{"OnePointFiveRoundsToTwo", "1.5", false, 2, false,
-                   "1.5 Copies of grievance for: Pat Doe were sent to the printer."},
-        CopiesCase{"TwoPointFiveRoundsToEven", "2.5", false, 2, false,
-                   "2.5 Copies of grievance for: Pat Doe were sent to the printer."},
-        CopiesCase{"BeyondSixteenBits", "40000", false, -1, true,
-                   "40000 Copies of grievance for: Pat Doe were sent to the printer."},
-        CopiesCase{"RefusedOneIsSilent", "1", true, -1, false,
-                   "1 Copy of grievance for: Pat Doe was sent to the printer."},
-        CopiesCase{"RefusedThreeAsksForSingleCopies", "3", true, -1, true,
-                   "3 Copies of grievance for: Pat Doe were sent to the printer."}),
+    ::testing::Values(CopiesCase{"Two", "2", false, 2, false,
+                                 "2 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{"One", "1", false, 1, false,
+                                 "1 Copy of grievance for: Pat Doe was sent to the printer."},
+                      CopiesCase{"Empty", "", false, 0, false,
+                                 " Copy of grievance for: Pat Doe was sent to the printer."},
+                      CopiesCase{"OnePointFiveRoundsToTwo", "1.5", false, 2, false,
+                                 "1.5 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{"TwoPointFiveRoundsToEven", "2.5", false, 2, false,
+                                 "2.5 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{
+                          "BeyondSixteenBits", "40000", false, -1, true,
+                          "40000 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{"RefusedOneIsSilent", "1", true, -1, false,
+                                 "1 Copy of grievance for: Pat Doe was sent to the printer."},
+                      CopiesCase{"RefusedThreeAsksForSingleCopies", "3", true, -1, true,
+                                 "3 Copies of grievance for: Pat Doe were sent to the printer."}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct BlankCase {
@@ -138,7 +140,9 @@ struct BlankCase {
     bool asked;
 };
 
-class BlankFields : public PrintJobTest, public ::testing::WithParamInterface<BlankCase> {};
+class BlankFields : public PrintJobTest, public ::testing::WithParamInterface<BlankCase>
+{
+};
 
 TEST_P(BlankFields, AskOnceAndPrintOnlyOnYes)
 {
@@ -171,8 +175,10 @@ TEST_P(BlankFields, AskOnceAndPrintOnlyOnYes)
 INSTANTIATE_TEST_SUITE_P(
     Fields, BlankFields,
     ::testing::Values(BlankCase{"AllFilled", {}, Dialogs::Answer::No, false},
-                      BlankCase{"OnlyUnprintedGrievanceFieldsEmpty", {12, 13, 14, 15},
-                                Dialogs::Answer::No, false},
+                      BlankCase{"OnlyUnprintedGrievanceFieldsEmpty",
+                                {12, 13, 14, 15},
+                                Dialogs::Answer::No,
+                                false},
                       BlankCase{"GrievanceNumberEmptyYes", {11}, Dialogs::Answer::Yes, true},
                       BlankCase{"GrievanceNumberEmptyNo", {11}, Dialogs::Answer::No, true},
                       BlankCase{"FirstAndLastEmptyYes", {0, 21}, Dialogs::Answer::Yes, true},
@@ -192,8 +198,9 @@ struct BackCopiesCase {
     int copies; // -1: the setting stays as it was
 };
 
-class BackSideCopies : public PrintJobTest,
-                       public ::testing::WithParamInterface<BackCopiesCase> {};
+class BackSideCopies : public PrintJobTest, public ::testing::WithParamInterface<BackCopiesCase>
+{
+};
 
 TEST_P(BackSideCopies, PrintSilently)
 {
@@ -232,7 +239,9 @@ struct FailureCase {
     const char *endDocFailure;
 };
 
-class DeliveryFailure : public PrintJobTest, public ::testing::WithParamInterface<FailureCase> {};
+class DeliveryFailure : public PrintJobTest, public ::testing::WithParamInterface<FailureCase>
+{
+};
 
 TEST_P(DeliveryFailure, TellsTheStewardNothingWasPrinted)
 {
