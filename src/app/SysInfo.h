@@ -30,7 +30,8 @@ public:
 
 namespace SysInfo {
 
-inline const QString unavailableText = QStringLiteral("System Information Is Unavailable At This Time");
+inline const QString unavailableText =
+    QStringLiteral("System Information Is Unavailable At This Time");
 
 // Programs a desktop without the Windows registry may have installed, most
 // fitting first: hardware and system summaries before process monitors.
