@@ -47,7 +47,11 @@ QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr)
 void JetSqlEmitter::bind(const QVariant &value)
 {
     m_out.sql += u'?';
-    m_out.params.append(value);
+    // Qt binds a null QString as SQL NULL; an empty text constant must stay text.
+    if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        m_out.params.append(QString(QLatin1String("")));
+    else
+        m_out.params.append(value);
 }
 
 void JetSqlEmitter::writeValue(const JetSqlExpr &expr)

@@ -88,7 +88,7 @@ private:
 
     JetSqlToken string(qsizetype start, QChar quote)
     {
-        QString value;
+        QString value = QLatin1String(""); // '' is empty text, never Null
         qsizetype i = start + 1;
         for (;;) {
             if (i >= m_text.size())

@@ -38,7 +38,7 @@ public:
     const std::optional<Range> &range() const { return m_range; }
 
 private:
-    QString m_glob;
+    QString m_glob = QLatin1String(""); // the pattern '' matches empty text, not Null
     bool m_matchesEveryValue = false;
     std::optional<Range> m_range;
 };

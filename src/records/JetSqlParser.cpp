@@ -291,11 +291,11 @@ std::unique_ptr<JetSqlExpr> JetSqlParser::primary()
             take();
             return constant(QVariant());
         }
-        if (isReserved(token))
-            unexpected(token);
         if (peek(1).isSymbol(QLatin1String("(")))
             unsupported(QStringLiteral("functions such as %1(...) cannot be used")
                             .arg(token.text.left(40)));
+        if (isReserved(token))
+            unexpected(token);
         [[fallthrough]];
     case JetSqlToken::Type::BracketName: {
         auto expr = node(JetSqlExpr::Kind::Column);
