@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <algorithm>
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace {
 using Interval = std::pair<char32_t, char32_t>; // inclusive
 
 constexpr char32_t MaxCodePoint = 0x10FFFF;
+// SQLite refuses longer GLOB patterns at run time (SQLITE_MAX_LIKE_PATTERN_LENGTH);
+// saying so here gives the steward a clear message instead.
+constexpr qsizetype MaxGlobBytes = 50000;
 
 void appendCodePoint(QString &out, char32_t c)
 {
@@ -24,15 +28,24 @@ void appendCodePoint(QString &out, char32_t c)
 }
 
 // The characters that compare equal to c: the simple mappings both ways, so
-// that "É" and "é" find each other.
-QList<char32_t> caseVariants(char32_t c)
+// that "É" and "é" find each other. Wide ranges ask this of thousands of
+// characters, hence no allocation.
+struct CaseVariants {
+    std::array<char32_t, 5> chars{};
+    size_t count = 0;
+    const char32_t *begin() const { return chars.data(); }
+    const char32_t *end() const { return chars.data() + count; }
+    size_t size() const { return count; }
+};
+
+CaseVariants caseVariants(char32_t c)
 {
-    QList<char32_t> variants{c};
+    CaseVariants variants;
     const char32_t lower = QChar::toLower(c);
     const char32_t upper = QChar::toUpper(c);
-    for (char32_t v : {lower, upper, QChar::toLower(upper), QChar::toUpper(lower)}) {
-        if (!variants.contains(v))
-            variants.append(v);
+    for (char32_t v : {c, lower, upper, QChar::toLower(upper), QChar::toUpper(lower)}) {
+        if (std::find(variants.begin(), variants.end(), v) == variants.end())
+            variants.chars[variants.count++] = v;
     }
     return variants;
 }
@@ -62,8 +75,10 @@ QList<Interval> withCaseVariants(const QList<Interval> &members)
     for (const auto &[low, high] : members) {
         auto it = std::lower_bound(cased.begin(), cased.end(), low);
         for (; it != cased.end() && *it <= high; ++it) {
-            for (char32_t v : caseVariants(*it))
-                out.append({v, v});
+            for (char32_t v : caseVariants(*it)) {
+                if (v < low || v > high)
+                    out.append({v, v});
+            }
         }
     }
     return out;
@@ -179,7 +194,7 @@ LikePattern::LikePattern(const QString &pattern)
     QList<char32_t> prefix;
     bool prefixOpen = true;
     auto literal = [&](char32_t c) {
-        const QList<char32_t> variants = caseVariants(c);
+        const CaseVariants variants = caseVariants(c);
         QList<Interval> members;
         for (char32_t v : variants)
             members.append({v, v});
@@ -241,6 +256,11 @@ LikePattern::LikePattern(const QString &pattern)
             literal(c);
         }
     }
+
+    if (m_glob.toUtf8().size() > MaxGlobBytes)
+        throw DataError(DataErrors::Unsupported,
+                        QStringLiteral("The LIKE pattern is too long (%1 characters).")
+                            .arg(pattern.size()));
 
     m_matchesEveryValue =
         !chars.isEmpty() && std::all_of(chars.begin(), chars.end(), [](uint c) { return c == U'*'; });

@@ -25,7 +25,7 @@ public:
     };
 
     // Throws DataError(Syntax) for a descending range such as [z-a] and for a
-    // NUL character.
+    // NUL character, and DataError(Unsupported) for a pattern too long for SQLite.
     explicit LikePattern(const QString &pattern);
 
     const QString &glob() const { return m_glob; }
