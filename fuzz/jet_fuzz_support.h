@@ -12,7 +12,8 @@
 #include <cstdlib>
 #include <sqlite3.h>
 
-namespace JetFuzz {
+namespace JetFuzz
+{
 
 [[noreturn]] inline void fail(const char *what, const QString &detail)
 {
@@ -22,19 +23,21 @@ namespace JetFuzz {
 
 inline const QStringList &employeeColumns()
 {
-    static const QStringList columns = {"Name", "Department", "Shift Start Time", "File Number",
-                                        "Home Phone", "Work Phone", "Company Seniority",
-                                        "Class Seniortity", "Classification", "Address", "Days Off"};
+    static const QStringList columns = {
+        "Name",           "Department", "Shift Start Time",  "File Number",
+        "Home Phone",     "Work Phone", "Company Seniority", "Class Seniortity",
+        "Classification", "Address",    "Days Off"};
     return columns;
 }
 
 inline const QStringList &complaintColumns()
 {
-    static const QStringList columns = {
-        "Grievance Number",  "File Number",     "Case Facts3",
-        "Case Facts2",       "Case Facts1",     "Supervisor's Oral Answer Date",
-        "Contact Date",      "Supervisor First Contacted", "Remedy Sought",
-        "Date of Violation", "Contract Provinsions"};
+    static const QStringList columns = {"Grievance Number",    "File Number",
+                                        "Case Facts3",         "Case Facts2",
+                                        "Case Facts1",         "Supervisor's Oral Answer Date",
+                                        "Contact Date",        "Supervisor First Contacted",
+                                        "Remedy Sought",       "Date of Violation",
+                                        "Contract Provinsions"};
     return columns;
 }
 
@@ -102,16 +105,19 @@ inline sqlite3 *database()
         if (sqlite3_open(":memory:", &handle) != SQLITE_OK)
             fail("cannot open SQLite", QString());
         QString script;
-        for (const auto &[table, columns] :
-             {std::pair{"Employee", employeeColumns()}, std::pair{"Complaints", complaintColumns()}}) {
+        for (const auto &[table, columns] : {std::pair{"Employee", employeeColumns()},
+                                             std::pair{"Complaints", complaintColumns()}}) {
             QStringList definitions;
             for (const QString &c : columns)
                 definitions << JetSql::quoteIdentifier(c) + " TEXT COLLATE NOCASE";
-            script += QString("CREATE TABLE %1 (%2); CREATE INDEX %1FileNumber ON %1 (\"File Number\");"
-                              "INSERT INTO %1 (\"File Number\") VALUES ('000123'), ('abc'), (''), (NULL);")
-                          .arg(table, definitions.join(", "));
+            script +=
+                QString(
+                    "CREATE TABLE %1 (%2); CREATE INDEX %1FileNumber ON %1 (\"File Number\");"
+                    "INSERT INTO %1 (\"File Number\") VALUES ('000123'), ('abc'), (''), (NULL);")
+                    .arg(table, definitions.join(", "));
         }
-        if (sqlite3_exec(handle, script.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_exec(handle, script.toUtf8().constData(), nullptr, nullptr, nullptr) !=
+            SQLITE_OK)
             fail("cannot create the tables", sqlite3_errmsg(handle));
         return handle;
     }();
@@ -127,7 +133,8 @@ inline void run(const QString &table, const SqlCondition &condition)
     sqlite3 *db = database();
     sqlite3_stmt *statement = nullptr;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement, nullptr) !=
+        SQLITE_OK)
         fail("SQLite rejects the SQL", sql + "\n" + sqlite3_errmsg(db));
     if (sqlite3_bind_parameter_count(statement) != condition.params.size())
         fail("parameter count differs", sql);
@@ -136,7 +143,8 @@ inline void run(const QString &table, const SqlCondition &condition)
         switch (p.typeId()) {
         case QMetaType::QString: {
             const QByteArray value = p.toString().toUtf8();
-            sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(statement, i + 1, value.constData(), int(value.size()),
+                              SQLITE_TRANSIENT);
             break;
         }
         case QMetaType::LongLong:

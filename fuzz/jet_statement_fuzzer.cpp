@@ -3,7 +3,8 @@
 
 #include "records/JetSqlLexer.h"
 
-namespace {
+namespace
+{
 
 void checkQuery(const SelectQuery &query)
 {
@@ -13,7 +14,8 @@ void checkQuery(const SelectQuery &query)
         if (!JetFuzz::isColumn(term.column))
             JetFuzz::fail("sort column that is not a column", term.column);
     }
-    if (!query.seekColumn.isEmpty() && !query.where.sql.contains(JetSql::quoteIdentifier(query.seekColumn)))
+    if (!query.seekColumn.isEmpty() &&
+        !query.where.sql.contains(JetSql::quoteIdentifier(query.seekColumn)))
         JetFuzz::fail("seek column the WHERE does not use", query.seekColumn);
     JetFuzz::checkSqlText(query.where);
     JetFuzz::run(query.table, query.where);
@@ -33,13 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Typed text quoted by quoteString must come back as exactly that text.
     if (!text.contains(QChar(0))) {
         const QList<JetSqlToken> tokens = JetSqlLexer::tokenize(JetSql::quoteString(text), "t");
-        if (tokens.size() != 2 || tokens[0].type != JetSqlToken::Type::String || tokens[0].text != text)
+        if (tokens.size() != 2 || tokens[0].type != JetSqlToken::Type::String ||
+            tokens[0].text != text)
             JetFuzz::fail("quoteString does not round-trip", text);
     }
     try {
-        checkQuery(JetSql::parseRecordSource(
-            "SELECT * FROM Employee WHERE [File Number] LIKE " + JetSql::quoteString(text + "*") + " ",
-            tables));
+        checkQuery(JetSql::parseRecordSource("SELECT * FROM Employee WHERE [File Number] LIKE " +
+                                                 JetSql::quoteString(text + "*") + " ",
+                                             tables));
     } catch (const DataError &) {
     }
     // Any file number without a NUL must give a working complaints statement.

@@ -7,7 +7,8 @@
 #include <random>
 #include <string_view>
 
-namespace {
+namespace
+{
 
 // Characters that are nobody's case variant, for the complement of a set.
 const char32_t Caseless[] = {U'0', U'5', U'9', U'~', U'!', U' ', U'\u20ac', U'\u4e2d', U'\'', U'%'};
@@ -20,7 +21,7 @@ void append(QString &out, char32_t c)
 
 class Candidate
 {
-public:
+  public:
     explicit Candidate(size_t variation) : m_random(unsigned(variation)) {}
 
     // Some text that the Jet pattern matches, or empty when none was found.
@@ -52,7 +53,7 @@ public:
         return out;
     }
 
-private:
+  private:
     int pick(size_t n) { return int(std::uniform_int_distribution<size_t>(0, n - 1)(m_random)); }
 
     char32_t variant(char32_t c)
@@ -107,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const QByteArray glob = pattern->glob().toUtf8();
-    const size_t variation = std::hash<std::string_view>{}(std::string_view(
-        reinterpret_cast<const char *>(data), size));
+    const size_t variation =
+        std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char *>(data), size));
     for (size_t round = 0; round < 4; ++round) {
         const std::optional<QString> candidate = Candidate(variation + round).build(text.toUcs4());
         if (!candidate)

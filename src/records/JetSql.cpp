@@ -17,7 +17,8 @@ SelectQuery JetSql::parseRecordSource(const QString &source, const TableResolver
 
 SqlCondition JetSql::parseFilter(const QString &expression, const ColumnResolver &columns)
 {
-    const auto expr = JetSqlParser(expression, QStringLiteral("the filter expression")).condition(columns);
+    const auto expr =
+        JetSqlParser(expression, QStringLiteral("the filter expression")).condition(columns);
     return JetSqlEmitter::condition(expr.get());
 }
 

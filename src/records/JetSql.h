@@ -49,7 +49,8 @@ using TableResolver = std::function<std::optional<TableInfo>(const QString &name
 // Every function throws DataError (Syntax, UnknownField, UnknownTable or
 // Unsupported) for text it cannot translate; none returns SQL built from
 // text it did not parse.
-namespace JetSql {
+namespace JetSql
+{
 
 // A record source: a bare table name ("Employee", also "[Employee]") or
 // "SELECT * FROM <table> [WHERE <expr>] [ORDER BY <sort list>]", optionally

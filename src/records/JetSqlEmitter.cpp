@@ -2,9 +2,13 @@
 
 #include "records/JetSqlLikePattern.h"
 
-namespace {
+namespace
+{
 
-bool isColumn(const JetSqlExpr &expr) { return expr.kind == JetSqlExpr::Kind::Column; }
+bool isColumn(const JetSqlExpr &expr)
+{
+    return expr.kind == JetSqlExpr::Kind::Column;
+}
 
 } // namespace
 

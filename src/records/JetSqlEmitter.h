@@ -8,7 +8,7 @@
 // the SQL text holds nothing but what this class writes itself.
 class JetSqlEmitter
 {
-public:
+  public:
     // An empty condition (all rows) for a null expression.
     static SqlCondition condition(const JetSqlExpr *expr);
 
@@ -16,7 +16,7 @@ public:
     // constant or by a LIKE prefix range; empty when there is none.
     static QString seekColumn(const JetSqlExpr *expr);
 
-private:
+  private:
     void writeCondition(const JetSqlExpr &expr);
     void writeValue(const JetSqlExpr &expr);
     void writeLike(const JetSqlExpr &expr);

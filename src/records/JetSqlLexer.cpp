@@ -2,7 +2,8 @@
 
 #include "records/DataError.h"
 
-namespace {
+namespace
+{
 
 constexpr qsizetype QuoteLimit = 40; // longer user text is cut in messages
 
@@ -13,13 +14,22 @@ constexpr qsizetype QuoteLimit = 40; // longer user text is cut in messages
                                             .arg(position + 1));
 }
 
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isWordPart(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == u'_';
+}
+bool isWordPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 class Lexer
 {
-public:
+  public:
     Lexer(const QString &text, const QString &context) : m_text(text), m_context(context) {}
 
     QList<JetSqlToken> run()
@@ -36,7 +46,7 @@ public:
         return tokens;
     }
 
-private:
+  private:
     JetSqlToken next(const JetSqlToken *previous)
     {
         const qsizetype start = m_pos;
@@ -49,8 +59,8 @@ private:
             return string(start, c);
         // ".5" is a number, but in Employee.5 the dot belongs to a qualified name.
         const bool afterName = previous && previous->isName();
-        if (isDigit(c) || (c == u'.' && !afterName && m_pos + 1 < m_text.size() &&
-                           isDigit(m_text[m_pos + 1])))
+        if (isDigit(c) ||
+            (c == u'.' && !afterName && m_pos + 1 < m_text.size() && isDigit(m_text[m_pos + 1])))
             return number(start);
         if (isWordStart(c)) {
             while (m_pos < m_text.size() && isWordPart(m_text[m_pos]))
@@ -58,9 +68,9 @@ private:
             return {JetSqlToken::Type::Name, m_text.mid(start, m_pos - start), start};
         }
         if (c == u'#')
-            throw DataError(DataErrors::Unsupported,
-                            QStringLiteral("Date constants (#...#) are not supported in %1.")
-                                .arg(m_context));
+            throw DataError(
+                DataErrors::Unsupported,
+                QStringLiteral("Date constants (#...#) are not supported in %1.").arg(m_context));
         for (const char *two : {"<>", "<=", ">="}) {
             if (m_text.mid(m_pos, 2) == QLatin1String(two)) {
                 m_pos += 2;

@@ -5,7 +5,8 @@
 #include <QList>
 #include <QString>
 
-namespace JetSqlLexer {
+namespace JetSqlLexer
+{
 
 // Splits text into tokens; the list always ends with one End token. `context`
 // names what is being read ("the filter expression") in error messages.

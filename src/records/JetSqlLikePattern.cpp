@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Interval = std::pair<char32_t, char32_t>; // inclusive
 
@@ -203,9 +204,8 @@ LikePattern::LikePattern(const QString &pattern)
             return;
         // NOCASE folds A-Z and nothing else; a character with any other case
         // variant would be ordered apart from its variants, so the prefix ends.
-        const bool folds = variants.size() == 1 ||
-                           std::all_of(variants.begin(), variants.end(),
-                                       [](char32_t v) { return v < 0x80; });
+        const bool folds = variants.size() == 1 || std::all_of(variants.begin(), variants.end(),
+                                                               [](char32_t v) { return v < 0x80; });
         if (folds)
             prefix.append(c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c);
         else
@@ -258,12 +258,12 @@ LikePattern::LikePattern(const QString &pattern)
     }
 
     if (m_glob.toUtf8().size() > MaxGlobBytes)
-        throw DataError(DataErrors::Unsupported,
-                        QStringLiteral("The LIKE pattern is too long (%1 characters).")
-                            .arg(pattern.size()));
+        throw DataError(
+            DataErrors::Unsupported,
+            QStringLiteral("The LIKE pattern is too long (%1 characters).").arg(pattern.size()));
 
-    m_matchesEveryValue =
-        !chars.isEmpty() && std::all_of(chars.begin(), chars.end(), [](uint c) { return c == U'*'; });
+    m_matchesEveryValue = !chars.isEmpty() &&
+                          std::all_of(chars.begin(), chars.end(), [](uint c) { return c == U'*'; });
 
     if (prefix.isEmpty())
         return;

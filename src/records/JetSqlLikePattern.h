@@ -15,7 +15,7 @@
 // `[]` matches nothing (zero characters) and `[!]` any one character.
 class LikePattern
 {
-public:
+  public:
     // Values that every match lies within in SQLite's NOCASE order, so that an
     // index on a NOCASE column can be used: lower <= value < upper. An empty
     // upper means no upper bound.
@@ -37,7 +37,7 @@ public:
     // case variants NOCASE does not fold (é/É): a range there would drop rows.
     const std::optional<Range> &range() const { return m_range; }
 
-private:
+  private:
     QString m_glob = QLatin1String(""); // the pattern '' matches empty text, not Null
     bool m_matchesEveryValue = false;
     std::optional<Range> m_range;

@@ -15,7 +15,7 @@
 // so NOT [a] = 1 means NOT ([a] = 1).
 class JetSqlParser
 {
-public:
+  public:
     // `context` names the text in messages, e.g. "the filter expression".
     JetSqlParser(const QString &text, const QString &context);
 
@@ -26,7 +26,7 @@ public:
     // The whole text as a record source: a table name or SELECT * FROM ....
     JetSqlStatement recordSource(const TableResolver &tables);
 
-private:
+  private:
     struct NameRef {
         QString name;
         QString qualifier; // the table before the dot; empty when none

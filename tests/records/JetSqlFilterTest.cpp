@@ -2,7 +2,8 @@
 
 #include "records/DataError.h"
 
-namespace {
+namespace
+{
 
 // Name, Department, File Number; Dee's department is empty, Ed's is Null.
 const QList<QVariantList> Employees = {
@@ -12,7 +13,7 @@ const QList<QVariantList> Employees = {
 
 class JetSqlFilterFixture
 {
-protected:
+  protected:
     JetSqlFilterFixture()
     {
         for (const QVariantList &e : Employees)
@@ -20,7 +21,8 @@ protected:
     }
     SqlCondition filter(const QString &text) const
     {
-        return JetSql::parseFilter(text, JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()));
+        return JetSql::parseFilter(text,
+                                   JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()));
     }
     JetSqlTestDb m_db;
 };
@@ -31,7 +33,9 @@ struct FilterCase {
     QStringList names;
 };
 
-class JetSqlFilterTest : public JetSqlFilterFixture, public ::testing::TestWithParam<FilterCase> {};
+class JetSqlFilterTest : public JetSqlFilterFixture, public ::testing::TestWithParam<FilterCase>
+{
+};
 
 TEST_P(JetSqlFilterTest, SelectsTheRowsJetWould)
 {
@@ -47,20 +51,30 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"BareNameAndDoubleQuotes", "department = \"office\"", {"bob"}},
         FilterCase{"ConstantOnTheLeft", "'shop' = Department", {"Ann", "Cy"}},
         FilterCase{"NotEqualLeavesNullOut", "[Department] <> 'shop'", {"bob", "Dee"}},
-        FilterCase{"LessAndGreater", "[File Number] > '000101' AND [File Number] <= '000203'", {"bob", "Cy"}},
+        FilterCase{"LessAndGreater",
+                   "[File Number] > '000101' AND [File Number] <= '000203'",
+                   {"bob", "Cy"}},
         FilterCase{"IsNull", "[Department] IS NULL", {"Ed"}},
-        FilterCase{"IsNotNull", "[Department] is not null AND [Department] <> ''", {"Ann", "bob", "Cy"}},
+        FilterCase{
+            "IsNotNull", "[Department] is not null AND [Department] <> ''", {"Ann", "bob", "Cy"}},
         FilterCase{"Between", "[File Number] BETWEEN '000102' AND '000203'", {"bob", "Cy"}},
-        FilterCase{"NotBetween", "[File Number] NOT BETWEEN '000102' AND '000203'", {"Ann", "Dee", "Ed"}},
+        FilterCase{
+            "NotBetween", "[File Number] NOT BETWEEN '000102' AND '000203'", {"Ann", "Dee", "Ed"}},
         FilterCase{"InIgnoresCase", "[Name] IN ('ann', 'BOB', 'nobody')", {"Ann", "bob"}},
         FilterCase{"NotIn", "[Name] NOT IN ('ann', 'BOB')", {"Cy", "Dee", "Ed"}},
         FilterCase{"NotBindsBeforeAnd", "NOT [Department] = 'shop' AND [Name] <> 'Dee'", {"bob"}},
-        FilterCase{"AndBindsBeforeOr", "[Name] = 'Ann' OR [Name] = 'Cy' AND [Department] = 'x'", {"Ann"}},
-        FilterCase{"Parentheses", "([Name] = 'Ann' OR [Name] = 'Cy') AND [Department] = 'shop'", {"Ann", "Cy"}},
-        FilterCase{"NotOverParentheses", "NOT ([Name] = 'Ann' OR [Department] IS NULL)", {"bob", "Cy", "Dee"}},
+        FilterCase{
+            "AndBindsBeforeOr", "[Name] = 'Ann' OR [Name] = 'Cy' AND [Department] = 'x'", {"Ann"}},
+        FilterCase{"Parentheses",
+                   "([Name] = 'Ann' OR [Name] = 'Cy') AND [Department] = 'shop'",
+                   {"Ann", "Cy"}},
+        FilterCase{"NotOverParentheses",
+                   "NOT ([Name] = 'Ann' OR [Department] IS NULL)",
+                   {"bob", "Cy", "Dee"}},
         FilterCase{"ParenthesisedValue", "([Name]) = 'ed'", {"Ed"}},
         FilterCase{"TrueAndFalse", "True AND NOT False AND [Name] LIKE 'd*'", {"Dee"}},
-        FilterCase{"ComparedWithNullIsNeverTrue", "[Department] = Null OR [Department] <> Null", {}},
+        FilterCase{
+            "ComparedWithNullIsNeverTrue", "[Department] = Null OR [Department] <> Null", {}},
         FilterCase{"ConstantsCompareIgnoringCase", "'a' = 'A' AND [Name] = 'bob'", {"bob"}},
         FilterCase{"Number", "[File Number] = 101 OR [Name] = 'Cy'", {"Cy"}},
         FilterCase{"InjectionTextIsAValue", "[Name] = 'x''; DROP TABLE Employee; --'", {}}),
@@ -72,7 +86,9 @@ struct BadCase {
     int error;
 };
 
-class JetSqlBadFilterTest : public JetSqlFilterFixture, public ::testing::TestWithParam<BadCase> {};
+class JetSqlBadFilterTest : public JetSqlFilterFixture, public ::testing::TestWithParam<BadCase>
+{
+};
 
 // Each text must fail with the right error and a description, and nothing of
 // it may reach SQLite: the tables are intact afterwards.
@@ -117,8 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"DescendingRange", "[Name] LIKE '[z-a]'", DataErrors::Syntax},
         BadCase{"DateConstant", "[Name] = #1/2/2000#", DataErrors::Unsupported},
         BadCase{"NulCharacter", "[Name] = 'a<NUL>b'", DataErrors::Syntax},
-        BadCase{"TooDeep", "((((((((((((((((((((((((((((((((((((((((((((((((((((((1))))))))))))"
-                           "))))))))))))))))))))))))))))))))))))))))))",
+        BadCase{"TooDeep",
+                "((((((((((((((((((((((((((((((((((((((((((((((((((((((1))))))))))))"
+                "))))))))))))))))))))))))))))))))))))))))))",
                 DataErrors::Unsupported}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -129,13 +146,16 @@ struct SortCase {
     int error = 0;
 };
 
-class JetSqlSortTest : public ::testing::TestWithParam<SortCase> {};
+class JetSqlSortTest : public ::testing::TestWithParam<SortCase>
+{
+};
 
 TEST_P(JetSqlSortTest, ReadsTheSortList)
 {
     const auto columns = JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns());
     try {
-        const QList<SortTerm> terms = JetSql::parseSort(QString::fromUtf8(GetParam().text), columns);
+        const QList<SortTerm> terms =
+            JetSql::parseSort(QString::fromUtf8(GetParam().text), columns);
         ASSERT_EQ(GetParam().error, 0) << "accepted";
         ASSERT_EQ(terms.size(), GetParam().terms.size());
         for (qsizetype i = 0; i < terms.size(); ++i) {
@@ -149,17 +169,18 @@ TEST_P(JetSqlSortTest, ReadsTheSortList)
 
 INSTANTIATE_TEST_SUITE_P(
     Sorts, JetSqlSortTest,
-    ::testing::Values(
-        SortCase{"HeaderClick", "[File Number]", {{"File Number", false}}},
-        SortCase{"HeaderClickWithShift", "[File Number] desc", {{"File Number", true}}},
-        SortCase{"ListWithDirections", "name ASC, [Days Off] DESC, department",
-                 {{"Name", false}, {"Days Off", true}, {"Department", false}}},
-        SortCase{"Blank", " ", {}},
-        SortCase{"TrailingComma", "Name,", {}, DataErrors::Syntax},
-        SortCase{"TwoDirections", "Name DESC ASC", {}, DataErrors::Syntax},
-        SortCase{"UnknownField", "[Nope]", {}, DataErrors::UnknownField},
-        SortCase{"Injection", "Name; DROP TABLE Employee", {}, DataErrors::Syntax},
-        SortCase{"Expression", "Name + 1", {}, DataErrors::Syntax}),
+    ::testing::Values(SortCase{"HeaderClick", "[File Number]", {{"File Number", false}}},
+                      SortCase{
+                          "HeaderClickWithShift", "[File Number] desc", {{"File Number", true}}},
+                      SortCase{"ListWithDirections",
+                               "name ASC, [Days Off] DESC, department",
+                               {{"Name", false}, {"Days Off", true}, {"Department", false}}},
+                      SortCase{"Blank", " ", {}},
+                      SortCase{"TrailingComma", "Name,", {}, DataErrors::Syntax},
+                      SortCase{"TwoDirections", "Name DESC ASC", {}, DataErrors::Syntax},
+                      SortCase{"UnknownField", "[Nope]", {}, DataErrors::UnknownField},
+                      SortCase{"Injection", "Name; DROP TABLE Employee", {}, DataErrors::Syntax},
+                      SortCase{"Expression", "Name + 1", {}, DataErrors::Syntax}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -5,14 +5,15 @@
 
 #include <random>
 
-namespace {
+namespace
+{
 
 // File numbers chosen so that each pattern below has near misses: other case,
 // other digit, one character longer, pattern characters as data, a Null.
 const QStringList FileNumbers = {
-    "000120", "000121", "000125", "001200", "00012a", "00012A", "0001200", "ABC123", "abc999",
-    "Abd100", "[12]",   "*star",  "?q",     "#5",     "a]b",    "a-b",     "x^y",    "École",
-    "école",  "ecole",  "O'Brien", "ab",    "",
+    "000120", "000121", "000125", "001200", "00012a",  "00012A", "0001200", "ABC123",
+    "abc999", "Abd100", "[12]",   "*star",  "?q",      "#5",     "a]b",     "a-b",
+    "x^y",    "École",  "école",  "ecole",  "O'Brien", "ab",     "",
 };
 
 struct LikeCase {
@@ -24,7 +25,7 @@ struct LikeCase {
 
 class JetSqlLikeTest : public ::testing::TestWithParam<LikeCase>
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (const QString &f : FileNumbers)
@@ -56,8 +57,11 @@ QStringList allBut(const QStringList &excluded)
 INSTANTIATE_TEST_SUITE_P(
     Patterns, JetSqlLikeTest,
     ::testing::Values(
-        LikeCase{"PrefixAndStar", "00012*", {"000120", "000121", "000125", "00012a", "00012A", "0001200"}},
-        LikeCase{"QuestionIsOneCharacter", "00012?", {"000120", "000121", "000125", "00012a", "00012A"}},
+        LikeCase{"PrefixAndStar",
+                 "00012*",
+                 {"000120", "000121", "000125", "00012a", "00012A", "0001200"}},
+        LikeCase{
+            "QuestionIsOneCharacter", "00012?", {"000120", "000121", "000125", "00012a", "00012A"}},
         LikeCase{"HashIsOneDigit", "00012#", {"000120", "000121", "000125"}},
         LikeCase{"Set", "00012[15]", {"000121", "000125"}},
         LikeCase{"RangeInSet", "00012[0-2]", {"000120", "000121"}},
@@ -79,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
         LikeCase{"NegatedEmptySetIsAnyCharacter", "a[!]b", {"a]b", "a-b"}},
         LikeCase{"ApostropheIsOrdinary", "o'b*", {"O'Brien"}},
         LikeCase{"StarAloneMatchesEveryValueButNull", "*", FileNumbers},
-        LikeCase{"EmptyPatternMatchesEmptyText", "", {""}},
-        LikeCase{"NoMatch", "zz*", {}},
-        LikeCase{"NotLikeLeavesNullOut", "00012*", allBut({"000120", "000121", "000125", "00012a", "00012A", "0001200"}), true},
+        LikeCase{"EmptyPatternMatchesEmptyText", "", {""}}, LikeCase{"NoMatch", "zz*", {}},
+        LikeCase{"NotLikeLeavesNullOut", "00012*",
+                 allBut({"000120", "000121", "000125", "00012a", "00012A", "0001200"}), true},
         LikeCase{"NotLikeStarMatchesNothing", "*", {}, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -103,7 +107,9 @@ struct RangeCase {
     QString upper; // empty: no upper bound
 };
 
-class JetSqlPrefixRangeTest : public ::testing::TestWithParam<RangeCase> {};
+class JetSqlPrefixRangeTest : public ::testing::TestWithParam<RangeCase>
+{
+};
 
 TEST_P(JetSqlPrefixRangeTest, BoundsTheLiteralPrefixInNocaseOrder)
 {

@@ -14,22 +14,32 @@
 #include <gtest/gtest.h>
 
 // Readable QString values in failure messages.
-inline void PrintTo(const QString &text, std::ostream *out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 class JetSqlTestDb
 {
-public:
+  public:
     static QStringList employeeColumns()
     {
-        return {"Name", "Department", "Shift Start Time", "File Number", "Home Phone",
-                "Work Phone", "Company Seniority", "Class Seniortity", "Classification",
-                "Address", "Days Off"};
+        return {"Name",           "Department", "Shift Start Time",  "File Number",
+                "Home Phone",     "Work Phone", "Company Seniority", "Class Seniortity",
+                "Classification", "Address",    "Days Off"};
     }
     static QStringList complaintColumns()
     {
-        return {"File Number", "Case Facts3", "Case Facts2", "Case Facts1",
-                "Supervisor's Oral Answer Date", "Contact Date", "Supervisor First Contacted",
-                "Remedy Sought", "Date of Violation", "Contract Provinsions"};
+        return {"File Number",
+                "Case Facts3",
+                "Case Facts2",
+                "Case Facts1",
+                "Supervisor's Oral Answer Date",
+                "Contact Date",
+                "Supervisor First Contacted",
+                "Remedy Sought",
+                "Date of Violation",
+                "Contract Provinsions"};
     }
 
     static ColumnResolver resolverFor(const QStringList &columns)
@@ -73,8 +83,8 @@ public:
     QSqlQuery run(const QString &sql, const QVariantList &params = {}) const
     {
         QSqlQuery query(db());
-        EXPECT_TRUE(query.prepare(sql)) << sql.toStdString() << ": "
-                                        << query.lastError().text().toStdString();
+        EXPECT_TRUE(query.prepare(sql))
+            << sql.toStdString() << ": " << query.lastError().text().toStdString();
         for (const QVariant &p : params)
             query.addBindValue(p);
         EXPECT_TRUE(query.exec()) << sql.toStdString() << ": "
@@ -95,8 +105,7 @@ public:
     }
 
     // The values of `column` of the rows that pass `where`, in rowid order.
-    QStringList select(const QString &table, const SqlCondition &where,
-                       const QString &column) const
+    QStringList select(const QString &table, const SqlCondition &where, const QString &column) const
     {
         QString sql = QString("SELECT %1 FROM %2").arg(JetSql::quoteIdentifier(column), table);
         if (!where.sql.isEmpty())
@@ -114,7 +123,7 @@ public:
         return query.next() ? query.value(0).toInt() : -1;
     }
 
-private:
+  private:
     void create(const QString &table, const QStringList &columns, QStringList definitions)
     {
         for (const QString &c : columns)
