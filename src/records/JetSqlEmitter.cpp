@@ -12,15 +12,21 @@ bool isColumn(const JetSqlExpr &expr)
 
 } // namespace
 
-SqlCondition JetSqlEmitter::condition(const JetSqlExpr *expr)
+SqlCondition JetSqlEmitter::condition(const JetSqlExpr *expr, const TextColumnTest &isText)
 {
     JetSqlEmitter emitter;
+    emitter.m_isText = isText;
     if (expr)
         emitter.writeCondition(*expr);
     return emitter.m_out;
 }
 
-QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr)
+bool JetSqlEmitter::rangeAllowed(const JetSqlExpr &subject) const
+{
+    return isColumn(subject) && (!m_isText || m_isText(subject.text));
+}
+
+QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr, const TextColumnTest &isText)
 {
     if (!expr)
         return QString();
@@ -42,7 +48,8 @@ QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr)
                 return right.text;
         }
         if (term->kind == JetSqlExpr::Kind::Like && !term->negated &&
-            isColumn(*term->operands[0]) && LikePattern(term->text).range())
+            isColumn(*term->operands[0]) && (!isText || isText(term->operands[0]->text)) &&
+            LikePattern(term->text).range())
             return term->operands[0]->text;
     }
     return QString();
@@ -154,7 +161,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         return;
     }
     const auto &range = pattern.range();
-    if (!range || !isColumn(subject)) {
+    if (!range || !rangeAllowed(subject)) {
         writeValue(subject);
         m_out.sql += QLatin1String(" GLOB ");
         bind(pattern.glob());

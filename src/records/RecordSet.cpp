@@ -14,12 +14,15 @@ TableResolver resolverFor(const CaseDatabase &db)
         if (canonical.isEmpty())
             return std::nullopt;
         const QStringList cols = db.columns(canonical);
-        return TableInfo{canonical, [cols](const QString &c) {
+        const QString numeric = db.autoKeyColumn(canonical);
+        return TableInfo{canonical,
+                         [cols](const QString &c) {
                              for (const QString &have : cols)
                                  if (have.compare(c, Qt::CaseInsensitive) == 0)
                                      return have;
                              return QString();
-                         }};
+                         },
+                         [numeric](const QString &c) { return c != numeric; }};
     };
 }
 
