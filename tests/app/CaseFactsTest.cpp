@@ -142,6 +142,11 @@ struct PasteCase {
     bool lineBreaks; // the clipboard holds line breaks every 50 characters
 };
 
+void PrintTo(const PasteCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class CaseFactsPaste : public CaseFactsTest, public ::testing::WithParamInterface<PasteCase> {};
 
 TEST_P(CaseFactsPaste, KeepsOnlyWhatFitsIn765)
