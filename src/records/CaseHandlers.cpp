@@ -194,7 +194,11 @@ void SSTab2_Click(CaseForm &f, int)
     try {
         pane->refresh();
     } catch (const DataError &e) {
+        // The pane still shows the complaint it could not save (or could not
+        // leave): giving it this employee's number or name would file it
+        // under the wrong employee.
         reportFailure(e);
+        return;
     }
     if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
         pane->presetField(f.txtFields[12], f.txtFields[3]->text());
