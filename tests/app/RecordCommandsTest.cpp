@@ -148,6 +148,26 @@ TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
               1);
 }
 
+TEST_F(RecordCommands, UpdateStaysOnTheRecordItUpdatedEvenWhenNothingWasChanged)
+{
+    employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
+    employee(QStringLiteral("Sam"), QStringLiteral("000654"));
+    start();
+    typeInto(field(1), QStringLiteral("Sorting"));
+    click(window->cmdUpdate[0]);
+    ASSERT_EQ(field(0)->text(), QStringLiteral("Ruth"));
+    bar(0, 2);
+    click(window->cmdUpdate[0]);
+    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
+    typeInto(field(1), QStringLiteral("Yard"));
+    click(window->cmdUpdate[0]);
+    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
+              QStringLiteral("Yard"));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
 TEST_F(RecordCommands, DeleteAnsweredNoChangesNothing)
 {
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
