@@ -109,9 +109,14 @@ void cmdUpdate_Click(CaseForm &f, int Index)
 {
     RecordPane *pane = f.Data1[Index];
     try {
+        const qint64 before = pane->rs() ? pane->rs()->lastModified() : -1;
         pane->updateRecord();
-        if (pane->rs() && pane->rs()->lastModified() >= 0)
-            pane->setBookmark(pane->rs()->lastModified());
+        // LastModified is the record this Update wrote. An unchanged record
+        // is not written, and the pane already stands on it: an older
+        // LastModified would carry the steward off to another record.
+        const qint64 written = pane->rs() ? pane->rs()->lastModified() : -1;
+        if (written >= 0 && written != before)
+            pane->setBookmark(written);
     } catch (const DataError &e) {
         reportFailure(e);
     }
