@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -133,6 +134,23 @@ TEST_F(CaseFactsTest, TheLimitCountsALineBreakAsTwoAndStopsThe766thCharacter)
     QTest::keyClick(editor()->editor(), Qt::Key_Return);
     EXPECT_EQ(editor()->text(), numberedText(763) + QStringLiteral("\r\n"));
     EXPECT_EQ(field(Piece3)->text().right(2), QStringLiteral("\r\n"));
+}
+
+TEST_F(CaseFactsTest, TextComposedByAnInputMethodStopsAtTheLimitToo)
+{
+    openComplaint();
+    retype(numberedText(763));
+    // Accents from dead keys and every character of a CJK input method
+    // arrive as input method commits rather than key presses.
+    QInputMethodEvent compose;
+    compose.setCommitString(QStringLiteral("\u00e9\u00e8\u00e0"));
+    QCoreApplication::sendEvent(editor()->editor(), &compose);
+    EXPECT_EQ(editor()->text(), numberedText(763) + QStringLiteral("\u00e9\u00e8"));
+    EXPECT_EQ(field(Piece3)->text().right(2), QStringLiteral("\u00e9\u00e8"));
+    QInputMethodEvent more;
+    more.setCommitString(QStringLiteral("\u00fc"));
+    QCoreApplication::sendEvent(editor()->editor(), &more);
+    EXPECT_EQ(editor()->text().size(), 765);
 }
 
 struct PasteCase {
