@@ -195,6 +195,16 @@ INSTANTIATE_TEST_SUITE_P(Clipboards, CaseFactsPaste,
                                            PasteCase{"LinesOnto400", 400, 600, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(CaseFactsTest, ClosingTheWindowStoresFactsStillBeingTyped)
+{
+    openComplaint();
+    retype(numberedText(300));
+    ASSERT_TRUE(editor()->isActiveControl());
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(storedPieces(), cut(numberedText(300)));
+    EXPECT_TRUE(dialogs.messages().isEmpty());
+}
+
 TEST_F(CaseFactsTest, DeletingFrom600DownTo300EmptiesTheThirdPiece)
 {
     openComplaint();
