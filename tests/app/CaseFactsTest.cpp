@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -279,6 +280,64 @@ TEST_F(CaseFactsTest, AProgramChangeOfAPieceShowsInTheEditorAtOnce)
     field(Piece2)->setText(QStringLiteral(" and more"));
     EXPECT_EQ(editor()->text(), QStringLiteral("old facts and more"));
 }
+
+struct CommandKey {
+    const char *name;
+    Qt::Key key; // with Alt: the command button's access key
+    QPushButton *(*button)(frmMain &);
+    const char *shownAfter; // the facts of the record the command leaves the pane on
+};
+
+void PrintTo(const CommandKey &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CaseFactsCommandKey : public CaseFactsTest, public ::testing::WithParamInterface<CommandKey> {};
+
+TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
+{
+    db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Ruth")},
+                         {QStringLiteral("File Number"), QStringLiteral("000321")}});
+    const qint64 first = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
+                                                {QStringLiteral("Case Facts1"), QStringLiteral("first")}});
+    const qint64 second = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
+                                                 {QStringLiteral("Case Facts1"), QStringLiteral("second")}});
+    start();
+    clickTab(1);
+    QTest::mouseClick(pane(1)->button(2), Qt::LeftButton);
+    editor()->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor()->editor(), QStringLiteral(" more"));
+    // An access key clicks its button without taking the focus from the
+    // editor; the click itself comes a moment later.
+    QSignalSpy clicked(GetParam().button(*window), &QPushButton::clicked);
+    QTest::keyClick(editor()->editor(), GetParam().key, Qt::AltModifier);
+    ASSERT_TRUE(clicked.count() == 1 || clicked.wait());
+    const QString shown = QString::fromLatin1(GetParam().shownAfter);
+    EXPECT_EQ(editor()->text(), shown);
+    EXPECT_EQ(field(Piece1)->text(), shown);
+    // What is typed next belongs to the record shown.
+    editor()->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor()->editor(), QStringLiteral("!"));
+    QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
+    auto facts = [this](qint64 key) {
+        return db.row(Complaints, QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("Case Facts1")).toString();
+    };
+    EXPECT_EQ(facts(second), QStringLiteral("second more") + (shown == QStringLiteral("second more") ? "!" : ""));
+    if (shown == QStringLiteral("first")) {
+        EXPECT_EQ(facts(first), QStringLiteral("first!"));
+    } else {
+        EXPECT_EQ(facts(first), QStringLiteral("first"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CaseFactsCommandKey,
+                         ::testing::Values(CommandKey{"Refresh", Qt::Key_R, [](frmMain &w) { return w.cmdRefresh[1]; }, "first"},
+                                           CommandKey{"Add", Qt::Key_A, [](frmMain &w) { return w.cmdAdd[1]; }, ""},
+                                           CommandKey{"Update", Qt::Key_U, [](frmMain &w) { return w.cmdUpdate[1]; }, "second more"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereTheEditorHadTheFocus)
 {
