@@ -188,13 +188,6 @@ void SSTab2_Click(CaseForm &f, int)
             return;
         }
     }
-    // The tab widget hands the focus back to the box that last had it on this
-    // page. Were that the case facts editor, the join would pass over the
-    // complaint loaded now, the editor would keep the previous complaint's
-    // facts, and the next keystroke would split them into this one. The tab
-    // keeps the focus instead, as a clicked tab does.
-    if (f.txtCaseFacts && f.txtCaseFacts->isActiveControl())
-        f.SSTab2->setFocus(Qt::TabFocusReason);
     RecordPane *pane = f.Data1[1];
     pane->setRecordSource(complaintsSource(f.txtFields[3]->text()));
     try {
