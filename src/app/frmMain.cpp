@@ -2,6 +2,7 @@
 
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
+#include "app/frmAbout.h"
 #include "app/StatusBar.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
@@ -226,6 +227,11 @@ void frmMain::buildMenus()
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout = help->addAction(QStringLiteral("&About Quillmark_Wizard..."));
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
 }
 
 void frmMain::wireHandlers()
@@ -388,4 +394,9 @@ void frmMain::mnuPrintBack_Click()
 void frmMain::cmdPrintBack_Click()
 {
     runBackSideJob(*m_printHost, *m_printers);
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    showAboutBox(this);
 }
