@@ -116,15 +116,6 @@ TEST_F(CaseDatabaseFresh, RunsInWalModeWithFullSyncAndWaitsForOtherWriters)
     EXPECT_GE(pragma(cdb, QStringLiteral("busy_timeout")).toInt(), 3000);
 }
 
-TEST_F(CaseDatabaseFresh, ReopeningKeepsTheRows)
-{
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada")}});
-    cdb.reset();
-    auto again = db.open();
-    RecordSet rs(again, QStringLiteral("Employee"));
-    EXPECT_EQ(rs.value(rs.fieldIndex(QStringLiteral("Name"))), QStringLiteral("Ada"));
-}
-
 // ---- where the file is --------------------------------------------------------
 
 TEST(CaseDatabaseFile, TheFolderIsCreatedWhenMissing)

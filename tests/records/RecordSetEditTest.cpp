@@ -168,14 +168,6 @@ TEST_F(RecordSetEdit, UpdateOfAnUntouchedRecordChangesNothingButMarksItLastModif
     EXPECT_EQ(rs->editMode(), RecordSet::NoEdit);
 }
 
-TEST_F(RecordSetEdit, UpdateWithoutEditOrAddNewIsRefused)
-{
-    fill(1);
-    auto rs = openSet();
-    EXPECT_THROW(rs->update(), DataError);
-    EXPECT_EQ(rs->lastModified(), -1);
-}
-
 TEST_F(RecordSetEdit, CancelUpdateDropsTheBufferOfAnEditAndOfANewRecord)
 {
     fill(2);
@@ -192,18 +184,6 @@ TEST_F(RecordSetEdit, CancelUpdateDropsTheBufferOfAnEditAndOfANewRecord)
     EXPECT_EQ(rs->absolutePosition(), 1);
     EXPECT_EQ(storedNames(), (QStringList{QStringLiteral("E0"), QStringLiteral("E1")}));
     EXPECT_EQ(rs->lastModified(), -1);
-}
-
-TEST_F(RecordSetEdit, AMoveDropsAnUnsavedEdit)
-{
-    fill(2);
-    auto rs = openSet();
-    rs->edit();
-    set(*rs, NameField, QStringLiteral("Changed"));
-    rs->moveNext();
-    rs->moveFirst();
-    EXPECT_EQ(name(*rs), QStringLiteral("E0"));
-    EXPECT_EQ(storedNames(), (QStringList{QStringLiteral("E0"), QStringLiteral("E1")}));
 }
 
 // ---- Delete -------------------------------------------------------------------

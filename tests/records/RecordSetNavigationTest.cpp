@@ -194,21 +194,6 @@ TEST_F(RecordSetTest, ABookmarkOutsideTheSetIsRefusedAndTheSetStays)
     }
 }
 
-TEST_F(RecordSetTest, LastModifiedIsNoneUntilSomethingIsWritten)
-{
-    fill(2);
-    auto rs = openSet();
-    EXPECT_EQ(rs->lastModified(), -1);
-    rs->moveLast();
-    rs->moveFirst();
-    EXPECT_EQ(rs->lastModified(), -1) << "moving writes nothing";
-    rs->moveNext();
-    rs->edit();
-    rs->setValue(rs->fieldIndex(QStringLiteral("Department")), QStringLiteral("Stores"));
-    rs->update();
-    EXPECT_EQ(rs->lastModified(), keyOf(QStringLiteral("E1")));
-}
-
 // ---- requery and the rows of others ---------------------------------------------
 
 TEST_F(RecordSetTest, RowsAddedElsewhereAppearOnlyAfterARequeryWhichReturnsToTheFirst)

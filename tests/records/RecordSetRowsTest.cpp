@@ -150,13 +150,6 @@ TEST_F(RecordSetRows, RowWritesOutsideTheSetAreRefused)
     EXPECT_EQ(storedNames(), (QStringList{"E0", "E1", "E2", "E3"}));
 }
 
-TEST_F(RecordSetRows, RequerySignalsAReset)
-{
-    QSignalSpy reset(rs.get(), &RecordSet::rowsReset);
-    rs->requery();
-    EXPECT_EQ(reset.count(), 1);
-}
-
 TEST_F(RecordSetRows, AddNewAndDeleteThroughTheCurrentRecordSignalTooSoOtherViewsFollow)
 {
     QSignalSpy inserted(rs.get(), &RecordSet::rowsInserted);
