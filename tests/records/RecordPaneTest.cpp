@@ -121,6 +121,15 @@ TEST_F(RecordPaneTest, CloseReportsASaveThatFailed)
     EXPECT_EQ(storedNames(), QStringList{"Bea"});
 }
 
+// An emptied box leaves the field without a value, so that the lookup's
+// pattern "*" no longer finds the employee.
+TEST_F(RecordPaneTest, AClearedBoxIsStoredAsNoValue)
+{
+    fileBox.setText(QString());
+    pane.updateRecord();
+    EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Ada' AND \"File Number\" IS NULL")), 1);
+}
+
 // A new record holding only what the program filled in for the steward is
 // dropped like an untouched one; anything typed keeps it, preset included.
 struct NewRecordCase {
