@@ -276,7 +276,6 @@ void RecordSet::moveNext()
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     // After a delete, the row after the deleted one has taken its place.
     int next = m_onDeleted ? m_pos : m_pos + 1;
-    m_onDeleted = false;
     // Read the keys that follow before stepping onto them: unread keys come
     // before the ones this set added, which a chunk read moves along.
     while (!m_complete && next >= m_fetched) {
@@ -285,6 +284,7 @@ void RecordSet::moveNext()
         if (next > at)
             next += fresh;
     }
+    m_onDeleted = false;
     m_pos = std::min<int>(next, m_keys.size());
     loadCurrent();
 }
