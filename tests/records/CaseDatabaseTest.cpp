@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <QTemporaryDir>
-#include <QUuid>
 
 namespace {
 
