@@ -254,8 +254,7 @@ void RecordPane::refresh()
 
 void RecordPane::updateRecord()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
+    requireRecordset();
     validate(UpdateAction);
     const bool adding = m_rs->editMode() == RecordSet::Adding || (m_edited && !m_rs->hasCurrent());
     // Update writes even an untouched record: a new one is stored as it is,
@@ -270,23 +269,32 @@ void RecordPane::updateRecord()
         m_rs->setBookmark(m_rs->lastModified());
 }
 
-void RecordPane::addNew()
+void RecordPane::requireRecordset() const
 {
     if (!m_rs)
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(AddNewAction);
+}
+
+void RecordPane::changeRecord(int action, const std::function<void()> &move)
+{
+    requireRecordset();
+    validate(action);
     save();
     if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->addNew();
+        m_rs->cancelUpdate(); // an untouched new record is dropped
+    move();
     loadBoxes();
     reposition();
 }
 
+void RecordPane::addNew()
+{
+    changeRecord(AddNewAction, [this] { m_rs->addNew(); });
+}
+
 void RecordPane::deleteCurrent()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
+    requireRecordset();
     validate(DeleteAction);
     if (m_rs->editMode() == RecordSet::Adding) {
         // Deleting a record that was never stored only drops it.
@@ -301,28 +309,12 @@ void RecordPane::deleteCurrent()
 
 void RecordPane::moveNext()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(MoveNextAction);
-    save();
-    if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->moveNext();
-    loadBoxes();
-    reposition();
+    changeRecord(MoveNextAction, [this] { m_rs->moveNext(); });
 }
 
 void RecordPane::setBookmark(qint64 key)
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(BookmarkAction);
-    save();
-    if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->setBookmark(key);
-    loadBoxes();
-    reposition();
+    changeRecord(BookmarkAction, [this, key] { m_rs->setBookmark(key); });
 }
 
 bool RecordPane::close()
