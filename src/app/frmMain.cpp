@@ -126,6 +126,7 @@ void frmMain::buildPages()
                                              "database. Use all 6 digits including leading zeros."),
                               pages[0]);
     label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     place(label1, Label1.left, Label1.top, Label1.width, Label1.height);
     m_form.txtFileNumber = new TextBox(pages[0]);
     m_form.txtFileNumber->setObjectName(QStringLiteral("txtFileNumber"));
