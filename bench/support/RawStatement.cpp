@@ -67,11 +67,11 @@ long long RawStatement::integer(int column) const
 
 std::size_t RawStatement::firstRow()
 {
+    sqlite3_reset(m_stmt); // the bindings stay
     std::size_t bytes = 0;
     if (step()) {
         for (int c = 0, n = columnCount(); c < n; ++c)
             bytes += text(c).size() + 1; // + 1: a NULL still costs a look
     }
-    sqlite3_reset(m_stmt); // the bindings stay for the next run
     return bytes;
 }

@@ -31,9 +31,10 @@ public:
     std::string_view text(int column) const;
     long long integer(int column) const;
 
-    // Runs the statement with its bound parameters and reads every column
-    // of the first row as text, the way a record set loads its current
-    // record; returns the bytes read, 0 when there was no row.
+    // Runs the statement (again) with its bound parameters and reads every
+    // column of the first row as text, the way a record set loads its
+    // current record; returns the bytes read, 0 when there was no row. The
+    // row stays readable through text() until the next run or reset().
     std::size_t firstRow();
 
 private:
