@@ -5,6 +5,7 @@ void Comparison::publish(benchmark::State *state) const
     if (state) {
         const double ms = median(m_window) * 1e3;
         state->counters["ms"] = ms;
+        state->counters["p90_ms"] = quantile(m_window, 0.9) * 1e3;
         if (!m_baseline.empty()) {
             const double raw = median(m_baseline) * 1e3;
             state->counters[std::string(m_target.baseline) + "_ms"] = raw;

@@ -9,8 +9,8 @@
 
 // One repetition of a benchmark that times the window's work and, in the
 // same loop, the raw SQLite baseline, so both see the same machine state.
-// publish() turns them into counters (ms, raw_ms, x_raw: medians of this
-// repetition) and hands the samples to the summary.
+// publish() turns them into counters (ms, p90_ms, raw_ms, x_raw: medians
+// and the 90th percentile of this repetition) and hands the samples to the summary.
 class Comparison
 {
 public:

@@ -15,6 +15,15 @@ double median(std::vector<double> samples)
     return (upper + *std::max_element(samples.begin(), samples.begin() + mid)) / 2;
 }
 
+double quantile(std::vector<double> samples, double fraction)
+{
+    if (samples.empty())
+        return 0;
+    const auto rank = std::min(samples.size() - 1, std::size_t(fraction * double(samples.size())));
+    std::nth_element(samples.begin(), samples.begin() + std::ptrdiff_t(rank), samples.end());
+    return samples[rank];
+}
+
 Summary &Summary::instance()
 {
     static Summary s;
@@ -46,12 +55,13 @@ void Summary::print() const
     for (const std::string &key : m_order) {
         const Entry &e = m_entries.at(key);
         const double ms = median(e.window) * 1e3;
-        std::printf("SUMMARY %-40s median %9.4f ms  samples %6zu", key.c_str(), ms, e.window.size());
+        std::printf("SUMMARY %-52s median %8.4f ms  p90 %8.4f ms  samples %5zu", key.c_str(), ms,
+                    quantile(e.window, 0.9) * 1e3, e.window.size());
         bool met = e.target.maxMs <= 0 || ms <= e.target.maxMs;
         if (!e.baseline.empty()) {
             const double raw = median(e.baseline) * 1e3;
             const double ratio = raw > 0 ? ms / raw : 0;
-            std::printf("  %s %9.4f ms  ratio %7.1fx", e.target.baseline, raw, ratio);
+            std::printf("  %s %8.4f ms  ratio %6.1fx", e.target.baseline, raw, ratio);
             if (e.target.maxRatio > 0 && ratio > e.target.maxRatio)
                 met = false;
         }

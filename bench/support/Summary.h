@@ -45,3 +45,5 @@ private:
 // The median of samples (the mean of the middle two for an even count); 0
 // when there are none.
 double median(std::vector<double> samples);
+// The sample below which the given fraction of samples lie (nearest rank).
+double quantile(std::vector<double> samples, double fraction);
