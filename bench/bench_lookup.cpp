@@ -77,11 +77,11 @@ void BM_LookupTyping(benchmark::State &state)
 {
     const std::int64_t employees = state.range(0);
     Lookup l(employees);
-    const std::string size = ", employees=" + std::to_string(employees);
-    Comparison all("lookup keystroke typing 00012" + size, {1.0, 30.0});
+    const std::string size = ", " + std::to_string(employees) + " employees";
+    Comparison all("lookup, each key of 00012" + size, {1.0, 30.0});
     std::vector<Comparison> byLength;
     for (int n = 1; n <= Typed.size(); ++n)
-        byLength.emplace_back("lookup typed '" + Typed.left(n).toStdString() + "'" + size, Target{});
+        byLength.emplace_back("lookup, typed '" + Typed.left(n).toStdString() + "'" + size, Target{});
     std::string wrong;
     int at = 0;
     for (auto _ : state) {
@@ -115,7 +115,7 @@ void BM_LookupEmptyBox(benchmark::State &state)
     Lookup l(state.range(0));
     // Its aim is to be no slower than the first key (see the relation in
     // registerAll), not a ratio to its own, cheaper, query.
-    Comparison c("lookup emptying the box, employees=" + std::to_string(state.range(0)), {1.0, 0});
+    Comparison c("lookup, emptying the box, " + std::to_string(state.range(0)) + " employees", {1.0, 0});
     auto *editor = qobject_cast<QLineEdit *>(l.box()->editor());
     std::string wrong;
     for (auto _ : state) {
@@ -138,7 +138,7 @@ void BM_LookupEmptyBox(benchmark::State &state)
 void BM_LookupFirstKey(benchmark::State &state)
 {
     Lookup l(state.range(0));
-    Comparison c("lookup typing the first key, employees=" + std::to_string(state.range(0)), {1.0, 30.0});
+    Comparison c("lookup, first key, " + std::to_string(state.range(0)) + " employees", {1.0, 30.0});
     std::string wrong;
     for (auto _ : state) {
         l.box()->setText(QString());
@@ -171,8 +171,8 @@ void registerAll(std::int64_t rows)
             ->UseManualTime()
             ->Iterations(r.iterations)
             ->Unit(benchmark::kMicrosecond);
-    const std::string size = ", employees=" + std::to_string(rows);
-    Summary::instance().relate("lookup emptying the box" + size, "lookup typing the first key" + size,
+    const std::string size = ", " + std::to_string(rows) + " employees";
+    Summary::instance().relate("lookup, emptying the box" + size, "lookup, first key" + size,
                                "empty box (every employee) against one typed key");
 }
 

@@ -46,7 +46,7 @@ void BM_OpenEmployeePane(benchmark::State &state)
     db->open();
     RawDatabase raw(path, RawDatabase::ReadOnly);
     RawStatement firstRow(raw, "SELECT * FROM Employee LIMIT 1");
-    Comparison comparison("open employee pane, employees=" + std::to_string(employees), {1.0, 30.0});
+    Comparison comparison("open pane, " + std::to_string(employees) + " employees", {1.0, 30.0});
 
     std::unique_ptr<EmployeePane> last;
     for (auto _ : state) {
@@ -72,6 +72,29 @@ void BM_OpenEmployeePane(benchmark::State &state)
     comparison.publish(&state);
 }
 
+// The record set alone, without the boxes: how the pane's cost divides
+// between the database side and the widgets.
+void BM_OpenRecordSetOnly(benchmark::State &state)
+{
+    const std::int64_t employees = state.range(0);
+    const QString path = BenchApp::database(employees, employees);
+    auto db = std::make_shared<CaseDatabase>(path);
+    db->open();
+    RawDatabase raw(path, RawDatabase::ReadOnly);
+    RawStatement firstRow(raw, "SELECT * FROM Employee LIMIT 1");
+    Comparison comparison("open record set only, " + std::to_string(employees) + " employees", {});
+    const QString source = QString::fromLatin1(CaseSchema::EmployeeTable);
+    for (auto _ : state) {
+        std::unique_ptr<RecordSet> rs;
+        state.SetIterationTime(comparison.window([&] {
+            rs = std::make_unique<RecordSet>(db, source);
+            benchmark::DoNotOptimize(rs->values());
+        }));
+        comparison.baseline([&] { benchmark::DoNotOptimize(firstRow.firstRow()); });
+    }
+    comparison.publish(&state);
+}
+
 void registerAll(std::int64_t rows)
 {
     std::set<std::int64_t> sizes{rows};
@@ -82,6 +105,12 @@ void registerAll(std::int64_t rows)
     for (std::int64_t n : sizes)
         b->Arg(n);
     b->ArgName("employees")->UseManualTime()->Iterations(300)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_OpenRecordSetOnly", BM_OpenRecordSetOnly)
+        ->Arg(rows)
+        ->ArgName("employees")
+        ->UseManualTime()
+        ->Iterations(300)
+        ->Unit(benchmark::kMicrosecond);
 }
 
 } // namespace

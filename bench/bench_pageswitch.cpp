@@ -18,7 +18,7 @@ namespace {
 
 enum Employee { NoComplaint, SomeComplaints, MostComplaints };
 
-const char *const EmployeeNames[] = {"no complaint", "a few complaints", "the most complaints"};
+const char *const EmployeeNames[] = {"no complaint", "a few complaints", "most complaints"};
 
 std::string fileNumberOf(RawDatabase &raw, Employee who)
 {
@@ -56,8 +56,7 @@ void BM_PageSwitch(benchmark::State &state)
         state.SkipWithError(("The lookup did not bring employee " + fileNumber).c_str());
         return;
     }
-    Comparison c("page switch, employee with " + std::string(EmployeeNames[who]) + ", complaints="
-                     + std::to_string(rows),
+    Comparison c("page switch, " + std::string(EmployeeNames[who]) + ", " + std::to_string(rows) + " complaints",
                  {1.0, 0});
     std::string wrong;
     for (auto _ : state) {

@@ -98,8 +98,8 @@ void BM_StartupFreshProcess(benchmark::State &state)
 {
     const std::int64_t rows = state.range(0);
     const QString path = BenchApp::database(rows, rows);
-    Comparison c("start-up to shown, fresh process, rows=" + std::to_string(rows), {300.0, 0, "empty"});
-    Comparison whole("start-up from main() to shown, fresh process, rows=" + std::to_string(rows), {});
+    Comparison c("start-up, fresh process, " + std::to_string(rows) + " rows", {300.0, 0, "empty"});
+    Comparison whole("start-up from main(), fresh process, " + std::to_string(rows) + " rows", {});
     std::string error;
     for (auto _ : state) {
         double shown = 0, fromMain = 0, bare = 0, bareFromMain = 0;
@@ -122,7 +122,7 @@ void BM_StartupInProcess(benchmark::State &state)
 {
     const std::int64_t rows = state.range(0);
     const QString path = BenchApp::database(rows, rows);
-    Comparison c("start-up to shown, in this process, rows=" + std::to_string(rows), {300.0, 0});
+    Comparison c("start-up, in this process, " + std::to_string(rows) + " rows", {300.0, 0});
     for (auto _ : state) {
         std::unique_ptr<OffscreenWindow> w;
         state.SetIterationTime(c.window([&] { w = std::make_unique<OffscreenWindow>(path); }));

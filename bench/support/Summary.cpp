@@ -55,7 +55,7 @@ void Summary::print() const
     for (const std::string &key : m_order) {
         const Entry &e = m_entries.at(key);
         const double ms = median(e.window) * 1e3;
-        std::printf("SUMMARY %-52s median %8.4f ms  p90 %8.4f ms  samples %5zu", key.c_str(), ms,
+        std::printf("SUMMARY %-48s median %8.4f ms  p90 %8.4f ms  samples %5zu", key.c_str(), ms,
                     quantile(e.window, 0.9) * 1e3, e.window.size());
         bool met = e.target.maxMs <= 0 || ms <= e.target.maxMs;
         if (!e.baseline.empty()) {
