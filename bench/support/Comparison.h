@@ -42,6 +42,8 @@ public:
     // summary.
     void publish(benchmark::State *state) const;
 
+    const std::vector<double> &windowSamples() const { return m_window; }
+
 private:
     template<typename Work>
     static double timed(Work &work)
