@@ -14,17 +14,18 @@
 
 #include <QApplication>
 
-namespace {
+namespace
+{
 
 const QString Typed = QStringLiteral("00012");
 
 struct Lookup {
     explicit Lookup(std::int64_t employees)
-        : path(BenchApp::database(employees, employees)),
-          window(path),
+        : path(BenchApp::database(employees, employees)), window(path),
           raw(path, RawDatabase::ReadOnly),
-          prefixQuery(raw, "SELECT * FROM Employee WHERE \"File Number\" >= ?1 AND \"File Number\" < ?2 "
-                           "ORDER BY \"File Number\" LIMIT 1"),
+          prefixQuery(raw,
+                      "SELECT * FROM Employee WHERE \"File Number\" >= ?1 AND \"File Number\" < ?2 "
+                      "ORDER BY \"File Number\" LIMIT 1"),
           everyQuery(raw, "SELECT * FROM Employee ORDER BY \"File Number\" LIMIT 1")
     {
         box()->setFocus(Qt::OtherFocusReason);
@@ -53,13 +54,14 @@ struct Lookup {
     {
         const bool found = rawFirst(prefix) > 0;
         const QString shown = window.field(3)->text();
-        const bool showsMatch = !shown.isEmpty() && shown.startsWith(prefix) && !window.field(0)->text().isEmpty();
+        const bool showsMatch =
+            !shown.isEmpty() && shown.startsWith(prefix) && !window.field(0)->text().isEmpty();
         const bool showsBlank = shown.isEmpty() && window.form().Data1[0]->isOnNewRecord();
         if (box()->text() == prefix && (found ? showsMatch : showsBlank))
             return {};
-        return "After typing '" + prefix.toStdString() + "' (box holds '" + box()->text().toStdString()
-            + "') the pane shows file number '" + shown.toStdString() + "' although SQLite finds "
-            + (found ? "a match" : "none");
+        return "After typing '" + prefix.toStdString() + "' (box holds '" +
+               box()->text().toStdString() + "') the pane shows file number '" +
+               shown.toStdString() + "' although SQLite finds " + (found ? "a match" : "none");
     }
 
     QString path;
@@ -83,7 +85,8 @@ void BM_LookupTyping(benchmark::State &state)
     Comparison all("lookup, each key of 00012" + size, {1.0, 30.0});
     std::vector<Comparison> byLength;
     for (int n = 1; n <= Typed.size(); ++n)
-        byLength.emplace_back("lookup, typed '" + Typed.left(n).toStdString() + "'" + size, Target{});
+        byLength.emplace_back("lookup, typed '" + Typed.left(n).toStdString() + "'" + size,
+                              Target{});
     std::string wrong;
     int at = 0;
     for (auto _ : state) {
@@ -145,7 +148,8 @@ void BM_LookupFirstKeyAndBack(benchmark::State &state)
     empty.publish(nullptr);
     state.counters["first_ms"] = median(first.windowSamples()) * 1e3;
     state.counters["empty_ms"] = median(empty.windowSamples()) * 1e3;
-    state.counters["empty_per_first"] = median(empty.windowSamples()) / median(first.windowSamples());
+    state.counters["empty_per_first"] =
+        median(empty.windowSamples()) / median(first.windowSamples());
 }
 
 void registerAll(std::int64_t rows)

@@ -16,7 +16,8 @@
 #include <QWidget>
 #include <set>
 
-namespace {
+namespace
+{
 
 constexpr int EmployeeBoxes = 11; // txtFields(0..10)
 
@@ -65,8 +66,9 @@ void BM_OpenEmployeePane(benchmark::State &state)
     first.step();
     const QString shown = last ? last->boxes[3]->text() : QString();
     if (shown.isEmpty() || shown.toStdString() != first.text(0)) {
-        state.SkipWithError(("The pane shows file number '" + shown.toStdString() + "', not '"
-                             + std::string(first.text(0)) + "'").c_str());
+        state.SkipWithError(("The pane shows file number '" + shown.toStdString() + "', not '" +
+                             std::string(first.text(0)) + "'")
+                                .c_str());
         return;
     }
     comparison.publish(&state);

@@ -14,7 +14,8 @@
 
 #include <QTabWidget>
 
-namespace {
+namespace
+{
 
 enum Employee { NoComplaint, SomeComplaints, MostComplaints };
 
@@ -24,8 +25,9 @@ std::string fileNumberOf(RawDatabase &raw, Employee who)
 {
     switch (who) {
     case NoComplaint:
-        return raw.text("SELECT e.\"File Number\" FROM Employee e WHERE NOT EXISTS (SELECT 1 FROM Complaints c "
-                        "WHERE c.\"File Number\" = e.\"File Number\") LIMIT 1");
+        return raw.text(
+            "SELECT e.\"File Number\" FROM Employee e WHERE NOT EXISTS (SELECT 1 FROM Complaints c "
+            "WHERE c.\"File Number\" = e.\"File Number\") LIMIT 1");
     case SomeComplaints:
         return raw.text("SELECT \"File Number\" FROM Complaints GROUP BY \"File Number\" "
                         "HAVING COUNT(*) BETWEEN 3 AND 5 LIMIT 1");
@@ -38,7 +40,8 @@ std::string fileNumberOf(RawDatabase &raw, Employee who)
 
 // The grievance page must be shown with one of this employee's complaints,
 // or with a new one already carrying the file number when there is none.
-std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who, const std::string &fileNumber)
+std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who,
+                     const std::string &fileNumber)
 {
     const std::string grievance = w.field(11)->text().toStdString();
     const std::string linked = w.field(12)->text().toStdString();
@@ -46,14 +49,15 @@ std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who, const s
     if (who == NoComplaint) {
         sound = sound && grievance.empty() && w.form().Data1[1]->isOnNewRecord();
     } else {
-        RawStatement owner(raw, "SELECT \"File Number\" FROM Complaints WHERE \"Grievance Number\" = ?1");
+        RawStatement owner(
+            raw, "SELECT \"File Number\" FROM Complaints WHERE \"Grievance Number\" = ?1");
         owner.bindText(1, grievance);
         sound = sound && !grievance.empty() && owner.step() && owner.text(0) == fileNumber;
     }
     if (sound)
         return {};
-    return "The grievance page shows grievance '" + grievance + "' with file number '" + linked
-        + "' for employee " + fileNumber;
+    return "The grievance page shows grievance '" + grievance + "' with file number '" + linked +
+           "' for employee " + fileNumber;
 }
 
 void BM_PageSwitch(benchmark::State &state)
@@ -77,7 +81,8 @@ void BM_PageSwitch(benchmark::State &state)
         state.SkipWithError(("The lookup did not bring employee " + fileNumber).c_str());
         return;
     }
-    Comparison c("page switch, " + std::string(EmployeeNames[who]) + ", " + std::to_string(rows) + " complaints",
+    Comparison c("page switch, " + std::string(EmployeeNames[who]) + ", " + std::to_string(rows) +
+                     " complaints",
                  {1.0, 0});
     std::string wrong;
     for (auto _ : state) {

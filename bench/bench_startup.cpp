@@ -26,7 +26,8 @@
 #include <chrono>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 using Clock = std::chrono::steady_clock;
 
@@ -65,7 +66,8 @@ int child(int argc, char **argv, const QString &path)
     }
     const double shown = secondsSince(start);
     if (!dialogs.messages().isEmpty()) {
-        std::fprintf(stderr, "A message box came up: %s\n", qPrintable(dialogs.messages().first().prompt));
+        std::fprintf(stderr, "A message box came up: %s\n",
+                     qPrintable(dialogs.messages().first().prompt));
         return 1;
     }
     std::printf("STARTUP %.9f %.9f\n", shown, secondsSince(atMain));
@@ -103,7 +105,8 @@ void BM_StartupFreshProcess(benchmark::State &state)
     std::string error;
     for (auto _ : state) {
         double shown = 0, fromMain = 0, bare = 0, bareFromMain = 0;
-        if (!runChild(path, shown, fromMain, error) || !runChild(QString(), bare, bareFromMain, error)) {
+        if (!runChild(path, shown, fromMain, error) ||
+            !runChild(QString(), bare, bareFromMain, error)) {
             state.SkipWithError(error.c_str());
             break;
         }

@@ -11,19 +11,24 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Generates a case database of N employees and M complaints. Without --out it is kept in the "
-        "benchmark cache (%1) and reused; its path is printed.")
-                                         .arg(CaseDataGenerator::cacheFolder()));
+    parser.setApplicationDescription(
+        QStringLiteral("Generates a case database of N employees and M complaints. Without --out "
+                       "it is kept in the "
+                       "benchmark cache (%1) and reused; its path is printed.")
+            .arg(CaseDataGenerator::cacheFolder()));
     parser.addHelpOption();
-    const QCommandLineOption employees(QStringLiteral("employees"), QStringLiteral("Employees (N), at most 1000000."),
+    const QCommandLineOption employees(QStringLiteral("employees"),
+                                       QStringLiteral("Employees (N), at most 1000000."),
                                        QStringLiteral("N"), QStringLiteral("1000000"));
-    const QCommandLineOption complaints(QStringLiteral("complaints"), QStringLiteral("Complaints (M); N when not given."),
+    const QCommandLineOption complaints(QStringLiteral("complaints"),
+                                        QStringLiteral("Complaints (M); N when not given."),
                                         QStringLiteral("M"));
-    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Write a new database here instead of the cache."),
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("Write a new database here instead of the cache."),
                                  QStringLiteral("path"));
-    const QCommandLineOption verify(QStringLiteral("verify"),
-                                    QStringLiteral("Check the database afterwards; exit status 1 when it is not sound."));
+    const QCommandLineOption verify(
+        QStringLiteral("verify"),
+        QStringLiteral("Check the database afterwards; exit status 1 when it is not sound."));
     parser.addOptions({employees, complaints, out, verify});
     parser.process(app);
 

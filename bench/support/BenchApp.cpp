@@ -11,17 +11,19 @@
 #include <cstring>
 #include <memory>
 
-namespace BenchApp {
+namespace BenchApp
+{
 
-namespace {
+namespace
+{
 std::int64_t g_rows = 1'000'000;
 ScriptedDialogs *g_dialogs = nullptr;
 
 std::int64_t takeRows(int &argc, char **argv)
 {
     std::int64_t rows = qEnvironmentVariableIsSet("QUILLMARK_BENCH_ROWS")
-        ? qEnvironmentVariable("QUILLMARK_BENCH_ROWS").toLongLong()
-        : 1'000'000;
+                            ? qEnvironmentVariable("QUILLMARK_BENCH_ROWS").toLongLong()
+                            : 1'000'000;
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--rows=", 7) == 0)
@@ -46,7 +48,8 @@ int run(int argc, char **argv, const std::function<void(std::int64_t rows)> &reg
 
     g_rows = takeRows(argc, argv);
     if (g_rows < 1 || g_rows > CaseDataGenerator::MaxEmployees) {
-        std::fprintf(stderr, "--rows must be 1 to %lld.\n", static_cast<long long>(CaseDataGenerator::MaxEmployees));
+        std::fprintf(stderr, "--rows must be 1 to %lld.\n",
+                     static_cast<long long>(CaseDataGenerator::MaxEmployees));
         return 2;
     }
     auto dialogs = std::make_unique<ScriptedDialogs>();
@@ -81,7 +84,8 @@ bool failedWithMessage(benchmark::State &state)
 {
     if (g_dialogs->messages().isEmpty())
         return false;
-    const std::string text = "A message box came up: " + g_dialogs->messages().first().prompt.toStdString();
+    const std::string text =
+        "A message box came up: " + g_dialogs->messages().first().prompt.toStdString();
     g_dialogs->clear();
     state.SkipWithError(text.c_str());
     return true;

@@ -9,7 +9,8 @@ class ScriptedDialogs;
 
 // What every benchmark program shares: the application object, the size it
 // runs at, the generated databases and the guard against message boxes.
-namespace BenchApp {
+namespace BenchApp
+{
 
 // Runs a benchmark program: a QApplication on the offscreen platform (unless
 // QT_QPA_PLATFORM asks for another) with the program's own font, scripted

@@ -14,9 +14,10 @@
 #include <stdexcept>
 #include <vector>
 
-namespace {
+namespace
+{
 
-template<std::size_t N>
+template <std::size_t N>
 std::string insertStatement(const char *table, const std::array<const char *, N> &fields)
 {
     std::string columns, marks;
@@ -33,8 +34,7 @@ std::string insertStatement(const char *table, const std::array<const char *, N>
     return std::string("INSERT INTO ") + table + " (" + columns + ") VALUES (" + marks + ")";
 }
 
-template<typename Row>
-void insert(RawStatement &s, const Row &row)
+template <typename Row> void insert(RawStatement &s, const Row &row)
 {
     for (std::size_t i = 0; i < row.size(); ++i)
         s.bindText(int(i) + 1, row[i], true);
@@ -67,7 +67,10 @@ QString CaseDataGenerator::cacheFolder()
 
 QString CaseDataGenerator::cacheFileName() const
 {
-    return QStringLiteral("casedb-v%1-e%2-c%3.db").arg(FormatVersion).arg(m_employees).arg(m_complaints);
+    return QStringLiteral("casedb-v%1-e%2-c%3.db")
+        .arg(FormatVersion)
+        .arg(m_employees)
+        .arg(m_complaints);
 }
 
 QString CaseDataGenerator::cachedDatabase() const
@@ -83,7 +86,8 @@ QString CaseDataGenerator::cachedDatabase() const
                  static_cast<long long>(m_employees), static_cast<long long>(m_complaints),
                  qPrintable(path));
     generate(path);
-    std::fprintf(stderr, "Generated in %.1f s; later runs reuse it.\n", double(timer.elapsed()) / 1000.0);
+    std::fprintf(stderr, "Generated in %.1f s; later runs reuse it.\n",
+                 double(timer.elapsed()) / 1000.0);
     return path;
 }
 
@@ -92,7 +96,8 @@ void CaseDataGenerator::generate(const QString &path) const
     if (QFile::exists(path))
         throw std::runtime_error(path.toStdString() + " exists already; it is left as it is.");
     // The process number keeps two runs that generate at once apart.
-    const QString partial = path + QStringLiteral(".partial-%1").arg(QCoreApplication::applicationPid());
+    const QString partial =
+        path + QStringLiteral(".partial-%1").arg(QCoreApplication::applicationPid());
     removeDatabaseFiles(partial);
     try {
         {
@@ -134,11 +139,14 @@ void CaseDataGenerator::fill(const QString &path) const
     std::vector<int> numbers(MaxEmployees);
     std::iota(numbers.begin(), numbers.end(), 0);
     for (std::int64_t i = 0; i < m_employees; ++i)
-        std::swap(numbers[std::size_t(i)], numbers[std::size_t(i + std::int64_t(maker.below(std::uint64_t(MaxEmployees - i))))]);
+        std::swap(
+            numbers[std::size_t(i)],
+            numbers[std::size_t(i + std::int64_t(maker.below(std::uint64_t(MaxEmployees - i))))]);
     numbers.resize(std::size_t(m_employees));
 
     {
-        RawStatement add(db, insertStatement(CaseSchema::EmployeeTable, CaseRowMaker::EmployeeFields));
+        RawStatement add(db,
+                         insertStatement(CaseSchema::EmployeeTable, CaseRowMaker::EmployeeFields));
         CaseRowMaker::EmployeeRow row;
         for (int number : numbers) {
             maker.employee(CaseRowMaker::fileNumber(number), row);
@@ -150,7 +158,8 @@ void CaseDataGenerator::fill(const QString &path) const
         // thousand file often, taking 2% of all complaints.
         const std::int64_t active = std::max<std::int64_t>(1, m_employees * 7 / 10);
         const std::int64_t frequent = std::max<std::int64_t>(1, m_employees / 10000);
-        RawStatement add(db, insertStatement(CaseSchema::ComplaintsTable, CaseRowMaker::ComplaintFields));
+        RawStatement add(
+            db, insertStatement(CaseSchema::ComplaintsTable, CaseRowMaker::ComplaintFields));
         CaseRowMaker::ComplaintRow row;
         for (std::int64_t c = 0; c < m_complaints; ++c) {
             const std::uint64_t who = maker.chance(2) ? maker.below(std::uint64_t(frequent))

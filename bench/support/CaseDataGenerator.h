@@ -15,7 +15,7 @@
 // hundreds at a million rows.
 class CaseDataGenerator
 {
-public:
+  public:
     // Six digits give a million distinct file numbers, no more.
     static constexpr std::int64_t MaxEmployees = 1'000'000;
     // The fixed start value of the random engine.
@@ -47,7 +47,7 @@ public:
     // the problems found (empty when it is sound).
     QStringList verify(const QString &path) const;
 
-private:
+  private:
     void fill(const QString &path) const;
 
     std::int64_t m_employees = 0;

@@ -9,7 +9,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 std::string quoted(const char *name)
 {
@@ -42,11 +43,13 @@ QStringList CaseDataGenerator::verify(const QString &path) const
     if (db.text("PRAGMA journal_mode") != "wal")
         problems << QStringLiteral("The file is not in WAL mode, as the program keeps it");
     expect("Employees in the Employee table", "SELECT COUNT(*) FROM Employee", equals(m_employees));
-    expect("Complaints in the Complaints table", "SELECT COUNT(*) FROM Complaints", equals(m_complaints));
-    expect("File numbers that are not six digits",
-           "SELECT COUNT(*) FROM Employee WHERE \"File Number\" IS NULL OR \"File Number\" NOT GLOB "
-           "'[0-9][0-9][0-9][0-9][0-9][0-9]'",
-           equals(0));
+    expect("Complaints in the Complaints table", "SELECT COUNT(*) FROM Complaints",
+           equals(m_complaints));
+    expect(
+        "File numbers that are not six digits",
+        "SELECT COUNT(*) FROM Employee WHERE \"File Number\" IS NULL OR \"File Number\" NOT GLOB "
+        "'[0-9][0-9][0-9][0-9][0-9][0-9]'",
+        equals(0));
     expect("Distinct file numbers", "SELECT COUNT(DISTINCT \"File Number\") FROM Employee",
            equals(m_employees));
     expect("Complaints whose file number no employee has",
@@ -68,7 +71,8 @@ QStringList CaseDataGenerator::verify(const QString &path) const
                "c.\"File Number\" = e.\"File Number\")",
                positive);
         expect("Employees with several complaints",
-               "SELECT COUNT(*) FROM (SELECT 1 FROM Complaints GROUP BY \"File Number\" HAVING COUNT(*) >= 3)",
+               "SELECT COUNT(*) FROM (SELECT 1 FROM Complaints GROUP BY \"File Number\" HAVING "
+               "COUNT(*) >= 3)",
                positive);
         expect("Complaints whose case facts fill all three pieces",
                "SELECT COUNT(*) FROM Complaints WHERE length(\"Case Facts3\") = 255", positive);
@@ -78,8 +82,8 @@ QStringList CaseDataGenerator::verify(const QString &path) const
         for (const CaseSchema::Column &c : columns) {
             if (c.length <= 0)
                 continue;
-            const long long longest = db.scalar("SELECT IFNULL(MAX(length(" + quoted(c.name) + ")), 0) FROM "
-                                                 + quoted(table));
+            const long long longest = db.scalar("SELECT IFNULL(MAX(length(" + quoted(c.name) +
+                                                ")), 0) FROM " + quoted(table));
             if (longest > c.length)
                 problems << QStringLiteral("%1.%2 holds %3 characters, more than its %4")
                                 .arg(QLatin1String(table), QString::fromUtf8(c.name))
@@ -90,10 +94,11 @@ QStringList CaseDataGenerator::verify(const QString &path) const
     limits(CaseSchema::EmployeeTable, CaseSchema::employeeColumns());
     limits(CaseSchema::ComplaintsTable, CaseSchema::complaintsColumns());
     expect("Case facts not cut into full 255-character pieces",
-           "SELECT COUNT(*) FROM Complaints WHERE (\"Case Facts2\" IS NOT NULL AND length(\"Case Facts1\") <> "
-               + std::to_string(CaseRowMaker::CaseFactsPiece)
-               + ") OR (\"Case Facts3\" IS NOT NULL AND length(\"Case Facts2\") <> "
-               + std::to_string(CaseRowMaker::CaseFactsPiece) + ")",
+           "SELECT COUNT(*) FROM Complaints WHERE (\"Case Facts2\" IS NOT NULL AND length(\"Case "
+           "Facts1\") <> " +
+               std::to_string(CaseRowMaker::CaseFactsPiece) +
+               ") OR (\"Case Facts3\" IS NOT NULL AND length(\"Case Facts2\") <> " +
+               std::to_string(CaseRowMaker::CaseFactsPiece) + ")",
            equals(0));
     return problems;
 }

@@ -121,11 +121,11 @@ void CaseRowMaker::complaint(std::string_view fileNumber, ComplaintRow &row)
         row[1] += ", Section " + std::to_string(1 + below(12));
     if (chance(15))
         row[1] += "(b)";
-    static constexpr const char *Months[] = {"January", "February", "March",     "April",
-                                             "May",     "June",     "July",      "August",
-                                             "September", "October", "November", "December"};
-    row[2] = std::string(Months[below(12)]) + ' ' + std::to_string(1 + below(28)) + ", "
-        + std::to_string(2015 + below(9));
+    static constexpr const char *Months[] = {"January",   "February", "March",    "April",
+                                             "May",       "June",     "July",     "August",
+                                             "September", "October",  "November", "December"};
+    row[2] = std::string(Months[below(12)]) + ' ' + std::to_string(1 + below(28)) + ", " +
+             std::to_string(2015 + below(9));
     if (chance(20))
         row[2] += " and ongoing";
     row[3] = pick(Remedies);

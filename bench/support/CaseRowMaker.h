@@ -14,16 +14,22 @@
 // An empty value stands for NULL, as the window stores an emptied box.
 class CaseRowMaker
 {
-public:
+  public:
     // The fields a maker fills, in the order of its value arrays.
     static constexpr std::array<const char *, 11> EmployeeFields{
-        "Name",           "Department",        "Shift Start Time", "File Number",
-        "Home Phone",     "Work Phone",        "Company Seniority", "Class Seniortity",
-        "Classification", "Address",           "Days Off"};
-    static constexpr std::array<const char *, 10> ComplaintFields{
-        "File Number",  "Contract Provinsions",          "Date of Violation", "Remedy Sought",
-        "Supervisor First Contacted", "Contact Date", "Supervisor's Oral Answer Date",
-        "Case Facts1",  "Case Facts2",                   "Case Facts3"};
+        "Name",           "Department", "Shift Start Time",  "File Number",
+        "Home Phone",     "Work Phone", "Company Seniority", "Class Seniortity",
+        "Classification", "Address",    "Days Off"};
+    static constexpr std::array<const char *, 10> ComplaintFields{"File Number",
+                                                                  "Contract Provinsions",
+                                                                  "Date of Violation",
+                                                                  "Remedy Sought",
+                                                                  "Supervisor First Contacted",
+                                                                  "Contact Date",
+                                                                  "Supervisor's Oral Answer Date",
+                                                                  "Case Facts1",
+                                                                  "Case Facts2",
+                                                                  "Case Facts3"};
     static constexpr int FileNumberField = 3;  // in EmployeeFields
     static constexpr int CaseFactsPiece = 255; // characters in each stored piece
     static constexpr int CaseFactsMax = 3 * CaseFactsPiece;
@@ -46,9 +52,11 @@ public:
     // the occasional CR LF, cut into three pieces of 255.
     std::string caseFacts();
 
-private:
-    template<typename List>
-    std::string_view pick(const List &list) { return list[below(list.size())]; }
+  private:
+    template <typename List> std::string_view pick(const List &list)
+    {
+        return list[below(list.size())];
+    }
     std::string personName();
     std::string phone();
     std::string date(int firstYear, int lastYear);

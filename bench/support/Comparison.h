@@ -13,21 +13,19 @@
 // and the 90th percentile of this repetition) and hands the samples to the summary.
 class Comparison
 {
-public:
+  public:
     Comparison(std::string key, Target target) : m_key(std::move(key)), m_target(target) {}
 
     // Times the window's work; returns the seconds it took, for
     // State::SetIterationTime.
-    template<typename Work>
-    double window(Work &&work)
+    template <typename Work> double window(Work &&work)
     {
         const double s = timed(work);
         m_window.push_back(s);
         return s;
     }
 
-    template<typename Work>
-    double baseline(Work &&work)
+    template <typename Work> double baseline(Work &&work)
     {
         const double s = timed(work);
         m_baseline.push_back(s);
@@ -44,9 +42,8 @@ public:
 
     const std::vector<double> &windowSamples() const { return m_window; }
 
-private:
-    template<typename Work>
-    static double timed(Work &work)
+  private:
+    template <typename Work> static double timed(Work &work)
     {
         const auto start = std::chrono::steady_clock::now();
         work();

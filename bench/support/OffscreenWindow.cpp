@@ -12,7 +12,8 @@
 #include <QWindow>
 #include <stdexcept>
 
-OffscreenWindow::OffscreenWindow(const QString &databasePath) : m_window(std::make_unique<frmMain>())
+OffscreenWindow::OffscreenWindow(const QString &databasePath)
+    : m_window(std::make_unique<frmMain>())
 {
     m_window->Form_Load(databasePath);
     m_window->show();
@@ -51,9 +52,11 @@ void OffscreenWindow::clickTab(int page)
     QTabBar *bar = form().SSTab2->tabBar();
     const QPointF at = bar->tabRect(page).center();
     const QPointF global = bar->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(bar, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(bar, &release);
 }
 

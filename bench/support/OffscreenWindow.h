@@ -13,7 +13,7 @@ class TextBox;
 // every event filter and handler on the way runs as it does for a person.
 class OffscreenWindow
 {
-public:
+  public:
     explicit OffscreenWindow(const QString &databasePath);
     ~OffscreenWindow();
 
@@ -35,6 +35,6 @@ public:
     // screen; false when that did not happen within timeoutMs.
     static bool waitExposed(QWidget &w, int timeoutMs = 10000);
 
-private:
+  private:
     std::unique_ptr<frmMain> m_window;
 };

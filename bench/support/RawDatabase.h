@@ -11,7 +11,7 @@ struct sqlite3;
 // it (what SQLite alone costs), and the generator fills files through it.
 class RawDatabase
 {
-public:
+  public:
     enum Mode { ReadOnly, ReadWrite };
 
     RawDatabase(const QString &path, Mode mode);
@@ -32,6 +32,6 @@ public:
 
     [[noreturn]] void fail(std::string_view what) const;
 
-private:
+  private:
     sqlite3 *m_db = nullptr;
 };

@@ -8,8 +8,7 @@
 RawStatement::RawStatement(RawDatabase &db, std::string_view sql) : m_db(db)
 {
     if (sqlite3_prepare_v3(db.handle(), sql.data(), int(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                           &m_stmt, nullptr)
-        != SQLITE_OK)
+                           &m_stmt, nullptr) != SQLITE_OK)
         db.fail("Preparing " + std::string(sql));
 }
 
@@ -20,9 +19,10 @@ RawStatement::~RawStatement()
 
 void RawStatement::bindText(int index, std::string_view text, bool emptyIsNull)
 {
-    const int rc = emptyIsNull && text.empty()
-        ? sqlite3_bind_null(m_stmt, index)
-        : sqlite3_bind_text(m_stmt, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    const int rc =
+        emptyIsNull && text.empty()
+            ? sqlite3_bind_null(m_stmt, index)
+            : sqlite3_bind_text(m_stmt, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         m_db.fail("Binding a value");
 }
@@ -57,7 +57,8 @@ int RawStatement::columnCount() const
 std::string_view RawStatement::text(int column) const
 {
     const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
-    return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(m_stmt, column))) : std::string_view();
+    return t ? std::string_view(t, std::size_t(sqlite3_column_bytes(m_stmt, column)))
+             : std::string_view();
 }
 
 long long RawStatement::integer(int column) const

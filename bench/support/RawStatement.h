@@ -11,7 +11,7 @@ struct sqlite3_stmt;
 // window's work with.
 class RawStatement
 {
-public:
+  public:
     RawStatement(RawDatabase &db, std::string_view sql);
     ~RawStatement();
     RawStatement(const RawStatement &) = delete;
@@ -37,7 +37,7 @@ public:
     // row stays readable through text() until the next run or reset().
     std::size_t firstRow();
 
-private:
+  private:
     RawDatabase &m_db;
     sqlite3_stmt *m_stmt = nullptr;
 };

@@ -80,8 +80,9 @@ void Summary::print() const
         if (a == m_entries.end() || b == m_entries.end())
             continue;
         const double ma = median(a->second.window), mb = median(b->second.window);
-        std::printf("SUMMARY %s: %.4f ms against %.4f ms, ratio %.2f (aim: <= 1, %s)\n", r.label.c_str(),
-                    ma * 1e3, mb * 1e3, mb > 0 ? ma / mb : 0, ma <= mb ? "met" : "MISSED");
+        std::printf("SUMMARY %s: %.4f ms against %.4f ms, ratio %.2f (aim: <= 1, %s)\n",
+                    r.label.c_str(), ma * 1e3, mb * 1e3, mb > 0 ? ma / mb : 0,
+                    ma <= mb ? "met" : "MISSED");
     }
     std::fflush(stdout);
 }

@@ -18,7 +18,7 @@ struct Target {
 // test.
 class Summary
 {
-public:
+  public:
     static Summary &instance();
 
     void add(const std::string &key, const std::vector<double> &window,
@@ -29,7 +29,7 @@ public:
 
     void print() const;
 
-private:
+  private:
     struct Entry {
         std::vector<double> window, baseline;
         Target target;
