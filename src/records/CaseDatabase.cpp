@@ -42,6 +42,7 @@ CaseDatabase::CaseDatabase(const QString &path)
 
 CaseDatabase::~CaseDatabase()
 {
+    m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isOpen())
@@ -92,6 +93,22 @@ void CaseDatabase::exec(QSqlQuery &query) const
 {
     if (!query.exec())
         throw errorFrom(query.lastError());
+}
+
+QSqlQuery &CaseDatabase::cachedQuery(const QString &sql) const
+{
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end())
+        return *it->second;
+    // Statements differ only by shape, not by the values bound to them; a
+    // small cap keeps unusual shapes (long sort lists, filters) from piling up.
+    if (m_statements.size() >= 64)
+        m_statements.clear();
+    auto q = std::make_unique<QSqlQuery>(connection());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql))
+        throw errorFrom(q->lastError());
+    return *m_statements.emplace(sql, std::move(q)).first->second;
 }
 
 QSqlQuery CaseDatabase::prepared(const QString &sql) const

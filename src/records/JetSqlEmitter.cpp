@@ -5,6 +5,12 @@
 namespace
 {
 
+// SQLite re-prepares a statement whose GLOB pattern is a bare parameter each
+// time a new pattern is bound (it might optimise a constant prefix); the index
+// range written beside the GLOB already does that, so a no-op unary plus keeps
+// the prepared statement reusable.
+const char *const GlobOperator = " GLOB +";
+
 bool isColumn(const JetSqlExpr &expr)
 {
     return expr.kind == JetSqlExpr::Kind::Column;
@@ -150,7 +156,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         // Null NOT LIKE anything is Null in Jet, and NOT (Null GLOB ?) is too.
         m_out.sql += QLatin1String("NOT (");
         writeValue(subject);
-        m_out.sql += QLatin1String(" GLOB ");
+        m_out.sql += QLatin1String(GlobOperator);
         bind(pattern.glob());
         m_out.sql += u')';
         return;
@@ -163,7 +169,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
     const auto &range = pattern.range();
     if (!range || !rangeAllowed(subject)) {
         writeValue(subject);
-        m_out.sql += QLatin1String(" GLOB ");
+        m_out.sql += QLatin1String(GlobOperator);
         bind(pattern.glob());
         return;
     }
@@ -176,7 +182,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         m_out.sql += QLatin1String(" AND ") + column + QLatin1String(" < ");
         bind(range->upper);
     }
-    m_out.sql += QLatin1String(" AND ") + column + QLatin1String(" GLOB ");
+    m_out.sql += QLatin1String(" AND ") + column + QLatin1String(GlobOperator);
     bind(pattern.glob());
     m_out.sql += u')';
 }

@@ -162,12 +162,9 @@ int RecordSet::fetchMore(int atLeast)
     sql += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
     sql += QStringLiteral(" LIMIT %1").arg(want);
 
-    QSqlQuery q(m_db->connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw CaseDatabase::errorFrom(q.lastError());
-    for (const QVariant &p : std::as_const(params))
-        q.addBindValue(p);
+    QSqlQuery &q = m_db->cachedQuery(sql);
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, params.at(i));
     m_db->exec(q);
 
     QVector<qint64> fresh;
@@ -346,15 +343,16 @@ QVariant RecordSet::value(int field) const
 
 QVariantList RecordSet::readRow(qint64 key) const
 {
-    QSqlQuery q = m_db->prepared(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                     .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
-    q.addBindValue(key);
+    QSqlQuery &q = m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                          .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
+    q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;
     if (q.next()) {
         for (int i = 0; i < m_fields.size(); ++i)
             row << q.value(i);
     }
+    q.finish();
     return row;
 }
 

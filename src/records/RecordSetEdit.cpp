@@ -233,7 +233,7 @@ void RecordSet::requery()
     m_added.clear();
     m_fetched = 0;
     m_complete = false;
-    m_chunk = 64;
+    m_chunk = FirstChunk;
     m_lastSortValues.clear();
     m_lastKey = 0;
     m_onDeleted = false;
