@@ -61,6 +61,9 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new GridTableM
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setResizeContentsPrecision(0); // visible rows only
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(
+        std::max(fontMetrics().height() + 4, Twips::toPixels(GridLayout::RowHeight)));
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setFixedWidth(Twips::toPixels(240));
     verticalHeader()->setHighlightSections(false);

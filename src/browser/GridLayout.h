@@ -28,6 +28,9 @@ constexpr int ResizeAllowance = 425;
 // A record source longer than this is not shown as the caption.
 constexpr int CaptionLimit = 50;
 
+// Rows are as high as a line of text needs, at least this (twips).
+constexpr int RowHeight = 240;
+
 // Automatic column widths stay within these bounds (twips).
 constexpr int MinColumnWidth = 600;
 constexpr int MaxColumnWidth = 3600;
