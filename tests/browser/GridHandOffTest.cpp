@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -205,5 +206,41 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LoadFailure{"UnknownTable", false, "NoSuchTable", DataErrors::UnknownTable},
                       LoadFailure{"MissingDatabaseFile", true, "Employee", DataErrors::CannotOpen}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The pane's record, typed but not yet saved, when a grid over the same
+// record set requeries it.
+class GridRefreshWithPaneEdit : public GridTest, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
+{
+    const bool newRecord = QString::fromLatin1(GetParam()) == QLatin1String("NewRecord");
+    const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
+    start();
+    for (int press = 0; press < (newRecord ? 2 : 1); ++press)
+        QTest::mouseClick(pane(0)->button(2), Qt::LeftButton); // Next: Baker, then a new record
+    ASSERT_EQ(pane(0)->isOnNewRecord(), newRecord);
+    typeInto(field(0), QStringLiteral("Cole"));
+    const QString typed = field(0)->text();
+    frmDataGrid *grid = openGrid(0);
+    ASSERT_NE(grid, nullptr);
+    QTest::mouseClick(grid->cmdRefresh, Qt::LeftButton);
+    QTest::mouseClick(pane(0)->button(0), Qt::LeftButton);
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adams")) << "never written onto another row";
+    if (newRecord) {
+        EXPECT_EQ(employeeName(ids.at(1)), QStringLiteral("Baker"));
+        EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ?"), {typed}), 1);
+    } else {
+        EXPECT_EQ(employeeName(ids.at(1)), typed);
+    }
+    EXPECT_EQ(storedRows(grid), newRecord ? 3 : 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(PaneRecords, GridRefreshWithPaneEdit, ::testing::Values("EditedRecord", "NewRecord"),
+                         [](const auto &info) { return std::string(info.param); });
 
 } // namespace
