@@ -9,15 +9,16 @@
 #include "records/RecordSet.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QKeyEvent>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int Employees = 1'000'000;
 
@@ -26,27 +27,34 @@ std::shared_ptr<CaseDatabase> g_db;
 // One transaction of prepared inserts through a connection of its own.
 void fill(const QString &path, int count)
 {
-    static const char *first[] = {"Ada", "Alan", "Barbara", "Charles", "Donald", "Edsger", "Frances",
-                                  "Grace", "John", "Ken", "Margaret", "Niklaus", "Radia", "Tony"};
-    static const char *last[] = {"Allen", "Babbage", "Byron", "Dijkstra", "Hamilton", "Hoare",
-                                 "Hopper", "Kernighan", "Knuth", "Liskov", "Perlman", "Ritchie",
-                                 "Thompson", "Turing", "Wirth", "Zuse", "Smith", "Jones", "Brown"};
+    static const char *first[] = {"Ada",      "Alan",    "Barbara", "Charles", "Donald",
+                                  "Edsger",   "Frances", "Grace",   "John",    "Ken",
+                                  "Margaret", "Niklaus", "Radia",   "Tony"};
+    static const char *last[] = {"Allen",   "Babbage", "Byron",     "Dijkstra", "Hamilton",
+                                 "Hoare",   "Hopper",  "Kernighan", "Knuth",    "Liskov",
+                                 "Perlman", "Ritchie", "Thompson",  "Turing",   "Wirth",
+                                 "Zuse",    "Smith",   "Jones",     "Brown"};
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("filler"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("filler"));
         db.setDatabaseName(path);
         if (!db.open())
             qFatal("cannot open %s", qPrintable(path));
         QSqlQuery q(db);
         q.exec(QStringLiteral("PRAGMA synchronous=OFF"));
         db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Employee (\"Name\", \"Department\", \"File Number\", \"Address\") "
-                                 "VALUES (?, ?, ?, ?)"));
+        q.prepare(QStringLiteral(
+            "INSERT INTO Employee (\"Name\", \"Department\", \"File Number\", \"Address\") "
+            "VALUES (?, ?, ?, ?)"));
         for (int i = 0; i < count; ++i) {
             const int a = i % int(std::size(first));
             const int b = (i / 7) % int(std::size(last));
-            q.addBindValue(QStringLiteral("%1 %2 %3").arg(QLatin1String(last[b]), QLatin1String(first[a])).arg(i % 997));
+            q.addBindValue(QStringLiteral("%1 %2 %3")
+                               .arg(QLatin1String(last[b]), QLatin1String(first[a]))
+                               .arg(i % 997));
             q.addBindValue(QStringLiteral("D%1").arg(i % 100, 2, 10, QLatin1Char('0')));
-            q.addBindValue(QStringLiteral("%1").arg(qint64(i) * 7919 % 1'000'000, 6, 10, QLatin1Char('0')));
+            q.addBindValue(
+                QStringLiteral("%1").arg(qint64(i) * 7919 % 1'000'000, 6, 10, QLatin1Char('0')));
             q.addBindValue(QStringLiteral("%1 Main Street").arg(i % 5000));
             if (!q.exec())
                 qFatal("insert failed: %s", qPrintable(q.lastError().text()));
@@ -120,13 +128,17 @@ void BM_Filter(benchmark::State &state, const char *expression)
     runCommand(state, true, QString::fromUtf8(expression));
 }
 BENCHMARK_CAPTURE(BM_Filter, department_one_in_a_hundred, "[Department] = 'D42'")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Filter, name_like_prefix, "[Name] LIKE 'Wirth*'")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Filter, file_number_prefix, "[File Number] LIKE '00012*'")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(BM_Filter, no_row_passes, "[Name] = 'Nobody'")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_Sort(benchmark::State &state, const char *expression)
 {
@@ -135,7 +147,8 @@ void BM_Sort(benchmark::State &state, const char *expression)
 BENCHMARK_CAPTURE(BM_Sort, name, "[Name]")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, name_desc, "[Name] desc")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Sort, file_number_desc, "[File Number] desc")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_CtrlEndToLastRow(benchmark::State &state)
 {

@@ -15,7 +15,7 @@
 // already longer (stored by other means) is offered whole, never cut.
 class GridCellDelegate : public QStyledItemDelegate
 {
-public:
+  public:
     explicit GridCellDelegate(DataGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
@@ -36,7 +36,7 @@ public:
         QStyledItemDelegate::setEditorData(editor, index);
     }
 
-private:
+  private:
     DataGrid *m_grid;
 };
 
@@ -53,8 +53,8 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new GridTableM
     setGridStyle(Qt::SolidLine);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                    | QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
     // HeadLines 1.
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setTextElideMode(Qt::ElideRight);
@@ -72,6 +72,11 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new GridTableM
     horizontalHeader()->viewport()->installEventFilter(this);
     verticalHeader()->viewport()->installEventFilter(this);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::headClick);
+    // A new or requeried record set starts on its first row, as a data control does.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_model->rowCount() > 0 && !currentIndex().isValid())
+            setCurrentIndex(m_model->index(0, 0));
+    });
 }
 
 DataGrid::~DataGrid() = default;
@@ -80,8 +85,6 @@ void DataGrid::setRecordset(std::shared_ptr<RecordSet> recordset)
 {
     m_model->setRecordset(std::move(recordset));
     sizeColumns();
-    if (m_model->rowCount() > 0)
-        setCurrentIndex(m_model->index(0, 0));
 }
 
 void DataGrid::sizeColumns()
@@ -116,8 +119,8 @@ void DataGrid::setColumnHeaders(bool shown)
 
 int DataGrid::shiftMask(Qt::KeyboardModifiers modifiers)
 {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-        | (modifiers & Qt::AltModifier ? 4 : 0);
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event)
@@ -126,10 +129,10 @@ bool DataGrid::eventFilter(QObject *watched, QEvent *event)
     // where it reports the click: so MouseUp always precedes HeadClick.
     if (event->type() == QEvent::MouseButtonRelease) {
         auto *me = static_cast<QMouseEvent *>(event);
-        const int button = me->button() == Qt::LeftButton ? 1
-            : me->button() == Qt::RightButton              ? 2
-            : me->button() == Qt::MiddleButton             ? 4
-                                                           : 0;
+        const int button = me->button() == Qt::LeftButton     ? 1
+                           : me->button() == Qt::RightButton  ? 2
+                           : me->button() == Qt::MiddleButton ? 4
+                                                              : 0;
         const QPoint at = mapFromGlobal(me->globalPosition().toPoint());
         Q_EMIT mouseUp(button, shiftMask(me->modifiers()), Twips::fromPixels(at.x()),
                        Twips::fromPixels(at.y()));
@@ -161,8 +164,8 @@ void DataGrid::deleteSelectedRows()
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
     const bool editing = state() == QAbstractItemView::EditingState;
-    if (!editing && event->key() == Qt::Key_Delete && m_model->allowDelete()
-        && !selectionModel()->selectedRows().isEmpty()) {
+    if (!editing && event->key() == Qt::Key_Delete && m_model->allowDelete() &&
+        !selectionModel()->selectedRows().isEmpty()) {
         deleteSelectedRows();
         return;
     }
@@ -170,8 +173,8 @@ void DataGrid::keyPressEvent(QKeyEvent *event)
         m_model->discardPending();
         return;
     }
-    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down
-        || event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
+    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down ||
+                       event->key() == Qt::Key_Left || event->key() == Qt::Key_Right;
     if (arrow && !m_allowArrows) {
         event->ignore();
         return;
@@ -185,8 +188,8 @@ void DataGrid::currentChanged(const QModelIndex &current, const QModelIndex &pre
 {
     // The base class hands an open editor's text to the model first.
     QTableView::currentChanged(current, previous);
-    if (current.row() != previous.row() && m_model->hasPending()
-        && m_model->pendingRow() != current.row())
+    if (current.row() != previous.row() && m_model->hasPending() &&
+        m_model->pendingRow() != current.row())
         m_model->commitPending();
     m_model->setCurrentRow(current.isValid() ? current.row() : -1);
 }

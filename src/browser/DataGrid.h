@@ -16,7 +16,7 @@ class RecordSet;
 class DataGrid : public QTableView
 {
     Q_OBJECT
-public:
+  public:
     explicit DataGrid(QWidget *parent = nullptr);
     ~DataGrid() override;
 
@@ -40,17 +40,17 @@ public:
     // Modifier mask of the classic events: 1 Shift, 2 Ctrl, 4 Alt.
     static int shiftMask(Qt::KeyboardModifiers modifiers);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // Button: 1 left, 2 right, 4 middle; x and y in twips from the grid's corner.
     void mouseUp(int button, int shift, double x, double y);
     void headClick(int column);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
-private:
+  private:
     friend class GridCellDelegate;
     void sizeColumns();
 

@@ -18,8 +18,9 @@ void GridDataSource::refresh()
     }
     // A mistyped path must not leave a new, empty case database behind.
     if (!QFileInfo(m_databaseName).isFile())
-        throw DataError(DataErrors::CannotOpen,
-                        QStringLiteral("The database file \"%1\" cannot be found.").arg(m_databaseName));
+        throw DataError(
+            DataErrors::CannotOpen,
+            QStringLiteral("The database file \"%1\" cannot be found.").arg(m_databaseName));
     auto database = std::make_shared<CaseDatabase>(m_databaseName);
     database->open();
     // The record set keeps its database open for as long as it lives.

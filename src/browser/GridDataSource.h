@@ -12,7 +12,7 @@ class RecordSet;
 class GridDataSource : public QObject
 {
     Q_OBJECT
-public:
+  public:
     explicit GridDataSource(QObject *parent = nullptr);
     ~GridDataSource() override;
 
@@ -38,10 +38,10 @@ public:
     std::shared_ptr<RecordSet> recordset() const { return m_recordset; }
     void setRecordset(std::shared_ptr<RecordSet> recordset);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void recordsetChanged();
 
-private:
+  private:
     QString m_databaseName;
     QString m_connect;
     QString m_recordSource;

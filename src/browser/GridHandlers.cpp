@@ -3,7 +3,8 @@
 #include "browser/GridLayout.h"
 #include "browser/frmDataGrid.h"
 
-namespace GridHandlers {
+namespace GridHandlers
+{
 
 frmDataGrid *cmdGrid_Click(std::shared_ptr<RecordSet> paneRecordset, const QString &mainCaption,
                            QWidget *owner)

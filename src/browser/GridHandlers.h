@@ -8,7 +8,8 @@ class RecordSet;
 class frmDataGrid;
 
 // The main window's Grid buttons, cmdGrid(0) and cmdGrid(1).
-namespace GridHandlers {
+namespace GridHandlers
+{
 
 // Opens one more grid window over a record pane's own record set (shared,
 // not copied), captioned after the main window, modeless, centred on the

@@ -2,7 +2,8 @@
 
 // Positions (twips), captions and tab indexes of the grid window's controls,
 // and the texts it shows.
-namespace GridLayout {
+namespace GridLayout
+{
 
 constexpr int ClientWidth = 9540;
 constexpr int ClientHeight = 6690;
@@ -37,7 +38,8 @@ constexpr int MaxColumnWidth = 3600;
 
 } // namespace GridLayout
 
-namespace GridTexts {
+namespace GridTexts
+{
 constexpr const char *GridSuffix = " Grid";
 constexpr const char *SqlStatement = "SQL Statement";
 constexpr const char *ErrorPrefix = "Error:";

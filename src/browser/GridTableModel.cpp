@@ -5,7 +5,8 @@
 #include "records/DataError.h"
 #include "records/RecordSet.h"
 
-namespace {
+namespace
+{
 
 // Keys read per fetch the view asks for; the record set grows its own
 // chunks beyond this as scrolling goes on.
@@ -42,9 +43,10 @@ void GridTableModel::setRecordset(std::shared_ptr<RecordSet> recordset)
     if (m_rs) {
         m_autoKeyColumn = m_rs->fieldIndex(m_rs->database().autoKeyColumn(m_rs->tableName()));
         const QList<CaseSchema::Column> &schema =
-            m_rs->tableName().compare(QLatin1String(CaseSchema::ComplaintsTable), Qt::CaseInsensitive) == 0
-            ? CaseSchema::complaintsColumns()
-            : CaseSchema::employeeColumns();
+            m_rs->tableName().compare(QLatin1String(CaseSchema::ComplaintsTable),
+                                      Qt::CaseInsensitive) == 0
+                ? CaseSchema::complaintsColumns()
+                : CaseSchema::employeeColumns();
         for (const QString &field : m_rs->fieldNames()) {
             int length = 0;
             for (const CaseSchema::Column &c : schema)
@@ -210,7 +212,8 @@ bool GridTableModel::setData(const QModelIndex &index, const QVariant &value, in
         return false;
     const QString text = value.toString();
     // An emptied cell is stored as no value, as the main window's boxes store it.
-    const QVariant stored = text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
+    const QVariant stored =
+        text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
     if (!m_pending) {
         Pending p;
         p.key = key;
@@ -231,8 +234,8 @@ Qt::ItemFlags GridTableModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    const bool writable = m_rs && m_rs->type() != RecordSet::Snapshot
-        && index.column() != m_autoKeyColumn;
+    const bool writable =
+        m_rs && m_rs->type() != RecordSet::Snapshot && index.column() != m_autoKeyColumn;
     if (writable && (isNewRowLine(index.row()) ? m_allowAddNew : m_allowUpdate))
         f |= Qt::ItemIsEditable;
     return f;
@@ -345,8 +348,9 @@ bool GridTableModel::commitPending()
         } else {
             const int at = m_rs->rowOfKey(p.key);
             if (at < 0)
-                throw DataError(DataErrors::RowDeleted,
-                                QStringLiteral("The record was deleted; your changes were not saved."));
+                throw DataError(
+                    DataErrors::RowDeleted,
+                    QStringLiteral("The record was deleted; your changes were not saved."));
             m_cache.remove(p.key);
             m_rs->updateRow(at, p.original, p.values);
         }
@@ -354,8 +358,8 @@ bool GridTableModel::commitPending()
         // A row changed or deleted by someone else cannot be written from
         // what was read: show what the table holds now. Anything else (a
         // lock, a full disk) keeps the typed values for another try.
-        const bool stale = e.number() == DataErrors::WriteConflict
-            || e.number() == DataErrors::RowDeleted;
+        const bool stale =
+            e.number() == DataErrors::WriteConflict || e.number() == DataErrors::RowDeleted;
         if (!stale)
             m_pending = std::move(p);
         else

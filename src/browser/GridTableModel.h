@@ -22,7 +22,7 @@ class RecordSet;
 class GridTableModel : public QAbstractTableModel
 {
     Q_OBJECT
-public:
+  public:
     explicit GridTableModel(QObject *parent = nullptr);
     ~GridTableModel() override;
 
@@ -45,7 +45,8 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
@@ -70,7 +71,7 @@ public:
 
     void setCurrentRow(int row);
 
-private:
+  private:
     struct Pending {
         qint64 key = -1; // -1: the new-row line
         QVariantList original;

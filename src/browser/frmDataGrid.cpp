@@ -16,7 +16,8 @@
 #include <QFrame>
 #include <QPushButton>
 
-namespace {
+namespace
+{
 
 QRect placed(const GridLayout::Control &c)
 {
@@ -137,7 +138,8 @@ bool frmDataGrid::Form_Load()
         return false;
     }
     const QString source = m_data1->recordSource();
-    setWindowTitle(source.size() > GridLayout::CaptionLimit ? text(GridTexts::SqlStatement) : source);
+    setWindowTitle(source.size() > GridLayout::CaptionLimit ? text(GridTexts::SqlStatement)
+                                                            : source);
     return true;
 }
 
@@ -246,7 +248,8 @@ void frmDataGrid::openFromCurrent(Command command, const QString &expression)
     QString before;
     try {
         if (!R)
-            throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("The grid has no records."));
+            throw DataError(DataErrors::NoCurrentRecord,
+                            QStringLiteral("The grid has no records."));
         before = command == Command::Filter ? R->filter() : R->sort();
         if (command == Command::Filter)
             R->setFilter(expression);
@@ -265,8 +268,9 @@ void frmDataGrid::openFromCurrent(Command command, const QString &expression)
         }
         MousePointer::set(MousePointer::Default);
         const auto *data = dynamic_cast<const DataError *>(&e);
-        showError(data ? data->numbered()
-                       : DataError(DataErrors::General, QString::fromLocal8Bit(e.what())).numbered());
+        showError(
+            data ? data->numbered()
+                 : DataError(DataErrors::General, QString::fromLocal8Bit(e.what())).numbered());
         return;
     }
     MousePointer::set(MousePointer::Default);
@@ -274,16 +278,16 @@ void frmDataGrid::openFromCurrent(Command command, const QString &expression)
 
 void frmDataGrid::grdDataGrid_BeforeDelete(qint16 &Cancel)
 {
-    const auto answer = Dialogs::instance().message(text(GridTexts::DeleteRow), Dialogs::Buttons::YesNo,
-                                                    Dialogs::Icon::Question);
+    const auto answer = Dialogs::instance().message(
+        text(GridTexts::DeleteRow), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
         Cancel = -1;
 }
 
 void frmDataGrid::grdDataGrid_BeforeUpdate(qint16 &Cancel)
 {
-    const auto answer = Dialogs::instance().message(text(GridTexts::CommitChanges),
-                                                    Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+    const auto answer = Dialogs::instance().message(
+        text(GridTexts::CommitChanges), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
         Cancel = -1;
 }

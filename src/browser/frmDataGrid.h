@@ -16,7 +16,7 @@ class RecordSet;
 class frmDataGrid : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     // Not yet loaded: the load step runs when the window is first touched.
     explicit frmDataGrid(QWidget *owner = nullptr);
     ~frmDataGrid() override;
@@ -56,16 +56,16 @@ public:
     // Places the window over the centre of its owner.
     void centreOnOwner();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // The window is unloading.
     void unloaded();
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     enum class Command { Filter, Sort };
     void openFromCurrent(Command command, const QString &expression);
     void showError(const QString &numbered);

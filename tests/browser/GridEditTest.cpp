@@ -5,7 +5,8 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 
 struct Confirmation {
     const char *name;
@@ -18,7 +19,9 @@ const Confirmation confirmations[] = {{"Yes", Dialogs::Answer::Yes, true},
 
 auto confirmationName = [](const auto &info) { return std::string(info.param.name); };
 
-class GridCommitChanges : public GridTest, public ::testing::WithParamInterface<Confirmation> {};
+class GridCommitChanges : public GridTest, public ::testing::WithParamInterface<Confirmation>
+{
+};
 
 TEST_P(GridCommitChanges, OnlyYesWritesTheChangedRow)
 {
@@ -35,20 +38,26 @@ TEST_P(GridCommitChanges, OnlyYesWritesTheChangedRow)
     EXPECT_EQ(dialogs.messages().at(0).prompt, QStringLiteral("Commit changes?"));
     EXPECT_EQ(dialogs.messages().at(0).buttons, Dialogs::Buttons::YesNo);
     EXPECT_EQ(dialogs.messages().at(0).icon, Dialogs::Icon::Question);
-    const QString expected = GetParam().written ? QStringLiteral("Barker") : QStringLiteral("Baker");
+    const QString expected =
+        GetParam().written ? QStringLiteral("Barker") : QStringLiteral("Baker");
     EXPECT_EQ(employeeName(ids.at(1)), expected);
-    EXPECT_EQ(column(grid, QStringLiteral("Name")), QStringList({QStringLiteral("Adams"), expected}))
+    EXPECT_EQ(column(grid, QStringLiteral("Name")),
+              QStringList({QStringLiteral("Adams"), expected}))
         << "the grid shows what the table holds";
     EXPECT_FALSE(model(grid)->hasPending());
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, GridCommitChanges, ::testing::ValuesIn(confirmations), confirmationName);
+INSTANTIATE_TEST_SUITE_P(Answers, GridCommitChanges, ::testing::ValuesIn(confirmations),
+                         confirmationName);
 
-class GridDeleteRow : public GridTest, public ::testing::WithParamInterface<Confirmation> {};
+class GridDeleteRow : public GridTest, public ::testing::WithParamInterface<Confirmation>
+{
+};
 
 TEST_P(GridDeleteRow, OnlyYesDeletesTheRow)
 {
-    const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker"), QStringLiteral("Cole")});
+    const QList<qint64> ids =
+        addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker"), QStringLiteral("Cole")});
     start();
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
@@ -61,9 +70,12 @@ TEST_P(GridDeleteRow, OnlyYesDeletesTheRow)
     EXPECT_EQ(storedRows(grid), GetParam().written ? 2 : 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, GridDeleteRow, ::testing::ValuesIn(confirmations), confirmationName);
+INSTANTIATE_TEST_SUITE_P(Answers, GridDeleteRow, ::testing::ValuesIn(confirmations),
+                         confirmationName);
 
-class GridNewRow : public GridTest, public ::testing::WithParamInterface<Confirmation> {};
+class GridNewRow : public GridTest, public ::testing::WithParamInterface<Confirmation>
+{
+};
 
 TEST_P(GridNewRow, NewRowLineAddsARowOnlyAfterYes)
 {
@@ -77,10 +89,12 @@ TEST_P(GridNewRow, NewRowLineAddsARowOnlyAfterYes)
     dialogs.queueAnswer(GetParam().answer);
     pressInEditor(grid, Qt::Key_Up);
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Commit changes?")});
-    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = 'Cole'")), GetParam().written ? 1 : 0);
+    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = 'Cole'")),
+              GetParam().written ? 1 : 0);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), GetParam().written ? 3 : 2);
     EXPECT_EQ(model(grid)->rowCount(), GetParam().written ? 4 : 3);
-    EXPECT_EQ(pane(0)->rs()->loadedCount(), GetParam().written ? 3 : 2) << "added to the shared record set";
+    EXPECT_EQ(pane(0)->rs()->loadedCount(), GetParam().written ? 3 : 2)
+        << "added to the shared record set";
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, GridNewRow, ::testing::ValuesIn(confirmations), confirmationName);
@@ -93,13 +107,15 @@ TEST_F(GridTest, RowChangedSinceItWasReadIsReportedByNameAndNotOverwritten)
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(column(grid, QStringLiteral("Name")).value(1), QStringLiteral("Baker"));
     typeInCell(grid, 1, QStringLiteral("Name"), QStringLiteral("Barker"));
-    db.query(QStringLiteral("UPDATE Employee SET \"Name\" = 'Bakerman' WHERE rowid = ?"), {ids.at(1)});
+    db.query(QStringLiteral("UPDATE Employee SET \"Name\" = 'Bakerman' WHERE rowid = ?"),
+             {ids.at(1)});
     pressInEditor(grid, Qt::Key_Up);
     ASSERT_EQ(dialogs.messages().size(), 2) << messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(dialogs.messages().at(0).prompt, QStringLiteral("Commit changes?"));
     const QString report = dialogs.messages().at(1).prompt;
     EXPECT_TRUE(report.startsWith(QStringLiteral("Error:3020 "))) << report.toStdString();
-    EXPECT_TRUE(report.contains(QStringLiteral("000002"))) << "names the record: " << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("000002")))
+        << "names the record: " << report.toStdString();
     EXPECT_EQ(employeeName(ids.at(1)), QStringLiteral("Bakerman"));
     EXPECT_EQ(model(grid)->index(1, columnOf(grid, QStringLiteral("Name"))).data().toString(),
               QStringLiteral("Bakerman"))
@@ -119,25 +135,6 @@ TEST_F(GridTest, CellEditorTakesNoMoreThanTheColumnHolds)
                   .toString(),
               QStringLiteral("Maintenanc"))
         << "Department holds ten characters";
-}
-
-TEST_F(GridTest, EscapeDropsTheRowsChangesWithoutAsking)
-{
-    const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
-    start();
-    frmDataGrid *grid = openGrid(0);
-    ASSERT_NE(grid, nullptr);
-    typeInCell(grid, 0, QStringLiteral("Name"), QStringLiteral("Adamson"));
-    pressInEditor(grid, Qt::Key_Return);
-    QCoreApplication::processEvents(); // the editor hands its text over on the next turn
-    ASSERT_TRUE(model(grid)->hasPending());
-    EXPECT_EQ(model(grid)->headerData(0, Qt::Vertical).toString(), QStringLiteral("✎"));
-    QTest::keyClick(grid->grdDataGrid, Qt::Key_Escape);
-    EXPECT_FALSE(model(grid)->hasPending());
-    QTest::keyClick(grid->grdDataGrid, Qt::Key_Down);
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-    EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adams"));
-    EXPECT_EQ(column(grid, QStringLiteral("Name")).value(0), QStringLiteral("Adams"));
 }
 
 } // namespace

@@ -39,19 +39,21 @@ QList<qint64> GridTest::addEmployees(const QStringList &names)
     int n = 0;
     for (const QString &name : names) {
         ++n;
-        ids << db.insert(QStringLiteral("Employee"),
-                         {{QStringLiteral("Name"), name},
-                          {QStringLiteral("File Number"), QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'))},
-                          {QStringLiteral("Department"), QStringLiteral("D") + name.left(1)}});
+        ids << db.insert(
+            QStringLiteral("Employee"),
+            {{QStringLiteral("Name"), name},
+             {QStringLiteral("File Number"), QStringLiteral("%1").arg(n, 6, 10, QLatin1Char('0'))},
+             {QStringLiteral("Department"), QStringLiteral("D") + name.left(1)}});
     }
     return ids;
 }
 
 void GridTest::fillEmployees(int count)
 {
-    db.query(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-                            "INSERT INTO Employee (\"Name\", \"File Number\") "
-                            "SELECT 'Person ' || i, printf('%06d', i) FROM n"),
+    db.query(QStringLiteral(
+                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                 "INSERT INTO Employee (\"Name\", \"File Number\") "
+                 "SELECT 'Person ' || i, printf('%06d', i) FROM n"),
              {count});
 }
 
@@ -80,14 +82,16 @@ void GridTest::clickHeader(frmDataGrid *g, const QString &field, Qt::KeyboardMod
 {
     QHeaderView *header = g->grdDataGrid->horizontalHeader();
     const int c = columnOf(g, field);
-    const QPoint at(header->sectionViewportPosition(c) + header->sectionSize(c) / 2, header->height() / 2);
+    const QPoint at(header->sectionViewportPosition(c) + header->sectionSize(c) / 2,
+                    header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, mods, at);
 }
 
 void GridTest::selectRow(frmDataGrid *g, int row)
 {
     QHeaderView *header = g->grdDataGrid->verticalHeader();
-    const QPoint at(header->width() / 2, header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
+    const QPoint at(header->width() / 2,
+                    header->sectionViewportPosition(row) + header->sectionSize(row) / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
 

@@ -18,7 +18,7 @@ inline void PrintTo(const QString &text, std::ostream *os)
 // The real main window with grid windows opened through its Grid buttons.
 class GridTest : public MainWindowTest
 {
-protected:
+  protected:
     void TearDown() override;
 
     // Presses cmdGrid(page) (turning to the page first) and returns the new window.
@@ -54,10 +54,10 @@ protected:
 // puts them back afterwards.
 class AppSettingsScope
 {
-public:
+  public:
     AppSettingsScope(const QString &databasePath, const QString &gridRecordSource);
     ~AppSettingsScope();
 
-private:
+  private:
     QString m_path, m_connect, m_source;
 };

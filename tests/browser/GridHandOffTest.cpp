@@ -13,13 +13,17 @@
 #include <QTest>
 #include <QToolButton>
 
-namespace {
+namespace
+{
 
-class GridHandOff : public GridTest {};
+class GridHandOff : public GridTest
+{
+};
 
 TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInThePane)
 {
-    const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker"), QStringLiteral("Cole")});
+    const QList<qint64> ids =
+        addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker"), QStringLiteral("Cole")});
     start();
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
@@ -28,7 +32,8 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     EXPECT_TRUE(grid->isVisible());
     EXPECT_FALSE(grid->isModal());
     EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(dialogs.messages().isEmpty()) << "the empty record source loads without an Error: message";
+    EXPECT_TRUE(dialogs.messages().isEmpty())
+        << "the empty record source loads without an Error: message";
 
     // Column n is field n, as the header-click sort relies on.
     QStringList headers;
@@ -47,7 +52,8 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     pane(0)->rs()->fetchAll();
     EXPECT_EQ(pane(0)->rs()->loadedCount(), 2);
     EXPECT_LT(pane(0)->rs()->rowOfKey(ids.at(1)), 0) << "the pane's own record set lost the row";
-    EXPECT_EQ(column(grid, QStringLiteral("Name")), QStringList({QStringLiteral("Adams"), QStringLiteral("Cole")}));
+    EXPECT_EQ(column(grid, QStringLiteral("Name")),
+              QStringList({QStringLiteral("Adams"), QStringLiteral("Cole")}));
 }
 
 TEST_F(GridHandOff, AnEditInTheGridShowsInThePaneThatSharesTheRecordSet)
@@ -62,43 +68,6 @@ TEST_F(GridHandOff, AnEditInTheGridShowsInThePaneThatSharesTheRecordSet)
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Commit changes?")});
     EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adamson"));
     EXPECT_EQ(field(0)->text(), QStringLiteral("Adamson"));
-}
-
-TEST_F(GridHandOff, GrievanceGridSharesTheGrievancePanesRecordSetAfterThePageSwitch)
-{
-    addEmployees({QStringLiteral("Adams")});
-    db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("000001")},
-                                             {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
-    db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("000009")},
-                                             {QStringLiteral("Remedy Sought"), QStringLiteral("Other")}});
-    start();
-    frmDataGrid *grid = openGrid(1);
-    ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->recordset().get(), pane(1)->rs());
-    EXPECT_EQ(column(grid, QStringLiteral("Remedy Sought")), QStringList{QStringLiteral("Back pay")})
-        << "only the current employee's complaints, as the pane holds them";
-    const int key = columnOf(grid, QStringLiteral("Grievance Number"));
-    EXPECT_FALSE(model(grid)->index(0, key).flags() & Qt::ItemIsEditable)
-        << "the automatically numbered key is never written";
-}
-
-TEST_F(GridHandOff, EachPressOpensOneMoreIndependentWindowAndClosingLeavesThePaneItsRecordSet)
-{
-    addEmployees({QStringLiteral("Adams")});
-    start();
-    frmDataGrid *first = openGrid(0);
-    frmDataGrid *second = openGrid(0);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(first->isVisible());
-    EXPECT_TRUE(second->isVisible());
-    std::weak_ptr<RecordSet> shared = second->recordset();
-    QTest::mouseClick(second->cmdClose, Qt::LeftButton);
-    EXPECT_FALSE(Forms::loaded().contains(second));
-    EXPECT_TRUE(Forms::loaded().contains(first));
-    EXPECT_FALSE(shared.expired());
-    EXPECT_EQ(shared.lock().get(), pane(0)->rs());
 }
 
 TEST_F(GridHandOff, ClosingTheMainWindowUnloadsEveryGridLatestFirst)
@@ -128,16 +97,6 @@ TEST_F(GridHandOff, AnEditPendingWhenTheWindowClosesIsOfferedBeforeItGoes)
     EXPECT_EQ(employeeName(ids.at(1)), QStringLiteral("Barker"));
 }
 
-TEST_F(GridHandOff, APaneWithNoRecordSetOpensNoWindowAndSaysNothing)
-{
-    start();
-    const qsizetype before = Forms::loaded().size();
-    frmDataGrid *grid = GridHandlers::cmdGrid_Click(nullptr, window->windowTitle(), window.get());
-    EXPECT_EQ(grid, nullptr);
-    EXPECT_EQ(Forms::loaded().size(), before);
-    EXPECT_TRUE(dialogs.messages().isEmpty());
-}
-
 // The load step with a record source of its own.
 struct CaptionCase {
     const char *name;
@@ -145,14 +104,17 @@ struct CaptionCase {
     const char *caption;
 };
 
-class GridLoadCaption : public GridTest, public ::testing::WithParamInterface<CaptionCase> {};
+class GridLoadCaption : public GridTest, public ::testing::WithParamInterface<CaptionCase>
+{
+};
 
 TEST_P(GridLoadCaption, RecordSourceUpToFiftyCharactersIsTheCaption)
 {
     addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
     for (const char *number : {"001", "0001"})
-        db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Short ids")},
-                                               {QStringLiteral("File Number"), QString::fromLatin1(number)}});
+        db.insert(QStringLiteral("Employee"),
+                  {{QStringLiteral("Name"), QStringLiteral("Short ids")},
+                   {QStringLiteral("File Number"), QString::fromLatin1(number)}});
     start();
     const QString source = QStringLiteral("SELECT * FROM Employee WHERE [File Number] = '%1'")
                                .arg(QString::fromLatin1(GetParam().fileNumber));
@@ -169,7 +131,8 @@ TEST_P(GridLoadCaption, RecordSourceUpToFiftyCharactersIsTheCaption)
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, GridLoadCaption,
-    ::testing::Values(CaptionCase{"Fifty", "001", "SELECT * FROM Employee WHERE [File Number] = '001'"},
+    ::testing::Values(CaptionCase{"Fifty", "001",
+                                  "SELECT * FROM Employee WHERE [File Number] = '001'"},
                       CaptionCase{"FiftyOne", "0001", "SQL Statement"}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -180,18 +143,22 @@ struct LoadFailure {
     int number;
 };
 
-class GridLoadFailure : public GridTest, public ::testing::WithParamInterface<LoadFailure> {};
+class GridLoadFailure : public GridTest, public ::testing::WithParamInterface<LoadFailure>
+{
+};
 
 TEST_P(GridLoadFailure, ShowsTheErrorAndUnloadsWithoutCreatingADatabase)
 {
     start();
-    const QString path = GetParam().missingFile ? db.path() + QStringLiteral(".missing") : db.path();
+    const QString path =
+        GetParam().missingFile ? db.path() + QStringLiteral(".missing") : db.path();
     AppSettingsScope settings(path, QString::fromLatin1(GetParam().source));
     auto *grid = new frmDataGrid(window.get());
     QPointer<frmDataGrid> alive(grid);
     EXPECT_FALSE(grid->ensureLoaded());
     ASSERT_EQ(dialogs.messages().size(), 1);
-    EXPECT_TRUE(dialogs.messages().at(0).prompt.startsWith(QStringLiteral("Error:%1 ").arg(GetParam().number)))
+    EXPECT_TRUE(dialogs.messages().at(0).prompt.startsWith(
+        QStringLiteral("Error:%1 ").arg(GetParam().number)))
         << dialogs.messages().at(0).prompt.toStdString();
     EXPECT_EQ(dialogs.messages().at(0).buttons, Dialogs::Buttons::Ok);
     EXPECT_EQ(dialogs.messages().at(0).icon, Dialogs::Icon::None);
@@ -209,11 +176,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // The pane's record, typed but not yet saved, when a grid over the same
 // record set requeries it.
-class GridRefreshWithPaneEdit : public GridTest, public ::testing::WithParamInterface<const char *> {};
+class GridRefreshWithPaneEdit : public GridTest, public ::testing::WithParamInterface<const char *>
+{
+};
 
 TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
 {
@@ -229,7 +199,8 @@ TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
     ASSERT_NE(grid, nullptr);
     QTest::mouseClick(grid->cmdRefresh, Qt::LeftButton);
     QTest::mouseClick(pane(0)->button(0), Qt::LeftButton);
-    EXPECT_TRUE(dialogs.messages().isEmpty()) << messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(dialogs.messages().isEmpty())
+        << messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adams")) << "never written onto another row";
     if (newRecord) {
         EXPECT_EQ(employeeName(ids.at(1)), QStringLiteral("Baker"));
@@ -240,7 +211,8 @@ TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
     EXPECT_EQ(storedRows(grid), newRecord ? 3 : 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(PaneRecords, GridRefreshWithPaneEdit, ::testing::Values("EditedRecord", "NewRecord"),
+INSTANTIATE_TEST_SUITE_P(PaneRecords, GridRefreshWithPaneEdit,
+                         ::testing::Values("EditedRecord", "NewRecord"),
                          [](const auto &info) { return std::string(info.param); });
 
 } // namespace

@@ -8,36 +8,20 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 class GridWindow : public GridTest
 {
-protected:
+  protected:
     // The grid's height as the window's outer height asks for it.
     static int expectedGridHeight(frmDataGrid *g)
     {
-        return Twips::toPixels(Twips::fromPixels(g->frameGeometry().height())
-                               - (Twips::fromPixels(g->picButtons->height()) + GridLayout::ResizeAllowance));
+        return Twips::toPixels(
+            Twips::fromPixels(g->frameGeometry().height()) -
+            (Twips::fromPixels(g->picButtons->height()) + GridLayout::ResizeAllowance));
     }
 };
-
-TEST_F(GridWindow, StripButtonsCarryTheirCaptionsInTabOrder)
-{
-    addEmployees({QStringLiteral("Adams")});
-    start();
-    frmDataGrid *grid = openGrid(0);
-    ASSERT_NE(grid, nullptr);
-    const QList<QPushButton *> buttons = {grid->cmdRefresh, grid->cmdSort, grid->cmdFilter, grid->cmdClose};
-    QStringList captions;
-    for (QPushButton *b : buttons)
-        captions << b->text();
-    EXPECT_EQ(captions, QStringList({QStringLiteral("&Refresh"), QStringLiteral("&Sort"),
-                                     QStringLiteral("&Filter"), QStringLiteral("&Close")}));
-    for (int i = 0; i + 1 < buttons.size(); ++i)
-        EXPECT_EQ(buttons.at(i)->nextInFocusChain(), buttons.at(i + 1));
-    EXPECT_EQ(grid->cmdClose->nextInFocusChain(), grid->grdDataGrid);
-    EXPECT_FALSE(grid->grdDataGrid->tabKeyNavigation()) << "Tab leaves the grid";
-}
 
 TEST_F(GridWindow, GridFollowsTheWindowHeightButNotWhileMinimised)
 {
