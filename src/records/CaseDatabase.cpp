@@ -142,8 +142,13 @@ void CaseDatabase::configure()
 {
     QSqlQuery q(connection());
     // WAL with full sync: a commit that returned survives a power cut.
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        throw errorFrom(q.lastError(), QStringLiteral("Setting the journal"));
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        const DataError e = errorFrom(q.lastError(), QStringLiteral("Setting the journal"));
+        // A file that may only be read keeps its journal: nothing is written
+        // to it, and every save is refused as read-only.
+        if (e.number() != DataErrors::ReadOnly)
+            throw e;
+    }
     if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
         throw errorFrom(q.lastError());
     if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON")))

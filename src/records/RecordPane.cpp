@@ -269,11 +269,17 @@ void RecordPane::updateRecord()
     if (!m_rs)
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
     validate(UpdateAction);
-    if (!m_edited && m_rs->editMode() == RecordSet::Adding) {
-        // Update on an untouched new record stores it as it is.
+    const bool adding = m_rs->editMode() == RecordSet::Adding || (m_edited && !m_rs->hasCurrent());
+    // Update writes even an untouched record: a new one is stored as it is,
+    // and a stored one becomes the last modified record.
+    if (adding || m_rs->hasCurrent())
         m_edited = true;
-    }
     save();
+    // The record set went back to the record it stood on before AddNew; the
+    // boxes show the new one, so stay there, or the next edit would be
+    // written into the other record.
+    if (adding)
+        m_rs->setBookmark(m_rs->lastModified());
 }
 
 void RecordPane::addNew()

@@ -253,7 +253,9 @@ std::shared_ptr<RecordSet> RecordSet::openRecordset(int type) const
         return i < 0 ? QString() : m_fields.at(i);
     };
     if (!m_filter.trimmed().isEmpty()) {
-        const SqlCondition f = JetSql::parseFilter(m_filter, columns);
+        const QString numeric = m_db->autoKeyColumn(m_query.table);
+        const SqlCondition f = JetSql::parseFilter(m_filter, columns,
+                                                   [numeric](const QString &c) { return c != numeric; });
         if (!f.sql.isEmpty()) {
             q.where.sql = q.where.sql.isEmpty()
                 ? f.sql

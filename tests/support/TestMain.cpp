@@ -1,5 +1,8 @@
 // Every test executable runs inside one QApplication on the offscreen platform.
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
@@ -8,6 +11,14 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark_Wizard"));
+    // Tests run side by side: each process keeps its settings and data
+    // folders to itself.
+    QTemporaryDir home;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+    qputenv("XDG_DATA_HOME", home.path().toUtf8() + "/data");
+    qputenv("XDG_DOCUMENTS_DIR", home.path().toUtf8() + "/Documents");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
