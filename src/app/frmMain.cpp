@@ -4,6 +4,7 @@
 #include "app/MainPrintHost.h"
 #include "app/frmAbout.h"
 #include "app/StatusBar.h"
+#include "browser/GridHandlers.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -243,6 +244,7 @@ void frmMain::wireHandlers()
         connect(cmdDelete[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
         connect(cmdRefresh[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
         connect(cmdUpdate[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
+        connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] { GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this); });
         RecordPane *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {
             CaseHandlers::Data1_Error(f, i, err, text, response);

@@ -118,6 +118,18 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
             reposition();
         }
     });
+    // A grid requeries the shared set: the record typed here is saved to its
+    // own row first, never onto whatever row is current afterwards.
+    m_rsConnections << connect(raw, &RecordSet::aboutToRequery, this, [this, raw] {
+        if (raw != m_rs.get() || !m_edited)
+            return;
+        try {
+            save();
+        } catch (const DataError &e) {
+            raiseError(e);
+            m_edited = false; // reported; the boxes reload from the requeried set
+        }
+    });
     m_rsConnections << connect(raw, &RecordSet::rowsReset, this, [this, raw] {
         if (raw == m_rs.get() && !m_edited) {
             if (!raw->hasCurrent() && raw->isEOF())

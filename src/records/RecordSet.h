@@ -90,6 +90,9 @@ public:
     int insertRow(const QVariantList &values); // returns its row
 
 Q_SIGNALS:
+    // Before requery() forgets the current row: a sharer holding unsaved
+    // values for it saves them now, while they can still reach their row.
+    void aboutToRequery();
     void rowsReset();
     void rowsInserted(int first, int last);
     void rowRemoved(int row);

@@ -229,6 +229,7 @@ int RecordSet::insertRow(const QVariantList &values)
 
 void RecordSet::requery()
 {
+    Q_EMIT aboutToRequery();
     m_keys.clear();
     m_added.clear();
     m_fetched = 0;
