@@ -1,12 +1,15 @@
 #include "app/frmMain.h"
 
 #include "app/MainLayout.h"
+#include "app/MainPrintHost.h"
 #include "app/StatusBar.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/TextBox.h"
 #include "platform/Twips.h"
+#include "print/DefaultPrinterProvider.h"
+#include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseHandlers.h"
 #include "records/CaseSchema.h"
@@ -49,6 +52,9 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_form.statusText = [this] { return m_statusBar->panelText(1); };
 
     buildPages();
+    m_defaultPrinters = std::make_unique<DefaultPrinterProvider>();
+    m_printers = m_defaultPrinters.get();
+    m_printHost = std::make_unique<MainPrintHost>(m_form, formLogo());
     buildMenus();
     wireHandlers();
     applyTabOrder();
@@ -155,6 +161,8 @@ void frmMain::buildPages()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     place(Picture1, MainLayout::Picture1.left, MainLayout::Picture1.top, MainLayout::Picture1.width,
           MainLayout::Picture1.height);
+    Picture1->setPixmap(QPixmap::fromImage(formLogo()));
+    Picture1->setScaledContents(true);
     Picture1->hide();
 
     // Grievance page: the case facts editor over its pieces, the copies and
@@ -207,6 +215,14 @@ void frmMain::buildMenus()
 {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    mnuFilePrint = file->addAction(QStringLiteral("&Print Grievance Side"));
+    mnuFilePrint->setObjectName(QStringLiteral("mnuFilePrint"));
+    mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    mnuPrintBack = file->addAction(QStringLiteral("Print &Back Side"));
+    mnuPrintBack->setObjectName(QStringLiteral("mnuPrintBack"));
+    mnuPrintBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(mnuPrintBack, &QAction::triggered, this, &frmMain::mnuPrintBack_Click);
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -228,6 +244,8 @@ void frmMain::wireHandlers()
         pane->onValidate = [&f](int i, int action, bool &save) { CaseHandlers::Data1_Validate(f, i, action, save); };
         pane->onMouseDown = [&f](int i) { CaseHandlers::Data1_MouseDown(f, i); };
     }
+    connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::cmdPrintGrievance_Click);
+    connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::cmdPrintBack_Click);
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
     for (int i = 0; i < CaseForm::FieldCount; ++i)
         connect(f.txtFields[i], &TextBox::changed, this, [&f, i] { CaseHandlers::txtFields_Change(f, i); });
@@ -345,4 +363,29 @@ void frmMain::mnuFileExit_Click()
     if (!close())
         return;
     QCoreApplication::quit();
+}
+
+void frmMain::setPrinterProvider(PrinterProvider *printers)
+{
+    m_printers = printers ? printers : m_defaultPrinters.get();
+}
+
+void frmMain::mnuFilePrint_Click()
+{
+    runFrontSideJob(*m_printHost, *m_printers);
+}
+
+void frmMain::cmdPrintGrievance_Click()
+{
+    mnuFilePrint_Click();
+}
+
+void frmMain::mnuPrintBack_Click()
+{
+    cmdPrintBack_Click();
+}
+
+void frmMain::cmdPrintBack_Click()
+{
+    runBackSideJob(*m_printHost, *m_printers);
 }

@@ -6,6 +6,8 @@
 #include <memory>
 
 class CaseDatabase;
+class MainPrintHost;
+class PrinterProvider;
 class QAction;
 class QGroupBox;
 class QPushButton;
@@ -45,6 +47,14 @@ public:
     QAction *mnuHelpAbout = nullptr;
 
     void mnuFileExit_Click();
+    void mnuFilePrint_Click();
+    void cmdPrintGrievance_Click();
+    void mnuPrintBack_Click();
+    void cmdPrintBack_Click();
+
+    // The printer the print commands use: the system's default printer,
+    // or another one (tests) that the window does not own.
+    void setPrinterProvider(PrinterProvider *printers);
 
     // The placement written when the window closes, in twips.
     struct Placement {
@@ -70,4 +80,7 @@ private:
     bool m_centredOnShow = false;
     bool m_unloaded = false;
     QList<QPair<int, QWidget *>> m_tabOrder;
+    std::unique_ptr<PrinterProvider> m_defaultPrinters;
+    PrinterProvider *m_printers = nullptr;
+    std::unique_ptr<MainPrintHost> m_printHost;
 };

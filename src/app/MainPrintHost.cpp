@@ -1,0 +1,30 @@
+#include "app/MainPrintHost.h"
+
+#include "platform/TextBox.h"
+#include "records/CaseForm.h"
+
+QString MainPrintHost::fieldText(int index) const
+{
+    return m_form.txtFields[index]->text();
+}
+
+QString MainPrintHost::copiesText() const
+{
+    return m_form.txtCopies->text();
+}
+
+QString MainPrintHost::backCopiesText() const
+{
+    return m_form.txtBackCopies->text();
+}
+
+QString MainPrintHost::caseFactsText() const
+{
+    return m_form.txtCaseFacts->text();
+}
+
+void MainPrintHost::setStatusText(const QString &text)
+{
+    if (m_form.setStatusText)
+        m_form.setStatusText(text);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "print/PrintJobs.h"
+
+#include <QImage>
+
+struct CaseForm;
+
+// The print jobs' view of the main window: the boxes they print from, the
+// logo of Picture1 and the status bar they report on.
+class MainPrintHost : public PrintHost
+{
+public:
+    MainPrintHost(CaseForm &form, QImage logo) : m_form(form), m_logo(std::move(logo)) {}
+
+    QString fieldText(int index) const override;
+    QString copiesText() const override;
+    QString backCopiesText() const override;
+    QString caseFactsText() const override;
+    QImage logo() const override { return m_logo; }
+    void setStatusText(const QString &text) override;
+
+private:
+    CaseForm &m_form;
+    QImage m_logo;
+};

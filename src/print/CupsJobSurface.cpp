@@ -1,0 +1,41 @@
+#include "print/CupsJobSurface.h"
+
+#include "print/CupsQueue.h"
+
+#include <QPrinter>
+
+namespace
+{
+// CUPS's default MaxCopies; a larger number is refused by the scheduler.
+constexpr int maxCopies = 9999;
+} // namespace
+
+CupsJobSurface::CupsJobSurface(std::unique_ptr<QPrinter> pdfPrinter,
+                               std::unique_ptr<QTemporaryDir> folder, const QString &queue,
+                               const QString &title)
+    : QPainterSurface(std::move(pdfPrinter)), m_folder(std::move(folder)), m_queue(queue),
+      m_title(title)
+{
+}
+
+bool CupsJobSurface::setCopies(qint16 copies)
+{
+    if (painterStarted() || copies < 1 || copies > maxCopies)
+        return false;
+    setCopiesValue(copies);
+    return true;
+}
+
+bool CupsJobSurface::endDoc()
+{
+    if (!QPainterSurface::endDoc())
+        return false;
+    const CupsQueue::Submission s =
+        CupsQueue::submit(m_queue, printer().outputFileName(), m_title, copies());
+    m_jobId = s.jobId;
+    if (s.jobId <= 0) {
+        setLastError(s.error);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "print/QPainterSurface.h"
+
+#include <QTemporaryDir>
+
+// A document for a CUPS queue: drawn into a temporary PDF laid out like the
+// queue's paper, then handed to CUPS as one job with its number of copies.
+class CupsJobSurface : public QPainterSurface
+{
+  public:
+    CupsJobSurface(std::unique_ptr<QPrinter> pdfPrinter, std::unique_ptr<QTemporaryDir> folder,
+                   const QString &queue, const QString &title);
+
+    bool setCopies(qint16 copies) override;
+    bool endDoc() override;
+    int jobId() const { return m_jobId; }
+
+  private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    QString m_queue;
+    QString m_title;
+    int m_jobId = 0;
+};
