@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QPointer>
