@@ -32,7 +32,10 @@ struct Rect {
 
 // Employee page.
 constexpr Rect Data1Employee = {240, 4060, 4335, 345};
-constexpr Rect Label1 = {240, 4780, 3735, 495};
+// The hint needs three lines in Liberation Sans where the classic dialog font
+// took two: it grows upwards into the free band under the navigator bar and
+// keeps its bottom edge just above the lookup box.
+constexpr Rect Label1 = {240, 4440, 3735, 800};
 constexpr Rect txtFileNumber = {240, 5260, 3735, 285};
 constexpr int txtFileNumberTab = 59;
 constexpr Rect cmdReset = {240, 5620, 3735, 375};

@@ -2,7 +2,9 @@
 
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
+#include "app/frmAbout.h"
 #include "app/StatusBar.h"
+#include "browser/GridHandlers.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -125,6 +127,7 @@ void frmMain::buildPages()
                                              "database. Use all 6 digits including leading zeros."),
                               pages[0]);
     label1->setWordWrap(true);
+    label1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     place(label1, Label1.left, Label1.top, Label1.width, Label1.height);
     m_form.txtFileNumber = new TextBox(pages[0]);
     m_form.txtFileNumber->setObjectName(QStringLiteral("txtFileNumber"));
@@ -226,6 +229,11 @@ void frmMain::buildMenus()
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpAbout = help->addAction(QStringLiteral("&About Quillmark_Wizard..."));
+    mnuHelpAbout->setObjectName(QStringLiteral("mnuHelpAbout"));
+    connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::mnuHelpAbout_Click);
 }
 
 void frmMain::wireHandlers()
@@ -236,6 +244,7 @@ void frmMain::wireHandlers()
         connect(cmdDelete[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
         connect(cmdRefresh[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
         connect(cmdUpdate[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
+        connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] { GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this); });
         RecordPane *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {
             CaseHandlers::Data1_Error(f, i, err, text, response);
@@ -388,4 +397,9 @@ void frmMain::mnuPrintBack_Click()
 void frmMain::cmdPrintBack_Click()
 {
     runBackSideJob(*m_printHost, *m_printers);
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    showAboutBox(this);
 }

@@ -47,6 +47,7 @@ public:
     QAction *mnuHelpAbout = nullptr;
 
     void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
     void mnuFilePrint_Click();
     void cmdPrintGrievance_Click();
     void mnuPrintBack_Click();

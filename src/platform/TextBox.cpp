@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -70,6 +71,29 @@ protected:
     {
         if (source && source->hasText())
             m_box->typeText(source->text());
+    }
+
+    // Dead keys, compose sequences and input methods hand over their text as
+    // a commit, not as key presses: it is typed text all the same and meets
+    // the same limit.
+    void inputMethodEvent(QInputMethodEvent *e) override
+    {
+        const QString commit = e->commitString();
+        if (commit.isEmpty() || m_box->maxLength() <= 0) {
+            QPlainTextEdit::inputMethodEvent(e);
+            return;
+        }
+        if (e->replacementLength() > 0) {
+            QTextCursor c = textCursor();
+            const int at = c.position() + e->replacementStart();
+            c.setPosition(at);
+            c.setPosition(at + e->replacementLength(), QTextCursor::KeepAnchor);
+            setTextCursor(c);
+        }
+        QInputMethodEvent preeditOnly(e->preeditString(), e->attributes());
+        QPlainTextEdit::inputMethodEvent(&preeditOnly);
+        m_box->typeText(commit);
+        e->accept();
     }
 
 private:

@@ -46,6 +46,7 @@ CaseDatabase::CaseDatabase(const QString &path)
 
 CaseDatabase::~CaseDatabase()
 {
+    m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isOpen())
@@ -96,6 +97,22 @@ void CaseDatabase::exec(QSqlQuery &query) const
 {
     if (!query.exec())
         throw errorFrom(query.lastError());
+}
+
+QSqlQuery &CaseDatabase::cachedQuery(const QString &sql) const
+{
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end())
+        return *it->second;
+    // Statements differ only by shape, not by the values bound to them; a
+    // small cap keeps unusual shapes (long sort lists, filters) from piling up.
+    if (m_statements.size() >= 64)
+        m_statements.clear();
+    auto q = std::make_unique<QSqlQuery>(connection());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql))
+        throw errorFrom(q->lastError());
+    return *m_statements.emplace(sql, std::move(q)).first->second;
 }
 
 QSqlQuery CaseDatabase::prepared(const QString &sql) const
@@ -178,8 +195,13 @@ void CaseDatabase::configure()
 {
     QSqlQuery q(connection());
     // WAL with full sync: a commit that returned survives a power cut.
-    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        throw errorFrom(q.lastError(), QStringLiteral("Setting the journal"));
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        const DataError e = errorFrom(q.lastError(), QStringLiteral("Setting the journal"));
+        // A file that may only be read keeps its journal: nothing is written
+        // to it, and every save is refused as read-only.
+        if (e.number() != DataErrors::ReadOnly)
+            throw e;
+    }
     if (!q.exec(QStringLiteral("PRAGMA synchronous=FULL")))
         throw errorFrom(q.lastError());
     if (!q.exec(QStringLiteral("PRAGMA foreign_keys=ON")))

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <unordered_map>
 
 class QSqlQuery;
 
@@ -46,7 +48,9 @@ public:
     // throws. Failures surface as DataError.
     void write(const std::function<void(QSqlQuery &)> &work);
 
-    // Prepares (and caches) a statement on the connection.
+    // A prepared read statement on the connection, kept for reuse. Bind,
+    // exec, read, then finish() it: no read transaction stays open.
+    QSqlQuery &cachedQuery(const QString &sql) const;
     QSqlQuery prepared(const QString &sql) const;
 
     // Maps a Qt SQL error to the program's catalogue.
@@ -67,5 +71,6 @@ private:
     bool m_open = false;
     QHash<QString, QStringList> m_columns; // lower-case table name -> columns
     QHash<QString, QString> m_tableNames;  // lower-case -> canonical
-    QHash<QString, QString> m_autoKeys;    // lower-case table -> its INTEGER PRIMARY KEY column
+    QHash<QString, QString> m_autoKeys;
+    mutable std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;    // lower-case table -> its INTEGER PRIMARY KEY column
 };

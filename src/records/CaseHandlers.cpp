@@ -7,6 +7,7 @@
 #include "records/JetSql.h"
 #include "records/RecordPane.h"
 
+#include <QScopedValueRollback>
 #include <QTabWidget>
 
 namespace CaseHandlers {
@@ -109,9 +110,14 @@ void cmdUpdate_Click(CaseForm &f, int Index)
 {
     RecordPane *pane = f.Data1[Index];
     try {
+        const qint64 before = pane->rs() ? pane->rs()->lastModified() : -1;
         pane->updateRecord();
-        if (pane->rs() && pane->rs()->lastModified() >= 0)
-            pane->setBookmark(pane->rs()->lastModified());
+        // LastModified is the record this Update wrote. An unchanged record
+        // is not written, and the pane already stands on it: an older
+        // LastModified would carry the steward off to another record.
+        const qint64 written = pane->rs() ? pane->rs()->lastModified() : -1;
+        if (written >= 0 && written != before)
+            pane->setBookmark(written);
     } catch (const DataError &e) {
         reportFailure(e);
     }
@@ -187,7 +193,11 @@ void SSTab2_Click(CaseForm &f, int)
     try {
         pane->refresh();
     } catch (const DataError &e) {
+        // The pane still shows the complaint it could not save (or could not
+        // leave): giving it this employee's number or name would file it
+        // under the wrong employee.
         reportFailure(e);
+        return;
     }
     if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
         pane->presetField(f.txtFields[12], f.txtFields[3]->text());
@@ -206,9 +216,22 @@ QString trimSpaces(const QString &s)
 }
 } // namespace
 
+namespace {
+// The form whose split is writing the pieces, and the form whose join is
+// writing the editor: neither rule runs inside the other. The focus alone
+// cannot tell them apart, because the editor keeps the focus while the
+// grievance pane loads another record when a command is given by its access
+// key or the tab widget hands the focus back to the editor; skipping the
+// join then left the previous record's facts in the editor, and the next
+// keystroke split them into the record just loaded.
+const CaseForm *splitting = nullptr;
+const CaseForm *joining = nullptr;
+} // namespace
+
 void txtFields_Change(CaseForm &f, int Index)
 {
-    if (f.txtCaseFacts && !f.txtCaseFacts->isActiveControl()) {
+    if (f.txtCaseFacts && splitting != &f) {
+        const QScopedValueRollback<const CaseForm *> guard(joining, &f);
         f.txtCaseFacts->setText(trimSpaces(f.txtFields[15]->text() + f.txtFields[14]->text()
                                            + f.txtFields[13]->text()));
     }
@@ -218,8 +241,9 @@ void txtFields_Change(CaseForm &f, int Index)
 
 void txtCaseFacts_Change(CaseForm &f)
 {
-    if (!f.txtCaseFacts->isActiveControl())
+    if (joining == &f || !f.txtCaseFacts->isActiveControl())
         return;
+    const QScopedValueRollback<const CaseForm *> guard(splitting, &f);
     const QString t = f.txtCaseFacts->text();
     f.txtFields[15]->setText(t.left(255));
     f.txtFields[14]->setText(t.size() > 255 ? t.mid(255, 255) : QString());

@@ -7,19 +7,22 @@ SelectQuery JetSql::parseRecordSource(const QString &source, const TableResolver
 {
     JetSqlStatement statement =
         JetSqlParser(source, QStringLiteral("the record source")).recordSource(tables);
+    const std::optional<TableInfo> info = tables(statement.table);
+    const TextColumnTest isText = info ? info->isText : TextColumnTest();
     SelectQuery query;
     query.table = statement.table;
-    query.where = JetSqlEmitter::condition(statement.where.get());
+    query.where = JetSqlEmitter::condition(statement.where.get(), isText);
     query.orderBy = statement.orderBy;
-    query.seekColumn = JetSqlEmitter::seekColumn(statement.where.get());
+    query.seekColumn = JetSqlEmitter::seekColumn(statement.where.get(), isText);
     return query;
 }
 
-SqlCondition JetSql::parseFilter(const QString &expression, const ColumnResolver &columns)
+SqlCondition JetSql::parseFilter(const QString &expression, const ColumnResolver &columns,
+                                 const TextColumnTest &isText)
 {
     const auto expr =
         JetSqlParser(expression, QStringLiteral("the filter expression")).condition(columns);
-    return JetSqlEmitter::condition(expr.get());
+    return JetSqlEmitter::condition(expr.get(), isText);
 }
 
 QList<SortTerm> JetSql::parseSort(const QString &expression, const ColumnResolver &columns)

@@ -37,10 +37,17 @@ struct SelectQuery {
 // when the table has no such column.
 using ColumnResolver = std::function<QString(const QString &name)>;
 
+// Tells whether a (canonical) column holds text. A LIKE prefix becomes an
+// index range only on text columns: on a numeric column SQLite would compare
+// the prefix as a number and drop matching rows (10 for '1*'). Empty: every
+// column holds text.
+using TextColumnTest = std::function<bool(const QString &column)>;
+
 // A table's canonical name and its column resolver.
 struct TableInfo {
     QString name;
     ColumnResolver column;
+    TextColumnTest isText = {};
 };
 
 // Resolves a table name (case-insensitive); std::nullopt when unknown.
@@ -59,7 +66,8 @@ SelectQuery parseRecordSource(const QString &source, const TableResolver &tables
 
 // A filter expression over the table's columns, e.g.
 // "[Name] LIKE 'a*' AND NOT [Department] = 'X'". A blank filter selects all rows.
-SqlCondition parseFilter(const QString &expression, const ColumnResolver &columns);
+SqlCondition parseFilter(const QString &expression, const ColumnResolver &columns,
+                         const TextColumnTest &isText = {});
 
 // A sort list, e.g. "[File Number] desc, Name". A blank list sorts nothing.
 QList<SortTerm> parseSort(const QString &expression, const ColumnResolver &columns);

@@ -5,6 +5,12 @@
 namespace
 {
 
+// SQLite re-prepares a statement whose GLOB pattern is a bare parameter each
+// time a new pattern is bound (it might optimise a constant prefix); the index
+// range written beside the GLOB already does that, so a no-op unary plus keeps
+// the prepared statement reusable.
+const char *const GlobOperator = " GLOB +";
+
 bool isColumn(const JetSqlExpr &expr)
 {
     return expr.kind == JetSqlExpr::Kind::Column;
@@ -12,15 +18,21 @@ bool isColumn(const JetSqlExpr &expr)
 
 } // namespace
 
-SqlCondition JetSqlEmitter::condition(const JetSqlExpr *expr)
+SqlCondition JetSqlEmitter::condition(const JetSqlExpr *expr, const TextColumnTest &isText)
 {
     JetSqlEmitter emitter;
+    emitter.m_isText = isText;
     if (expr)
         emitter.writeCondition(*expr);
     return emitter.m_out;
 }
 
-QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr)
+bool JetSqlEmitter::rangeAllowed(const JetSqlExpr &subject) const
+{
+    return isColumn(subject) && (!m_isText || m_isText(subject.text));
+}
+
+QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr, const TextColumnTest &isText)
 {
     if (!expr)
         return QString();
@@ -42,7 +54,8 @@ QString JetSqlEmitter::seekColumn(const JetSqlExpr *expr)
                 return right.text;
         }
         if (term->kind == JetSqlExpr::Kind::Like && !term->negated &&
-            isColumn(*term->operands[0]) && LikePattern(term->text).range())
+            isColumn(*term->operands[0]) && (!isText || isText(term->operands[0]->text)) &&
+            LikePattern(term->text).range())
             return term->operands[0]->text;
     }
     return QString();
@@ -143,7 +156,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         // Null NOT LIKE anything is Null in Jet, and NOT (Null GLOB ?) is too.
         m_out.sql += QLatin1String("NOT (");
         writeValue(subject);
-        m_out.sql += QLatin1String(" GLOB ");
+        m_out.sql += QLatin1String(GlobOperator);
         bind(pattern.glob());
         m_out.sql += u')';
         return;
@@ -154,9 +167,9 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         return;
     }
     const auto &range = pattern.range();
-    if (!range || !isColumn(subject)) {
+    if (!range || !rangeAllowed(subject)) {
         writeValue(subject);
-        m_out.sql += QLatin1String(" GLOB ");
+        m_out.sql += QLatin1String(GlobOperator);
         bind(pattern.glob());
         return;
     }
@@ -169,7 +182,7 @@ void JetSqlEmitter::writeLike(const JetSqlExpr &expr)
         m_out.sql += QLatin1String(" AND ") + column + QLatin1String(" < ");
         bind(range->upper);
     }
-    m_out.sql += QLatin1String(" AND ") + column + QLatin1String(" GLOB ");
+    m_out.sql += QLatin1String(" AND ") + column + QLatin1String(GlobOperator);
     bind(pattern.glob());
     m_out.sql += u')';
 }

@@ -10,11 +10,11 @@ class JetSqlEmitter
 {
   public:
     // An empty condition (all rows) for a null expression.
-    static SqlCondition condition(const JetSqlExpr *expr);
+    static SqlCondition condition(const JetSqlExpr *expr, const TextColumnTest &isText = {});
 
     // The first column that a top-level AND term narrows by equality with a
     // constant or by a LIKE prefix range; empty when there is none.
-    static QString seekColumn(const JetSqlExpr *expr);
+    static QString seekColumn(const JetSqlExpr *expr, const TextColumnTest &isText = {});
 
   private:
     void writeCondition(const JetSqlExpr &expr);
@@ -22,5 +22,8 @@ class JetSqlEmitter
     void writeLike(const JetSqlExpr &expr);
     void bind(const QVariant &value);
 
+    bool rangeAllowed(const JetSqlExpr &subject) const;
+
     SqlCondition m_out;
+    TextColumnTest m_isText;
 };

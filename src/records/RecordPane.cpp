@@ -118,6 +118,18 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
             reposition();
         }
     });
+    // A grid requeries the shared set: the record typed here is saved to its
+    // own row first, never onto whatever row is current afterwards.
+    m_rsConnections << connect(raw, &RecordSet::aboutToRequery, this, [this, raw] {
+        if (raw != m_rs.get() || !m_edited)
+            return;
+        try {
+            save();
+        } catch (const DataError &e) {
+            raiseError(e);
+            m_edited = false; // reported; the boxes reload from the requeried set
+        }
+    });
     m_rsConnections << connect(raw, &RecordSet::rowsReset, this, [this, raw] {
         if (raw == m_rs.get() && !m_edited) {
             if (!raw->hasCurrent() && raw->isEOF())
@@ -265,33 +277,47 @@ void RecordPane::refresh()
 
 void RecordPane::updateRecord()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
+    requireRecordset();
     validate(UpdateAction);
-    if (!m_edited && m_rs->editMode() == RecordSet::Adding) {
-        // Update on an untouched new record stores it as it is.
+    const bool adding = m_rs->editMode() == RecordSet::Adding || (m_edited && !m_rs->hasCurrent());
+    // Update writes even an untouched record: a new one is stored as it is,
+    // and a stored one becomes the last modified record.
+    if (adding || m_rs->hasCurrent())
         m_edited = true;
-    }
     save();
+    // The record set went back to the record it stood on before AddNew; the
+    // boxes show the new one, so stay there, or the next edit would be
+    // written into the other record.
+    if (adding)
+        m_rs->setBookmark(m_rs->lastModified());
 }
 
-void RecordPane::addNew()
+void RecordPane::requireRecordset() const
 {
     if (!m_rs)
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(AddNewAction);
+}
+
+void RecordPane::changeRecord(int action, const std::function<void()> &move)
+{
+    requireRecordset();
+    validate(action);
     save();
     if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->addNew();
+        m_rs->cancelUpdate(); // an untouched new record is dropped
+    move();
     loadBoxes();
     reposition();
 }
 
+void RecordPane::addNew()
+{
+    changeRecord(AddNewAction, [this] { m_rs->addNew(); });
+}
+
 void RecordPane::deleteCurrent()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
+    requireRecordset();
     validate(DeleteAction);
     if (m_rs->editMode() == RecordSet::Adding) {
         // Deleting a record that was never stored only drops it.
@@ -306,28 +332,12 @@ void RecordPane::deleteCurrent()
 
 void RecordPane::moveNext()
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(MoveNextAction);
-    save();
-    if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->moveNext();
-    loadBoxes();
-    reposition();
+    changeRecord(MoveNextAction, [this] { m_rs->moveNext(); });
 }
 
 void RecordPane::setBookmark(qint64 key)
 {
-    if (!m_rs)
-        throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    validate(BookmarkAction);
-    save();
-    if (m_rs->editMode() == RecordSet::Adding)
-        m_rs->cancelUpdate();
-    m_rs->setBookmark(key);
-    loadBoxes();
-    reposition();
+    changeRecord(BookmarkAction, [this, key] { m_rs->setBookmark(key); });
 }
 
 bool RecordPane::close()

@@ -101,6 +101,9 @@ protected:
 
 private:
     void navigate(int action);
+    void requireRecordset() const;
+    // Leaves the current record (saving or dropping it) and moves.
+    void changeRecord(int action, const std::function<void()> &move);
     void save();
     void loadBoxes();
     void raiseError(const DataError &e);

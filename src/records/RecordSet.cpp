@@ -14,12 +14,15 @@ TableResolver resolverFor(const CaseDatabase &db)
         if (canonical.isEmpty())
             return std::nullopt;
         const QStringList cols = db.columns(canonical);
-        return TableInfo{canonical, [cols](const QString &c) {
+        const QString numeric = db.autoKeyColumn(canonical);
+        return TableInfo{canonical,
+                         [cols](const QString &c) {
                              for (const QString &have : cols)
                                  if (have.compare(c, Qt::CaseInsensitive) == 0)
                                      return have;
                              return QString();
-                         }};
+                         },
+                         [numeric](const QString &c) { return c != numeric; }};
     };
 }
 
@@ -159,12 +162,9 @@ int RecordSet::fetchMore(int atLeast)
     sql += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
     sql += QStringLiteral(" LIMIT %1").arg(want);
 
-    QSqlQuery q(m_db->connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw CaseDatabase::errorFrom(q.lastError());
-    for (const QVariant &p : std::as_const(params))
-        q.addBindValue(p);
+    QSqlQuery &q = m_db->cachedQuery(sql);
+    for (int i = 0; i < params.size(); ++i)
+        q.bindValue(i, params.at(i));
     m_db->exec(q);
 
     QVector<qint64> fresh;
@@ -186,10 +186,13 @@ int RecordSet::fetchMore(int atLeast)
         return 0;
     // Keys added by this record set stay at its end, after all fetched keys.
     const int at = m_fetched;
+    const bool onAddedKey = m_pos > at || (m_pos == at && !m_onDeleted && at < m_keys.size());
     m_keys.insert(at, fresh.size(), 0);
     std::copy(fresh.begin(), fresh.end(), m_keys.begin() + at);
     m_fetched += int(fresh.size());
-    if (m_pos >= at && m_pos >= 0)
+    // A position on an added key moves with it; a position just after the
+    // last fetched key (after a delete there) now names the first fresh one.
+    if (onAddedKey)
         m_pos += int(fresh.size());
     Q_EMIT rowsInserted(at, at + int(fresh.size()) - 1);
     return int(fresh.size());
@@ -259,6 +262,9 @@ void RecordSet::movePrevious()
 {
     if (isBOF())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
+    // Before a key this set added come all the unread ones.
+    if (!m_complete && (m_pos > m_fetched || (m_pos == m_fetched && !m_onDeleted)))
+        fetchAll();
     m_onDeleted = false;
     m_pos = std::max(-1, m_pos - 1);
     loadCurrent();
@@ -268,12 +274,18 @@ void RecordSet::moveNext()
 {
     if (isEOF())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
-    if (m_onDeleted)
-        m_onDeleted = false; // the row after the deleted one has taken its place
-    else
-        ++m_pos;
-    ensureLoaded(m_pos);
-    m_pos = std::min<int>(m_pos, m_keys.size());
+    // After a delete, the row after the deleted one has taken its place.
+    int next = m_onDeleted ? m_pos : m_pos + 1;
+    // Read the keys that follow before stepping onto them: unread keys come
+    // before the ones this set added, which a chunk read moves along.
+    while (!m_complete && next >= m_fetched) {
+        const int at = m_fetched;
+        const int fresh = fetchMore(1);
+        if (next > at)
+            next += fresh;
+    }
+    m_onDeleted = false;
+    m_pos = std::min<int>(next, m_keys.size());
     loadCurrent();
 }
 
@@ -303,13 +315,19 @@ void RecordSet::setBookmark(qint64 key)
 {
     int row = int(m_keys.indexOf(key));
     while (row < 0 && !m_complete) {
-        const int before = int(m_keys.size());
+        const int from = m_fetched; // fresh keys go here, before any added ones
         fetchMore(MaxChunk);
-        row = int(m_keys.indexOf(key, before));
+        row = int(m_keys.indexOf(key, from));
     }
     if (row < 0)
         throw DataError(DataErrors::NoCurrentRecord,
                         QStringLiteral("The record is not in this record set."));
+    if (row >= m_fetched && !m_complete) {
+        // A row added here comes after every unread one: read them, so that
+        // its position and the moves from it are true.
+        fetchAll();
+        row = int(m_keys.indexOf(key, m_fetched));
+    }
     m_onDeleted = false;
     m_pos = row;
     loadCurrent();
@@ -325,15 +343,16 @@ QVariant RecordSet::value(int field) const
 
 QVariantList RecordSet::readRow(qint64 key) const
 {
-    QSqlQuery q = m_db->prepared(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                     .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
-    q.addBindValue(key);
+    QSqlQuery &q = m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                          .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
+    q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;
     if (q.next()) {
         for (int i = 0; i < m_fields.size(); ++i)
             row << q.value(i);
     }
+    q.finish();
     return row;
 }
 

@@ -90,6 +90,9 @@ public:
     int insertRow(const QVariantList &values); // returns its row
 
 Q_SIGNALS:
+    // Before requery() forgets the current row: a sharer holding unsaved
+    // values for it saves them now, while they can still reach their row.
+    void aboutToRequery();
     void rowsReset();
     void rowsInserted(int first, int last);
     void rowRemoved(int row);
@@ -127,7 +130,10 @@ private:
     QSet<qint64> m_added; // added here, so a later chunk must not bring them again
     int m_fetched = 0;    // keys in m_keys that came from the query (the rest were added)
     bool m_complete = false;
-    int m_chunk = 64;
+    // The first chunk is what a record pane shows at once (one record, and the
+    // next few for moving on); later chunks grow fourfold up to MaxChunk.
+    static constexpr int FirstChunk = 16;
+    int m_chunk = FirstChunk;
     QVariantList m_lastSortValues;
     qint64 m_lastKey = 0;
 

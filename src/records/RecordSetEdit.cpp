@@ -229,11 +229,12 @@ int RecordSet::insertRow(const QVariantList &values)
 
 void RecordSet::requery()
 {
+    Q_EMIT aboutToRequery();
     m_keys.clear();
     m_added.clear();
     m_fetched = 0;
     m_complete = false;
-    m_chunk = 64;
+    m_chunk = FirstChunk;
     m_lastSortValues.clear();
     m_lastKey = 0;
     m_onDeleted = false;
@@ -252,7 +253,9 @@ std::shared_ptr<RecordSet> RecordSet::openRecordset(int type) const
         return i < 0 ? QString() : m_fields.at(i);
     };
     if (!m_filter.trimmed().isEmpty()) {
-        const SqlCondition f = JetSql::parseFilter(m_filter, columns);
+        const QString numeric = m_db->autoKeyColumn(m_query.table);
+        const SqlCondition f = JetSql::parseFilter(m_filter, columns,
+                                                   [numeric](const QString &c) { return c != numeric; });
         if (!f.sql.isEmpty()) {
             q.where.sql = q.where.sql.isEmpty()
                 ? f.sql

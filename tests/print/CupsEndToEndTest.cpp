@@ -1,7 +1,13 @@
 // Both print jobs through the real default printer: CUPS with a cups-pdf
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
-#include "FakeMainWindow.h"
+#include "app/StatusBar.h"
+#include <QPushButton>
+#include <QAction>
+#include "app/frmMain.h"
+#include "platform/TextBox.h"
+#include "records/CaseSchema.h"
+#include "support/CaseFixture.h"
 #include "PdfText.h"
 #include "platform/ScriptedDialogs.h"
 #include "print/DefaultPrinterProvider.h"
@@ -15,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -81,7 +88,7 @@ PrintedJob waitForJob(const QString &folder, const QString &titlePrefix)
     (void)QTest::qWaitFor(
         [&] {
             const QStringList files =
-                QDir(folder).entryList({titlePrefix + QStringLiteral("_*.pdf")}, QDir::Files);
+                QDir(folder).entryList({titlePrefix + QStringLiteral("*job_*.pdf")}, QDir::Files);
             if (files.isEmpty())
                 return false;
             job.file = folder + QLatin1Char('/') + files.first();
@@ -109,21 +116,42 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
         GTEST_SKIP()
             << "the default printer is not a cups-pdf queue; this test would print on paper";
 
-    ScriptedDialogs dialogs;
-    FakeMainWindow window;
+    // The real main window over a database holding one filled-in employee
+    // and complaint; the print commands run exactly as the steward clicks them.
+    TempCaseDb db;
     const QString number = QStringLiteral("E2E%1x%2")
                                .arg(QCoreApplication::applicationPid())
                                .arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
-    window.fields[3] = number;
-    window.copies = QStringLiteral("2");
-    window.backCopies = QStringLiteral("3");
-    window.caseFacts = QStringLiteral("Sent home early without notice.\r\nSecond paragraph.");
-    DefaultPrinterProvider printers;
-    runFrontSideJob(window, printers);
-    runBackSideJob(window, printers);
+    QVariantMap employee, complaint;
+    for (int i = 0; i < CaseSchema::BoundFieldCount; ++i) {
+        const CaseSchema::BoundField &f = CaseSchema::boundField(i);
+        if (i == 11)
+            continue;
+        (f.pane == 0 ? employee : complaint)
+            .insert(QString::fromUtf8(f.field), QStringLiteral("F%1").arg(i));
+    }
+    employee.insert(QStringLiteral("Name"), QStringLiteral("Pat Doe"));
+    employee.insert(QStringLiteral("File Number"), number);
+    complaint.insert(QStringLiteral("File Number"), number);
+    complaint.insert(QStringLiteral("Case Facts1"),
+                     QStringLiteral("Sent home early without notice.\r\nSecond paragraph."));
+    complaint.remove(QStringLiteral("Case Facts2"));
+    complaint.remove(QStringLiteral("Case Facts3"));
+    db.insert(QStringLiteral("Employee"), employee);
+    db.insert(QStringLiteral("Complaints"), complaint);
+
+    ScriptedDialogs dialogs;
+    frmMain window;
+    window.Form_Load(db.path());
+    window.show();
+    window.form().SSTab2->setCurrentIndex(1);
+    window.form().txtCopies->setText(QStringLiteral("2"));
+    window.form().txtBackCopies->setText(QStringLiteral("3"));
+    QTest::mouseClick(window.cmdPrintGrievance, Qt::LeftButton);
+    window.mnuPrintBack->trigger();
     for (const auto &m : dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
-    EXPECT_EQ(window.status.value(1),
+    EXPECT_EQ(window.sbStatusBar()->panelText(1),
               QStringLiteral("2 Copies of grievance for: Pat Doe were sent to the printer."));
 
     const QString folder = cupsPdfFolder();

@@ -1,0 +1,59 @@
+// The main window's menus and the controls placed on its pages.
+#include "support/CaseFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+
+namespace {
+
+class MainWindowMenus : public MainWindowTest {};
+
+TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
+{
+    start();
+    const QList<QAction *> menus = window->menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Help"));
+    struct Item {
+        const char *caption;
+        QKeySequence shortcut;
+    };
+    const QList<Item> file = {{"&Print Grievance Side", QKeySequence(Qt::CTRL | Qt::Key_P)},
+                              {"Print &Back Side", QKeySequence(Qt::CTRL | Qt::Key_B)},
+                              {"E&xit", QKeySequence()}};
+    const QList<QAction *> fileItems = menus[0]->menu()->actions();
+    ASSERT_EQ(fileItems.size(), file.size());
+    for (int i = 0; i < file.size(); ++i) {
+        EXPECT_FALSE(fileItems[i]->isSeparator());
+        EXPECT_EQ(fileItems[i]->text(), QString::fromUtf8(file[i].caption));
+        EXPECT_EQ(fileItems[i]->shortcut(), file[i].shortcut);
+    }
+    const QList<QAction *> helpItems = menus[1]->menu()->actions();
+    ASSERT_EQ(helpItems.size(), 1);
+    EXPECT_EQ(helpItems[0]->text(), QStringLiteral("&About Quillmark_Wizard..."));
+}
+
+TEST_F(MainWindowMenus, PagesCarryTheirCaptionsAndTheHiddenAndCoveredBoxes)
+{
+    start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillmark Wizard"));
+    EXPECT_EQ(window->form().SSTab2->tabText(0), QStringLiteral("Employee Information"));
+    EXPECT_EQ(window->form().SSTab2->tabText(1), QStringLiteral("Grievance Information"));
+    EXPECT_EQ(window->form().SSTab2->currentIndex(), 0);
+    EXPECT_EQ(window->form().lblLabels[3]->text(), QStringLiteral("File Number: (use all 6 digits)"));
+    EXPECT_EQ(window->form().lblLabels[15]->text(), QStringLiteral("Case Facts:"));
+    EXPECT_TRUE(window->form().txtFields[11]->isHidden());
+    EXPECT_TRUE(window->form().txtFields[12]->isHidden());
+    EXPECT_EQ(window->form().txtCopies->text(), QStringLiteral("2"));
+    EXPECT_EQ(window->form().txtBackCopies->text(), QStringLiteral("1"));
+    // The editor lies over the three pieces it keeps in step.
+    const QRect editor = window->form().txtCaseFacts->geometry();
+    for (int i = 13; i <= 15; ++i)
+        EXPECT_TRUE(editor.contains(window->form().txtFields[i]->geometry().topLeft())) << i;
+}
+
+} // namespace
