@@ -102,7 +102,7 @@ protected:
             p << s.prompt;
         return p.join(QStringLiteral(" | "));
     }
-    void seedEmployees()
+    void addTwoEmployees()
     {
         db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada")},
                                                {QStringLiteral("File Number"), QStringLiteral("000123")}});
@@ -112,7 +112,7 @@ protected:
 
 TEST_P(FaultFile, ReadOnlyFileRefusesEverySaveWithAMessageAndKeepsTheTypedValues)
 {
-    seedEmployees();
+    addTwoEmployees();
     db.query(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     ReadOnlyFile readOnly(db.path());
     if (!readOnly.done())
@@ -137,7 +137,7 @@ TEST_P(FaultFile, ReadOnlyFileRefusesEverySaveWithAMessageAndKeepsTheTypedValues
 
 TEST_P(FaultFile, LockHeldPastTheBusyTimeoutIsReportedAndARetryAfterItGoesSucceeds)
 {
-    seedEmployees();
+    addTwoEmployees();
     start();
     ChildProgram holder(QStringLiteral("FaultLockHolder.DISABLED_HoldsTheWriteLock"), {db.path()});
     ASSERT_TRUE(holder.start());
