@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <iostream>
 
 namespace {
 
@@ -119,6 +120,7 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
         // A Jet pattern character: either a lookup that runs, or a message;
         // the program carries on either way.
         EXPECT_LE(dialogs.messages().size(), 2);
+        std::cout << "lookup of " << fileNumber.toStdString() << ": " << shown().toStdString() << std::endl;
     }
     EXPECT_EQ(db.count(QStringLiteral("Employee")), a.decoy.isEmpty() ? 1 : 2) << "the lookup wrote nothing";
 }
