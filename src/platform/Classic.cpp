@@ -29,7 +29,9 @@ double radixValue(const QString &text, qsizetype i, int radix)
             break;
         v = v * radix + d;
     }
-    return v;
+    // A long run of digits overflows; the decimal reading caps at the
+    // largest finite number, and so does this one.
+    return std::isfinite(v) ? v : std::numeric_limits<double>::max();
 }
 
 } // namespace

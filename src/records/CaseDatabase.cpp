@@ -3,11 +3,15 @@
 #include "records/CaseSchema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUuid>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,25 +138,57 @@ void CaseDatabase::open()
                         QStringLiteral("The folder \"%1\" cannot be created.").arg(info.absolutePath()));
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    if (fresh)
+        createFile(info.exists());
+    db.setDatabaseName(m_path);
     if (!db.open())
         throw errorFrom(db.lastError(), QStringLiteral("Opening \"%1\"").arg(m_path));
 
     try {
-        if (fresh) {
-            configure();
-            createSchema();
-        } else {
-            verifySchema(); // reads only: an unknown file is left as it is
-            configure();
-        }
+        verifySchema(); // reads only: an unknown file is left as it is
+        configure();
     } catch (...) {
         db.close();
         throw;
     }
-    verifySchema();
     m_open = true;
+}
+
+// A new database is built under a name of its own and moved to its real
+// path only once its tables are committed. Built in place, a crash between
+// the first write (the journal mode) and the tables' commit would leave a
+// database without tables there, which every later start has to refuse as
+// not a case database.
+void CaseDatabase::createFile(bool replaceEmptyFile)
+{
+    const QString building = m_path + QStringLiteral(".new-")
+        + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    QSqlDatabase db = connection();
+    db.setDatabaseName(building);
+    if (!db.open())
+        throw errorFrom(db.lastError(), QStringLiteral("Creating \"%1\"").arg(m_path));
+    try {
+        configure();
+        createSchema();
+    } catch (...) {
+        db.close();
+        QFile::remove(building);
+        throw;
+    }
+    db.close(); // the last connection's close folds the journal into the file
+    if (replaceEmptyFile)
+        QFile::remove(m_path); // an empty file holds nothing to keep
+    // Never replaces: when another program created the file meanwhile, its
+    // file is the one both use.
+    if (!QFile::rename(building, m_path))
+        QFile::remove(building);
+    // The new name must last as long as the saves made into it.
+    const int dir = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 void CaseDatabase::configure()

@@ -61,6 +61,7 @@ public:
     static constexpr int BusyTimeoutMs = 5000;
 
 private:
+    void createFile(bool replaceEmptyFile);
     void createSchema();
     void verifySchema();
     void configure();

@@ -158,6 +158,7 @@ void RecordPane::loadBoxes()
     }
     m_loading = false;
     m_edited = false;
+    m_stale = false;
 }
 
 void RecordPane::open(const DataError *failure)
@@ -202,6 +203,14 @@ void RecordPane::save()
     const bool adding = m_rs->editMode() == RecordSet::Adding;
     try {
         m_rs->update();
+    } catch (const DataError &e) {
+        // Someone else changed or deleted the record: saving again can only
+        // fail again, so Refresh must be able to reload it.
+        if (e.number() == DataErrors::WriteConflict || e.number() == DataErrors::RowDeleted)
+            m_stale = true;
+        if (!adding)
+            m_rs->cancelUpdate();
+        throw;
     } catch (...) {
         // Keep the record set ready to try again with what is on screen.
         if (!adding)
@@ -249,7 +258,9 @@ void RecordPane::navigate(int action)
 
 void RecordPane::refresh()
 {
-    if (m_rs)
+    // The steward was told that the edit of a record changed elsewhere was
+    // not saved and to reload it; Refresh is that reload.
+    if (m_rs && !m_stale)
         save();
     if (!m_db || !m_db->isOpen())
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));

@@ -127,6 +127,7 @@ private:
     QList<Binding> m_bindings;
     bool m_loading = false;
     bool m_edited = false;
+    bool m_stale = false; // the last save found the record changed or deleted by someone else
 
     QToolButton *m_buttons[4] = {};
     QLabel *m_caption = nullptr;
