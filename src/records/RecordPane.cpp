@@ -143,6 +143,7 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
 void RecordPane::loadBoxes()
 {
     m_loading = true;
+    m_loadedValues = m_rs && m_rs->hasCurrent() ? m_rs->values() : QVariantList();
     for (Binding &b : m_bindings) {
         if (!b.box)
             continue;
@@ -189,7 +190,7 @@ void RecordPane::save()
         return;
     if (m_rs->editMode() == RecordSet::NoEdit) {
         if (m_rs->hasCurrent())
-            m_rs->edit();
+            m_rs->edit(m_loadedValues);
         else
             m_rs->addNew();
     }
@@ -290,6 +291,8 @@ void RecordPane::updateRecord()
     // written into the other record.
     if (adding)
         m_rs->setBookmark(m_rs->lastModified());
+    // The boxes now show the record as stored.
+    m_loadedValues = m_rs->hasCurrent() ? m_rs->values() : QVariantList();
 }
 
 void RecordPane::requireRecordset() const

@@ -125,6 +125,7 @@ private:
         QString loaded;
     };
     QList<Binding> m_bindings;
+    QVariantList m_loadedValues; // the record as the boxes were loaded from it
     bool m_loading = false;
     bool m_edited = false;
     bool m_stale = false; // the last save found the record changed or deleted by someone else

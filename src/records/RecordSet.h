@@ -61,7 +61,9 @@ public:
     // Editing.
     EditMode editMode() const { return m_editMode; }
     void addNew();
-    void edit();
+    // Starts editing the current record; asRead, when given, holds the values
+    // the editor showed, which the row must still hold when it is written.
+    void edit(const QVariantList &asRead = {});
     void setValue(int field, const QVariant &value);
     void update();
     void cancelUpdate();

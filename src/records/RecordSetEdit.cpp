@@ -22,14 +22,16 @@ void RecordSet::addNew()
     m_dirty = QVector<bool>(m_fields.size(), false);
 }
 
-void RecordSet::edit()
+void RecordSet::edit(const QVariantList &asRead)
 {
     requireWritable();
     if (!hasCurrent())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     m_editMode = Editing;
     m_buffer = m_current;
-    m_original = m_current;
+    // The row must still hold what the editor read, which may be older
+    // than this set's own copy when another window changed it meanwhile.
+    m_original = asRead.size() == m_fields.size() ? asRead : m_current;
     m_dirty = QVector<bool>(m_fields.size(), false);
 }
 

@@ -100,6 +100,21 @@ TEST_F(RecordPaneTest, AWriteConflictOnABarMoveIsReportedAndKeepsWhatWasTyped)
     EXPECT_EQ(row.value(QStringLiteral("Department")), QStringLiteral("Yard"));
 }
 
+TEST_F(RecordPaneTest, AGridWriteToTheSharedRecordSetIsNotOverwrittenByThePanesEdit)
+{
+    // A grid window shares the pane's record set and writes the row the
+    // pane shows while the pane holds typing of its own for the same field.
+    nameBox.setText(QStringLiteral("Ada Byron"));
+    QVariantList original = pane.rs()->rowValues(0);
+    QVariantList changed = original;
+    changed[pane.rs()->fieldIndex(QStringLiteral("Name"))] = QStringLiteral("Ada Lovelace");
+    pane.rs()->updateRow(0, original, changed);
+    EXPECT_THROW(pane.updateRecord(), DataError);
+    EXPECT_EQ(db.row(Employee, QStringLiteral("\"File Number\" = '00000A'")).value(QStringLiteral("Name")),
+              QStringLiteral("Ada Lovelace"));
+    EXPECT_EQ(nameBox.text(), QStringLiteral("Ada Byron")) << "the pane's typing stays on screen";
+}
+
 TEST_F(RecordPaneTest, RefreshAndCloseSaveAnEditedRecordFirst)
 {
     nameBox.setText(QStringLiteral("Ada Byron"));
