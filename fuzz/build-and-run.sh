@@ -1,31 +1,51 @@
 #!/usr/bin/env bash
-# Builds the Jet translator's fuzz targets with libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs each for ${FUZZ_SECONDS:-30} seconds on a
-# copy of its corpus (the checked-in corpus is never modified). Fails on the
-# first crash, leak, sanitizer report or failed check; the input that caused it
-# is left in $OUT/artifacts/.
+# Builds every fuzz target with libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs each for ${FUZZ_SECONDS:-30} seconds on
+# a copy of its corpus (the checked-in corpus is never modified). Fails on the
+# first crash, sanitizer report or failed check; the input that caused it is
+# left in $OUT/artifacts/.
+#
+#   FUZZ_SECONDS=3600 bash fuzz/build-and-run.sh [target ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 SECONDS_PER_TARGET=${FUZZ_SECONDS:-30}
 OUT=${FUZZ_OUT:-build/fuzz}
 CXX=${CXX_FUZZ:-clang++}
-TARGETS=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer)
 
-read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Core)"
-read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Core)"
+# target -> the sources it links, its corpus folder and its longest input.
+declare -A SOURCES=(
+  [jet_statement_fuzzer]="src/records/JetSql*.cpp"
+  [jet_filter_fuzzer]="src/records/JetSql*.cpp"
+  [jet_sort_fuzzer]="src/records/JetSql*.cpp"
+  [like_pattern_fuzzer]="src/records/JetSql*.cpp"
+  [val_fuzzer]="src/platform/Classic.cpp"
+  [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
+)
+declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts)
+declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096)
+ALL=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer val_fuzzer casefacts_fuzzer)
+TARGETS=("${@:-${ALL[@]}}")
+
+read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
+read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
 COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Ifuzz
         "${QT_CFLAGS[@]}")
 
 mkdir -p "$OUT/obj" "$OUT/artifacts"
-objects=()
-for src in src/records/JetSql*.cpp; do
-  obj="$OUT/obj/$(basename "${src%.cpp}").o"
-  "$CXX" "${COMMON[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$src" -o "$obj"
-  objects+=("$obj")
-done
+declare -A BUILT=()
+object() { # compiles a source once, prints its object file
+  local src=$1 obj="$OUT/obj/$(echo "$1" | tr '/' '_' | sed 's/\.cpp$/.o/')"
+  if [ -z "${BUILT[$src]:-}" ]; then
+    "$CXX" "${COMMON[@]}" -fsanitize=fuzzer-no-link,address,undefined -c "$src" -o "$obj"
+    BUILT[$src]=1
+  fi
+  echo "$obj"
+}
 
 for target in "${TARGETS[@]}"; do
+  objects=()
+  for src in ${SOURCES[$target]}; do objects+=("$(object "$src")"); done
   "$CXX" "${COMMON[@]}" -fsanitize=fuzzer,address,undefined "fuzz/$target.cpp" "${objects[@]}" \
     "${QT_LIBS[@]}" -lsqlite3 -o "$OUT/$target"
 done
@@ -34,9 +54,9 @@ for target in "${TARGETS[@]}"; do
   corpus="$OUT/corpus/$target"
   rm -rf "$corpus"
   mkdir -p "$corpus"
-  cp fuzz/corpus/"$target"/* "$corpus"/
+  cp fuzz/corpus/"${CORPUS[$target]:-$target}"/* "$corpus"/
   echo "== $target: ${SECONDS_PER_TARGET}s"
-  "$OUT/$target" -max_total_time="$SECONDS_PER_TARGET" -max_len=512 -timeout=10 \
+  "$OUT/$target" -max_total_time="$SECONDS_PER_TARGET" -max_len="${MAX_LEN[$target]:-512}" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/$target-" \
     "$corpus" 2>"$OUT/$target.log" || {
       tail -40 "$OUT/$target.log"

@@ -90,6 +90,9 @@ inline void checkSqlText(const SqlCondition &condition)
         }
         if (sql[i] == u'?')
             ++placeholders;
+        // "+" only as the no-op unary plus in front of a GLOB pattern.
+        else if (sql[i] == u'+' && sql.mid(i - 6, 7) == QLatin1String(" GLOB +"))
+            continue;
         else if (!QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ ()<>=,").contains(sql[i]))
             fail("foreign character in SQL", sql);
     }

@@ -3,8 +3,7 @@
 #  1. the whole test suite built a second time with AddressSanitizer and
 #     UndefinedBehaviorSanitizer into build-asan/, and its ctest run; any
 #     sanitizer report fails the run;
-#  2. every fuzz target for ${FUZZ_SECONDS:-30} seconds: the Jet translator's
-#     through fuzz/build-and-run.sh, Val's and the case facts block's here.
+#  2. every fuzz target for ${FUZZ_SECONDS:-30} seconds (fuzz/build-and-run.sh).
 # SKIP_SANITIZE=1 or SKIP_FUZZ=1 leaves a part out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,43 +30,5 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
 fi
 
 if [ "${SKIP_FUZZ:-0}" != 1 ]; then
-  SECONDS_PER_TARGET=${FUZZ_SECONDS:-30}
-  OUT=${FUZZ_OUT:-build/fuzz}
-  CXX=${CXX_FUZZ:-clang++}
-  if [ -f fuzz/build-and-run.sh ]; then
-    FUZZ_SECONDS=$SECONDS_PER_TARGET FUZZ_OUT=$OUT bash fuzz/build-and-run.sh
-  fi
-
-  # The targets outside the translator: target -> the sources it needs.
-  declare -A SOURCES=(
-    [val_fuzzer]="src/platform/Classic.cpp"
-    [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
-  )
-  declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts)
-  read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
-  read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
-  COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Ifuzz
-          "${QT_CFLAGS[@]}")
-  mkdir -p "$OUT/artifacts"
-  for target in val_fuzzer casefacts_fuzzer; do
-    [ -f "fuzz/$target.cpp" ] || continue
-    read -r -a srcs <<<"${SOURCES[$target]}"
-    present=()
-    for s in "${srcs[@]}"; do [ -f "$s" ] && present+=("$s"); done
-    "$CXX" "${COMMON[@]}" -fsanitize=fuzzer,address,undefined "fuzz/$target.cpp" "${present[@]}" \
-      "${QT_LIBS[@]}" -o "$OUT/$target"
-    corpus="$OUT/corpus/$target"
-    rm -rf "$corpus"
-    mkdir -p "$corpus"
-    cp fuzz/corpus/"${CORPUS[$target]}"/* "$corpus"/
-    echo "== $target: ${SECONDS_PER_TARGET}s"
-    "$OUT/$target" -max_total_time="$SECONDS_PER_TARGET" -max_len=4096 -timeout=10 \
-      -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/$target-" \
-      "$corpus" 2>"$OUT/$target.log" || {
-        tail -40 "$OUT/$target.log"
-        echo "FAIL: $target"
-        exit 1
-      }
-    grep -E "stat::number_of_executed_units|stat::new_units_added" "$OUT/$target.log" | sed 's/^/   /'
-  done
+  FUZZ_SECONDS=${FUZZ_SECONDS:-30} bash fuzz/build-and-run.sh
 fi
