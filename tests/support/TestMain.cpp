@@ -9,16 +9,16 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests run side by side: each process keeps its home (settings, data,
+    // the documents folder that PDF print-outs go to) to itself.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark_Wizard"));
-    // Tests run side by side: each process keeps its settings and data
-    // folders to itself.
-    QTemporaryDir home;
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
     qputenv("XDG_DATA_HOME", home.path().toUtf8() + "/data");
-    qputenv("XDG_DOCUMENTS_DIR", home.path().toUtf8() + "/Documents");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
