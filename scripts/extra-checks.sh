@@ -25,7 +25,7 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   # The crash tests repeat one scenario many times; under the sanitizers a
   # quarter of the rounds checks the same code for memory faults.
   QUILLMARK_KILL_ROUNDS=${QUILLMARK_KILL_ROUNDS:-50} QUILLMARK_CREATE_KILL_ROUNDS=${QUILLMARK_CREATE_KILL_ROUNDS:-10} \
-    ctest --test-dir build-asan --output-on-failure --timeout 900 -j "$(nproc)"
+    ctest --test-dir build-asan --output-on-failure --timeout 900 -j "$(nproc)" | tee build-asan/ctest.log
   unset ASAN_OPTIONS UBSAN_OPTIONS
 fi
 
