@@ -5,6 +5,7 @@
 #include "app/frmAbout.h"
 #include "app/StatusBar.h"
 #include "browser/GridHandlers.h"
+#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -35,6 +36,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark Wizard"));
+    setWindowIcon(AppIcon::icon());
     setAttribute(Qt::WA_DeleteOnClose, false);
     Forms::add(this);
 
