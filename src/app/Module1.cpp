@@ -3,7 +3,6 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "records/AppSettings.h"
-#include "records/CaseDatabase.h"
 
 #include <QApplication>
 
@@ -18,9 +17,9 @@ frmMain *mainWindow()
     return g_main;
 }
 
-frmMain *Main()
+frmMain *Main(const QString &databasePath)
 {
-    AppSettings::DatabasePath = CaseDatabase::defaultPath();
+    AppSettings::DatabasePath = databasePath;
     AppSettings::ConnectString = QString();
 
     auto *splash = new frmSplash;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QString>
+
 class frmMain;
 
 // The start procedure: settings, splash window, the main window loaded while
-// hidden, then shown.
+// hidden, then shown. databasePath is the case database the command line or
+// the environment chose (CommandLine::databaseLocation).
 namespace Module1 {
-frmMain *Main();
+frmMain *Main(const QString &databasePath);
 frmMain *mainWindow();
 } // namespace Module1
