@@ -5,6 +5,7 @@
 #include "records/AppSettings.h"
 
 #include <QApplication>
+#include <QFont>
 
 namespace Module1 {
 
@@ -15,6 +16,13 @@ frmMain *g_main = nullptr;
 frmMain *mainWindow()
 {
     return g_main;
+}
+
+void useClassicFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    QApplication::setFont(font);
 }
 
 frmMain *Main(const QString &databasePath)

@@ -10,4 +10,7 @@ class frmMain;
 namespace Module1 {
 frmMain *Main(const QString &databasePath);
 frmMain *mainWindow();
+// Arial (Liberation Sans where Arial itself is missing) at the classic
+// dialog size, which keeps every caption inside its twips-sized control.
+void useClassicFont();
 } // namespace Module1

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSysInfo>
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +21,8 @@ struct LabelSpec {
 
 constexpr int ClientWidth = 8460, ClientHeight = 2970;
 constexpr int LogoPixels = 94;
+// The least room between a label and the frame's edge (the credit line's).
+constexpr int FrameMargin = 120;
 constexpr LabelSpec ProductName{2670, 1200, 5385, 765, 32.25, false};
 constexpr LabelSpec Platform{2760, 2040, 3840, 360, 15.75, true};
 constexpr LabelSpec Version{2760, 2400, 1560, 285, 12, true};
@@ -38,12 +41,16 @@ QLabel *makeLabel(QWidget *parent, const LabelSpec &s)
     return l;
 }
 
-// Grows a label to its text, keeping its right edge when right-aligned.
+// Grows a label to its text, keeping its right edge when right-aligned, but
+// never past the frame: a long text (the platform's name) moves inwards.
 void sizeToText(QLabel *l, bool rightAligned)
 {
     const QRect g = l->geometry();
-    const int w = l->sizeHint().width();
-    l->setGeometry(rightAligned ? g.right() - w + 1 : g.left(), g.top(), w, std::max(g.height(), l->sizeHint().height()));
+    const int margin = Twips::toPixels(FrameMargin);
+    const int room = l->parentWidget()->width() - 2 * margin;
+    const int w = std::min(l->sizeHint().width(), room);
+    const int x = std::clamp(rightAligned ? g.right() - w + 1 : g.left(), margin, margin + room - w);
+    l->setGeometry(x, g.top(), w, std::max(g.height(), l->sizeHint().height()));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QFont>
 #include <cstdio>
 
 namespace
@@ -57,11 +56,7 @@ int main(int argc, char **argv)
         return CommandLine::UsageError;
     }
 
-    // Arial (Liberation Sans where Arial itself is missing) at the classic
-    // dialog size keeps every caption inside its twips-sized control.
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
+    Module1::useClassicFont();
     QuitSignals quitSignals(Module1::Main(CommandLine::databaseLocation(request)), 1);
     return app.exec();
 }
