@@ -63,6 +63,7 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
 
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setObjectName(QString::fromLatin1(GridLayout::grdDataGrid.name));
+    grdDataGrid->setAccessibleName(QStringLiteral("Records"));
     grdDataGrid->setGeometry(placed(GridLayout::grdDataGrid));
     grdDataGrid->setAllowAddNew(true);
     grdDataGrid->setAllowDelete(true);
