@@ -21,7 +21,9 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
   -DCMAKE_STRIP="$PWD/scripts/package-strip.sh" \
   "${launcher[@]}" >/dev/null
-CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} cmake --build "$BUILD_DIR" --parallel "${JOBS:-$(nproc)}"
+# The program is stripped, so the build folder's name in the debugging
+# information does not matter: builds from other checkouts may share cache.
+CCACHE_NOHASHDIR=true CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} cmake --build "$BUILD_DIR" --parallel "${JOBS:-$(nproc)}"
 rm -f "$BUILD_DIR"/*.deb
 (cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
 deb=$(ls "$BUILD_DIR"/*.deb)

@@ -37,8 +37,15 @@ void QuitSignals::install()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int s : Signals)
+    sigset_t mask;
+    sigemptyset(&mask);
+    for (int s : Signals) {
         ::sigaction(s, &action, nullptr);
+        sigaddset(&mask, s);
+    }
+    // A parent may start the program with these signals blocked; they would
+    // then never arrive. One already sent waits, and arrives now.
+    ::sigprocmask(SIG_UNBLOCK, &mask, nullptr);
 }
 
 void QuitSignals::uninstall()

@@ -15,9 +15,10 @@ class QuitSignals : public QObject
 {
     Q_OBJECT
   public:
-    // Catches the signals from here on. A signal that arrives before
-    // listen() waits and is acted on once the program listens, so this goes
-    // first in main(), before anything slow.
+    // Catches the signals from here on (and unblocks them, should the
+    // program have been started with them blocked). A signal that arrives
+    // before a QuitSignals object exists waits and is acted on once one
+    // listens, so this goes first in main(), before anything slow.
     static void install();
     // Puts back the default actions.
     static void uninstall();

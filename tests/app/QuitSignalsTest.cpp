@@ -103,4 +103,22 @@ TEST_F(QuitSignalsDialogTest, WaitsForANestedLoopToReturn)
     ASSERT_TRUE(waitClosed());
 }
 
+// A launcher may start the program with the signals blocked: one sent
+// before the program is ready waits, and is heard once it is.
+TEST_F(QuitSignalsDialogTest, SignalSentWhileBlockedArrivesOnceCaught)
+{
+    start();
+    sigset_t term;
+    sigemptyset(&term);
+    sigaddset(&term, SIGTERM);
+    QuitSignals::uninstall();
+    ::sigprocmask(SIG_BLOCK, &term, nullptr);
+    ::raise(SIGTERM);
+    QuitSignals::install();
+    QuitSignals quit(window.get(), 0);
+    const bool closed = waitClosed();
+    ::sigprocmask(SIG_UNBLOCK, &term, nullptr);
+    EXPECT_TRUE(closed);
+}
+
 } // namespace
