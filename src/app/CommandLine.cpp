@@ -5,6 +5,8 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QUrl>
 
 namespace CommandLine
 {
@@ -41,6 +43,29 @@ void describe(QCommandLineParser &parser, const Options &o)
     parser.addOptions({o.help, o.version, o.database});
 }
 
+// The case database a --database value names. Today that is a file: a path,
+// or a file: URI. Any other URI is refused rather than taken for a file
+// name, which would make folders named after its scheme and host.
+QString databaseFile(const QString &value, QString &error)
+{
+    if (value.trimmed().isEmpty()) {
+        error = QStringLiteral("--database needs the path of a case database.");
+        return {};
+    }
+    // A colon alone may be part of a file's name; a scheme followed by //
+    // is a URI.
+    static const QRegularExpression uri(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    const bool fileUri = value.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+    if (!fileUri && !uri.match(value).hasMatch())
+        return value;
+    const QUrl url(value);
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+        return url.toLocalFile();
+    error = QStringLiteral("'%1' is not a file; --database takes the path of a case database file.")
+                .arg(value);
+    return {};
+}
+
 } // namespace
 
 Request parse(const QStringList &arguments)
@@ -70,12 +95,11 @@ Request parse(const QStringList &arguments)
         return r;
     }
     if (parser.isSet(o.database)) {
-        const QStringList values = parser.values(o.database);
-        r.database = values.last();
-        if (r.database.trimmed().isEmpty()) {
+        QString error;
+        r.database = databaseFile(parser.values(o.database).last(), error);
+        if (!error.isEmpty()) {
             r.action = Action::Refuse;
-            r.error = QStringLiteral("--database needs the path of a case database.");
-            r.database.clear();
+            r.error = error;
         }
     }
     return r;
