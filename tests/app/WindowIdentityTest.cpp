@@ -1,9 +1,11 @@
-// What a screen reader announces: every window has a title, and every box,
-// button and grid a name made of words (a navigator arrow's glyph or an
-// empty text is no name).
+// How each window presents itself: the icon the task bar shows, and what a
+// screen reader announces: every window has a title, and every box, button
+// and grid a name made of words (a navigator arrow's glyph or an empty text
+// is no name).
 #include "app/frmAbout.h"
 #include "app/frmSplash.h"
 #include "browser/frmDataGrid.h"
+#include "platform/AppIcon.h"
 #include "platform/Forms.h"
 #include "support/CaseFixture.h"
 
@@ -63,6 +65,8 @@ QStringList unnamed(QWidget *window)
 struct WindowCase {
     const char *name;
     std::function<QWidget *(MainWindowTest &, frmMain &)> open;
+    // False for the About box, which has a small icon of its own.
+    bool applicationIcon = true;
 };
 
 void PrintTo(const WindowCase &c, std::ostream *os)
@@ -70,7 +74,7 @@ void PrintTo(const WindowCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class AccessibleNames : public MainWindowTest, public ::testing::WithParamInterface<WindowCase>
+class WindowIdentity : public MainWindowTest, public ::testing::WithParamInterface<WindowCase>
 {
   protected:
     void SetUp() override
@@ -93,7 +97,18 @@ class AccessibleNames : public MainWindowTest, public ::testing::WithParamInterf
     void turnTo(int page) { clickTab(page); }
 };
 
-TEST_P(AccessibleNames, EveryControlAndWindowIsNamed)
+TEST_P(WindowIdentity, CarriesItsIcon)
+{
+    QWidget *w = GetParam().open(*this, *window);
+    ASSERT_NE(w, nullptr);
+    const QImage icon = w->windowIcon().pixmap(32).toImage();
+    ASSERT_FALSE(icon.isNull());
+    if (GetParam().applicationIcon) {
+        EXPECT_EQ(icon, AppIcon::icon().pixmap(32).toImage());
+    }
+}
+
+TEST_P(WindowIdentity, EveryControlAndWindowIsNamed)
 {
     QWidget *w = GetParam().open(*this, *window);
     ASSERT_NE(w, nullptr);
@@ -110,25 +125,26 @@ QWidget *openGrid(MainWindowTest &, frmMain &main)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Windows, AccessibleNames,
+    Windows, WindowIdentity,
     ::testing::Values(WindowCase{"MainEmployeePage",
                                  [](MainWindowTest &, frmMain &m) -> QWidget * { return &m; }},
                       WindowCase{"MainGrievancePage",
                                  [](MainWindowTest &t, frmMain &m) -> QWidget * {
-                                     static_cast<AccessibleNames &>(t).turnTo(1);
+                                     static_cast<WindowIdentity &>(t).turnTo(1);
                                      return m.form().SSTab2->currentIndex() == 1 ? &m : nullptr;
                                  }},
                       WindowCase{"GridWindow", openGrid},
                       WindowCase{"AboutBox",
                                  [](MainWindowTest &t, frmMain &m) -> QWidget * {
-                                     auto &f = static_cast<AccessibleNames &>(t);
+                                     auto &f = static_cast<WindowIdentity &>(t);
                                      f.m_owned = std::make_unique<frmAbout>(&m);
                                      f.m_owned->show();
                                      return f.m_owned.get();
-                                 }},
+                                 },
+                                 false},
                       WindowCase{"SplashWindow",
                                  [](MainWindowTest &t, frmMain &) -> QWidget * {
-                                     auto &f = static_cast<AccessibleNames &>(t);
+                                     auto &f = static_cast<WindowIdentity &>(t);
                                      auto splash = std::make_unique<frmSplash>();
                                      splash->Form_Load();
                                      splash->show();
@@ -136,5 +152,20 @@ INSTANTIATE_TEST_SUITE_P(
                                      return f.m_owned.get();
                                  }}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The icon comes from resources rendered at the build: every size a title
+// bar, task bar or switcher asks for is there, each drawn for its size.
+TEST(ApplicationIcon, HasEverySizeDrawnForIt)
+{
+    const QIcon icon = AppIcon::icon();
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QImage image = icon.pixmap(size).toImage();
+        ASSERT_EQ(image.size(), QSize(size, size)) << size;
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+        // Transparent corners, an opaque middle: a drawing, not an empty image.
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << size;
+        EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size;
+    }
+}
 
 } // namespace
