@@ -25,7 +25,7 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 # information does not matter: builds from other checkouts may share cache.
 CCACHE_NOHASHDIR=true CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} cmake --build "$BUILD_DIR" --parallel "${JOBS:-$(nproc)}"
 rm -f "$BUILD_DIR"/*.deb
-(cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
+(cd "$BUILD_DIR" && cpack -G DEB >cpack.log 2>&1) || { cat "$BUILD_DIR/cpack.log" >&2; exit 1; }
 deb=$(ls "$BUILD_DIR"/*.deb)
 
 # The shipped files, as a system would get them.
