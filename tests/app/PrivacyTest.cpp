@@ -7,6 +7,7 @@
 #include "app/Module1.h"
 #include "app/StatusBar.h"
 #include "print/DefaultPrinterProvider.h"
+#include "print/QtPrinting.h"
 
 #include <QDir>
 #include <QPushButton>
