@@ -7,11 +7,10 @@
 #include "app/Module1.h"
 #include "app/StatusBar.h"
 #include "print/DefaultPrinterProvider.h"
-#include "print/QtPrinting.h"
 
 #include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -19,55 +18,14 @@
 namespace
 {
 
-QString modeOf(const QString &path)
+std::string modeOf(const QString &path)
 {
     struct stat st {
     };
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-        return QStringLiteral("missing");
-    return QString::number(st.st_mode & 07777, 8);
+        return "missing";
+    return QString::number(st.st_mode & 07777, 8).toStdString();
 }
-
-// Every folder from `path` up to, not including, `top`.
-QStringList foldersBelow(QString path, const QString &top)
-{
-    QStringList folders;
-    for (; path.startsWith(top + QLatin1Char('/')); path = QFileInfo(path).absolutePath())
-        folders << path;
-    return folders;
-}
-
-class Umask
-{
-  public:
-    explicit Umask(mode_t mask) : m_before(::umask(mask)) {}
-    ~Umask() { ::umask(m_before); }
-
-  private:
-    mode_t m_before;
-};
-
-// An empty home of its own, as on a new account, for the default paths.
-class FreshHome
-{
-  public:
-    FreshHome() : m_before(qgetenv("HOME")), m_database(qgetenv("QUILLMARK_DATABASE"))
-    {
-        qputenv("HOME", path().toUtf8());
-        qunsetenv("QUILLMARK_DATABASE");
-    }
-    ~FreshHome()
-    {
-        qputenv("HOME", m_before);
-        if (!m_database.isEmpty())
-            qputenv("QUILLMARK_DATABASE", m_database);
-    }
-    QString path() const { return m_dir.path(); }
-
-  private:
-    QTemporaryDir m_dir;
-    QByteArray m_before, m_database;
-};
 
 // The default printer's way when there is no printer, whatever CUPS offers
 // on this machine.
@@ -91,8 +49,17 @@ class PrivateByDefault : public ::testing::TestWithParam<mode_t>
 
 TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
 {
-    const FreshHome home;
-    const Umask umask(GetParam());
+    // An empty home, as on a new account, under the session's umask.
+    const QTemporaryDir home;
+    const QByteArray homeBefore = qgetenv("HOME");
+    const mode_t umaskBefore = ::umask(GetParam());
+    const auto restore = qScopeGuard([&] {
+        ::umask(umaskBefore);
+        qputenv("HOME", homeBefore);
+    });
+    qputenv("HOME", home.path().toUtf8());
+    ASSERT_TRUE(qEnvironmentVariableIsEmpty("QUILLMARK_DATABASE"));
+
     ScriptedDialogs dialogs;
     std::unique_ptr<frmMain> window(Module1::Main());
     PdfFallback printers;
@@ -103,13 +70,16 @@ TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
     const QString pdfFolder = DefaultPrinterProvider::pdfFolder();
     const QStringList pdfs = QDir(pdfFolder).entryList({QStringLiteral("*.pdf")}, QDir::Files);
     ASSERT_EQ(pdfs.size(), 1) << "the back side in " << pdfFolder.toStdString();
-    QMap<QString, QString> expected;
-    for (const QString &folder : foldersBelow(QFileInfo(database).absolutePath(), home.path()) +
-                                     foldersBelow(pdfFolder, home.path()))
-        expected.insert(folder, QStringLiteral("700"));
+    ASSERT_TRUE(database.startsWith(home.path()) && pdfFolder.startsWith(home.path()));
+    QMap<QString, std::string> expected;
+    // Every folder the program made, up to the home folder.
+    for (QString folder : {QFileInfo(database).absolutePath(), pdfFolder}) {
+        for (; folder.startsWith(home.path() + '/'); folder = QFileInfo(folder).absolutePath())
+            expected.insert(folder, "700");
+    }
     for (const QString &file : {database, database + QStringLiteral("-wal"),
                                 database + QStringLiteral("-shm"), pdfFolder + '/' + pdfs[0]})
-        expected.insert(file, QStringLiteral("600"));
+        expected.insert(file, "600");
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         EXPECT_EQ(modeOf(it.key()), it.value()) << it.key().toStdString();
     window->close();
@@ -143,8 +113,8 @@ TEST_P(SharedDatabase, IsOpenedAsItIsAndTheStewardIsTold)
                                           "make it private, run: chmod 600 \"%1\"")
                                .arg(db.path());
     EXPECT_EQ(status == notice, GetParam().notice) << status.toStdString();
-    EXPECT_EQ(modeOf(db.path()), QString::number(GetParam().file, 8));
-    EXPECT_EQ(modeOf(folder), QString::number(GetParam().folder, 8));
+    EXPECT_EQ(modeOf(db.path()), QString::number(GetParam().file, 8).toStdString());
+    EXPECT_EQ(modeOf(folder), QString::number(GetParam().folder, 8).toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rights, SharedDatabase,
