@@ -37,6 +37,9 @@ QString StatusBar::panelText(int panel) const
 void StatusBar::setPanelText(const QString &text)
 {
     m_panels[0]->setText(text);
+    // A long text (a long name, the privacy notice) is cut at the panel's
+    // edge; pointing at the panel shows all of it.
+    m_panels[0]->setToolTip(text);
 }
 
 void StatusBar::tick()

@@ -14,7 +14,7 @@ public:
     explicit StatusBar(QWidget *parent = nullptr);
 
     QString panelText(int panel) const; // 1, 2 or 3
-    void setPanelText(const QString &text); // panel 1
+    void setPanelText(const QString &text); // panel 1, also its tooltip
 
 private:
     void tick();

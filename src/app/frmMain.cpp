@@ -9,6 +9,7 @@
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
+#include "platform/PrivateFiles.h"
 #include "platform/TextBox.h"
 #include "platform/Twips.h"
 #include "print/DefaultPrinterProvider.h"
@@ -19,6 +20,7 @@
 #include "records/RecordPane.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -31,6 +33,18 @@
 #include <QWindow>
 
 using namespace MainLayout;
+
+namespace
+{
+
+QString sharedDatabaseNotice(const QString &path)
+{
+    return QStringLiteral("Other users on this computer can read %1. To make it private, run: "
+                          "chmod 600 \"%2\"")
+        .arg(QFileInfo(path).fileName(), QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
 
 frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
@@ -291,6 +305,10 @@ void frmMain::Form_Load(const QString &databasePath)
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
+    // A file others can read is the steward's to change, not the program's:
+    // it is opened as it is, and said so once.
+    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->path()))
+        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->path()));
 }
 
 void frmMain::centre()

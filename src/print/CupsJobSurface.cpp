@@ -3,6 +3,7 @@
 #include "print/CupsQueue.h"
 
 #include <QPrinter>
+#include <QScopeGuard>
 
 namespace
 {
@@ -26,8 +27,16 @@ bool CupsJobSurface::setCopies(qint16 copies)
     return true;
 }
 
+QString CupsJobSurface::spoolFile() const
+{
+    return printer().outputFileName();
+}
+
 bool CupsJobSurface::endDoc()
 {
+    // cupsPrintFile has sent the whole file when it returns: the case's
+    // details stay on disk no longer than that.
+    const auto removeSpool = qScopeGuard([this] { m_folder.reset(); });
     if (!QPainterSurface::endDoc())
         return false;
     const CupsQueue::Submission s =

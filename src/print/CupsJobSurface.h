@@ -13,8 +13,12 @@ class CupsJobSurface : public QPainterSurface
                    const QString &queue, const QString &title);
 
     bool setCopies(qint16 copies) override;
+    // Hands the page to CUPS, then removes the temporary PDF and its folder,
+    // whether CUPS took the job or refused it.
     bool endDoc() override;
     int jobId() const { return m_jobId; }
+    // The temporary PDF handed to CUPS; gone once endDoc() has returned.
+    QString spoolFile() const;
 
   private:
     std::unique_ptr<QTemporaryDir> m_folder;

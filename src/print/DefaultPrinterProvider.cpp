@@ -1,8 +1,8 @@
 #include "print/DefaultPrinterProvider.h"
 
+#include "platform/PrivateFiles.h"
 #include "print/CupsJobSurface.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -37,6 +37,9 @@ QString sideName(PrintSide side)
 // so a PDF page looks as the printed one would.
 const QMarginsF pdfMargins(18, 18, 18, 18);
 
+// " (2)" up to " (99)" after a name already taken.
+constexpr int maxNameTries = 99;
+
 } // namespace
 
 QString DefaultPrinterProvider::documentTitle(PrintSide side, const QString &fileNumber)
@@ -65,16 +68,18 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
         return openPdfFile(pdfFolder(), side, fileNumber, m_lastError);
-    return openCups(info.printerName(), documentTitle(side, fileNumber));
+    return openCups(info.printerName(), documentTitle(side, fileNumber), m_lastError);
 }
 
-std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &queue,
-                                                                 const QString &title)
+std::unique_ptr<PrinterSurface>
+DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QString &error)
 {
+    // A folder of the owner's alone (mkdtemp's 0700) holding the page until
+    // CUPS has it; the surface removes it then.
     auto folder = std::make_unique<QTemporaryDir>();
     if (!folder->isValid()) {
-        m_lastError = QStringLiteral("no temporary folder for the print job (%1).")
-                          .arg(folder->errorString());
+        error = QStringLiteral("no temporary folder for the print job (%1).")
+                    .arg(folder->errorString());
         return nullptr;
     }
     // The page is drawn on the queue's own paper and printable area.
@@ -93,17 +98,28 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
                                                                     const QString &fileNumber,
                                                                     QString &error)
 {
-    if (!QDir().mkpath(folder)) {
+    if (!PrivateFiles::makeFolder(folder)) {
         error = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
                                "could not be created.")
                     .arg(folder);
         return nullptr;
     }
-    const QDateTime now = QDateTime::currentDateTime();
-    QString path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now).chopped(4) +
-               QStringLiteral(" (%1).pdf").arg(n);
+    // The name is taken by creating the file, private from its first moment:
+    // two print-outs of the same second never share one, and a name someone
+    // else placed there (a link, say) is passed over, never written through.
+    const QString name = pdfFileName(side, fileNumber, QDateTime::currentDateTime());
+    QString path = folder + QLatin1Char('/') + name;
+    QString reason;
+    for (int n = 2; !PrivateFiles::createFile(path, &reason); ++n) {
+        const QFileInfo taken(path);
+        if (n > maxNameTries || !(taken.exists() || taken.isSymLink())) {
+            error = QStringLiteral("there is no printer, and the PDF file \"%1\" could not be "
+                                   "created (%2).")
+                        .arg(path, reason);
+            return nullptr;
+        }
+        path = folder + QLatin1Char('/') + name.chopped(4) + QStringLiteral(" (%1).pdf").arg(n);
+    }
 
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);

@@ -19,13 +19,17 @@ class DefaultPrinterProvider : public PrinterProvider
     static QString pdfFileName(PrintSide side, const QString &fileNumber, const QDateTime &when);
     // The documents folder + "/Quillmark Wizard"
     static QString pdfFolder();
-    // A new PDF file in the folder, which is created when missing; nullptr
-    // with the cause in `error` when that cannot be done.
+    // A new PDF file in the folder, which is created when missing; both are
+    // the owner's alone. nullptr with the cause in `error` when that cannot
+    // be done.
     static std::unique_ptr<PrinterSurface> openPdfFile(const QString &folder, PrintSide side,
                                                        const QString &fileNumber, QString &error);
 
-  private:
-    std::unique_ptr<PrinterSurface> openCups(const QString &queue, const QString &title);
+    // A document for the CUPS queue, drawn into a private temporary PDF;
+    // nullptr with the cause in `error` when that cannot be made.
+    static std::unique_ptr<PrinterSurface> openCups(const QString &queue, const QString &title,
+                                                    QString &error);
 
+  private:
     QString m_lastError;
 };

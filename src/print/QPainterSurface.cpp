@@ -1,5 +1,8 @@
 #include "print/QPainterSurface.h"
 
+#include "platform/PrivateFiles.h"
+
+#include <QFile>
 #include <QFontInfo>
 #include <QPrinter>
 #include <QSet>
@@ -78,7 +81,13 @@ bool QPainterSurface::ensurePainter()
         return true;
     if (m_beginFailed || m_ended)
         return false;
+    // A new output file is made private before the printer opens it by its
+    // name; a file that exists already is overwritten with its own rights.
+    const QString file = m_printer->outputFileName();
+    const bool created = !file.isEmpty() && PrivateFiles::createFile(file);
     if (!m_painter.begin(m_printer)) {
+        if (created)
+            QFile::remove(file);
         m_beginFailed = true;
         m_lastError = m_printer->outputFileName().isEmpty()
                           ? QStringLiteral("the printer \"%1\" could not be opened.")

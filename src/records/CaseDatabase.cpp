@@ -1,5 +1,6 @@
 #include "records/CaseDatabase.h"
 
+#include "platform/PrivateFiles.h"
 #include "records/CaseSchema.h"
 
 #include <QDir>
@@ -133,9 +134,10 @@ void CaseDatabase::open()
     if (!fresh && !info.isReadable())
         throw DataError(DataErrors::CannotOpen,
                         QStringLiteral("The database file \"%1\" cannot be read.").arg(m_path));
-    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath()))
-        throw DataError(DataErrors::CannotOpen,
-                        QStringLiteral("The folder \"%1\" cannot be created.").arg(info.absolutePath()));
+    QString folderError;
+    if (!info.absoluteDir().exists() &&
+        !PrivateFiles::makeFolder(info.absolutePath(), &folderError))
+        throw DataError(DataErrors::CannotOpen, folderError);
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
@@ -164,10 +166,19 @@ void CaseDatabase::createFile(bool replaceEmptyFile)
 {
     const QString building = m_path + QStringLiteral(".new-")
         + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
+    // Made private before SQLite writes the first byte; SQLite gives the
+    // -wal and -shm files the rights of the database file.
+    QString fileError;
+    if (!PrivateFiles::createFile(building, &fileError))
+        throw DataError(DataErrors::CannotOpen,
+                        QStringLiteral("The database file \"%1\" cannot be created (%2).")
+                            .arg(m_path, fileError));
     QSqlDatabase db = connection();
     db.setDatabaseName(building);
-    if (!db.open())
+    if (!db.open()) {
+        QFile::remove(building);
         throw errorFrom(db.lastError(), QStringLiteral("Creating \"%1\"").arg(m_path));
+    }
     try {
         configure();
         createSchema();
