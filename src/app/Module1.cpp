@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "records/AppSettings.h"
+#include "records/CaseDatabase.h"
 
 #include <QApplication>
 #include <QFont>
@@ -16,6 +17,11 @@ frmMain *g_main = nullptr;
 frmMain *mainWindow()
 {
     return g_main;
+}
+
+frmMain *Main()
+{
+    return Main(CaseDatabase::defaultPath());
 }
 
 void useClassicFont()

@@ -5,9 +5,10 @@
 class frmMain;
 
 // The start procedure: settings, splash window, the main window loaded while
-// hidden, then shown. databasePath is the case database the command line or
-// the environment chose (CommandLine::databaseLocation).
+// hidden, then shown, on the usual case database ($QUILLMARK_DATABASE or the
+// per-user file) or on databasePath, which the command line chose.
 namespace Module1 {
+frmMain *Main();
 frmMain *Main(const QString &databasePath);
 frmMain *mainWindow();
 // Arial (Liberation Sans where Arial itself is missing) at the classic

@@ -20,7 +20,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextDocument>
 
 namespace
 {
@@ -71,20 +70,11 @@ void checkLabel(const QLabel *label, QStringList &faults)
     const QRect room = label->contentsRect();
     const QFontMetrics fm = label->fontMetrics();
     const QString text = label->buddy() ? shown(label->text()) : label->text();
-    QSize needed;
-    if (Qt::mightBeRichText(text) && label->textFormat() != Qt::PlainText) {
-        QTextDocument doc;
-        doc.setDefaultFont(label->font());
-        doc.setHtml(text);
-        doc.setDocumentMargin(0);
-        if (label->wordWrap())
-            doc.setTextWidth(room.width());
-        needed = QSize(int(std::ceil(doc.idealWidth())), int(std::ceil(doc.size().height())));
-    } else if (label->wordWrap()) {
-        needed = fm.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text).size();
-    } else {
-        needed = fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), 0, text).size();
-    }
+    // A word-wrapped label must hold its wrapped lines; any other its one line.
+    const QSize needed =
+        fm.boundingRect(QRect(0, 0, label->wordWrap() ? room.width() : 1 << 20, 1 << 20),
+                        label->wordWrap() ? Qt::TextWordWrap : 0, text)
+            .size();
     if (needed.width() > room.width() || needed.height() > room.height())
         faults << QStringLiteral("%1 needs %2 x %3 and has %4 x %5")
                       .arg(name(label))
