@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-deb=$(bash scripts/package.sh | tee /dev/stderr | tail -1)
+bash scripts/package.sh
+deb=$(ls "${PACKAGE_BUILD_DIR:-build-package}"/quillmark-wizard_*.deb)
 version=$(dpkg-deb -f "$deb" Version)
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=600 "$@"; }
 
@@ -20,8 +21,7 @@ echo "== apt-get install ./$deb"
 apt_get install --reinstall "./$deb" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-bash scripts/check-installed.sh "$version" "$work" | tee "$work.log"
-rm -f "$work.log"
+bash scripts/check-installed.sh "$version" "$work"
 
 before=$(cd "$work" && find home cases -type f -print0 | sort -z | xargs -0 sha256sum)
 echo "== apt-get purge quillmark-wizard"
