@@ -12,6 +12,13 @@
 //
 // BM_StartupInProcess repeats the same steps in this process, for
 // comparison: what start-up costs once the libraries are warm.
+//
+// BM_StartupInstalled, when the Debian package is installed, starts the
+// installed /usr/bin/quillmark-wizard itself over the same database with
+// SIGTERM already sent: it closes as soon as its event loop runs, which is
+// right after its main window is shown. So the time runs from exec() to the
+// window shown and closed again (placement written, database closed): an
+// upper bound of the installed program's start-up.
 #include "app/frmMain.h"
 #include "platform/ScriptedDialogs.h"
 #include "support/BenchApp.h"
@@ -19,11 +26,14 @@
 #include "support/OffscreenWindow.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QMainWindow>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 namespace
@@ -135,6 +145,58 @@ void BM_StartupInProcess(benchmark::State &state)
     c.publish(&state);
 }
 
+const char *const InstalledProgram = "/usr/bin/quillmark-wizard";
+
+void BM_StartupInstalled(benchmark::State &state)
+{
+    const std::int64_t rows = state.range(0);
+    const QString path = BenchApp::database(rows, rows);
+    Comparison c("start-up of the installed program to its window shown and closed, " +
+                     std::to_string(rows) + " rows",
+                 {300.0, 0});
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    std::string error;
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.setProgram(QString::fromLatin1(InstalledProgram));
+        p.setArguments({QStringLiteral("--database"), path});
+        // Blocked in the child, the signal sent below waits until the
+        // program catches it, first thing in main().
+        p.setChildProcessModifier([] {
+            sigset_t term;
+            sigemptyset(&term);
+            sigaddset(&term, SIGTERM);
+            ::sigprocmask(SIG_BLOCK, &term, nullptr);
+        });
+        const auto start = Clock::now();
+        p.start();
+        if (!p.waitForStarted(60000)) {
+            error = "The installed program did not start.";
+            break;
+        }
+        ::kill(pid_t(p.processId()), SIGTERM);
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            error = "The installed program did not end cleanly: " +
+                    p.readAllStandardError().trimmed().toStdString();
+            break;
+        }
+        const double s = secondsSince(start);
+        c.addWindow(s);
+        state.SetIterationTime(s);
+    }
+    if (!error.empty()) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    c.publish(&state);
+}
+
 void registerAll(std::int64_t rows)
 {
     benchmark::RegisterBenchmark("BM_StartupFreshProcess", BM_StartupFreshProcess)
@@ -149,6 +211,13 @@ void registerAll(std::int64_t rows)
         ->UseManualTime()
         ->Iterations(20)
         ->Unit(benchmark::kMillisecond);
+    if (QFileInfo(QString::fromLatin1(InstalledProgram)).isExecutable())
+        benchmark::RegisterBenchmark("BM_StartupInstalled", BM_StartupInstalled)
+            ->Arg(rows)
+            ->ArgName("rows")
+            ->UseManualTime()
+            ->Iterations(10)
+            ->Unit(benchmark::kMillisecond);
 }
 
 } // namespace

@@ -13,6 +13,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+  librsvg2-bin
+  file desktop-file-utils appstream lintian inotify-tools debootstrap
 )
 
 missing=()
@@ -26,6 +28,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# SKIP_BUILD=1: only the packages (scripts/package.sh builds elsewhere).
+[ "${SKIP_BUILD:-0}" = 1 ] && exit 0
 
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_EXTRA:-} >/dev/null

@@ -7,11 +7,26 @@ export QT_QPA_PLATFORM=offscreen
 [ -f scripts/start-cups.sh ] && bash scripts/start-cups.sh
 rm -f build/ctest.log build-asan/ctest.log
 ctest --test-dir build --output-on-failure --timeout 900 -j "$(nproc)" | tee build/ctest.log
+
+# The Debian package: built and linted, installed with apt on this machine,
+# started, purged (package-check.sh); then installed into a clean system
+# made with debootstrap (package-chroot-check.sh, about 3 minutes).
+# SKIP_PACKAGE=1 or SKIP_CHROOT=1 leaves a part out.
+package_checks=0
+if [ "${SKIP_PACKAGE:-0}" != 1 ]; then
+  bash scripts/package-check.sh
+  package_checks=$((package_checks + 1))
+  if [ "${SKIP_CHROOT:-0}" != 1 ]; then
+    bash scripts/package-chroot-check.sh build-package/quillmark-wizard_*.deb
+    package_checks=$((package_checks + 1))
+  fi
+fi
+
 bash scripts/extra-checks.sh
 
 # One closing line over both test runs (the plain build and the sanitizer
-# build); any failure has already ended the script.
-passed=0
+# build) and the package checks; any failure has already ended the script.
+passed=$package_checks
 for log in build/ctest.log build-asan/ctest.log; do
   [ -f "$log" ] || continue
   n=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)

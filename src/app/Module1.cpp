@@ -6,6 +6,7 @@
 #include "records/CaseDatabase.h"
 
 #include <QApplication>
+#include <QFont>
 
 namespace Module1 {
 
@@ -20,7 +21,19 @@ frmMain *mainWindow()
 
 frmMain *Main()
 {
-    AppSettings::DatabasePath = CaseDatabase::defaultPath();
+    return Main(CaseDatabase::defaultPath());
+}
+
+void useClassicFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    QApplication::setFont(font);
+}
+
+frmMain *Main(const QString &databasePath)
+{
+    AppSettings::DatabasePath = databasePath;
     AppSettings::ConnectString = QString();
 
     auto *splash = new frmSplash;

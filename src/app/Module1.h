@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QString>
+
 class frmMain;
 
 // The start procedure: settings, splash window, the main window loaded while
-// hidden, then shown.
+// hidden, then shown, on the usual case database ($QUILLMARK_DATABASE or the
+// per-user file) or on databasePath, which the command line chose.
 namespace Module1 {
 frmMain *Main();
+frmMain *Main(const QString &databasePath);
 frmMain *mainWindow();
+// Arial (Liberation Sans where Arial itself is missing) at the classic
+// dialog size, which keeps every caption inside its twips-sized control.
+void useClassicFont();
 } // namespace Module1

@@ -5,6 +5,7 @@
 #include "app/frmAbout.h"
 #include "app/StatusBar.h"
 #include "browser/GridHandlers.h"
+#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -49,6 +50,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark Wizard"));
+    setWindowIcon(AppIcon::icon());
     setAttribute(Qt::WA_DeleteOnClose, false);
     Forms::add(this);
 
@@ -62,7 +64,10 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_form.SSTab2->addTab(new QWidget, QStringLiteral("Grievance Information"));
 
     m_statusBar = new StatusBar(this);
-    m_statusBar->setFixedHeight(Twips::toPixels(StatusBarHeight));
+    // The classic height fitted the classic dialog font; the panels' frames
+    // and a line of today's font may need a few pixels more.
+    m_statusBar->setFixedHeight(
+        std::max(Twips::toPixels(StatusBarHeight), m_statusBar->sizeHint().height()));
     setStatusBar(m_statusBar);
     m_form.setStatusText = [this](const QString &t) { m_statusBar->setPanelText(t); };
     m_form.statusText = [this] { return m_statusBar->panelText(1); };
@@ -191,6 +196,9 @@ void frmMain::buildPages()
     place(m_form.txtCaseFacts, MainLayout::txtCaseFacts.left, MainLayout::txtCaseFacts.top,
           MainLayout::txtCaseFacts.width, MainLayout::txtCaseFacts.height);
     m_form.txtCaseFacts->raise();
+    // Covers the pieces whole: at a pixel ratio above 1 the style's rounded
+    // frame leaves corner pixels unpainted, where the pieces would show.
+    m_form.txtCaseFacts->setAutoFillBackground(true);
     m_form.lblLabels[15]->setBuddy(m_form.txtCaseFacts->editor());
     m_form.lblLabels[15]->raise();
     for (int i = 13; i <= 15; ++i)

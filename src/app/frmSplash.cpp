@@ -1,15 +1,15 @@
 #include "app/frmSplash.h"
 
+#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 #include "platform/Twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 #include <QSysInfo>
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +20,9 @@ struct LabelSpec {
 };
 
 constexpr int ClientWidth = 8460, ClientHeight = 2970;
+constexpr int LogoPixels = 94;
+// The least room between a label and the frame's edge (the credit line's).
+constexpr int FrameMargin = 120;
 constexpr LabelSpec ProductName{2670, 1200, 5385, 765, 32.25, false};
 constexpr LabelSpec Platform{2760, 2040, 3840, 360, 15.75, true};
 constexpr LabelSpec Version{2760, 2400, 1560, 285, 12, true};
@@ -38,53 +41,34 @@ QLabel *makeLabel(QWidget *parent, const LabelSpec &s)
     return l;
 }
 
-// Grows a label to its text, keeping its right edge when right-aligned.
+// Grows a label to its text, keeping its right edge when right-aligned, but
+// never past the frame: a long text (the platform's name) moves inwards.
 void sizeToText(QLabel *l, bool rightAligned)
 {
     const QRect g = l->geometry();
-    const int w = l->sizeHint().width();
-    l->setGeometry(rightAligned ? g.right() - w + 1 : g.left(), g.top(), w, std::max(g.height(), l->sizeHint().height()));
+    const int margin = Twips::toPixels(FrameMargin);
+    const int room = l->parentWidget()->width() - 2 * margin;
+    const int w = std::min(l->sizeHint().width(), room);
+    const int x = std::clamp(rightAligned ? g.right() - w + 1 : g.left(), margin, margin + room - w);
+    l->setGeometry(x, g.top(), w, std::max(g.height(), l->sizeHint().height()));
 }
 
 } // namespace
-
-QPixmap applicationLogo(int size)
-{
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(size * 0.06, size * 0.06, size * 0.88, size * 0.88);
-    p.setBrush(QColor(0x1f, 0x4e, 0x79));
-    p.setPen(QPen(QColor(0x0b, 0x2a, 0x44), size / 30.0));
-    p.drawEllipse(r);
-    // A quill crossing the seal.
-    QPainterPath quill;
-    quill.moveTo(size * 0.30, size * 0.78);
-    quill.cubicTo(size * 0.40, size * 0.45, size * 0.60, size * 0.25, size * 0.78, size * 0.18);
-    quill.cubicTo(size * 0.70, size * 0.40, size * 0.55, size * 0.60, size * 0.30, size * 0.78);
-    p.setBrush(QColor(0xf2, 0xe8, 0xc9));
-    p.setPen(QPen(QColor(0xc9, 0xa2, 0x27), size / 40.0));
-    p.drawPath(quill);
-    p.setPen(QColor(0xf2, 0xe8, 0xc9));
-    QFont f(QStringLiteral("Arial"));
-    f.setBold(true);
-    f.setPixelSize(int(size * 0.22));
-    p.setFont(f);
-    p.drawText(QRectF(0, size * 0.58, size * 0.62, size * 0.3), Qt::AlignCenter, QStringLiteral("QW"));
-    return pm;
-}
 
 frmSplash::frmSplash(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(AppInfo::title());
+    setWindowIcon(AppIcon::icon());
     setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight));
     auto *frame = new QFrame(this);
     frame->setFrameShape(QFrame::Box);
     frame->setGeometry(Twips::rect(60, 60, ClientWidth - 120, ClientHeight - 120));
     auto *logo = new QLabel(frame);
-    logo->setPixmap(applicationLogo(94));
+    // The application's icon, drawn for the screen's pixel density.
+    logo->setPixmap(AppIcon::icon().pixmap(QSize(LogoPixels, LogoPixels), devicePixelRatio()));
+    logo->setAlignment(Qt::AlignCenter);
     logo->setGeometry(Twips::rect(240, 600, 1455, 1425));
     lblProductName = makeLabel(frame, ProductName);
     lblPlatform = makeLabel(frame, Platform);

@@ -8,7 +8,7 @@ class QLabel;
 class frmSplash : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     explicit frmSplash(QWidget *parent = nullptr);
     void Form_Load();
 
@@ -18,6 +18,3 @@ public:
     QLabel *lblCompanyProduct = nullptr;
     QLabel *lblCredit = nullptr;
 };
-
-// A small emblem drawn for the splash and About windows.
-QPixmap applicationLogo(int size);

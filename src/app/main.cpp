@@ -1,23 +1,62 @@
+#include "app/CommandLine.h"
 #include "app/Module1.h"
+#include "app/QuitSignals.h"
+#include "app/frmMain.h"
+#include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
 
 #include <QApplication>
-#include <QFont>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace
+{
+
+void print(std::FILE *to, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    QuitSignals::install();
+
+    // Help and version are answered before the window system is reached, so
+    // they work in a terminal without a display.
+    const QString program =
+        QFileInfo(argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()).fileName();
+    const CommandLine::Request early = CommandLine::parse(CommandLine::arguments(argc, argv));
+    if (early.action == CommandLine::Action::ShowHelp) {
+        print(stdout, CommandLine::helpText(program));
+        return 0;
+    }
+    if (early.action == CommandLine::Action::ShowVersion) {
+        print(stdout, CommandLine::versionText());
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(AppInfo::versionMajor)
                                             .arg(AppInfo::versionMinor)
                                             .arg(AppInfo::versionRevision));
+    QGuiApplication::setDesktopFileName(AppInfo::desktopId());
+    QApplication::setWindowIcon(AppIcon::icon());
     QApplication::setQuitOnLastWindowClosed(true);
-    // Arial (Liberation Sans where Arial itself is missing) at the classic
-    // dialog size keeps every caption inside its twips-sized control.
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    QApplication::setFont(font);
-    Module1::Main();
+
+    // QApplication has taken its own options (-platform, -style, ...) off the
+    // line; what is left must be ours.
+    const CommandLine::Request request = CommandLine::parse(QCoreApplication::arguments());
+    if (request.action == CommandLine::Action::Refuse) {
+        print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
+                          .arg(program, request.error));
+        return CommandLine::UsageError;
+    }
+
+    Module1::useClassicFont();
+    QuitSignals quitSignals(Module1::Main(CommandLine::databaseLocation(request)), 1);
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "browser/GridDataSource.h"
 #include "browser/GridLayout.h"
 #include "browser/GridTableModel.h"
+#include "platform/AppIcon.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/MousePointer.h"
@@ -44,6 +45,7 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
 {
     setObjectName(QStringLiteral("frmDataGrid"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(AppIcon::icon());
     resize(Twips::toPixels(GridLayout::ClientWidth), Twips::toPixels(GridLayout::ClientHeight));
 
     m_data1 = new GridDataSource(this);
@@ -61,6 +63,7 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
 
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setObjectName(QString::fromLatin1(GridLayout::grdDataGrid.name));
+    grdDataGrid->setAccessibleName(QStringLiteral("Records"));
     grdDataGrid->setGeometry(placed(GridLayout::grdDataGrid));
     grdDataGrid->setAllowAddNew(true);
     grdDataGrid->setAllowDelete(true);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/AppBuild.h"
+
 #include <QString>
 
 // Identity of the program: the title shown on message boxes, the settings
 // store's application key and the version the About and splash windows show.
-namespace AppInfo {
+namespace AppInfo
+{
 
 inline const QString &title()
 {
@@ -18,7 +21,23 @@ constexpr int versionRevision = QUILLMARK_VERSION_PATCH;
 
 inline QString versionText()
 {
-    return QStringLiteral("Version %1.%2.%3").arg(versionMajor).arg(versionMinor).arg(versionRevision);
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(versionMajor)
+        .arg(versionMinor)
+        .arg(versionRevision);
+}
+
+// The name a person reads (window caption, --version) and the desktop's
+// identifier: the .desktop file, the AppStream component and the icon are
+// all named after it, so the task bar can tie the windows to the menu entry.
+inline QString displayName()
+{
+    return QStringLiteral("Quillmark Wizard");
+}
+
+inline QString desktopId()
+{
+    return QStringLiteral(QUILLMARK_DESKTOP_ID);
 }
 
 } // namespace AppInfo

@@ -1,0 +1,142 @@
+#include "app/CommandLine.h"
+
+#include "platform/AppInfo.h"
+#include "records/CaseDatabase.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace CommandLine
+{
+
+namespace
+{
+
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+    QCommandLineOption database{
+        QStringLiteral("database"),
+        QStringLiteral("Open the case database PATH-OR-URI instead of the usual one. Takes "
+                       "precedence over the QUILLMARK_DATABASE environment variable."),
+        QStringLiteral("PATH-OR-URI")};
+};
+
+const char *const Description =
+    "Keeps a union steward's case file of employees and their grievances and prints the\n"
+    "First Step complaint form.\n"
+    "\n"
+    "Without options it opens the case database named by QUILLMARK_DATABASE or, when\n"
+    "that is not set, Quillmark.db in the per-user data folder\n"
+    "(~/.local/share/Quillmark_Wizard), creating it on first use.";
+
+void describe(QCommandLineParser &parser, const Options &o)
+{
+    parser.setApplicationDescription(QString::fromUtf8(Description));
+    // Qt's own options are single-dash words (-platform, -reverse): read as
+    // letters they would spell -h or -v.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({o.help, o.version, o.database});
+}
+
+// The case database a --database value names. Today that is a file: a path,
+// or a file: URI. Any other URI is refused rather than taken for a file
+// name, which would make folders named after its scheme and host.
+QString databaseFile(const QString &value, QString &error)
+{
+    if (value.trimmed().isEmpty()) {
+        error = QStringLiteral("--database needs the path of a case database.");
+        return {};
+    }
+    // A colon alone may be part of a file's name; a scheme followed by //
+    // is a URI.
+    static const QRegularExpression uri(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    const bool fileUri = value.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+    if (!fileUri && !uri.match(value).hasMatch())
+        return value;
+    const QUrl url(value);
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+        return url.toLocalFile();
+    error = QStringLiteral("'%1' is not a file; --database takes the path of a case database file.")
+                .arg(value);
+    return {};
+}
+
+} // namespace
+
+Request parse(const QStringList &arguments)
+{
+    Options o;
+    QCommandLineParser parser;
+    describe(parser, o);
+    const bool understood = parser.parse(arguments.isEmpty() ? QStringList{QString()} : arguments);
+
+    Request r;
+    if (parser.isSet(o.help))
+        r.action = Action::ShowHelp;
+    else if (parser.isSet(o.version))
+        r.action = Action::ShowVersion;
+    if (r.action != Action::Start)
+        return r;
+
+    if (!understood) {
+        r.action = Action::Refuse;
+        r.error = parser.errorText();
+        return r;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        r.action = Action::Refuse;
+        r.error =
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        return r;
+    }
+    if (parser.isSet(o.database)) {
+        QString error;
+        r.database = databaseFile(parser.values(o.database).last(), error);
+        if (!error.isEmpty()) {
+            r.action = Action::Refuse;
+            r.error = error;
+        }
+    }
+    return r;
+}
+
+QStringList arguments(int argc, char **argv)
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+QString helpText(const QString &programName)
+{
+    Options o;
+    QCommandLineParser parser;
+    describe(parser, o);
+    QString text = parser.helpText();
+    // The parser names the program as it was started only while an
+    // application object exists; the help must not depend on that.
+    const int lineEnd = text.indexOf(QLatin1Char('\n'));
+    return QStringLiteral("Usage: %1 [options]").arg(programName) + text.mid(lineEnd);
+}
+
+QString versionText()
+{
+    return QStringLiteral("%1 %2.%3.%4\n")
+        .arg(AppInfo::displayName())
+        .arg(AppInfo::versionMajor)
+        .arg(AppInfo::versionMinor)
+        .arg(AppInfo::versionRevision);
+}
+
+QString databaseLocation(const Request &request)
+{
+    return request.database.isEmpty() ? CaseDatabase::defaultPath() : request.database;
+}
+
+} // namespace CommandLine
