@@ -1,6 +1,7 @@
 #include "print/DefaultPrinterProvider.h"
 
 #include "print/CupsJobSurface.h"
+#include "print/PdfFileSurface.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,9 +34,27 @@ QString sideName(PrintSide side)
     return side == PrintSide::Front ? QStringLiteral("Front side") : QStringLiteral("Back side");
 }
 
-// A quarter inch all round, the unprintable edge of a common office printer,
-// so a PDF page looks as the printed one would.
-const QMarginsF pdfMargins(18, 18, 18, 18);
+constexpr double fileMarginPt = 18;
+
+// An instance ("queue/instance") has the paper and printable area of its
+// queue unless Qt knows it by its own name.
+QPrinterInfo printerInfo(const QString &printer)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    return info.isNull() ? QPrinterInfo::printerInfo(printer.section(QLatin1Char('/'), 0, 0))
+                         : info;
+}
+
+// The printer's own paper unless another is chosen, with the margins the
+// printer cannot reach on it. QPrinter keeps the paper it had before it was
+// given the printer, so the printer's is set explicitly.
+QPageLayout printerPageLayout(const QString &printer, const std::optional<QPageSize> &paper)
+{
+    const QPrinterInfo info = printerInfo(printer);
+    QPrinter probe(info, QPrinter::HighResolution);
+    probe.setPageSize(paper.value_or(info.defaultPageSize()));
+    return probe.pageLayout();
+}
 
 } // namespace
 
@@ -52,20 +71,51 @@ QString DefaultPrinterProvider::pdfFileName(PrintSide side, const QString &fileN
            when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QStringLiteral(".pdf");
 }
 
+QString DefaultPrinterProvider::formFileName(const QString &fileNumber)
+{
+    const QString number = forFileName(fileNumber);
+    return QStringLiteral("Complaint form") +
+           (number.isEmpty() ? QString() : QStringLiteral(" - ") + number) + QStringLiteral(".pdf");
+}
+
 QString DefaultPrinterProvider::pdfFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
            QStringLiteral("/Quillmark Wizard");
 }
 
+QPageLayout DefaultPrinterProvider::filePageLayout(const std::optional<QPageSize> &paper)
+{
+    return QPageLayout(paper.value_or(QPageSize(QPageSize::Letter)), QPageLayout::Portrait,
+                       QMarginsF(fileMarginPt, fileMarginPt, fileMarginPt, fileMarginPt),
+                       QPageLayout::Point);
+}
+
+QString DefaultPrinterProvider::targetPrinter() const
+{
+    return m_choice.printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : m_choice.printer;
+}
+
+QPageLayout DefaultPrinterProvider::pageLayout() const
+{
+    const QString printer = targetPrinter();
+    return printer.isEmpty() ? filePageLayout(m_choice.paper)
+                             : printerPageLayout(printer, m_choice.paper);
+}
+
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
                                                              const QString &fileNumber)
 {
     m_lastError.clear();
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError);
-    return openCups(info.printerName(), documentTitle(side, fileNumber));
+    const QString printer = targetPrinter();
+    if (printer.isEmpty())
+        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError,
+                           filePageLayout(m_choice.paper));
+    if (printerInfo(printer).isNull()) {
+        m_lastError = QStringLiteral("the printer \"%1\" is not available.").arg(printer);
+        return nullptr;
+    }
+    return openCups(printer, documentTitle(side, fileNumber));
 }
 
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &queue,
@@ -77,21 +127,25 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &
                           .arg(folder->errorString());
         return nullptr;
     }
-    // The page is drawn on the queue's own paper and printable area.
-    const QPageLayout layout =
-        QPrinter(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution).pageLayout();
+    // The page is drawn on the queue's own paper and printable area, or on
+    // the paper chosen for the session, which the job then asks for.
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(layout);
+    pdf->setPageLayout(printerPageLayout(queue, m_choice.paper));
     pdf->setDocName(title);
     pdf->setOutputFileName(folder->filePath(QStringLiteral("document.pdf")));
-    return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title);
+    CupsQueue::Options options;
+    if (m_choice.paper)
+        options.append({QByteArrayLiteral("media"), m_choice.paper->key().toUtf8()});
+    return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title,
+                                            options);
 }
 
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QString &folder,
                                                                     PrintSide side,
                                                                     const QString &fileNumber,
-                                                                    QString &error)
+                                                                    QString &error,
+                                                                    const QPageLayout &layout)
 {
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
@@ -104,12 +158,13 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
     for (int n = 2; QFileInfo::exists(path); ++n)
         path = folder + QLatin1Char('/') + pdfFileName(side, fileNumber, now).chopped(4) +
                QStringLiteral(" (%1).pdf").arg(n);
+    return PdfFileSurface::create(path, layout, documentTitle(side, fileNumber), error);
+}
 
-    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, pdfMargins,
-                                   QPageLayout::Point));
-    pdf->setDocName(documentTitle(side, fileNumber));
-    pdf->setOutputFileName(path);
-    return std::make_unique<QPainterSurface>(std::move(pdf));
+std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfAt(const QString &path,
+                                                                  const QPageLayout &layout,
+                                                                  const QString &title,
+                                                                  QString &error)
+{
+    return PdfFileSurface::create(path, layout, title, error);
 }
