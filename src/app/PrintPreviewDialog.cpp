@@ -5,6 +5,7 @@
 #include "print/QPainterSurface.h"
 
 #include <QAction>
+#include <QGraphicsView>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPrintPreviewWidget>
@@ -51,6 +52,11 @@ PrintPreviewDialog::PrintPreviewDialog(const QPageLayout &layout, Render render,
 
     m_preview = new QPrintPreviewWidget(&m_printer, this);
     m_preview->setZoomMode(QPrintPreviewWidget::FitInView);
+    // The form's rules are half a point thick, thinner than a screen pixel
+    // at most zooms: drawn without antialiasing they vanish from the page.
+    if (auto *view = m_preview->findChild<QGraphicsView *>())
+        view->setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                             QPainter::TextAntialiasing);
     connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter *printer) {
         QPainterSurface surface(*printer);
         m_render(surface);
