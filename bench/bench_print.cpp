@@ -1,11 +1,16 @@
 // Rendering cost of the two sides of the complaint form through the QPainter
-// back end into a PDF printer, the work the steward waits for on each print.
+// back end into a PDF printer, the work the steward waits for on each print,
+// and the print preview of both sides from the command to its first page.
+#include "app/PrintPreviewDialog.h"
 #include "print/BackSide.h"
+#include "print/DefaultPrinterProvider.h"
+#include "print/FormDocument.h"
 #include "print/FormLogo.h"
 #include "print/FrontSide.h"
 #include "print/QPainterSurface.h"
 
 #include <QApplication>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -88,6 +93,23 @@ void BM_BackSideToPdf(benchmark::State &state)
     renderToPdf(state, [](QPainterSurface &s) { drawBackSide(s); });
 }
 BENCHMARK(BM_BackSideToPdf)->Unit(benchmark::kMillisecond);
+
+// The dialog as the preview command opens it: laid out, shown, both sides
+// drawn into it.
+void BM_PreviewOfBothSidesOpened(benchmark::State &state)
+{
+    const FrontSideData data = fullFrontSide();
+    const QPageLayout layout = DefaultPrinterProvider::filePageLayout();
+    for (auto _ : state) {
+        PrintPreviewDialog dialog(layout, [&](PrinterSurface &s) {
+            drawForm(s, data, {true, true, true});
+        });
+        dialog.show();
+        if (dialog.previewWidget()->pageCount() != 2)
+            state.SkipWithError("the preview does not hold both sides");
+    }
+}
+BENCHMARK(BM_PreviewOfBothSidesOpened)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -8,13 +8,14 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libsqlite3-dev sqlite3
-  fonts-liberation2
+  fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   librsvg2-bin
   file desktop-file-utils appstream lintian inotify-tools debootstrap
+  locales
 )
 
 missing=()
@@ -27,6 +28,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Numbers typed on the window must read the same under every locale; the
+# tests check that under a German one, whose decimal mark is a comma.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 # SKIP_BUILD=1: only the packages (scripts/package.sh builds elsewhere).

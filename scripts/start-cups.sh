@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Starts the CUPS scheduler when it is not running (as root, without systemd,
 # as in a CI container) and makes a cups-pdf queue "PDF" the default printer,
-# so that the print jobs can be tested end to end. The PDFs cups-pdf makes
+# so that the print jobs can be tested end to end. Two more cups-pdf queues,
+# "Quillmark-A4" and "Quillmark-Letter", play office printers: A4 or Letter
+# paper with the usual quarter inch that a printer cannot reach; they are
+# never the default. The PDFs cups-pdf makes
 # land in $CUPS_PDF_OUT (default /var/spool/cups-pdf/quillmark). Installs
 # nothing (scripts/setup.sh does); safe to run again, and quick when all is set.
 set -euo pipefail
@@ -64,6 +67,28 @@ fi
 lpadmin -p PDF -o pdftops-renderer-default=pdftocairo
 cupsenable PDF
 cupsaccept PDF
+# A printer's unprintable edge is its PPD's ImageableArea; cups-pdf's own
+# reaches the paper's edge.
+office_queue() { # name paper
+  local ppd
+  ppd=$(mktemp --suffix=.ppd)
+  sed -e 's#^\*ImageableArea A4/A4: .*#*ImageableArea A4/A4: "18 18 577 824"#' \
+      -e 's#^\*ImageableArea Letter/US Letter: .*#*ImageableArea Letter/US Letter: "18 18 594 774"#' \
+      -e "s#^\*Default\(PageSize\|PageRegion\|ImageableArea\|PaperDimension\): .*#*Default\1: $2#" \
+      "$PPD" >"$ppd"
+  if ! lpstat -v "$1" >/dev/null 2>&1 || ! cmp -s "$ppd" "/etc/cups/ppd/$1.ppd"; then
+    lpadmin -p "$1" -v cups-pdf:/ -P "$ppd" -E 2>/dev/null
+  fi
+  rm -f "$ppd"
+  lpadmin -p "$1" -o pdftops-renderer-default=pdftocairo
+  cupsenable "$1"
+  cupsaccept "$1"
+}
+if [ -f "$PPD" ]; then
+  office_queue Quillmark-A4 A4
+  office_queue Quillmark-Letter Letter
+fi
+
 if ! lpstat -d 2>/dev/null | grep -q ": PDF$"; then
   lpadmin -d PDF
   lpoptions -d PDF >/dev/null

@@ -3,6 +3,13 @@
 #include "platform/TextBox.h"
 #include "records/CaseForm.h"
 
+#include <QStatusBar>
+
+namespace
+{
+constexpr int noticeMilliseconds = 20000;
+}
+
 QString MainPrintHost::fieldText(int index) const
 {
     return m_form.txtFields[index]->text();
@@ -27,4 +34,10 @@ void MainPrintHost::setStatusText(const QString &text)
 {
     if (m_form.setStatusText)
         m_form.setStatusText(text);
+}
+
+void MainPrintHost::showNotice(const QString &text)
+{
+    if (m_statusBar)
+        m_statusBar->showMessage(text, noticeMilliseconds);
 }

@@ -2,8 +2,10 @@
 
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
-#include "app/frmAbout.h"
+#include "app/PrintPreviewDialog.h"
+#include "app/PrintSetupDialog.h"
 #include "app/StatusBar.h"
+#include "app/frmAbout.h"
 #include "browser/GridHandlers.h"
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
@@ -75,7 +77,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     buildPages();
     m_defaultPrinters = std::make_unique<DefaultPrinterProvider>();
     m_printers = m_defaultPrinters.get();
-    m_printHost = std::make_unique<MainPrintHost>(m_form, formLogo());
+    m_printHost = std::make_unique<MainPrintHost>(m_form, formLogo(), m_statusBar);
     buildMenus();
     wireHandlers();
     applyTabOrder();
@@ -248,6 +250,15 @@ void frmMain::buildMenus()
     mnuPrintBack->setObjectName(QStringLiteral("mnuPrintBack"));
     mnuPrintBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(mnuPrintBack, &QAction::triggered, this, &frmMain::mnuPrintBack_Click);
+    mnuFilePrintPreview = file->addAction(QStringLiteral("Print Preview..."));
+    mnuFilePrintPreview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
+    connect(mnuFilePrintPreview, &QAction::triggered, this, &frmMain::mnuFilePrintPreview_Click);
+    mnuFileSavePdf = file->addAction(QStringLiteral("Save Form as PDF..."));
+    mnuFileSavePdf->setObjectName(QStringLiteral("mnuFileSavePdf"));
+    connect(mnuFileSavePdf, &QAction::triggered, this, &frmMain::mnuFileSavePdf_Click);
+    mnuFilePrintSetup = file->addAction(QStringLiteral("Print Setup..."));
+    mnuFilePrintSetup->setObjectName(QStringLiteral("mnuFilePrintSetup"));
+    connect(mnuFilePrintSetup, &QAction::triggered, this, &frmMain::mnuFilePrintSetup_Click);
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -423,6 +434,31 @@ void frmMain::mnuPrintBack_Click()
 void frmMain::cmdPrintBack_Click()
 {
     runBackSideJob(*m_printHost, *m_printers);
+}
+
+void frmMain::mnuFilePrintPreview_Click()
+{
+    // Printing from the preview prints both sides, as their two commands do.
+    showPrintPreview(
+        *m_printHost, m_defaultPrinters->pageLayout(),
+        [this] {
+            if (runFrontSideJob(*m_printHost, *m_printers))
+                runBackSideJob(*m_printHost, *m_printers);
+        },
+        this);
+}
+
+void frmMain::mnuFileSavePdf_Click()
+{
+    runSaveFormJob(*m_printHost,
+                   DefaultPrinterProvider::filePageLayout(m_defaultPrinters->choice().paper));
+}
+
+void frmMain::mnuFilePrintSetup_Click()
+{
+    PrintSetupDialog dialog(m_defaultPrinters->choice(), this);
+    if (Dialogs::instance().exec(dialog) == QDialog::Accepted)
+        m_defaultPrinters->setChoice(dialog.choice());
 }
 
 void frmMain::mnuHelpAbout_Click()

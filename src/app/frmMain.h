@@ -6,6 +6,7 @@
 #include <memory>
 
 class CaseDatabase;
+class DefaultPrinterProvider;
 class MainPrintHost;
 class PrinterProvider;
 class QAction;
@@ -43,6 +44,9 @@ public:
 
     QAction *mnuFilePrint = nullptr;
     QAction *mnuPrintBack = nullptr;
+    QAction *mnuFilePrintPreview = nullptr;
+    QAction *mnuFileSavePdf = nullptr;
+    QAction *mnuFilePrintSetup = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
@@ -52,6 +56,9 @@ public:
     void cmdPrintGrievance_Click();
     void mnuPrintBack_Click();
     void cmdPrintBack_Click();
+    void mnuFilePrintPreview_Click();
+    void mnuFileSavePdf_Click();
+    void mnuFilePrintSetup_Click();
 
     // The printer the print commands use: the system's default printer,
     // or another one (tests) that the window does not own.
@@ -81,7 +88,7 @@ private:
     bool m_centredOnShow = false;
     bool m_unloaded = false;
     QList<QPair<int, QWidget *>> m_tabOrder;
-    std::unique_ptr<PrinterProvider> m_defaultPrinters;
+    std::unique_ptr<DefaultPrinterProvider> m_defaultPrinters;
     PrinterProvider *m_printers = nullptr;
     std::unique_ptr<MainPrintHost> m_printHost;
 };

@@ -1,7 +1,10 @@
 #include "platform/Classic.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <locale.h>
 
 namespace Classic {
 
@@ -86,7 +89,11 @@ double Val(const QString &text)
             buf.pop_back();
         buf.pop_back();
     }
-    const double v = std::strtod(buf.c_str(), nullptr);
+    // The digits are always read with a decimal point, whatever the locale
+    // the program runs in: a German desktop must not read "1.5" as 1.
+    static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
+    const double v =
+        cLocale ? strtod_l(buf.c_str(), nullptr, cLocale) : std::strtod(buf.c_str(), nullptr);
     return std::isfinite(v) ? v : (v > 0 ? std::numeric_limits<double>::max()
                                          : -std::numeric_limits<double>::max());
 }

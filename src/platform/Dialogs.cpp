@@ -3,6 +3,8 @@
 #include "platform/AppInfo.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -56,12 +58,19 @@ Dialogs::Answer QtDialogs::message(const QString &prompt, Buttons buttons, Icon 
     case Buttons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
-    default: return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    default:
+        return buttons == Buttons::YesNo         ? Answer::No
+               : buttons == Buttons::YesNoCancel ? Answer::Cancel
+                                                 : Answer::Ok;
     }
 }
 
@@ -77,4 +86,16 @@ QString QtDialogs::input(const QString &prompt, const QString &title, const QStr
 void QtDialogs::beep()
 {
     QApplication::beep();
+}
+
+QString QtDialogs::saveFileName(const QString &title, const QString &suggestedPath,
+                                const QString &filter)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), titleOr(title), suggestedPath,
+                                        filter);
+}
+
+int QtDialogs::exec(QDialog &dialog)
+{
+    return dialog.exec();
 }

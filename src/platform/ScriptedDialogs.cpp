@@ -2,6 +2,8 @@
 
 #include "platform/AppInfo.h"
 
+#include <QDialog>
+
 ScriptedDialogs::ScriptedDialogs()
 {
     Dialogs::install(this);
@@ -21,7 +23,7 @@ Dialogs::Answer ScriptedDialogs::message(const QString &prompt, Buttons buttons,
         m_answers.pop_front();
         return a;
     }
-    return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
 }
 
 QString ScriptedDialogs::input(const QString &prompt, const QString &title, const QString &)
@@ -35,10 +37,36 @@ QString ScriptedDialogs::input(const QString &prompt, const QString &title, cons
     return t;
 }
 
+QString ScriptedDialogs::saveFileName(const QString &title, const QString &suggestedPath,
+                                      const QString &)
+{
+    m_fileDialogs.append(
+        {suggestedPath, Buttons::OkCancel, Icon::None, title.isEmpty() ? AppInfo::title() : title});
+    if (m_fileNames.empty())
+        return {};
+    const QString path = m_fileNames.front();
+    m_fileNames.pop_front();
+    return path;
+}
+
+int ScriptedDialogs::exec(QDialog &dialog)
+{
+    m_dialogTitles.append(dialog.windowTitle());
+    if (m_dialogs.empty())
+        return QDialog::Rejected;
+    const std::function<int(QDialog &)> work = std::move(m_dialogs.front());
+    m_dialogs.pop_front();
+    return work(dialog);
+}
+
 void ScriptedDialogs::clear()
 {
     m_answers.clear();
     m_inputs.clear();
+    m_fileNames.clear();
+    m_dialogs.clear();
+    m_fileDialogs.clear();
+    m_dialogTitles.clear();
     m_messages.clear();
     m_inputPrompts.clear();
     m_beeps = 0;

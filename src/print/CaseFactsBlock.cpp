@@ -3,125 +3,173 @@
 #include "platform/Classic.h"
 #include "print/PrinterSurface.h"
 
+#include <QTextBoundaryFinder>
 #include <limits>
+#include <vector>
 
 namespace
 {
 
-// Positions count from 1, as the form's line breaking was laid out; a
-// position outside the text reads as no character, which is neither a line
-// break nor a space.
+// The text as a run of characters, each one the reader sees as one (a
+// grapheme: a surrogate pair, a letter with its accents, a carriage return
+// with its line feed). Positions count from 1, as the form's line breaking
+// was laid out; a position outside the text reads as no character, which is
+// neither a line break nor a space.
 class Text
 {
   public:
-    explicit Text(const QString &text) : m_text(text) {}
-
-    // The position is a 16-bit value: the text is read no further than
-    // position 32767 rather than let it wrap round to a negative position.
-    int length() const
+    explicit Text(const QString &text) : m_text(text)
     {
-        return int(qMin(m_text.size(), qsizetype(std::numeric_limits<qint16>::max())));
+        // The position is a 16-bit value: the text is read no further than
+        // position 32767 rather than let it wrap round to a negative position.
+        constexpr qsizetype maxCharacters = std::numeric_limits<qint16>::max();
+        m_starts.push_back(0);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+        while (qsizetype(m_starts.size()) <= maxCharacters) {
+            const qsizetype next = finder.toNextBoundary();
+            if (next <= m_starts.back())
+                break;
+            m_starts.push_back(next);
+        }
     }
-    QChar at(int position) const
+
+    int length() const { return int(m_starts.size()) - 1; }
+    QStringView at(int position) const
     {
-        return position >= 1 && position <= length() ? m_text.at(position - 1) : QChar();
+        if (position < 1 || position > length())
+            return {};
+        return mid(position, 1);
     }
     bool isLineBreak(int position) const
     {
-        const QChar c = at(position);
-        return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+        const QStringView c = at(position);
+        return !c.isEmpty() && (c.front() == QLatin1Char('\n') || c.front() == QLatin1Char('\r'));
     }
-    bool isSpace(int position) const { return at(position) == QLatin1Char(' '); }
-    QString mid(int position, int count) const { return m_text.mid(position - 1, count); }
+    bool isSpace(int position) const { return at(position) == QLatin1String(" "); }
+    QStringView mid(int position, int count) const
+    {
+        const qsizetype from = m_starts[size_t(position - 1)];
+        return QStringView(m_text).mid(from, m_starts[size_t(position - 1 + count)] - from);
+    }
 
   private:
     const QString &m_text;
+    std::vector<qsizetype> m_starts; // where each character begins, and the end
 };
 
-// A line break is a carriage return and line feed pair, or a lone one of
-// them. `first` is where it begins, `next` the position after it.
-struct Break {
-    int first;
-    int next;
-};
-
-Break lineBreakAt(const Text &t, int q, int p)
+// Looks at the next characters once the line nears its right end. A line
+// break there always ends the line at the first one, so that no text of the
+// next paragraph is drawn on this line; failing that, the line ends at the
+// last space. The text before the break ends the line and the next line
+// starts after it. Returns false when the window holds neither.
+bool breakInWindow(CaseFactsLine &line, const Text &t, int &p)
 {
-    if (t.at(q) == QLatin1Char('\n') && q - 1 >= p && t.at(q - 1) == QLatin1Char('\r'))
-        return {q - 1, q + 1};
-    if (t.at(q) == QLatin1Char('\r') && t.at(q + 1) == QLatin1Char('\n'))
-        return {q, q + 2};
-    return {q, q + 1};
-}
-
-// Searches run from the far end of the window back towards P, so the break
-// chosen is the last line break, or failing that the last space, within the
-// next characters. The text before it is printed with a line end and the
-// next line starts after it. Returns false when neither is in the window.
-bool breakInWindow(PrinterSurface &s, const Text &t, int &p)
-{
-    for (int q = p + CaseFacts::window - 1; q >= p; --q) {
+    for (int q = p; q < p + CaseFacts::window; ++q) {
         if (!t.isLineBreak(q))
             continue;
-        const Break b = lineBreakAt(t, q, p);
-        if (b.first > p)
-            s.print(t.mid(p, b.first - p), false);
-        p = b.next;
+        line.ending = t.mid(p, q - p).toString();
+        line.ends = q > p;
+        p = q + 1;
         return true;
     }
     for (int q = p + CaseFacts::window - 1; q >= p; --q) {
         if (!t.isSpace(q))
             continue;
-        if (q > p)
-            s.print(t.mid(p, q - p), false);
+        line.ending = t.mid(p, q - p).toString();
+        line.ends = q > p;
         p = q + 1;
         return true;
     }
     return false;
 }
 
-// Prints the characters of one ruled line, starting at P.
-void printLineText(PrinterSurface &s, const Text &t, int &p)
+// The characters of one ruled line, starting at P.
+CaseFactsLine nextLine(const Text &t, int &p, const TextWidth &width)
 {
+    CaseFactsLine line;
+    double x = 0;
     bool searched = false;
     while (p <= t.length()) {
         if (t.isLineBreak(p)) {
             // A paragraph end where the line has got to: the line ends here.
-            p = lineBreakAt(t, p, p).next;
-            return;
+            ++p;
+            break;
         }
-        s.print(QString(t.at(p)), true);
+        const QString c = t.at(p).toString();
+        line.characters.append(c);
+        x += width(c);
         ++p;
         // The window is searched once per line; a word too long for it is
         // cut with a hyphen instead.
-        if (s.currentX() > CaseFacts::lookAheadFromX && !searched) {
-            if (breakInWindow(s, t, p))
-                return;
+        if (x > CaseFacts::lookAheadFromX && !searched) {
+            if (breakInWindow(line, t, p))
+                break;
             searched = true;
         }
-        if (s.currentX() > CaseFacts::hyphenFromX) {
-            s.print(QStringLiteral("-"), false);
-            return;
+        if (x > CaseFacts::hyphenFromX) {
+            line.ending = QStringLiteral("-");
+            line.ends = true;
+            break;
         }
     }
+    return line;
 }
 
 } // namespace
 
-void printCaseFacts(PrinterSurface &s, const QString &text)
+QList<CaseFactsLine> caseFactsLines(const QString &text, const TextWidth &width)
 {
     const Text t(text);
+    QList<CaseFactsLine> lines;
     int p = 1;
-    for (int line = 1; line <= CaseFacts::lineCount; ++line) {
+    while (p <= t.length())
+        lines.append(nextLine(t, p, width));
+    return lines;
+}
+
+void printCaseFactsLines(PrinterSurface &s, const QList<CaseFactsLine> &lines, qsizetype first,
+                         int count)
+{
+    for (int k = 0; k < count; ++k) {
         s.print(QString(), false);
         s.print(QString(), false);
         s.setCurrentY(s.currentY() - CaseFacts::ruleAboveLineEnd);
         const qint16 u = Classic::snapshot16(s.currentY());
         s.setCurrentY(s.currentY() - CaseFacts::textAboveRule);
 
-        printLineText(s, t, p);
+        if (first + k < lines.size()) {
+            const CaseFactsLine &line = lines.at(first + k);
+            for (const QString &c : line.characters)
+                s.print(c, true);
+            if (line.ends)
+                s.print(line.ending, false);
+        }
 
         s.setCurrentY(u);
         s.line(0, u, CaseFacts::ruleRight, u + CaseFacts::ruleThickness);
     }
+}
+
+void printCaseFacts(PrinterSurface &s, const QString &text)
+{
+    const QList<CaseFactsLine> lines = caseFactsLines(text, [&s](const QString &c) {
+        return s.measure(c, s.fontName(), s.fontSize(), s.fontBold());
+    });
+    printCaseFactsLines(s, lines, 0, CaseFacts::lineCount);
+}
+
+QList<CaseFactsLine> caseFactsLinesOn(const PrinterSurface &s, const QString &text)
+{
+    const QString font = QString::fromLatin1(CaseFacts::fontName);
+    return caseFactsLines(text, [&s, &font](const QString &c) {
+        return s.measure(c, font, CaseFacts::fontSize, false);
+    });
+}
+
+int caseFactsOverflow(const QList<CaseFactsLine> &lines)
+{
+    qsizetype used = lines.size();
+    while (used > 0 && lines.at(used - 1).isEmpty())
+        --used;
+    return int(qMax<qsizetype>(0, used - CaseFacts::lineCount));
 }

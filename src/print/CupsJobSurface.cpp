@@ -1,7 +1,5 @@
 #include "print/CupsJobSurface.h"
 
-#include "print/CupsQueue.h"
-
 #include <QPrinter>
 #include <QScopeGuard>
 
@@ -13,9 +11,9 @@ constexpr int maxCopies = 9999;
 
 CupsJobSurface::CupsJobSurface(std::unique_ptr<QPrinter> pdfPrinter,
                                std::unique_ptr<QTemporaryDir> folder, const QString &queue,
-                               const QString &title)
+                               const QString &title, const CupsQueue::Options &options)
     : QPainterSurface(std::move(pdfPrinter)), m_folder(std::move(folder)), m_queue(queue),
-      m_title(title)
+      m_title(title), m_options(options)
 {
 }
 
@@ -40,7 +38,7 @@ bool CupsJobSurface::endDoc()
     if (!QPainterSurface::endDoc())
         return false;
     const CupsQueue::Submission s =
-        CupsQueue::submit(m_queue, printer().outputFileName(), m_title, copies());
+        CupsQueue::submit(m_queue, printer().outputFileName(), m_title, copies(), m_options);
     m_jobId = s.jobId;
     if (s.jobId <= 0) {
         setLastError(s.error);

@@ -2,6 +2,7 @@
 
 #include "platform/PrivateFiles.h"
 #include "print/CupsJobSurface.h"
+#include "print/PdfFileSurface.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -33,12 +34,30 @@ QString sideName(PrintSide side)
     return side == PrintSide::Front ? QStringLiteral("Front side") : QStringLiteral("Back side");
 }
 
-// A quarter inch all round, the unprintable edge of a common office printer,
-// so a PDF page looks as the printed one would.
-const QMarginsF pdfMargins(18, 18, 18, 18);
+constexpr double fileMarginPt = 18;
 
 // " (2)" up to " (99)" after a name already taken.
 constexpr int maxNameTries = 99;
+
+// An instance ("queue/instance") has the paper and printable area of its
+// queue unless Qt knows it by its own name.
+QPrinterInfo printerInfo(const QString &printer)
+{
+    const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    return info.isNull() ? QPrinterInfo::printerInfo(printer.section(QLatin1Char('/'), 0, 0))
+                         : info;
+}
+
+// The printer's own paper unless another is chosen, with the margins the
+// printer cannot reach on it. QPrinter keeps the paper it had before it was
+// given the printer, so the printer's is set explicitly.
+QPageLayout printerPageLayout(const QString &printer, const std::optional<QPageSize> &paper)
+{
+    const QPrinterInfo info = printerInfo(printer);
+    QPrinter probe(info, QPrinter::HighResolution);
+    probe.setPageSize(paper.value_or(info.defaultPageSize()));
+    return probe.pageLayout();
+}
 
 } // namespace
 
@@ -55,24 +74,57 @@ QString DefaultPrinterProvider::pdfFileName(PrintSide side, const QString &fileN
            when.toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")) + QStringLiteral(".pdf");
 }
 
+QString DefaultPrinterProvider::formFileName(const QString &fileNumber)
+{
+    const QString number = forFileName(fileNumber);
+    return QStringLiteral("Complaint form") +
+           (number.isEmpty() ? QString() : QStringLiteral(" - ") + number) + QStringLiteral(".pdf");
+}
+
 QString DefaultPrinterProvider::pdfFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
            QStringLiteral("/Quillmark Wizard");
 }
 
+QPageLayout DefaultPrinterProvider::filePageLayout(const std::optional<QPageSize> &paper)
+{
+    return QPageLayout(paper.value_or(QPageSize(QPageSize::Letter)), QPageLayout::Portrait,
+                       QMarginsF(fileMarginPt, fileMarginPt, fileMarginPt, fileMarginPt),
+                       QPageLayout::Point);
+}
+
+QString DefaultPrinterProvider::targetPrinter() const
+{
+    return m_choice.printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : m_choice.printer;
+}
+
+QPageLayout DefaultPrinterProvider::pageLayout() const
+{
+    const QString printer = targetPrinter();
+    return printer.isEmpty() ? filePageLayout(m_choice.paper)
+                             : printerPageLayout(printer, m_choice.paper);
+}
+
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
                                                              const QString &fileNumber)
 {
     m_lastError.clear();
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError);
-    return openCups(info.printerName(), documentTitle(side, fileNumber), m_lastError);
+    const QString printer = targetPrinter();
+    if (printer.isEmpty())
+        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError,
+                           filePageLayout(m_choice.paper));
+    if (printerInfo(printer).isNull()) {
+        m_lastError = QStringLiteral("the printer \"%1\" is not available.").arg(printer);
+        return nullptr;
+    }
+    return openCups(printer, documentTitle(side, fileNumber), m_lastError, m_choice.paper);
 }
 
-std::unique_ptr<PrinterSurface>
-DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QString &error)
+std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &queue,
+                                                                 const QString &title,
+                                                                 QString &error,
+                                                                 const std::optional<QPageSize> &paper)
 {
     // A folder of the owner's alone (mkdtemp's 0700) holding the page until
     // CUPS has it; the surface removes it then.
@@ -82,21 +134,25 @@ DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QSt
                     .arg(folder->errorString());
         return nullptr;
     }
-    // The page is drawn on the queue's own paper and printable area.
-    const QPageLayout layout =
-        QPrinter(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution).pageLayout();
+    // The page is drawn on the queue's own paper and printable area, or on
+    // the paper chosen for the session, which the job then asks for.
     auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
     pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(layout);
+    pdf->setPageLayout(printerPageLayout(queue, paper));
     pdf->setDocName(title);
     pdf->setOutputFileName(folder->filePath(QStringLiteral("document.pdf")));
-    return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title);
+    CupsQueue::Options options;
+    if (paper)
+        options.append({QByteArrayLiteral("media"), paper->key().toUtf8()});
+    return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title,
+                                            options);
 }
 
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QString &folder,
                                                                     PrintSide side,
                                                                     const QString &fileNumber,
-                                                                    QString &error)
+                                                                    QString &error,
+                                                                    const QPageLayout &layout)
 {
     if (!PrivateFiles::makeFolder(folder)) {
         error = QStringLiteral("there is no printer, and the folder \"%1\" for PDF files "
@@ -107,6 +163,7 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
     // The name is taken by creating the file, private from its first moment:
     // two print-outs of the same second never share one, and a name someone
     // else placed there (a link, say) is passed over, never written through.
+    // The finished page then replaces the empty file in one step.
     const QString name = pdfFileName(side, fileNumber, QDateTime::currentDateTime());
     QString path = folder + QLatin1Char('/') + name;
     QString reason;
@@ -120,12 +177,16 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
         }
         path = folder + QLatin1Char('/') + name.chopped(4) + QStringLiteral(" (%1).pdf").arg(n);
     }
+    auto surface = PdfFileSurface::create(path, layout, documentTitle(side, fileNumber), error);
+    if (!surface)
+        QFile::remove(path); // the empty file that held the name
+    return surface;
+}
 
-    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, pdfMargins,
-                                   QPageLayout::Point));
-    pdf->setDocName(documentTitle(side, fileNumber));
-    pdf->setOutputFileName(path);
-    return std::make_unique<QPainterSurface>(std::move(pdf));
+std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfAt(const QString &path,
+                                                                  const QPageLayout &layout,
+                                                                  const QString &title,
+                                                                  QString &error)
+{
+    return PdfFileSurface::create(path, layout, title, error);
 }

@@ -3,14 +3,14 @@
 #include "platform/Classic.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
-#include "print/BackSide.h"
-#include "print/FrontSide.h"
+#include "print/CaseFactsBlock.h"
+#include "print/FormDocument.h"
+#include "print/FormFont.h"
 #include "print/PrinterProvider.h"
 
 namespace
 {
 
-constexpr double originShift = -560;
 constexpr int fileNumberField = 3;
 constexpr int nameField = 0;
 
@@ -22,6 +22,7 @@ const QString copiesPrompt =
     QStringLiteral("Your print driver does not support a 'Copies'property!");
 const QString copiesTitle = QStringLiteral("Press the print once button for each copy desired");
 const QString nothingPrinted = QStringLiteral("Nothing was printed: ");
+const QString overflowTitle = QStringLiteral("Case Facts");
 
 // The grievance page's file number and the three stored pieces of the case
 // facts are not printed, so their being empty does not matter.
@@ -59,6 +60,30 @@ void reportNothingPrinted(const QString &cause)
         Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
 }
 
+QString completionText(const QString &copies, const QString &name)
+{
+    if (Classic::Val(copies) > 1)
+        return copies + QStringLiteral(" Copies of grievance for: ") + name +
+               QStringLiteral(" were sent to the printer.");
+    return copies + QStringLiteral(" Copy of grievance for: ") + name +
+           QStringLiteral(" was sent to the printer.");
+}
+
+QString overflowPrompt(int lines)
+{
+    const bool one = lines == 1;
+    return (one ? QStringLiteral("1 line of the case facts does not fit")
+                : QStringLiteral("%1 lines of the case facts do not fit").arg(lines)) +
+           QStringLiteral(" on the form's %1 ruled lines.").arg(CaseFacts::lineCount) +
+           QStringLiteral("\n\r") +
+           (one ? QStringLiteral("Put it on a continuation page? No leaves it out; Cancel "
+                                 "stops.")
+                : QStringLiteral("Put them on a continuation page? No leaves them out; Cancel "
+                                 "stops."));
+}
+
+} // namespace
+
 FrontSideData frontSideData(const PrintHost &host)
 {
     FrontSideData data;
@@ -69,60 +94,108 @@ FrontSideData frontSideData(const PrintHost &host)
     return data;
 }
 
-QString completionText(const QString &copies, const QString &name)
+CaseFactsOverflow askAboutCaseFactsOverflow(const PrinterSurface &surface, const QString &caseFacts)
 {
-    if (Classic::Val(copies) > 1)
-        return copies + QStringLiteral(" Copies of grievance for: ") + name +
-               QStringLiteral(" were sent to the printer.");
-    return copies + QStringLiteral(" Copy of grievance for: ") + name +
-           QStringLiteral(" was sent to the printer.");
+    const int lines = caseFactsOverflow(caseFactsLinesOn(surface, caseFacts));
+    if (lines == 0)
+        return CaseFactsOverflow::Fits;
+    const int pointer = MousePointer::current();
+    MousePointer::set(MousePointer::Default);
+    const Dialogs::Answer answer =
+        Dialogs::instance().message(overflowPrompt(lines), Dialogs::Buttons::YesNoCancel,
+                                    Dialogs::Icon::Question, overflowTitle);
+    MousePointer::set(pointer);
+    switch (answer) {
+    case Dialogs::Answer::Yes:
+        return CaseFactsOverflow::OnContinuationPage;
+    case Dialogs::Answer::No:
+        return CaseFactsOverflow::LeftOut;
+    default:
+        return CaseFactsOverflow::Cancelled;
+    }
 }
 
-} // namespace
+void tellFontWarningOnce(PrintHost &host)
+{
+    static bool told = false;
+    const QString warning = FormFont::substitutionWarning();
+    if (told || warning.isEmpty())
+        return;
+    told = true;
+    host.showNotice(warning);
+}
 
-void runFrontSideJob(PrintHost &host, PrinterProvider &printers)
+bool runFrontSideJob(PrintHost &host, PrinterProvider &printers)
 {
     if (!confirmBlankFields(host))
-        return;
+        return false;
     MousePointer::set(MousePointer::Hourglass);
     const QString name = host.fieldText(nameField);
-    host.setStatusText(QStringLiteral("Sending grievance for: ") + name +
-                       QStringLiteral(" to the default printer."));
-
     const std::unique_ptr<PrinterSurface> surface =
         printers.open(PrintSide::Front, host.fieldText(fileNumberField));
     if (!surface) {
         MousePointer::set(MousePointer::Default);
         reportNothingPrinted(printers.lastError());
-        return;
+        return false;
     }
+    const FrontSideData data = frontSideData(host);
+    const CaseFactsOverflow overflow = askAboutCaseFactsOverflow(*surface, data.caseFacts);
+    if (overflow == CaseFactsOverflow::Cancelled) {
+        MousePointer::set(MousePointer::Default);
+        return false;
+    }
+
+    // A file is no printer: it holds one copy and is announced as what it is.
+    const QString file = surface->savedFile();
+    host.setStatusText(file.isEmpty() ? QStringLiteral("Sending grievance for: ") + name +
+                                            QStringLiteral(" to the default printer.")
+                                      : QStringLiteral("Saving grievance for: ") + name +
+                                            QStringLiteral(" as a PDF."));
     const QString copies = host.copiesText();
-    if (!setCopies(*surface, copies) && Classic::Val(copies) > 1)
+    if (file.isEmpty() && !setCopies(*surface, copies) && Classic::Val(copies) > 1)
         Dialogs::instance().message(copiesPrompt, Dialogs::Buttons::Ok, Dialogs::Icon::None,
                                     copiesTitle);
 
-    surface->setScaleLeft(originShift);
-    drawFrontSide(*surface, frontSideData(host));
+    drawForm(*surface, data, {true, overflow == CaseFactsOverflow::OnContinuationPage, false});
     if (!surface->endDoc()) {
         MousePointer::set(MousePointer::Default);
         reportNothingPrinted(surface->lastError());
-        return;
+        return false;
     }
-    host.setStatusText(completionText(copies, name));
+    host.setStatusText(file.isEmpty()
+                           ? completionText(copies, name)
+                           : QStringLiteral("No printer received the grievance for: ") + name +
+                                 QStringLiteral("; it was saved as a PDF: ") + file);
     MousePointer::set(MousePointer::Default);
+    tellFontWarningOnce(host);
+    return true;
 }
 
-void runBackSideJob(PrintHost &host, PrinterProvider &printers)
+bool runBackSideJob(PrintHost &host, PrinterProvider &printers)
 {
     const std::unique_ptr<PrinterSurface> surface =
         printers.open(PrintSide::Back, host.fieldText(fileNumberField));
     if (!surface) {
         reportNothingPrinted(printers.lastError());
-        return;
+        return false;
     }
-    setCopies(*surface, host.backCopiesText());
-    surface->setScaleLeft(originShift);
-    drawBackSide(*surface);
-    if (!surface->endDoc())
+    const QString file = surface->savedFile();
+    if (file.isEmpty())
+        setCopies(*surface, host.backCopiesText());
+    drawForm(*surface, {}, {false, false, true});
+    if (!surface->endDoc()) {
         reportNothingPrinted(surface->lastError());
+        return false;
+    }
+    if (!file.isEmpty())
+        host.setStatusText(QStringLiteral("No printer received the back side; it was saved as a "
+                                          "PDF: ") +
+                           file);
+    tellFontWarningOnce(host);
+    return true;
+}
+
+void drawPreview(PrinterSurface &surface, const PrintHost &host)
+{
+    drawForm(surface, frontSideData(host), {true, true, true});
 }

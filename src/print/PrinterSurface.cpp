@@ -43,3 +43,10 @@ void PrinterSurface::paintPicture(const QImage &image, double x, double y, doubl
 {
     drawPicture(image, x, y, width, height);
 }
+
+void PrinterSurface::newPage()
+{
+    startNewPage();
+    m_x = 0;
+    m_y = 0;
+}

@@ -46,6 +46,19 @@ class PrinterSurface
     void line(double x1, double y1, double x2, double y2);
     // The whole image scaled into the rectangle; the position is not moved.
     void paintPicture(const QImage &image, double x, double y, double width, double height);
+    // Ends the page and starts the next one of the same document; the
+    // position returns to (0, 0).
+    void newPage();
+
+    // The width the text takes in the given font, without changing the
+    // current one: page programs that must know where a text will break
+    // before they print it ask here.
+    virtual double measure(const QString &text, const QString &fontName, double points,
+                           bool bold) const = 0;
+
+    // The file the document is saved in when it goes to no printer at all;
+    // empty for a printer. A file holds one copy.
+    virtual QString savedFile() const { return {}; }
 
     // Ends the document and hands it over. False when it could not be
     // delivered at all; lastError() then names the cause.
@@ -62,6 +75,7 @@ class PrinterSurface
     virtual void fillBox(double x1, double y1, double x2, double y2) = 0;
     virtual void drawPicture(const QImage &image, double x, double y, double width,
                              double height) = 0;
+    virtual void startNewPage() = 0;
     // Called after any part of the current font changed.
     virtual void fontChanged() {}
 

@@ -1,16 +1,26 @@
 #include "print/QPainterSurface.h"
 
 #include "platform/PrivateFiles.h"
+#include "print/PdfFileCheck.h"
 
 #include <QFile>
 #include <QFontInfo>
 #include <QPrinter>
 #include <QSet>
+#include <algorithm>
 
 namespace
 {
 
 constexpr double twipsPerInch = 1440.0;
+
+QFont fontFor(const QString &name, double points, bool bold)
+{
+    QFont font(name);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
 
 void noteFontResolution(const QFont &font)
 {
@@ -61,7 +71,7 @@ bool QPainterSurface::setCopies(qint16 copies)
 {
     // The number of copies is part of the job; once drawing has begun it can
     // no longer change.
-    if (m_started || copies < 1)
+    if (m_drawingBegun || copies < 1)
         return false;
     if (m_printer->outputFormat() == QPrinter::PdfFormat) {
         if (copies != 1)
@@ -97,14 +107,64 @@ bool QPainterSurface::ensurePainter()
         return false;
     }
     m_started = true;
-    m_fontDirty = true;
     return true;
+}
+
+double QPainterSurface::fitScale() const
+{
+    const QRectF area = m_printer->pageLayout().paintRectPixels(m_printer->resolution());
+    double scale = 1;
+    if (m_right > area.width())
+        scale = area.width() / m_right;
+    if (m_bottom > area.height())
+        scale = std::min(scale, area.height() / m_bottom);
+    return scale;
+}
+
+bool QPainterSurface::drawPage()
+{
+    const bool ready = ensurePainter();
+    if (ready) {
+        m_lastPageScale = fitScale();
+        m_painter.save();
+        m_painter.scale(m_lastPageScale, m_lastPageScale);
+        int font = -1;
+        for (const Item &item : std::as_const(m_page)) {
+            switch (item.kind) {
+            case Item::Kind::Text:
+                if (item.font != font) {
+                    font = item.font;
+                    m_painter.setFont(m_fonts.at(font));
+                }
+                m_painter.drawText(item.rect.topLeft(), item.text);
+                break;
+            case Item::Kind::Box:
+                m_painter.fillRect(item.rect, Qt::black);
+                break;
+            case Item::Kind::Picture:
+                m_painter.drawImage(item.rect, item.image);
+                break;
+            }
+        }
+        m_painter.restore();
+    }
+    m_page.clear();
+    m_fonts.clear();
+    m_right = 0;
+    m_bottom = 0;
+    return ready;
+}
+
+void QPainterSurface::startNewPage()
+{
+    if (drawPage())
+        m_printer->newPage();
 }
 
 bool QPainterSurface::endDoc()
 {
     // A document with nothing drawn still goes out as one blank page.
-    if (!ensurePainter())
+    if (!drawPage())
         return false;
     m_ended = true;
     const bool ended = m_painter.end();
@@ -115,30 +175,49 @@ bool QPainterSurface::endDoc()
             m_lastError = QStringLiteral("the document could not be finished.");
         return false;
     }
+    // Qt's PDF engine reports success even when the file could not be
+    // written to its end (a full disk): a truncated file must not be
+    // printed or announced as saved.
+    if (m_printer->outputFormat() == QPrinter::PdfFormat &&
+        !m_printer->outputFileName().isEmpty()) {
+        const QString fault = PdfFileCheck::incompleteReason(m_printer->outputFileName());
+        if (!fault.isEmpty()) {
+            m_lastError = fault;
+            return false;
+        }
+    }
     return true;
 }
 
 void QPainterSurface::fontChanged()
 {
-    QFont font(fontName());
-    font.setPointSizeF(fontSize());
-    font.setBold(fontBold());
-    m_font = font;
-    m_metrics.reset();
-    m_fontDirty = true;
+    m_font = fontFor(fontName(), fontSize(), fontBold());
+    m_current = nullptr;
     noteFontResolution(m_font);
 }
 
-const QFontMetricsF &QPainterSurface::metrics() const
+const QFontMetricsF &QPainterSurface::metricsFor(const QString &name, double points,
+                                                 bool bold) const
 {
-    if (!m_metrics)
-        m_metrics.emplace(m_font, m_printer);
-    return *m_metrics;
+    const auto key = std::make_tuple(name, points, bold);
+    auto it = m_metrics.find(key);
+    if (it == m_metrics.end())
+        it = m_metrics.emplace(key, QFontMetricsF(fontFor(name, points, bold), m_printer)).first;
+    return it->second;
 }
 
-double QPainterSurface::twipsFromDevice(double units) const
+const QFontMetricsF &QPainterSurface::currentMetrics() const
 {
-    return units * twipsPerInch / m_printer->logicalDpiY();
+    if (!m_current)
+        m_current = &metricsFor(fontName(), fontSize(), fontBold());
+    return *m_current;
+}
+
+double QPainterSurface::measure(const QString &text, const QString &fontName, double points,
+                                bool bold) const
+{
+    return metricsFor(fontName, points, bold).horizontalAdvance(text) * twipsPerInch /
+           m_printer->logicalDpiX();
 }
 
 QPointF QPainterSurface::toDevice(double x, double y) const
@@ -149,37 +228,56 @@ QPointF QPainterSurface::toDevice(double x, double y) const
 
 double QPainterSurface::textWidth(const QString &text) const
 {
-    return metrics().horizontalAdvance(text) * twipsPerInch / m_printer->logicalDpiX();
+    return currentMetrics().horizontalAdvance(text) * twipsPerInch / m_printer->logicalDpiX();
 }
 
 double QPainterSurface::lineHeight() const
 {
-    return twipsFromDevice(metrics().height());
+    return currentMetrics().height() * twipsPerInch / m_printer->logicalDpiY();
+}
+
+// Texts may run on past the form's right edge (a long value is never cut),
+// so only rules and pictures say how wide the form is; everything says how
+// far down it reaches.
+void QPainterSurface::extend(const QRectF &rect, bool widens)
+{
+    m_drawingBegun = true;
+    if (widens)
+        m_right = std::max(m_right, rect.right());
+    m_bottom = std::max(m_bottom, rect.bottom());
 }
 
 void QPainterSurface::drawText(const QString &text, double x, double y, bool)
 {
-    if (text.isEmpty() || !ensurePainter())
+    if (text.isEmpty())
         return;
-    if (m_fontDirty) {
-        m_painter.setFont(m_font);
-        m_fontDirty = false;
-    }
+    if (m_fonts.isEmpty() || m_fonts.last() != m_font)
+        m_fonts.append(m_font);
+    const QFontMetricsF &m = metricsFor(fontName(), fontSize(), fontBold());
     // The position is the top of the text line; QPainter places the baseline.
-    m_painter.drawText(toDevice(x, y) + QPointF(0, metrics().ascent()), text);
+    const QPointF top = toDevice(x, y);
+    Item item{Item::Kind::Text,
+              QRectF(top + QPointF(0, m.ascent()), QSizeF()),
+              text,
+              int(m_fonts.size() - 1),
+              {}};
+    m_page.append(item);
+    extend(QRectF(top, QSizeF(m.horizontalAdvance(text), m.height())), false);
 }
 
 void QPainterSurface::fillBox(double x1, double y1, double x2, double y2)
 {
-    if (!ensurePainter())
-        return;
-    m_painter.fillRect(QRectF(toDevice(x1, y1), toDevice(x2, y2)).normalized(), Qt::black);
+    const QRectF rect = QRectF(toDevice(x1, y1), toDevice(x2, y2)).normalized();
+    m_page.append(Item{Item::Kind::Box, rect, {}, -1, {}});
+    extend(rect, true);
 }
 
 void QPainterSurface::drawPicture(const QImage &image, double x, double y, double width,
                                   double height)
 {
-    if (image.isNull() || !ensurePainter())
+    if (image.isNull())
         return;
-    m_painter.drawImage(QRectF(toDevice(x, y), toDevice(x + width, y + height)), image);
+    const QRectF rect(toDevice(x, y), toDevice(x + width, y + height));
+    m_page.append(Item{Item::Kind::Picture, rect, {}, -1, image});
+    extend(rect, true);
 }

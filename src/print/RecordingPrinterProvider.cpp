@@ -10,6 +10,7 @@ std::unique_ptr<PrinterSurface> RecordingPrinterProvider::open(PrintSide side,
     auto surface = std::make_unique<RecordingSurface>();
     surface->setRefuseCopies(m_refuseCopies);
     surface->setEndDocFailure(m_endDocFailure);
+    surface->setSavedFile(m_savedFile);
     if (m_setUp)
         m_setUp(*surface);
     m_opened.append({side, fileNumber, surface->sharedDocument()});

@@ -8,7 +8,8 @@
 
 // Hands out RecordingSurfaces and keeps the documents drawn on them, for
 // tests of the print jobs. It can play a printer that cannot be opened, that
-// refuses the copies setting, or whose document cannot be delivered.
+// refuses the copies setting, whose document cannot be delivered, or a system
+// without a printer whose documents become files.
 class RecordingPrinterProvider : public PrinterProvider
 {
   public:
@@ -24,6 +25,8 @@ class RecordingPrinterProvider : public PrinterProvider
     void setOpenFailure(const QString &cause) { m_openFailure = cause; }
     void setRefuseCopies(bool refuse) { m_refuseCopies = refuse; }
     void setEndDocFailure(const QString &cause) { m_endDocFailure = cause; }
+    // Plays a system without a printer, whose documents become this file.
+    void setSavesToFile(const QString &path) { m_savedFile = path; }
     // Runs on every new surface, e.g. to set its metrics.
     void setSetUp(std::function<void(RecordingSurface &)> setUp) { m_setUp = std::move(setUp); }
 
@@ -36,6 +39,7 @@ class RecordingPrinterProvider : public PrinterProvider
     QString m_openFailure;
     bool m_refuseCopies = false;
     QString m_endDocFailure;
+    QString m_savedFile;
     std::function<void(RecordingSurface &)> m_setUp;
     QString m_lastError;
 };

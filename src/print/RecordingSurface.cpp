@@ -18,6 +18,11 @@ QStringList RecordedDocument::printedTexts() const
     return result;
 }
 
+int RecordedDocument::pageCount() const
+{
+    return 1 + int(ofKind(RecordedOp::Kind::NewPage).size());
+}
+
 RecordingSurface::RecordingSurface(std::shared_ptr<RecordedDocument> document)
     : m_doc(document ? std::move(document) : std::make_shared<RecordedDocument>())
 {
@@ -28,9 +33,15 @@ void RecordingSurface::setMetrics(double size, bool bold, double charWidth, doub
     m_metrics.insert({size, bold}, Metrics{charWidth, lineHeight});
 }
 
-RecordingSurface::Metrics RecordingSurface::metrics() const
+RecordingSurface::Metrics RecordingSurface::metrics(double size, bool bold) const
 {
-    return m_metrics.value({fontSize(), fontBold()}, Metrics{fontSize() * 10.0, fontSize() * 23.0});
+    return m_metrics.value({size, bold}, Metrics{size * 10.0, size * 23.0});
+}
+
+double RecordingSurface::measure(const QString &text, const QString &, double points,
+                                 bool bold) const
+{
+    return metrics(points, bold).charWidth * double(text.size());
 }
 
 RecordedOp RecordingSurface::op(RecordedOp::Kind kind) const
@@ -148,4 +159,9 @@ void RecordingSurface::drawPicture(const QImage &image, double x, double y, doub
     o.y2 = height;
     o.pictureSize = image.size();
     m_doc->ops.append(o);
+}
+
+void RecordingSurface::startNewPage()
+{
+    m_doc->ops.append(op(RecordedOp::Kind::NewPage));
 }

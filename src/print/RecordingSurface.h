@@ -10,7 +10,18 @@
 
 // One operation as a RecordingSurface saw it. Positions are page twips.
 struct RecordedOp {
-    enum class Kind { Copies, ScaleLeft, Font, MoveX, MoveY, Print, Line, Picture, EndDoc };
+    enum class Kind {
+        Copies,
+        ScaleLeft,
+        Font,
+        MoveX,
+        MoveY,
+        Print,
+        Line,
+        Picture,
+        NewPage,
+        EndDoc
+    };
 
     Kind kind = Kind::Print;
     QString text;     // Print: the text
@@ -36,6 +47,7 @@ struct RecordedDocument {
 
     QList<RecordedOp> ofKind(RecordedOp::Kind kind) const;
     QStringList printedTexts() const; // non-empty texts of Print, in order
+    int pageCount() const;            // 1 + the NewPage operations
 };
 
 // A printer surface with fixed, settable font metrics, so that every position a
@@ -51,6 +63,8 @@ class RecordingSurface : public PrinterSurface
     void setMetrics(double size, bool bold, double charWidth, double lineHeight);
     void setRefuseCopies(bool refuse) { m_refuseCopies = refuse; }
     void setEndDocFailure(const QString &cause) { m_endDocFailure = cause; }
+    // Plays a document that goes to a file instead of a printer.
+    void setSavedFile(const QString &path) { m_savedFile = path; }
 
     const RecordedDocument &document() const { return *m_doc; }
     std::shared_ptr<RecordedDocument> sharedDocument() const { return m_doc; }
@@ -64,6 +78,9 @@ class RecordingSurface : public PrinterSurface
     void setCurrentY(double twips) override;
     bool endDoc() override;
     QString lastError() const override { return m_lastError; }
+    double measure(const QString &text, const QString &fontName, double points,
+                   bool bold) const override;
+    QString savedFile() const override { return m_savedFile; }
 
   protected:
     double textWidth(const QString &text) const override;
@@ -71,18 +88,21 @@ class RecordingSurface : public PrinterSurface
     void drawText(const QString &text, double x, double y, bool stayOnLine) override;
     void fillBox(double x1, double y1, double x2, double y2) override;
     void drawPicture(const QImage &image, double x, double y, double width, double height) override;
+    void startNewPage() override;
 
   private:
     struct Metrics {
         double charWidth;
         double lineHeight;
     };
-    Metrics metrics() const;
+    Metrics metrics() const { return metrics(fontSize(), fontBold()); }
+    Metrics metrics(double size, bool bold) const;
     RecordedOp op(RecordedOp::Kind kind) const;
 
     std::shared_ptr<RecordedDocument> m_doc;
     QMap<QPair<double, bool>, Metrics> m_metrics;
     bool m_refuseCopies = false;
     QString m_endDocFailure;
+    QString m_savedFile;
     QString m_lastError;
 };

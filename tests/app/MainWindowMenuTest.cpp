@@ -24,6 +24,9 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
     };
     const QList<Item> file = {{"&Print Grievance Side", QKeySequence(Qt::CTRL | Qt::Key_P)},
                               {"Print &Back Side", QKeySequence(Qt::CTRL | Qt::Key_B)},
+                              {"Print Preview...", QKeySequence()},
+                              {"Save Form as PDF...", QKeySequence()},
+                              {"Print Setup...", QKeySequence()},
                               {"E&xit", QKeySequence()}};
     const QList<QAction *> fileItems = menus[0]->menu()->actions();
     ASSERT_EQ(fileItems.size(), file.size());

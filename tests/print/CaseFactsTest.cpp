@@ -91,11 +91,39 @@ INSTANTIATE_TEST_SUITE_P(
                   {run('a', 106), "zzz"}},
         BlockCase{"LoneCarriageReturnAtTheFarEnd", run('a', 106) + "\rzzz", {run('a', 106), "zzz"}},
         BlockCase{"LoneLineFeedKeepsTheNextCharacter", QStringLiteral("x\ny"), {"x", "y"}},
+        // A line break always ends the printed line at the first one in the
+        // window: no text of the next paragraph lands on this line, and a
+        // blank line between paragraphs stays blank.
+        BlockCase{"TwoLineBreaksInTheWindowEndTheLineAtTheFirst",
+                  run('a', 96) + "\r\nJ. Doe\r\nnext",
+                  {run('a', 96), "J. Doe", "next"}},
+        BlockCase{"BlankLineNearTheRightEdgeIsKept",
+                  run('a', 98) + "\r\n\r\nnext",
+                  {run('a', 98), "", "next"}},
         BlockCase{"OverflowBeyondElevenLinesDropped",
                   QStringLiteral("L1\r\nL2\r\nL3\r\nL4\r\nL5\r\nL6\r\nL7\r\nL8\r\nL9\r\nL10\r\n"
                                  "L11\r\nL12\r\nL13"),
                   {"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10", "L11"}}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Characters outside the Basic Multilingual Plane and letters with combining
+// accents are printed whole, one Print each, and count as one character of
+// the line (so the break falls where the reader sees it).
+TEST(CaseFacts, PrintsWholeCharacters)
+{
+    const QString bold = QString::fromUtf8("\xF0\x9D\x90\x80"); // U+1D400, a surrogate pair
+    const QString accented = QString::fromUtf8("e\xCC\x81");    // e and a combining acute
+    const QString text = bold + accented + QStringLiteral(" ") + run('a', 200);
+    const QStringList printed = block(text).printedTexts();
+    ASSERT_GE(printed.size(), 2);
+    EXPECT_EQ(printed[0], bold);
+    EXPECT_EQ(printed[1], accented);
+    for (const QString &p : printed) {
+        EXPECT_FALSE(p.front().isLowSurrogate() || p.back().isHighSurrogate())
+            << "half a character";
+        EXPECT_NE(p.front().category(), QChar::Mark_NonSpacing) << "an accent without its letter";
+    }
+}
 
 TEST(CaseFacts, ElevenRulesWhateverTheText)
 {

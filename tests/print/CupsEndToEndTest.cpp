@@ -1,16 +1,20 @@
 // Both print jobs through the real default printer: CUPS with a cups-pdf
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
+#include "CupsJobs.h"
+#include "FakeMainWindow.h"
+#include "PdfText.h"
+#include "PrintedCase.h"
 #include "app/StatusBar.h"
-#include <QPushButton>
-#include <QAction>
 #include "app/frmMain.h"
+#include "platform/ScriptedDialogs.h"
 #include "platform/TextBox.h"
+#include "print/DefaultPrinterProvider.h"
+#include "print/PrintJobs.h"
 #include "records/CaseSchema.h"
 #include "support/CaseFixture.h"
-#include "PdfText.h"
-#include "platform/ScriptedDialogs.h"
-#include "print/DefaultPrinterProvider.h"
+#include <QAction>
+#include <QPushButton>
 
 #include "QtPrinting.h"
 
@@ -27,78 +31,6 @@
 
 namespace
 {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-bool isCupsPdfQueue(const QString &queue)
-{
-    return run(QStringLiteral("lpstat"), {QStringLiteral("-v"), queue})
-        .contains(QLatin1String("cups-pdf:"));
-}
-
-// Where cups-pdf puts its files: the Out setting of its configuration.
-QString cupsPdfFolder()
-{
-    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
-    if (conf.open(QIODevice::ReadOnly)) {
-        static const QRegularExpression out(QStringLiteral("^Out\\s+(\\S+)\\s*$"),
-                                            QRegularExpression::MultilineOption);
-        const QRegularExpressionMatch m = out.match(QString::fromUtf8(conf.readAll()));
-        if (m.hasMatch() && !m.captured(1).contains(QLatin1Char('$')))
-            return m.captured(1);
-    }
-    return QStringLiteral("/var/spool/cups-pdf/quillmark");
-}
-
-// The attributes CUPS keeps for a job, "name" -> "value".
-QMap<QString, QString> jobAttributes(int job)
-{
-    const QString out =
-        run(QStringLiteral("ipptool"),
-            {QStringLiteral("-tv"), QStringLiteral("ipp://localhost/jobs/%1").arg(job),
-             QStringLiteral("/usr/share/cups/ipptool/get-job-attributes.test")});
-    QMap<QString, QString> attributes;
-    static const QRegularExpression line(QStringLiteral("^\\s+([\\w-]+) \\([^)]*\\) = (.*)$"),
-                                         QRegularExpression::MultilineOption);
-    for (auto it = line.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        attributes.insert(m.captured(1), m.captured(2).trimmed());
-    }
-    return attributes;
-}
-
-struct PrintedJob {
-    QString file;
-    int id = 0;
-    QMap<QString, QString> attributes;
-};
-
-// cups-pdf names a file after the job's title, with its job id at the end.
-// The job counts as printed once CUPS calls it completed.
-PrintedJob waitForJob(const QString &folder, const QString &titlePrefix)
-{
-    PrintedJob job;
-    static const QRegularExpression id(QStringLiteral("job_(\\d+)\\.pdf$"));
-    (void)QTest::qWaitFor(
-        [&] {
-            const QStringList files =
-                QDir(folder).entryList({titlePrefix + QStringLiteral("*job_*.pdf")}, QDir::Files);
-            if (files.isEmpty())
-                return false;
-            job.file = folder + QLatin1Char('/') + files.first();
-            job.id = id.match(files.first()).captured(1).toInt();
-            job.attributes = jobAttributes(job.id);
-            return job.attributes.value(QStringLiteral("job-state")) == QLatin1String("completed");
-        },
-        90000);
-    return job;
-}
 
 // Rows of labelled fields and writing rows lie 210 + 30 twips plus one line
 // of Arial 10 apart.
@@ -218,5 +150,109 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
         EXPECT_NEAR(f[7].yMin - f[5].yMin, rowDistance(lineHeight), 1.5) << "row gap";
     }
 }
+
+// The steward's default printer is an instance of a queue, set with
+// `lpoptions -d PDF/quillmark`: the job goes to the queue, with the options
+// saved for the instance. The instance is this test process's own, in its
+// private home, so the system's default printer stays as it is for every
+// other test.
+TEST(CupsEndToEnd, DefaultPrinterThatIsAnInstancePrintsWithItsOptions)
+{
+    if (!isCupsPdfQueue(QStringLiteral("PDF")))
+        GTEST_SKIP() << "no cups-pdf queue \"PDF\"; scripts/start-cups.sh sets one up";
+    const QString folder = QDir::homePath() + QStringLiteral("/.cups");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile lpoptions(folder + QStringLiteral("/lpoptions"));
+    ASSERT_TRUE(lpoptions.open(QIODevice::WriteOnly));
+    lpoptions.write("Dest PDF/quillmark job-priority=77\nDefault PDF/quillmark\n");
+    lpoptions.close();
+    struct Remove {
+        QFile &file;
+        ~Remove() { file.remove(); }
+    } remove{lpoptions};
+    ASSERT_EQ(QPrinterInfo::defaultPrinterName(), QStringLiteral("PDF/quillmark"));
+
+    ScriptedDialogs dialogs;
+    FakeMainWindow host;
+    host.fields[3] = QStringLiteral("INST%1x%2")
+                         .arg(QCoreApplication::applicationPid())
+                         .arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
+    DefaultPrinterProvider printers;
+    const bool sent = runBackSideJob(host, printers);
+    for (const auto &m : dialogs.messages())
+        ADD_FAILURE() << "message: " << m.prompt.toStdString();
+    ASSERT_TRUE(sent);
+    const PrintedJob job =
+        waitForJob(cupsPdfFolder(), QStringLiteral("Back_side_-_") + host.fields[3]);
+    ASSERT_FALSE(job.file.isEmpty()) << "no PDF of the job in " << cupsPdfFolder().toStdString();
+    EXPECT_EQ(job.attributes.value(QStringLiteral("job-priority")), QStringLiteral("77"));
+    EXPECT_TRUE(job.attributes.value(QStringLiteral("job-printer-uri"))
+                    .endsWith(QLatin1String("/printers/PDF")));
+}
+
+// Office printers cannot reach the paper's last quarter inch. The form was
+// laid out for Letter, where it fits exactly; A4 is narrower, and there the
+// whole page is scaled down to fit, never cut. Both sides, through the
+// printer and paper chosen in Print Setup.
+struct PaperCase {
+    const char *name;
+    const char *queue;
+    const char *paper; // empty: the queue's own
+    QSizeF page;       // points
+    bool exact;        // drawn at full size
+};
+
+class OfficePaper : public ::testing::TestWithParam<PaperCase>
+{
+};
+
+TEST_P(OfficePaper, HoldsTheWholeFormWithinThePrintableArea)
+{
+    const PaperCase &c = GetParam();
+    if (!isCupsPdfQueue(QString::fromLatin1(c.queue)))
+        GTEST_SKIP() << "no cups-pdf queue " << c.queue << "; scripts/start-cups.sh sets one up";
+    PrintedCase printed("PAPER");
+    printed.chooseInPrintSetup(QString::fromLatin1(c.queue), QString::fromLatin1(c.paper));
+    QTest::mouseClick(printed.window->cmdPrintGrievance, Qt::LeftButton);
+    printed.window->mnuPrintBack->trigger();
+    for (const auto &m : printed.dialogs.messages())
+        ADD_FAILURE() << "message: " << m.prompt.toStdString();
+
+    constexpr int dpi = 144;
+    constexpr double marginPt = 18;
+    // The instructions box spans x 0 to 10720 on the front, the bars 0 to
+    // 10680 on the back; x 0 lies 560 twips right of the printable edge.
+    const double formWidthPt[] = {10720 / 20.0, 10680 / 20.0};
+    const char *titles[] = {"Front_side_-_", "Back_side_-_"};
+    for (int side = 0; side < 2; ++side) {
+        SCOPED_TRACE(titles[side]);
+        const PrintedJob job =
+            waitForJob(cupsPdfFolder(), QString::fromLatin1(titles[side]) + printed.number);
+        ASSERT_FALSE(job.file.isEmpty());
+        EXPECT_EQ(job.attributes.value(QStringLiteral("job-printer-uri")).section('/', -1),
+                  QString::fromLatin1(c.queue));
+        const QList<QImage> pages = pdfPages(job.file, dpi);
+        ASSERT_EQ(pages.size(), 1);
+        EXPECT_NEAR(pages[0].width() * 72.0 / dpi, c.page.width(), 1);
+        EXPECT_NEAR(pages[0].height() * 72.0 / dpi, c.page.height(), 1);
+        const QRectF printable(marginPt, marginPt, c.page.width() - 2 * marginPt,
+                               c.page.height() - 2 * marginPt);
+        const QRectF ink = inkBounds(pages[0], dpi);
+        EXPECT_TRUE(printable.adjusted(-0.5, -0.5, 0.5, 0.5).contains(ink))
+            << "ink " << ink.left() << "," << ink.top() << " to " << ink.right() << ","
+            << ink.bottom() << " outside the printable area";
+        const double scale = c.exact ? 1.0 : printable.width() / (formWidthPt[side] + 28);
+        EXPECT_NEAR(ink.left(), marginPt + 28 * scale, 1);
+        EXPECT_NEAR(ink.width(), formWidthPt[side] * scale, 1) << "uniform scale " << scale;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Queues, OfficePaper,
+    ::testing::Values(PaperCase{"Letter", "Quillmark-Letter", "", QSizeF(612, 792), true},
+                      PaperCase{"A4", "Quillmark-A4", "", QSizeF(595, 842), false},
+                      PaperCase{"LetterQueueOnA4", "Quillmark-Letter", "A4", QSizeF(595, 842),
+                                false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,5 +1,7 @@
+#include "CupsJobs.h"
 #include "PdfText.h"
 #include "print/BackSide.h"
+#include "print/CupsJobSurface.h"
 #include "print/CupsQueue.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormLogo.h"
@@ -9,7 +11,10 @@
 #include "QtPrinting.h"
 #include <QDir>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +273,113 @@ TEST(FormLogo, IsAOneBitPictureOfTheFormsSize)
     const double share = double(black) / (422 * 361);
     EXPECT_GT(share, 0.1);
     EXPECT_LT(share, 0.6);
+}
+
+// Characters outside the Basic Multilingual Plane reach the paper whole, with
+// their real width: the case facts line sets the next word where Qt sets it
+// when it draws the whole text at once (half characters measure as two
+// replacement glyphs and push it far to the right).
+TEST_F(PdfOutput, CaseFactsKeepCharactersBeyondTheBasicPlane)
+{
+    const QString text = QStringLiteral("Sum ") +
+                         QString::fromUtf8("\xF0\x9D\x90\x80\xF0\x9D\x90\x81") + // U+1D400 U+1D401
+                         QStringLiteral(" owed");
+    const QString file = dir.filePath("plane.pdf");
+    QPainterSurface s(letterPdf(file));
+    s.setScaleLeft(-560);
+    FrontSideData d = filledIn();
+    d.caseFacts = text;
+    drawFrontSide(s, d);
+    s.newPage();
+    s.setFontSize(10);
+    s.setFontBold(false);
+    s.print(text, false);
+    ASSERT_TRUE(s.endDoc()) << s.lastError().toStdString();
+    const QList<QList<PdfWord>> pages = pdfWords(file);
+    ASSERT_EQ(pages.size(), 2);
+    double offsets[2] = {};
+    for (int page = 0; page < 2; ++page) {
+        QList<PdfWord> found;
+        ASSERT_TRUE(missingInOrder(pages[page],
+                                   {{"Sum", Place::Below}, {"owed", Place::RightOnSameLine}},
+                                   &found)
+                        .isEmpty());
+        offsets[page] = found[1].xMin - found[0].xMin;
+    }
+    EXPECT_NEAR(offsets[0], offsets[1], 1.0);
+}
+
+// A disk that fills while the document is written: Qt's PDF engine still
+// reports success, so the file itself must show that it is not whole. The
+// file size limit makes the writes fail as a full file system would, for any
+// user and without a mount.
+class FullDisk
+{
+  public:
+    explicit FullDisk(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_before);
+        rlimit limit = m_before;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &m_before); }
+
+  private:
+    rlimit m_before{};
+};
+
+constexpr rlim_t roomForPartOfAPage = 8000;
+
+TEST(PdfOnAFullDisk, IsNotHandedToThePrintSystem)
+{
+    const QString queue = QPrinterInfo::defaultPrinterName();
+    if (queue.isEmpty() || !isCupsPdfQueue(queue))
+        GTEST_SKIP() << "no cups-pdf default printer; scripts/start-cups.sh sets one up";
+    auto folder = std::make_unique<QTemporaryDir>();
+    auto pdf = letterPdf(folder->filePath(QStringLiteral("document.pdf")));
+    CupsJobSurface s(std::move(pdf), std::move(folder), queue, QStringLiteral("full disk"));
+    s.setScaleLeft(-560);
+    drawFrontSide(s, filledIn());
+    bool delivered = true;
+    {
+        FullDisk full(roomForPartOfAPage);
+        delivered = s.endDoc();
+    }
+    EXPECT_FALSE(delivered);
+    EXPECT_EQ(s.jobId(), 0) << "a truncated document went to the print system";
+    EXPECT_TRUE(s.lastError().contains(QStringLiteral("could not be written completely")))
+        << s.lastError().toStdString();
+}
+
+TEST(PdfOnAFullDisk, LeavesTheFileItWouldReplaceAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Complaint form.pdf"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the steward's earlier form");
+    old.close();
+    QString error;
+    auto s = DefaultPrinterProvider::openPdfAt(path, DefaultPrinterProvider::filePageLayout(),
+                                               QStringLiteral("form"), error);
+    ASSERT_TRUE(s) << error.toStdString();
+    s->setScaleLeft(-560);
+    drawFrontSide(*s, filledIn());
+    bool saved = true;
+    {
+        FullDisk full(roomForPartOfAPage);
+        saved = s->endDoc();
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(s->lastError().contains(path)) << s->lastError().toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("the steward's earlier form"));
+    s.reset();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"Complaint form.pdf"}))
+        << "no part of the failed file is left";
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 #include "print/PrintJobs.h"
-#include "FakeMainWindow.h"
+#include "PrintJobFixture.h"
 #include "platform/MousePointer.h"
-#include "platform/ScriptedDialogs.h"
-#include "print/RecordingPrinterProvider.h"
 
 #include "QtPrinting.h"
 
@@ -18,29 +16,6 @@ const QString blankPrompt =
 const QString copiesPrompt =
     QStringLiteral("Your print driver does not support a 'Copies'property!");
 const QString copiesTitle = QStringLiteral("Press the print once button for each copy desired");
-
-class PrintJobTest : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        MousePointer::set(MousePointer::Default);
-        printers.setSetUp(
-            [this](RecordingSurface &) { pointerWhileOpen = MousePointer::current(); });
-    }
-    void TearDown() override { MousePointer::set(MousePointer::Default); }
-
-    const RecordedDocument &onlyDocument() const
-    {
-        EXPECT_EQ(printers.opened().size(), 1);
-        return *printers.opened().at(0).document;
-    }
-
-    ScriptedDialogs dialogs;
-    FakeMainWindow window;
-    RecordingPrinterProvider printers;
-    int pointerWhileOpen = -1;
-};
 
 TEST_F(PrintJobTest, FrontSidePrintsTheWindowsValuesUnderAnHourglass)
 {

@@ -62,6 +62,9 @@ TEST_P(PrintSpool, TemporaryPdfIsPrivateAndGoneOnceCupsAnswered)
     ASSERT_TRUE(job);
     surface->setScaleLeft(-560);
     drawBackSide(*surface);
+    // A page is drawn into the file once it is complete: starting a second
+    // one puts the first on disk, where its rights can be seen.
+    surface->newPage();
     const QString file = job->spoolFile();
     const QString folder = QFileInfo(file).absolutePath();
     EXPECT_EQ(modeOf(file), QStringLiteral("600"));

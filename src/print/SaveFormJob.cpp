@@ -1,0 +1,68 @@
+#include "print/PrintJobs.h"
+
+#include "platform/Dialogs.h"
+#include "platform/MousePointer.h"
+#include "print/DefaultPrinterProvider.h"
+#include "print/FormDocument.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace
+{
+
+constexpr int fileNumberField = 3;
+constexpr int nameField = 0;
+
+const QString saveTitle = QStringLiteral("Save Form as PDF");
+const QString pdfFilter = QStringLiteral("PDF files (*.pdf)");
+const QString notSaved = QStringLiteral("The form was not saved: ");
+
+void reportNotSaved(const QString &cause)
+{
+    Dialogs::instance().message(notSaved + cause, Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation,
+                                saveTitle);
+}
+
+} // namespace
+
+bool runSaveFormJob(PrintHost &host, const QPageLayout &layout)
+{
+    const QString fileNumber = host.fieldText(fileNumberField);
+    const QString folder = DefaultPrinterProvider::pdfFolder();
+    // The dialog opens where the program keeps its PDF files; when that
+    // folder cannot be made it opens wherever it can.
+    QDir().mkpath(folder);
+    QString path = Dialogs::instance().saveFileName(
+        saveTitle, folder + QLatin1Char('/') + DefaultPrinterProvider::formFileName(fileNumber),
+        pdfFilter);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+
+    QString error;
+    const std::unique_ptr<PrinterSurface> surface = DefaultPrinterProvider::openPdfAt(
+        path, layout, QStringLiteral("Complaint form - ") + fileNumber, error);
+    if (!surface) {
+        reportNotSaved(error);
+        return false;
+    }
+    const FrontSideData data = frontSideData(host);
+    const CaseFactsOverflow overflow = askAboutCaseFactsOverflow(*surface, data.caseFacts);
+    if (overflow == CaseFactsOverflow::Cancelled)
+        return false;
+
+    MousePointer::set(MousePointer::Hourglass);
+    drawForm(*surface, data, {true, overflow == CaseFactsOverflow::OnContinuationPage, true});
+    const bool saved = surface->endDoc();
+    MousePointer::set(MousePointer::Default);
+    if (!saved) {
+        reportNotSaved(surface->lastError());
+        return false;
+    }
+    host.setStatusText(QStringLiteral("The form for: ") + host.fieldText(nameField) +
+                       QStringLiteral(" was saved as a PDF: ") + surface->savedFile());
+    tellFontWarningOnce(host);
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "FakeMainWindow.h"
+#include "platform/MousePointer.h"
+#include "platform/ScriptedDialogs.h"
+#include "print/RecordingPrinterProvider.h"
+
+#include <gtest/gtest.h>
+
+// A print job run against the fake main window, on recording surfaces, with
+// scripted dialogs; notes the mouse pointer while the printer is opened.
+class PrintJobTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        MousePointer::set(MousePointer::Default);
+        printers.setSetUp(
+            [this](RecordingSurface &) { pointerWhileOpen = MousePointer::current(); });
+    }
+    void TearDown() override { MousePointer::set(MousePointer::Default); }
+
+    const RecordedDocument &onlyDocument() const
+    {
+        EXPECT_EQ(printers.opened().size(), 1);
+        return *printers.opened().at(0).document;
+    }
+
+    ScriptedDialogs dialogs;
+    FakeMainWindow window;
+    RecordingPrinterProvider printers;
+    int pointerWhileOpen = -1;
+};
