@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth x11-utils
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
+  postgresql postgresql-15 libqt6sql6-psql libpq-dev
 )
 
 missing=()
