@@ -81,8 +81,10 @@ start_server() {
       return 0
     fi
     # Another program took the port between the check and the start.
-    grep -q "could not bind\|could not create any TCP/IP sockets" "$dir/server.log" \
-      || die "the server did not start; see $dir/server.log"
+    if ! grep -q "could not bind\|could not create any TCP/IP sockets" "$dir/server.log"; then
+      tail -n 20 "$dir/server.log" >&2
+      die "the server did not start"
+    fi
     want=""
   done
   die "no free port found"
@@ -118,13 +120,22 @@ dir=$(mktemp -d /tmp/quillmark-pg.XXXXXX)
 data=$dir/data
 chmod 0700 "$dir"
 [ "$(id -u)" -eq 0 ] && chown "$OS_USER:" "$dir"
+# A cluster that fails half-way is stopped and removed, so that no server
+# runs without an env file naming it.
+incomplete=true
+discard_incomplete() {
+  $incomplete || return 0
+  as_server "$bindir/pg_ctl" -D "$data" -m immediate stop >/dev/null 2>&1 || true
+  rm -rf -- "$dir"
+}
+trap discard_incomplete EXIT
 
 # A natural-language default collation (ICU, English), as most servers have
 # one: a statement that leans on the default instead of naming the collation
 # it needs sorts and folds differently here than under "C", and tests see it.
 as_server "$bindir/initdb" -D "$data" -U "$ADMIN" --encoding=UTF8 --locale=C.UTF-8 \
   --locale-provider=icu --icu-locale=en-US --auth-local=trust --auth-host=scram-sha-256 \
-  --no-sync >"$dir/initdb.log" 2>&1 || die "initdb failed; see $dir/initdb.log"
+  --no-sync >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; die "initdb failed"; }
 
 # fsync off: the cluster lives for one test run and only an operating-system
 # crash (not a killed or restarted server, which the tests do) could lose a
@@ -210,4 +221,5 @@ QUILLMARK_PG_DATA=$data
 QUILLMARK_PG_BINDIR=$bindir
 QUILLMARK_PG_OS_USER=$OS_USER
 EOF
+incomplete=false
 echo "start-postgres: new cluster on port $port, socket in $dir ($ENV_FILE)"
