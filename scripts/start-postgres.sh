@@ -42,8 +42,10 @@ die() {
   exit 1
 }
 
+# The newest server installed (15 or later: the cluster's ICU default
+# collation needs initdb's --locale-provider).
 bindir=""
-for d in /usr/lib/postgresql/*/bin; do
+for d in $(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V); do
   [ -x "$d/initdb" ] && [ -x "$d/pg_ctl" ] && bindir=$d
 done
 [ -n "$bindir" ] || die "the PostgreSQL server is not installed (scripts/setup.sh installs it)"
