@@ -16,6 +16,7 @@ PACKAGES=(
   librsvg2-bin
   file desktop-file-utils appstream lintian inotify-tools debootstrap
   locales
+  postgresql postgresql-15 libqt6sql6-psql libpq-dev
 )
 
 missing=()
