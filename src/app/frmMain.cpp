@@ -173,6 +173,7 @@ void frmMain::buildPages()
     m_form.txtCaseFacts = new TextBox(pages[1], true);
     m_form.txtCaseFacts->setObjectName(QStringLiteral("txtCaseFacts"));
     m_form.txtCaseFacts->setMaxLength(txtCaseFactsMax);
+    m_form.txtCaseFacts->setStoredLength(CaseHandlers::caseFactsLength);
     m_form.txtCaseFacts->editor()->setAccessibleName(QStringLiteral("Case Facts:"));
     place(m_form.txtCaseFacts, MainLayout::txtCaseFacts.left, MainLayout::txtCaseFacts.top,
           MainLayout::txtCaseFacts.width, MainLayout::txtCaseFacts.height);
