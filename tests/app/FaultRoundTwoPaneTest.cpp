@@ -101,64 +101,53 @@ class FaultRoundTwoPane : public MainWindowTest
 
 // ---- the pointer after every path that raised Validate -------------------
 
-struct PointerPath {
-    const char *name;
-    void (*act)(FaultRoundTwoPane &);
-};
+enum class PointerPath { SecondUpdateOfTheSameRecord, RefusedUpdate, RefusedAdd, CloseAnsweredNo };
 
 class FaultPointer : public FaultRoundTwoPane, public ::testing::WithParamInterface<PointerPath>
 {
-  public:
-    void update() { click(window->cmdUpdate[0]); }
-    void add() { click(window->cmdAdd[0]); }
-    void typeAndRefuse()
-    {
-        append(field(0), QStringLiteral("x"));
-        refuseWrites(Employee);
-    }
-    void closeAnsweringNo()
-    {
-        dialogs.queueAnswer(Dialogs::Answer::Ok);
-        dialogs.queueAnswer(Dialogs::Answer::No);
-        window->close();
-        EXPECT_TRUE(window->isVisible()) << "the steward kept the window";
-    }
 };
 
 TEST_P(FaultPointer, EndsWithTheNormalPointer)
 {
     start();
-    GetParam().act(*this);
+    if (GetParam() != PointerPath::SecondUpdateOfTheSameRecord) {
+        append(field(0), QStringLiteral("x"));
+        refuseWrites(Employee);
+    }
+    switch (GetParam()) {
+    case PointerPath::SecondUpdateOfTheSameRecord:
+        click(window->cmdUpdate[0]);
+        click(window->cmdUpdate[0]);
+        break;
+    case PointerPath::RefusedUpdate:
+        click(window->cmdUpdate[0]);
+        break;
+    case PointerPath::RefusedAdd:
+        click(window->cmdAdd[0]);
+        break;
+    case PointerPath::CloseAnsweredNo:
+        dialogs.queueAnswer(Dialogs::Answer::Ok);
+        dialogs.queueAnswer(Dialogs::Answer::No);
+        window->close();
+        ASSERT_TRUE(window->isVisible()) << "the steward kept the window";
+        break;
+    }
     EXPECT_EQ(MousePointer::current(), MousePointer::Default)
         << prompts().join(QLatin1Char('|')).toStdString();
 }
 
+std::string pathName(const ::testing::TestParamInfo<PointerPath> &info)
+{
+    static const char *const names[] = {"SecondUpdateOfTheSameRecord", "RefusedUpdate",
+                                        "RefusedAdd", "CloseAnsweredNo"};
+    return names[int(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, FaultPointer,
-                         ::testing::Values(PointerPath{"SecondUpdateOfTheSameRecord",
-                                                       [](FaultRoundTwoPane &t) {
-                                                           auto &p = static_cast<FaultPointer &>(t);
-                                                           p.update();
-                                                           p.update();
-                                                       }},
-                                           PointerPath{"RefusedUpdate",
-                                                       [](FaultRoundTwoPane &t) {
-                                                           auto &p = static_cast<FaultPointer &>(t);
-                                                           p.typeAndRefuse();
-                                                           p.update();
-                                                       }},
-                                           PointerPath{"RefusedAdd",
-                                                       [](FaultRoundTwoPane &t) {
-                                                           auto &p = static_cast<FaultPointer &>(t);
-                                                           p.typeAndRefuse();
-                                                           p.add();
-                                                       }},
-                                           PointerPath{"CloseAnsweredNo",
-                                                       [](FaultRoundTwoPane &t) {
-                                                           auto &p = static_cast<FaultPointer &>(t);
-                                                           p.typeAndRefuse();
-                                                           p.closeAnsweringNo();
-                                                       }}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         ::testing::Values(PointerPath::SecondUpdateOfTheSameRecord,
+                                           PointerPath::RefusedUpdate, PointerPath::RefusedAdd,
+                                           PointerPath::CloseAnsweredNo),
+                         pathName);
 
 // ---- a grid deletes the row under a pane that holds typing ----------------
 

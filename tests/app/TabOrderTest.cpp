@@ -155,25 +155,13 @@ TEST_P(TabOrder, VisitsEveryShownControlInTabIndexOrder)
     EXPECT_EQ(joined(seen), joined(expected + expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, TabOrder,
-    ::testing::Values(Walk{"EmployeeForwardFromName", 0, true, "txtFields_0"},
-                      Walk{"EmployeeForwardFromDepartment", 0, true, "txtFields_1"},
-                      Walk{"EmployeeForwardFromLookup", 0, true, "txtFileNumber"},
-                      Walk{"EmployeeBackwardFromName", 0, false, "txtFields_0"},
-                      Walk{"EmployeeBackwardFromCopies", 0, false, "txtBackCopies"},
-                      Walk{"GrievanceForwardFromFirstBox", 1, true, "txtFields_21"},
-                      Walk{"GrievanceForwardFromUpdate", 1, true, "cmdUpdate_1"},
-                      Walk{"GrievanceForwardFromCaseFacts", 1, true, "txtCaseFacts"},
-                      Walk{"GrievanceBackwardFromCopies", 1, false, "txtCopies"},
-                      Walk{"GrievanceBackwardFromCaseFacts", 1, false, "txtCaseFacts"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST_F(TabOrder, TheWindowOpensWithTheFocusInTheNameBox)
-{
-    start();
-    EXPECT_EQ(focusName(), QStringLiteral("txtFields_0"));
-}
+// Twice round from a box in the middle of each page, both ways.
+INSTANTIATE_TEST_SUITE_P(Pages, TabOrder,
+                         ::testing::Values(Walk{"EmployeeForward", 0, true, "txtFields_1"},
+                                           Walk{"EmployeeBackward", 0, false, "txtFileNumber"},
+                                           Walk{"GrievanceForward", 1, true, "txtFields_21"},
+                                           Walk{"GrievanceBackward", 1, false, "txtCaseFacts"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 class GridTabOrder : public TabOrder
 {
