@@ -11,7 +11,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils
+  xvfb xauth x11-utils openbox
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   librsvg2-bin
   file desktop-file-utils appstream lintian inotify-tools debootstrap

@@ -21,6 +21,7 @@
 #include "records/CaseSchema.h"
 #include "records/RecordPane.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -58,7 +59,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
-    central->setFixedSize(Twips::toPixels(ClientWidth), Twips::toPixels(ClientHeight - StatusBarHeight));
+    central->setFixedSize(Twips::toPixels(ClientWidth),
+                          Twips::toPixels(ClientHeight - StatusBarHeight));
     m_form.SSTab2 = new QTabWidget(central);
     m_form.SSTab2->setObjectName(QStringLiteral("SSTab2"));
     m_form.SSTab2->setGeometry(Twips::rect(TabLeft, TabTop, TabWidth, TabHeight));
@@ -144,9 +146,10 @@ void frmMain::buildPages()
     }
 
     // Employee page: the lookup, Reset, the back side frame and the logo.
-    auto *label1 = new QLabel(QStringLiteral("Type File # here to see if employee is already in the "
-                                             "database. Use all 6 digits including leading zeros."),
-                              pages[0]);
+    auto *label1 =
+        new QLabel(QStringLiteral("Type File # here to see if employee is already in the "
+                                  "database. Use all 6 digits including leading zeros."),
+                   pages[0]);
     label1->setWordWrap(true);
     label1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     place(label1, Label1.left, Label1.top, Label1.width, Label1.height);
@@ -163,10 +166,13 @@ void frmMain::buildPages()
           MainLayout::cmdReset.height);
     order(cmdResetTab, cmdReset);
 
-    Frame1 = new QGroupBox(QStringLiteral("Print the Back (supervisor side) of the Grievance Form"), pages[0]);
+    Frame1 = new QGroupBox(QStringLiteral("Print the Back (supervisor side) of the Grievance Form"),
+                           pages[0]);
     place(Frame1, MainLayout::Frame1.left, MainLayout::Frame1.top, MainLayout::Frame1.width,
           MainLayout::Frame1.height);
-    auto inFrame = [](QWidget *w, const Rect &r) { w->setGeometry(Twips::rect(r.left, r.top, r.width, r.height)); };
+    auto inFrame = [](QWidget *w, const Rect &r) {
+        w->setGeometry(Twips::rect(r.left, r.top, r.width, r.height));
+    };
     auto *label3 = new QLabel(QStringLiteral("Copies"), Frame1);
     inFrame(label3, Label3);
     m_form.txtBackCopies = new TextBox(Frame1);
@@ -194,6 +200,7 @@ void frmMain::buildPages()
     m_form.txtCaseFacts = new TextBox(pages[1], true);
     m_form.txtCaseFacts->setObjectName(QStringLiteral("txtCaseFacts"));
     m_form.txtCaseFacts->setMaxLength(txtCaseFactsMax);
+    m_form.txtCaseFacts->setStoredLength(CaseHandlers::caseFactsLength);
     m_form.txtCaseFacts->editor()->setAccessibleName(QStringLiteral("Case Facts:"));
     place(m_form.txtCaseFacts, MainLayout::txtCaseFacts.left, MainLayout::txtCaseFacts.top,
           MainLayout::txtCaseFacts.width, MainLayout::txtCaseFacts.height);
@@ -204,7 +211,8 @@ void frmMain::buildPages()
     m_form.lblLabels[15]->setBuddy(m_form.txtCaseFacts->editor());
     m_form.lblLabels[15]->raise();
     for (int i = 13; i <= 15; ++i)
-        m_form.txtFields[i]->setFocusPolicy(Qt::NoFocus), m_form.txtFields[i]->editor()->setFocusPolicy(Qt::NoFocus);
+        m_form.txtFields[i]->setFocusPolicy(Qt::NoFocus),
+            m_form.txtFields[i]->editor()->setFocusPolicy(Qt::NoFocus);
     order(txtCaseFactsTab, m_form.txtCaseFacts);
     auto *label2 = new QLabel(QStringLiteral("Copies:"), pages[1]);
     place(label2, Label2.left, Label2.top, Label2.width, Label2.height);
@@ -227,15 +235,45 @@ void frmMain::applyTabOrder()
 {
     std::stable_sort(m_tabOrder.begin(), m_tabOrder.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
+    // A text box goes into the chain whole, the box with its editor: ordering
+    // the editors alone left each box behind at the place it was created,
+    // where Tab still stopped and then ran on in a loop past the rest.
     QWidget *previous = nullptr;
     for (const auto &entry : std::as_const(m_tabOrder)) {
         QWidget *w = entry.second;
-        if (auto *box = qobject_cast<TextBox *>(w))
-            w = box->editor();
         if (previous)
             QWidget::setTabOrder(previous, w);
         previous = w;
     }
+}
+
+// Tab and Shift+Tab walk the tab control's bar, then the controls in their
+// tab index order, passing over those on the page not shown, hidden or
+// covered ones and those that take no focus. Qt's own focus chain keeps
+// parts of a multi-line box (its viewport) where the box was created, and
+// Shift+Tab stopped there; the walk follows the window's own list instead.
+bool frmMain::focusNextPrevChild(bool next)
+{
+    QList<QWidget *> stops{m_form.SSTab2->tabBar()};
+    for (const auto &entry : std::as_const(m_tabOrder))
+        stops << entry.second;
+    const QWidget *focus = QApplication::focusWidget();
+    qsizetype at = -1;
+    for (qsizetype i = 0; focus && i < stops.size() && at < 0; ++i)
+        if (stops.at(i) == focus || stops.at(i)->isAncestorOf(focus))
+            at = i;
+    if (at < 0)
+        return QMainWindow::focusNextPrevChild(next);
+    const qsizetype n = stops.size();
+    for (qsizetype step = 1; step < n; ++step) {
+        QWidget *w = stops.at((at + (next ? step : n - step)) % n);
+        const QWidget *taker = w->focusProxy() ? w->focusProxy() : w;
+        if (w->isVisibleTo(this) && w->isEnabled() && (taker->focusPolicy() & Qt::TabFocus)) {
+            w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return true;
 }
 
 void frmMain::buildMenus()
@@ -273,27 +311,38 @@ void frmMain::wireHandlers()
 {
     CaseForm &f = m_form;
     for (int page = 0; page < 2; ++page) {
-        connect(cmdAdd[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdAdd_Click(f, page); });
-        connect(cmdDelete[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
-        connect(cmdRefresh[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
-        connect(cmdUpdate[page], &QPushButton::clicked, this, [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
-        connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] { GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this); });
+        connect(cmdAdd[page], &QPushButton::clicked, this,
+                [&f, page] { CaseHandlers::cmdAdd_Click(f, page); });
+        connect(cmdDelete[page], &QPushButton::clicked, this,
+                [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
+        connect(cmdRefresh[page], &QPushButton::clicked, this,
+                [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
+        connect(cmdUpdate[page], &QPushButton::clicked, this,
+                [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
+        connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] {
+            GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
+        });
         RecordPane *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {
             CaseHandlers::Data1_Error(f, i, err, text, response);
         };
         pane->onReposition = [&f](int i) { CaseHandlers::Data1_Reposition(f, i); };
-        pane->onValidate = [&f](int i, int action, bool &save) { CaseHandlers::Data1_Validate(f, i, action, save); };
+        pane->onValidate = [&f](int i, int action, bool &save) {
+            CaseHandlers::Data1_Validate(f, i, action, save);
+        };
         pane->onMouseDown = [&f](int i) { CaseHandlers::Data1_MouseDown(f, i); };
     }
     connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::cmdPrintGrievance_Click);
     connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::cmdPrintBack_Click);
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
     for (int i = 0; i < CaseForm::FieldCount; ++i)
-        connect(f.txtFields[i], &TextBox::changed, this, [&f, i] { CaseHandlers::txtFields_Change(f, i); });
-    connect(f.txtCaseFacts, &TextBox::changed, this, [&f] { CaseHandlers::txtCaseFacts_Change(f); });
-    connect(f.txtFileNumber, &TextBox::keyUp, this,
-            [&f](int key, Qt::KeyboardModifiers mods) { CaseHandlers::txtFileNumber_KeyUp(f, key, mods); });
+        connect(f.txtFields[i], &TextBox::changed, this,
+                [&f, i] { CaseHandlers::txtFields_Change(f, i); });
+    connect(f.txtCaseFacts, &TextBox::changed, this,
+            [&f] { CaseHandlers::txtCaseFacts_Change(f); });
+    connect(f.txtFileNumber, &TextBox::keyUp, this, [&f](int key, Qt::KeyboardModifiers mods) {
+        CaseHandlers::txtFileNumber_KeyUp(f, key, mods);
+    });
     int previous = 0;
     connect(f.SSTab2, &QTabWidget::currentChanged, this, [&f, previous](int) mutable {
         const int was = previous;
@@ -333,8 +382,10 @@ void frmMain::centre()
     const QSize outer = frame.size().isValid() ? frame.size() : size();
     const QRect s = screen->geometry();
     // Floating-point halves, as the placement is kept in twips.
-    const double topTwips = (Twips::fromPixels(s.height()) - Twips::fromPixels(outer.height())) / 2.0;
-    const double leftTwips = (Twips::fromPixels(s.width()) - Twips::fromPixels(outer.width())) / 2.0;
+    const double topTwips =
+        (Twips::fromPixels(s.height()) - Twips::fromPixels(outer.height())) / 2.0;
+    const double leftTwips =
+        (Twips::fromPixels(s.width()) - Twips::fromPixels(outer.width())) / 2.0;
     move(s.left() + Twips::toPixels(leftTwips), s.top() + Twips::toPixels(topTwips));
 }
 

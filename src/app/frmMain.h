@@ -19,7 +19,7 @@ class StatusBar;
 class frmMain : public QMainWindow
 {
     Q_OBJECT
-public:
+  public:
     explicit frmMain(QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -70,11 +70,12 @@ public:
     };
     Placement placementTwips() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
-private:
+  private:
     void buildPages();
     void buildMenus();
     void wireHandlers();

@@ -2,6 +2,7 @@
 
 #include "browser/GridLayout.h"
 #include "browser/GridTableModel.h"
+#include "platform/LengthLimit.h"
 #include "platform/Twips.h"
 #include "records/RecordSet.h"
 
@@ -9,10 +10,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
-// Cell editors hold no more characters than the column takes; a value
-// already longer (stored by other means) is offered whole, never cut.
+// Cell editors hold no more characters than the column takes, never half of
+// one; a value already longer (stored by other means) is offered whole,
+// never cut.
 class GridCellDelegate : public QStyledItemDelegate
 {
   public:
@@ -31,7 +34,8 @@ class GridCellDelegate : public QStyledItemDelegate
         if (auto *line = qobject_cast<QLineEdit *>(editor)) {
             const int limit = m_grid->gridModel()->columnLength(index.column());
             const int have = index.data(Qt::EditRole).toString().size();
-            line->setMaxLength(limit > 0 ? std::max(limit, have) : 32767);
+            line->setValidator(
+                new LengthLimitValidator(limit > 0 ? std::max(limit, have) : 0, line));
         }
         QStyledItemDelegate::setEditorData(editor, index);
     }
@@ -72,11 +76,34 @@ DataGrid::DataGrid(QWidget *parent) : QTableView(parent), m_model(new GridTableM
     horizontalHeader()->viewport()->installEventFilter(this);
     verticalHeader()->viewport()->installEventFilter(this);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::headClick);
-    // A new or requeried record set starts on its first row, as a data control does.
+    // A record set starts on the row it stands on, as a data control does: a
+    // pane's record for a shared set, the first row of a new or requeried one.
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         if (m_model->rowCount() > 0 && !currentIndex().isValid())
-            setCurrentIndex(m_model->index(0, 0));
+            setCurrentIndex(m_model->index(recordsetRow(), 0));
     });
+    // After a read failed, the steward's next move in the grid tries again.
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { resumeReads(); });
+}
+
+int DataGrid::recordsetRow() const
+{
+    const std::shared_ptr<RecordSet> &rs = m_model->recordset();
+    const int row = rs ? rs->absolutePosition() : -1;
+    return row >= 0 && row < m_model->storedRows() ? row : 0;
+}
+
+void DataGrid::resumeReads()
+{
+    if (m_model->resumeReads())
+        viewport()->update(); // the rows left blank are asked for again
+}
+
+void DataGrid::wheelEvent(QWheelEvent *event)
+{
+    resumeReads();
+    QTableView::wheelEvent(event);
 }
 
 DataGrid::~DataGrid() = default;
@@ -163,6 +190,7 @@ void DataGrid::deleteSelectedRows()
 
 void DataGrid::keyPressEvent(QKeyEvent *event)
 {
+    resumeReads();
     const bool editing = state() == QAbstractItemView::EditingState;
     if (!editing && event->key() == Qt::Key_Delete && m_model->allowDelete() &&
         !selectionModel()->selectedRows().isEmpty()) {

@@ -48,11 +48,14 @@ class DataGrid : public QTableView
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
   private:
     friend class GridCellDelegate;
     void sizeColumns();
+    int recordsetRow() const;
+    void resumeReads();
 
     GridTableModel *m_model = nullptr;
     QPointer<QWidget> m_editor;

@@ -5,6 +5,8 @@
 #include "records/DataError.h"
 #include "records/RecordSet.h"
 
+#include <utility>
+
 namespace
 {
 
@@ -58,6 +60,7 @@ void GridTableModel::setRecordset(std::shared_ptr<RecordSet> recordset)
     }
     m_rows = m_rs ? m_rs->loadedCount() : 0;
     m_newRowShown = m_rs && m_allowAddNew && m_rs->isComplete();
+    m_readsHeld = false;
     endResetModel();
 }
 
@@ -119,7 +122,27 @@ void GridTableModel::resetAll()
     m_cache.clear();
     m_rows = m_rs ? m_rs->loadedCount() : 0;
     m_newRowShown = m_rs && m_allowAddNew && m_rs->isComplete();
+    m_readsHeld = false;
     endResetModel();
+}
+
+// Rows are read inside the view's paint, scroll and key handlers, where an
+// exception would end the program. A read that fails is reported once; the
+// rows already read stay, the others show blank, and nothing more is read
+// until the steward moves in the grid again (each read could wait out the
+// busy timeout).
+void GridTableModel::readFailure(const DataError &error) const
+{
+    if (m_readsHeld)
+        return;
+    m_readsHeld = true;
+    if (readFailed)
+        readFailed(error);
+}
+
+bool GridTableModel::resumeReads()
+{
+    return std::exchange(m_readsHeld, false);
 }
 
 void GridTableModel::syncNewRowLine()
@@ -197,9 +220,17 @@ QVariant GridTableModel::data(const QModelIndex &index, int role) const
     }
     if (row >= m_rows || row >= m_rs->loadedCount())
         return {};
-    if (m_pending && m_pending->key == m_rs->keyAt(row))
+    const qint64 key = m_rs->keyAt(row);
+    if (m_pending && m_pending->key == key)
         return cellText(m_pending->values.value(column));
-    return cellText(rowAt(row).value(column));
+    if (m_readsHeld && !m_cache.contains(key))
+        return QString();
+    try {
+        return cellText(rowAt(row).value(column));
+    } catch (const DataError &e) {
+        readFailure(e);
+        return QString();
+    }
 }
 
 bool GridTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -217,7 +248,12 @@ bool GridTableModel::setData(const QModelIndex &index, const QVariant &value, in
     if (!m_pending) {
         Pending p;
         p.key = key;
-        p.original = key < 0 ? blankRow() : rowAt(row);
+        try {
+            p.original = key < 0 ? blankRow() : rowAt(row);
+        } catch (const DataError &e) {
+            readFailure(e); // nothing to check the edit against: it is not taken
+            return false;
+        }
         p.values = p.original;
         if (text == cellText(p.original.value(index.column())).toString())
             return true; // nothing changed: no pending row
@@ -273,6 +309,8 @@ bool GridTableModel::canFetchMore(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_rs)
         return false;
+    if (m_readsHeld)
+        return false;
     // Also when the record set finished reading without a row to add (it
     // then sends nothing): the new-row line still has to appear.
     return !m_rs->isComplete() || (m_allowAddNew && !m_newRowShown);
@@ -280,18 +318,28 @@ bool GridTableModel::canFetchMore(const QModelIndex &parent) const
 
 void GridTableModel::fetchMore(const QModelIndex &parent)
 {
-    if (parent.isValid() || !m_rs)
+    if (parent.isValid() || !m_rs || m_readsHeld)
         return;
-    if (!m_rs->isComplete())
-        m_rs->fetchMore(FetchStep);
+    try {
+        if (!m_rs->isComplete())
+            m_rs->fetchMore(FetchStep);
+    } catch (const DataError &e) {
+        readFailure(e);
+        return;
+    }
     syncNewRowLine();
 }
 
 void GridTableModel::fetchAll()
 {
-    if (!m_rs)
+    if (!m_rs || m_readsHeld)
         return;
-    m_rs->fetchAll();
+    try {
+        m_rs->fetchAll();
+    } catch (const DataError &e) {
+        readFailure(e);
+        return;
+    }
     syncNewRowLine();
 }
 

@@ -40,6 +40,11 @@ class GridTableModel : public QAbstractTableModel
     std::function<void(bool &cancel)> beforeUpdate;
     std::function<void(bool &cancel)> beforeDelete;
     std::function<void(const DataError &error)> writeFailed;
+    // A row could not be read; called once until reads resume.
+    std::function<void(const DataError &error)> readFailed;
+    // After a failed read nothing more is read until the steward moves;
+    // true when reads were held.
+    bool resumeReads();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -86,6 +91,7 @@ class GridTableModel : public QAbstractTableModel
     void syncNewRowLine();
     void resetAll();
     const QVariantList &rowAt(int row) const;
+    void readFailure(const DataError &error) const;
     QVariantList blankRow() const;
 
     std::shared_ptr<RecordSet> m_rs;
@@ -101,4 +107,5 @@ class GridTableModel : public QAbstractTableModel
     int m_currentRow = -1;
     mutable QCache<qint64, QVariantList> m_cache{512};
     mutable QVariantList m_scratch;
+    mutable bool m_readsHeld = false;
 };

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QPushButton>
+#include <QTimer>
 
 namespace
 {
@@ -75,6 +76,9 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
     setTabOrder(cmdSort, cmdFilter);
     setTabOrder(cmdFilter, cmdClose);
     setTabOrder(cmdClose, grdDataGrid);
+    // The window opens with the keyboard in the grid: the arrow keys move
+    // through the rows at once.
+    grdDataGrid->setFocus(Qt::OtherFocusReason);
 
     connect(cmdRefresh, &QPushButton::clicked, this, &frmDataGrid::cmdRefresh_Click);
     connect(cmdSort, &QPushButton::clicked, this, &frmDataGrid::cmdSort_Click);
@@ -95,6 +99,11 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
         cancel = Cancel != 0;
     };
     model->writeFailed = [this](const DataError &e) { showError(e.numbered()); };
+    // A read fails inside the grid's painting or scrolling: the message waits
+    // until that has finished, and the grid goes on with what it has.
+    model->readFailed = [this](const DataError &e) {
+        QTimer::singleShot(0, this, [this, text = e.numbered()] { showError(text); });
+    };
     connect(m_data1, &GridDataSource::recordsetChanged, this,
             [this] { grdDataGrid->setRecordset(m_data1->recordset()); });
 }

@@ -5,15 +5,63 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QTimer>
 
-namespace {
+namespace
+{
 Dialogs *g_installed = nullptr;
+
+// Window titles: a bold face at least this size, and room for the window
+// icon and three title bar buttons with their margins (pixels).
+constexpr qreal TitleFontPoints = 10;
+constexpr int TitleBarAllowance = 140;
 
 QString titleOr(const QString &title)
 {
     return title.isEmpty() ? AppInfo::title() : title;
+}
+
+// The window a box belongs to. While the program starts nothing is active
+// yet, but the splash stays on top: a box without a parent would open
+// behind it, out of sight and out of reach of the keyboard, and the program
+// would look hung.
+QWidget *ownerWindow()
+{
+    if (QWidget *w = QApplication::activeModalWidget())
+        return w;
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (w->windowFlags() & Qt::WindowStaysOnTopHint))
+            return w;
+    return nullptr;
+}
+
+// A box on top of its owner (and of a window kept on top), active, so that
+// Enter and Esc reach it.
+void putOnTop(QDialog &box, QWidget *owner)
+{
+    if (!owner || (owner->windowFlags() & Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+}
+
+// The window manager writes the title in its own, larger and bold font, and
+// needs room for the window's icon and buttons beside it: a box only as wide
+// as its text shows a short prompt under a title cut in the middle.
+int widthForTitle(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    font.setPointSizeF(std::max<qreal>(font.pointSizeF(), TitleFontPoints));
+    return QFontMetrics(font).horizontalAdvance(title) + TitleBarAllowance;
 }
 
 // The classic prompts break lines with LF CR; a message box wants one break.
@@ -39,18 +87,32 @@ void Dialogs::install(Dialogs *dialogs)
 Dialogs::Answer QtDialogs::message(const QString &prompt, Buttons buttons, Icon icon,
                                    const QString &title)
 {
-    QMessageBox box(QApplication::activeWindow());
+    QWidget *owner = ownerWindow();
+    QMessageBox box(owner);
     box.setWindowTitle(titleOr(title));
+    putOnTop(box, owner);
     box.setText(displayText(prompt));
     switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     switch (buttons) {
-    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -63,10 +125,18 @@ Dialogs::Answer QtDialogs::message(const QString &prompt, Buttons buttons, Icon 
         box.setDefaultButton(QMessageBox::Yes);
         break;
     }
+    // The box sizes itself to its layout when shown: a spacer as wide as the
+    // title keeps the title whole.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(widthForTitle(box.windowTitle()), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     switch (box.exec()) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
     default:
         return buttons == Buttons::YesNo         ? Answer::No
                : buttons == Buttons::YesNoCancel ? Answer::Cancel
@@ -76,11 +146,14 @@ Dialogs::Answer QtDialogs::message(const QString &prompt, Buttons buttons, Icon 
 
 QString QtDialogs::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), titleOr(title),
-                                               displayText(prompt), QLineEdit::Normal,
-                                               defaultText, &ok);
-    return ok ? text : QString();
+    QWidget *owner = ownerWindow();
+    QInputDialog box(owner);
+    box.setWindowTitle(titleOr(title));
+    box.setLabelText(displayText(prompt));
+    box.setTextValue(defaultText);
+    box.setMinimumWidth(widthForTitle(box.windowTitle()));
+    putOnTop(box, owner);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 void QtDialogs::beep()

@@ -1,5 +1,7 @@
 #include "platform/TextBox.h"
 
+#include "platform/LengthLimit.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,9 +10,10 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QTextCursor>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 // QLineEdit's own maxLength also cuts program-assigned text, so a validator
 // keeps the user's edits within the limit instead: it lets an edit through
@@ -18,7 +21,7 @@
 // insertion down to the room left.
 class TextBoxLimit : public QValidator
 {
-public:
+  public:
     explicit TextBoxLimit(TextBox *box) : QValidator(box), m_box(box) {}
 
     State validate(QString &input, int &pos) const override
@@ -27,21 +30,15 @@ public:
             return Acceptable;
         const QString &before = m_box->m_text;
         const int max = m_box->m_maxLength;
-        if (input.size() <= max || input.size() <= before.size())
-            return Acceptable;
-        // Cut the inserted run (which ends at the cursor) to what fits.
-        const qsizetype excess = input.size() - std::max<qsizetype>(max, before.size());
-        const qsizetype cut = std::min<qsizetype>(excess, pos);
-        input.remove(pos - cut, cut);
-        pos -= int(cut);
-        return input.size() <= std::max<qsizetype>(max, before.size()) ? Acceptable : Invalid;
+        return LengthLimit::cut(input, pos, max, before.size()) ? Acceptable : Invalid;
     }
 
-private:
+  private:
     TextBox *m_box;
 };
 
-namespace {
+namespace
+{
 
 QString toCrLf(const QString &plain)
 {
@@ -50,23 +47,42 @@ QString toCrLf(const QString &plain)
     return t;
 }
 
-// The editor shows one paragraph per line; CR LF, a lone CR and a lone LF
-// all break the line there. Cuts inside a CR LF pair (a stored piece ending
-// in CR) therefore still show as one break once joined.
+// The editor shows one paragraph per line; CR LF, a lone CR, a lone LF and
+// the Unicode line and paragraph separators all break the line there (and
+// are stored as CR LF once the steward edits the text). Cuts inside a CR LF
+// pair (a stored piece ending in CR) therefore still show as one break once
+// joined.
 QString toPlain(const QString &crlf)
 {
     QString t = crlf;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    t.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return t;
+}
+
+// A key as both its press and its release name it: the key code may differ
+// between the two when a modifier changed in between, the scan code does not.
+int keyId(const QKeyEvent *e)
+{
+    return e->nativeScanCode() != 0 ? -int(e->nativeScanCode()) : e->key();
+}
+
+// The first n units of t, one fewer when the n-th is the first half of a pair.
+QString leftWhole(const QString &t, qsizetype n)
+{
+    if (n > 0 && n < t.size() && t.at(n - 1).isHighSurrogate() && t.at(n).isLowSurrogate())
+        --n;
+    return t.left(n);
 }
 
 class LimitedPlainTextEdit : public QPlainTextEdit
 {
-public:
+  public:
     explicit LimitedPlainTextEdit(TextBox *box) : QPlainTextEdit(box), m_box(box) {}
 
-protected:
+  protected:
     void insertFromMimeData(const QMimeData *source) override
     {
         if (source && source->hasText())
@@ -96,7 +112,7 @@ protected:
         e->accept();
     }
 
-private:
+  private:
     TextBox *m_box;
 };
 
@@ -152,7 +168,13 @@ void TextBox::editorChanged()
     if (now == m_text)
         return;
     m_text = now;
+    const QScopedValueRollback<bool> byUser(m_userChange, true);
     Q_EMIT changed();
+}
+
+int TextBox::storedLength(const QString &stored) const
+{
+    return m_storedLength ? m_storedLength(stored) : int(stored.size());
 }
 
 bool TextBox::isActiveControl() const
@@ -163,11 +185,6 @@ bool TextBox::isActiveControl() const
 QWidget *TextBox::editor() const
 {
     return m_line ? static_cast<QWidget *>(m_line) : m_plain;
-}
-
-int TextBox::crlfLength(const QString &text)
-{
-    return int(text.size() + text.count(QLatin1Char('\n')) - text.count(QStringLiteral("\r\n")));
 }
 
 int TextBox::roomFor(int selectedLength) const
@@ -184,24 +201,34 @@ void TextBox::typeText(const QString &typed)
         QString t = typed;
         t.remove(QLatin1Char('\r'));
         t.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        m_line->insert(t.left(roomFor(selected)));
+        m_line->insert(leftWhole(t, roomFor(selected)));
         return;
     }
+    // What counts against the limit is the text as it will be stored (line
+    // breaks as CR LF, whatever form they came in), measured with the
+    // insertion in place; whole characters are taken while they fit.
     QTextCursor cursor = m_plain->textCursor();
-    const int selected = crlfLength(toCrLf(cursor.selectedText().replace(QChar::ParagraphSeparator,
-                                                                          QLatin1Char('\n'))));
-    int room = roomFor(selected);
-    // Take whole characters while they fit, a line break counting two.
+    const QString doc = m_plain->toPlainText();
+    const QString head = doc.left(cursor.selectionStart());
+    const QString tail = doc.mid(cursor.selectionEnd());
     const QString plain = toPlain(typed);
     QString fits;
-    for (QChar c : plain) {
-        const int need = c == QLatin1Char('\n') ? 2 : 1;
-        if (need > room)
-            break;
-        room -= need;
-        fits.append(c);
+    if (m_maxLength <= 0) {
+        fits = plain;
+    } else {
+        for (qsizetype i = 0; i < plain.size();) {
+            const qsizetype n = plain.at(i).isHighSurrogate() && i + 1 < plain.size() &&
+                                        plain.at(i + 1).isLowSurrogate()
+                                    ? 2
+                                    : 1;
+            const QString longer = fits + plain.mid(i, n);
+            if (storedLength(toCrLf(head + longer + tail)) > m_maxLength)
+                break;
+            fits = longer;
+            i += n;
+        }
     }
-    if (fits.isEmpty() && selected == 0)
+    if (fits.isEmpty() && !cursor.hasSelection())
         return;
     cursor.insertText(fits);
     m_plain->setTextCursor(cursor);
@@ -212,10 +239,20 @@ bool TextBox::eventFilter(QObject *watched, QEvent *event)
     if (watched != editor())
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyRelease) {
+        // Only a key pressed here is released here: the release of the Enter
+        // or Esc that closed a message box, or of the Tab that brought the
+        // focus in, belongs to where it was pressed.
+        auto *ke = static_cast<QKeyEvent *>(event);
+        if (!ke->isAutoRepeat() && m_pressed.remove(keyId(ke)))
+            Q_EMIT keyUp(ke->key(), ke->modifiers());
+    } else if (event->type() == QEvent::FocusOut) {
+        m_pressed.clear();
+    } else if (event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
         if (!ke->isAutoRepeat())
-            Q_EMIT keyUp(ke->key(), ke->modifiers());
-    } else if (m_plain && event->type() == QEvent::KeyPress) {
+            m_pressed.insert(keyId(ke));
+    }
+    if (m_plain && event->type() == QEvent::KeyPress) {
         auto *ke = static_cast<QKeyEvent *>(event);
         if (ke->matches(QKeySequence::Paste)) {
             typeText(QGuiApplication::clipboard()->text());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QWidget>
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -15,7 +17,7 @@ class QPlainTextEdit;
 class TextBox : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     explicit TextBox(QWidget *parent = nullptr, bool multiLine = false);
 
     QString text() const { return m_text; }
@@ -23,6 +25,17 @@ public:
 
     int maxLength() const { return m_maxLength; }
     void setMaxLength(int length) { m_maxLength = length; } // 0: no limit
+    // How a multi-line box measures its text (line breaks as CR LF) against
+    // maxLength(); by default its length. The case facts count the room
+    // their stored pieces take.
+    void setStoredLength(std::function<int(const QString &)> measure)
+    {
+        m_storedLength = std::move(measure);
+    }
+
+    // True while changed() reports an edit of the steward's (typing, paste,
+    // drop, input method), not an assignment by the program.
+    bool isUserChange() const { return m_userChange; }
 
     bool isMultiLine() const { return m_plain != nullptr; }
     // True when the editor inside has the application's input focus.
@@ -34,22 +47,25 @@ public:
     // the length limit applies. Used by the editor's own paste and by tests.
     void typeText(const QString &text);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void changed();
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     friend class TextBoxLimit;
     void editorChanged();
     int roomFor(int selectedLength) const;
-    static int crlfLength(const QString &text);
+    int storedLength(const QString &stored) const;
 
     QLineEdit *m_line = nullptr;
     QPlainTextEdit *m_plain = nullptr;
     QString m_text;
     int m_maxLength = 0;
     bool m_assigning = false;
+    bool m_userChange = false;
+    std::function<int(const QString &)> m_storedLength;
+    QSet<int> m_pressed; // keys pressed here and not yet released
 };

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QTabWidget;
 class QLabel;
@@ -24,6 +25,10 @@ struct CaseForm {
     QTabWidget *SSTab2 = nullptr;
     std::function<void(const QString &)> setStatusText; // the status bar's first panel
     std::function<QString()> statusText;
+    // The lookup box's text when the employee pane last showed what it asks
+    // for (at start and after Reset: empty, every employee); unset after a
+    // lookup failed, so the next key runs it again.
+    std::optional<QString> lookupText = QString();
 
     // Gives a box the input focus, but only while its page is the one shown:
     // a box on a hidden page would otherwise take the steward's keystrokes

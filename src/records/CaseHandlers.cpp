@@ -10,12 +10,15 @@
 #include <QScopedValueRollback>
 #include <QTabWidget>
 
-namespace CaseHandlers {
+namespace CaseHandlers
+{
 
-namespace {
+namespace
+{
 // The classic prompts break their lines with LF CR, in that order.
 const QString LfCr = QStringLiteral("\n\r");
-const QString FileNumberTitle = QStringLiteral("A File Number must be entered before entering a grievance!");
+const QString FileNumberTitle =
+    QStringLiteral("A File Number must be entered before entering a grievance!");
 } // namespace
 
 void reportFailure(const DataError &e)
@@ -25,14 +28,14 @@ void reportFailure(const DataError &e)
 
 QString employeeLookupSource(const QString &typed)
 {
-    return QStringLiteral("SELECT * FROM Employee WHERE [File Number] LIKE ")
-        + JetSql::quoteString(typed + QLatin1Char('*')) + QLatin1Char(' ');
+    return QStringLiteral("SELECT * FROM Employee WHERE [File Number] LIKE ") +
+           JetSql::quoteString(typed + QLatin1Char('*')) + QLatin1Char(' ');
 }
 
 QString complaintsSource(const QString &fileNumber)
 {
-    return QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ")
-        + JetSql::quoteString(fileNumber);
+    return QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ") +
+           JetSql::quoteString(fileNumber);
 }
 
 void cmdAdd_Click(CaseForm &f, int Index)
@@ -49,8 +52,8 @@ void cmdAdd_Click(CaseForm &f, int Index)
     }
     if (f.txtFields[3]->text().isEmpty()) {
         const auto answer = Dialogs::instance().message(
-            QStringLiteral("The File Number field is blank, do you want ") + LfCr
-                + QStringLiteral("to enter a file number now?"),
+            QStringLiteral("The File Number field is blank, do you want ") + LfCr +
+                QStringLiteral("to enter a file number now?"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
         if (answer == Dialogs::Answer::Yes) {
             f.SSTab2->setCurrentIndex(0);
@@ -58,10 +61,10 @@ void cmdAdd_Click(CaseForm &f, int Index)
             f.SSTab2->setTabText(1, QStringLiteral("Grievance Information"));
             return;
         }
-        Dialogs::instance().message(QStringLiteral("The File Number field is blank. If you enter a")
-                                        + LfCr
-                                        + QStringLiteral("grievance with no file number it will get lost!"),
-                                    Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
+        Dialogs::instance().message(
+            QStringLiteral("The File Number field is blank. If you enter a") + LfCr +
+                QStringLiteral("grievance with no file number it will get lost!"),
+            Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
     }
     f.Data1[1]->presetField(f.txtFields[12], f.txtFields[3]->text());
     f.focus(f.txtFields[21]);
@@ -69,9 +72,9 @@ void cmdAdd_Click(CaseForm &f, int Index)
 
 void cmdDelete_Click(CaseForm &f, int Index)
 {
-    const auto answer = Dialogs::instance().message(QStringLiteral("Delete this record?"),
-                                                    Dialogs::Buttons::YesNo, Dialogs::Icon::None,
-                                                    QStringLiteral("This action has no un-do feature!"));
+    const auto answer = Dialogs::instance().message(
+        QStringLiteral("Delete this record?"), Dialogs::Buttons::YesNo, Dialogs::Icon::None,
+        QStringLiteral("This action has no un-do feature!"));
     if (answer != Dialogs::Answer::Yes)
         return;
     RecordPane *pane = f.Data1[Index];
@@ -133,6 +136,7 @@ void cmdReset_Click(CaseForm &f)
         return;
     }
     f.txtFileNumber->setText(QString());
+    f.lookupText = QString(); // as at start: the empty box, every employee shown
 }
 
 void Data1_Error(CaseForm &, int, int, const QString &text, int &Response)
@@ -147,7 +151,8 @@ void Data1_Reposition(CaseForm &f, int Index)
     RecordPane *pane = f.Data1[Index];
     if (!pane || !pane->rs())
         return;
-    pane->setCaption(QStringLiteral("Record: ") + QString::number(pane->rs()->absolutePosition() + 1));
+    pane->setCaption(QStringLiteral("Record: ") +
+                     QString::number(pane->rs()->absolutePosition() + 1));
 }
 
 void Data1_Validate(CaseForm &, int, int, bool &)
@@ -162,12 +167,27 @@ void Data1_MouseDown(CaseForm &f, int)
 
 void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
 {
-    f.Data1[0]->setRecordSource(employeeLookupSource(f.txtFileNumber->text()));
+    // A key that leaves the text as it was (Shift, an arrow) asks nothing
+    // new, and rerunning the lookup would save the record on screen first:
+    // a name typed on the blank record that a lookup left would be filed
+    // with no file number, where no lookup finds it.
+    const QString typed = f.txtFileNumber->text();
+    if (f.lookupText && *f.lookupText == typed)
+        return;
+    RecordPane *pane = f.Data1[0];
+    pane->setRecordSource(employeeLookupSource(typed));
+    pane->takeSavedRecord();
     try {
-        f.Data1[0]->refresh();
+        pane->refresh();
+        f.lookupText = typed;
     } catch (const DataError &e) {
+        f.lookupText.reset(); // the next key runs it again
         reportFailure(e);
     }
+    // The lookup saved the record on screen before it ran: say where it went.
+    const QString saved = pane->takeSavedRecord();
+    if (!saved.isEmpty() && f.setStatusText)
+        f.setStatusText(QStringLiteral("Saved before the lookup: ") + saved);
     f.focus(f.txtFileNumber);
 }
 
@@ -179,8 +199,8 @@ void SSTab2_Click(CaseForm &f, int)
     }
     if (f.txtFields[3]->text().isEmpty()) {
         const auto answer = Dialogs::instance().message(
-            QStringLiteral("The File Number field is blank do you want ") + LfCr
-                + QStringLiteral("to go to the next page anyway?"),
+            QStringLiteral("The File Number field is blank do you want ") + LfCr +
+                QStringLiteral("to go to the next page anyway?"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
         if (answer == Dialogs::Answer::No) {
             f.SSTab2->setCurrentIndex(0);
@@ -204,7 +224,8 @@ void SSTab2_Click(CaseForm &f, int)
     f.SSTab2->setTabText(1, QStringLiteral("Grievance For: ") + f.txtFields[0]->text());
 }
 
-namespace {
+namespace
+{
 QString trimSpaces(const QString &s)
 {
     qsizetype b = 0, e = s.size();
@@ -216,7 +237,8 @@ QString trimSpaces(const QString &s)
 }
 } // namespace
 
-namespace {
+namespace
+{
 // The form whose split is writing the pieces, and the form whose join is
 // writing the editor: neither rule runs inside the other. The focus alone
 // cannot tell them apart, because the editor keeps the focus while the
@@ -232,22 +254,69 @@ void txtFields_Change(CaseForm &f, int Index)
 {
     if (f.txtCaseFacts && splitting != &f) {
         const QScopedValueRollback<const CaseForm *> guard(joining, &f);
-        f.txtCaseFacts->setText(trimSpaces(f.txtFields[15]->text() + f.txtFields[14]->text()
-                                           + f.txtFields[13]->text()));
+        f.txtCaseFacts->setText(trimSpaces(f.txtFields[15]->text() + f.txtFields[14]->text() +
+                                           f.txtFields[13]->text()));
     }
     if (Index == 0 && f.setStatusText)
         f.setStatusText(QStringLiteral("Preparing grievance for: ") + f.txtFields[0]->text());
 }
 
+namespace
+{
+constexpr qsizetype PieceLength = 255;
+constexpr int Pieces = 3;
+
+// Where a piece of at most PieceLength units that starts at `from` ends.
+// Never between the two halves of a character outside the Basic
+// Multilingual Plane: each half alone is stored as an invalid sequence.
+qsizetype pieceEnd(const QString &t, qsizetype from)
+{
+    qsizetype end = std::min(from + PieceLength, t.size());
+    if (end > from && end < t.size() && t.at(end - 1).isHighSurrogate() &&
+        t.at(end).isLowSurrogate())
+        --end;
+    return end;
+}
+} // namespace
+
+QStringList splitCaseFacts(const QString &t)
+{
+    QStringList pieces;
+    qsizetype from = 0;
+    for (int i = 0; i < Pieces; ++i) {
+        const qsizetype end = pieceEnd(t, from);
+        pieces << t.mid(from, end - from);
+        from = end;
+    }
+    return pieces;
+}
+
+int caseFactsLength(const QString &t)
+{
+    // Each piece starts at its own 255-unit boundary; a pair moved to the
+    // next piece leaves one unit of the previous piece unused.
+    qsizetype from = 0;
+    for (int i = 0; i < Pieces; ++i) {
+        const qsizetype end = pieceEnd(t, from);
+        if (end == t.size())
+            return int(i * PieceLength + (end - from));
+        from = end;
+    }
+    return int(Pieces * PieceLength + (t.size() - from));
+}
+
 void txtCaseFacts_Change(CaseForm &f)
 {
-    if (joining == &f || !f.txtCaseFacts->isActiveControl())
+    // Text dropped onto the editor (or entered any other way by the steward)
+    // changes it without giving it the focus; it must reach the pieces all
+    // the same, or it is never stored.
+    if (joining == &f || (!f.txtCaseFacts->isActiveControl() && !f.txtCaseFacts->isUserChange()))
         return;
     const QScopedValueRollback<const CaseForm *> guard(splitting, &f);
-    const QString t = f.txtCaseFacts->text();
-    f.txtFields[15]->setText(t.left(255));
-    f.txtFields[14]->setText(t.size() > 255 ? t.mid(255, 255) : QString());
-    f.txtFields[13]->setText(t.size() > 510 ? t.mid(510, 255) : QString());
+    const QStringList pieces = splitCaseFacts(f.txtCaseFacts->text());
+    f.txtFields[15]->setText(pieces.at(0));
+    f.txtFields[14]->setText(pieces.at(1));
+    f.txtFields[13]->setText(pieces.at(2));
 }
 
 } // namespace CaseHandlers

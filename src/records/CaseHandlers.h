@@ -9,7 +9,8 @@ class DataError;
 // The main window's record handlers: the record commands, the panes'
 // events, the lookup by file number, the page switch and the case facts
 // editor. Each takes the form's controls it works on.
-namespace CaseHandlers {
+namespace CaseHandlers
+{
 
 // Record commands, Index 0 the employee pane, 1 the grievance pane.
 void cmdAdd_Click(CaseForm &f, int Index);
@@ -31,6 +32,12 @@ void txtFields_Change(CaseForm &f, int Index);
 
 // The case facts editor.
 void txtCaseFacts_Change(CaseForm &f);
+// The three stored pieces of a case facts text, as the split writes them.
+QStringList splitCaseFacts(const QString &text);
+// The room a case facts text takes in its pieces (the editor's limit counts
+// this): its length, plus a unit left empty wherever a character of two
+// units had to start the next piece.
+int caseFactsLength(const QString &text);
 
 // The record sources of the lookup and of one employee's complaints.
 QString employeeLookupSource(const QString &typed);

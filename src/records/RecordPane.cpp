@@ -1,5 +1,6 @@
 #include "records/RecordPane.h"
 
+#include "platform/MousePointer.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 
@@ -7,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <utility>
 
 RecordPane::RecordPane(int index, QWidget *parent) : QWidget(parent), m_index(index)
 {
@@ -41,6 +43,29 @@ RecordPane::RecordPane(int index, QWidget *parent) : QWidget(parent), m_index(in
 }
 
 RecordPane::~RecordPane() = default;
+
+// The Validate handler shows the hourglass and the Reposition handler takes
+// it away, but an operation may end without a Reposition: an Update that
+// stays on its record, a refused save, a close that was called off. The
+// outermost operation puts the normal pointer back whenever it raised
+// Validate.
+class RecordPane::Settling
+{
+  public:
+    explicit Settling(RecordPane &pane) : m_pane(pane) { ++m_pane.m_depth; }
+    ~Settling()
+    {
+        if (--m_pane.m_depth == 0 && m_pane.m_validated) {
+            m_pane.m_validated = false;
+            MousePointer::set(MousePointer::Default);
+        }
+    }
+    Settling(const Settling &) = delete;
+    Settling &operator=(const Settling &) = delete;
+
+  private:
+    RecordPane &m_pane;
+};
 
 bool RecordPane::eventFilter(QObject *watched, QEvent *event)
 {
@@ -88,6 +113,7 @@ void RecordPane::raiseError(const DataError &e)
 
 void RecordPane::validate(int action)
 {
+    m_validated = true;
     bool save = true;
     if (onValidate)
         onValidate(m_index, action, save);
@@ -107,19 +133,25 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
     if (!rs)
         return;
     // A grid sharing this record set changed or removed the row shown here.
+    // What the steward typed stays on screen whatever happens to the row:
+    // a new record is not tied to it at all, and an edited one is reported
+    // when its save finds the row gone.
     RecordSet *raw = rs.get();
     m_rsConnections << connect(raw, &RecordSet::rowChanged, this, [this, raw](int row) {
         if (raw == m_rs.get() && !m_edited && row == raw->absolutePosition())
             loadBoxes();
     });
     m_rsConnections << connect(raw, &RecordSet::rowRemoved, this, [this, raw](int) {
-        if (raw == m_rs.get() && !raw->hasCurrent() && raw->editMode() == RecordSet::NoEdit) {
+        if (raw == m_rs.get() && !m_edited && !raw->hasCurrent() &&
+            raw->editMode() == RecordSet::NoEdit) {
             loadBoxes();
             reposition();
         }
     });
     // A grid requeries the shared set: the record typed here is saved to its
-    // own row first, never onto whatever row is current afterwards.
+    // own row first, never onto whatever row is current afterwards. A save
+    // that is refused keeps the typed values on screen, edited, and the next
+    // save still finds their row.
     m_rsConnections << connect(raw, &RecordSet::aboutToRequery, this, [this, raw] {
         if (raw != m_rs.get() || !m_edited)
             return;
@@ -127,16 +159,19 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
             save();
         } catch (const DataError &e) {
             raiseError(e);
-            m_edited = false; // reported; the boxes reload from the requeried set
         }
     });
     m_rsConnections << connect(raw, &RecordSet::rowsReset, this, [this, raw] {
-        if (raw == m_rs.get() && !m_edited) {
+        if (raw != m_rs.get() || m_edited)
+            return;
+        try {
             if (!raw->hasCurrent() && raw->isEOF())
                 raw->addNew();
-            loadBoxes();
-            reposition();
+        } catch (const DataError &e) {
+            raiseError(e); // runs inside another window's command: never throw into it
         }
+        loadBoxes();
+        reposition();
     });
 }
 
@@ -144,6 +179,9 @@ void RecordPane::loadBoxes()
 {
     m_loading = true;
     m_loadedValues = m_rs && m_rs->hasCurrent() ? m_rs->values() : QVariantList();
+    m_loadedKey =
+        m_rs && m_rs->hasCurrent() && m_rs->editMode() != RecordSet::Adding ? m_rs->bookmark() : -1;
+    m_loadedNew = m_rs && m_rs->editMode() == RecordSet::Adding;
     for (Binding &b : m_bindings) {
         if (!b.box)
             continue;
@@ -184,22 +222,50 @@ void RecordPane::open(const DataError *failure)
     reposition();
 }
 
+// The boxes belong to the record they were loaded from, wherever the record
+// set stands now: a grid's requery or a failed move may have taken it
+// elsewhere. A row that is no longer there was deleted or changed away.
+void RecordPane::returnToLoadedRecord()
+{
+    if (m_rs->hasCurrent() && m_rs->bookmark() == m_loadedKey)
+        return;
+    try {
+        m_rs->setBookmark(m_loadedKey);
+        return;
+    } catch (const DataError &e) {
+        if (e.number() != DataErrors::NoCurrentRecord)
+            throw;
+    }
+    m_stale = true;
+    if (m_rs->valuesOf(m_loadedKey).isEmpty())
+        throw DataError(DataErrors::RowDeleted,
+                        QStringLiteral("The %1 was deleted; your changes were not saved.")
+                            .arg(m_rs->describeRow(m_loadedValues)));
+    throw DataError(DataErrors::WriteConflict,
+                    QStringLiteral("The %1 was changed since you read it; your changes were not "
+                                   "saved. Reload the record to see the other change.")
+                        .arg(m_rs->describeRow(m_loadedValues)));
+}
+
 void RecordPane::save()
 {
     if (!m_rs || !m_edited)
         return;
     if (m_rs->editMode() == RecordSet::NoEdit) {
-        if (m_rs->hasCurrent())
+        if (m_loadedKey >= 0) {
+            returnToLoadedRecord();
             m_rs->edit(m_loadedValues);
-        else
+        } else {
             m_rs->addNew();
+        }
     }
     for (const Binding &b : std::as_const(m_bindings)) {
         if (!b.box || b.column < 0)
             continue;
         const QString text = b.box->text();
         if (text != b.loaded)
-            m_rs->setValue(b.column, text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text));
+            m_rs->setValue(b.column, text.isEmpty() ? QVariant(QMetaType(QMetaType::QString))
+                                                    : QVariant(text));
     }
     const bool adding = m_rs->editMode() == RecordSet::Adding;
     try {
@@ -222,19 +288,32 @@ void RecordPane::save()
         if (b.box)
             b.loaded = b.box->text();
     m_edited = false;
+    // From now on the boxes hold the record as stored: the next save checks
+    // the row against this, whether or not the pane moves first.
+    m_loadedKey = m_rs->lastModified();
+    m_loadedNew = false;
+    try {
+        m_loadedValues = adding ? m_rs->valuesOf(m_loadedKey) : m_rs->values();
+    } catch (const DataError &) {
+        m_loadedValues.clear(); // the next save checks against the set's own copy
+    }
+    m_savedRecord = m_rs->describeRow(m_loadedValues);
 }
 
 void RecordPane::navigate(int action)
 {
     if (!m_rs)
         return;
+    const Settling settling(*this);
     validate(action);
     try {
         save();
         if (m_rs->editMode() == RecordSet::Adding)
             m_rs->cancelUpdate(); // an untouched new record is dropped
         switch (action) {
-        case MoveFirstAction: m_rs->moveFirst(); break;
+        case MoveFirstAction:
+            m_rs->moveFirst();
+            break;
         case MovePreviousAction:
             if (!m_rs->isBOF())
                 m_rs->movePrevious();
@@ -245,7 +324,9 @@ void RecordPane::navigate(int action)
             if (!m_rs->isEOF())
                 m_rs->moveNext();
             break;
-        case MoveLastAction: m_rs->moveLast(); break;
+        case MoveLastAction:
+            m_rs->moveLast();
+            break;
         }
         if (m_rs->isEOF() || !m_rs->hasCurrent())
             m_rs->addNew(); // past the last: a new, blank record
@@ -255,6 +336,11 @@ void RecordPane::navigate(int action)
     }
     loadBoxes();
     reposition();
+}
+
+QString RecordPane::takeSavedRecord()
+{
+    return std::exchange(m_savedRecord, QString());
 }
 
 void RecordPane::refresh()
@@ -279,11 +365,13 @@ void RecordPane::refresh()
 void RecordPane::updateRecord()
 {
     requireRecordset();
+    const Settling settling(*this);
     validate(UpdateAction);
-    const bool adding = m_rs->editMode() == RecordSet::Adding || (m_edited && !m_rs->hasCurrent());
+    const bool adding =
+        m_rs->editMode() == RecordSet::Adding || (m_loadedKey < 0 && (m_loadedNew || m_edited));
     // Update writes even an untouched record: a new one is stored as it is,
     // and a stored one becomes the last modified record.
-    if (adding || m_rs->hasCurrent())
+    if (adding || m_loadedKey >= 0)
         m_edited = true;
     save();
     // The record set went back to the record it stood on before AddNew; the
@@ -291,8 +379,6 @@ void RecordPane::updateRecord()
     // written into the other record.
     if (adding)
         m_rs->setBookmark(m_rs->lastModified());
-    // The boxes now show the record as stored.
-    m_loadedValues = m_rs->hasCurrent() ? m_rs->values() : QVariantList();
 }
 
 void RecordPane::requireRecordset() const
@@ -304,6 +390,7 @@ void RecordPane::requireRecordset() const
 void RecordPane::changeRecord(int action, const std::function<void()> &move)
 {
     requireRecordset();
+    const Settling settling(*this);
     validate(action);
     save();
     if (m_rs->editMode() == RecordSet::Adding)
@@ -321,13 +408,16 @@ void RecordPane::addNew()
 void RecordPane::deleteCurrent()
 {
     requireRecordset();
+    const Settling settling(*this);
     validate(DeleteAction);
-    if (m_rs->editMode() == RecordSet::Adding) {
+    if (m_rs->editMode() == RecordSet::Adding || m_loadedKey < 0) {
         // Deleting a record that was never stored only drops it.
         m_rs->cancelUpdate();
         m_edited = false;
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     }
+    // Delete the record on screen, not whatever row a grid left current.
+    returnToLoadedRecord();
     m_rs->cancelUpdate();
     m_edited = false;
     m_rs->deleteCurrent();
@@ -347,6 +437,7 @@ bool RecordPane::close()
 {
     if (!m_rs)
         return true;
+    const Settling settling(*this);
     validate(CloseAction);
     try {
         save();

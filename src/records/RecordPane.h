@@ -29,11 +29,20 @@ class TextBox;
 class RecordPane : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     // Validate action codes.
-    enum Action { MoveFirstAction = 1, MovePreviousAction, MoveNextAction, MoveLastAction,
-                  AddNewAction, UpdateAction, DeleteAction, FindAction, BookmarkAction,
-                  CloseAction };
+    enum Action {
+        MoveFirstAction = 1,
+        MovePreviousAction,
+        MoveNextAction,
+        MoveLastAction,
+        AddNewAction,
+        UpdateAction,
+        DeleteAction,
+        FindAction,
+        BookmarkAction,
+        CloseAction
+    };
 
     RecordPane(int index, QWidget *parent = nullptr);
     ~RecordPane() override;
@@ -83,6 +92,11 @@ public:
     // the pane moves away untouched.
     void presetField(TextBox *box, const QString &text);
 
+    // The record the last successful save stored, as the steward knows it
+    // ("Employee record with Name ..."), and forgets it; empty when no save
+    // has stored anything since the last call.
+    QString takeSavedRecord();
+
     bool isEdited() const { return m_edited; }
     bool isOnNewRecord() const { return m_rs && m_rs->editMode() == RecordSet::Adding; }
 
@@ -96,11 +110,13 @@ public:
     // The navigator bar's buttons, for tests and the focus chain.
     QToolButton *button(int which) const { return m_buttons[which]; }
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
+    class Settling;
     void navigate(int action);
+    void returnToLoadedRecord();
     void requireRecordset() const;
     // Leaves the current record (saving or dropping it) and moves.
     void changeRecord(int action, const std::function<void()> &move);
@@ -126,6 +142,11 @@ private:
     };
     QList<Binding> m_bindings;
     QVariantList m_loadedValues; // the record as the boxes were loaded from it
+    qint64 m_loadedKey = -1;     // its key; -1 for a record not stored yet
+    bool m_loadedNew = false;    // the boxes were loaded from a record being added
+    QString m_savedRecord;
+    int m_depth = 0;          // operations under way (they nest)
+    bool m_validated = false; // one of them raised Validate
     bool m_loading = false;
     bool m_edited = false;
     bool m_stale = false; // the last save found the record changed or deleted by someone else

@@ -5,7 +5,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
+namespace
+{
 
 TableResolver resolverFor(const CaseDatabase &db)
 {
@@ -110,7 +111,8 @@ int RecordSet::fetchMore(int atLeast)
             cols << QStringLiteral("rowid");
             conditions << QStringLiteral("(%1) > (%2)")
                               .arg(cols.join(QStringLiteral(", ")),
-                                   QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+                                   QStringList(cols.size(), QStringLiteral("?"))
+                                       .join(QStringLiteral(", ")));
             params << m_lastSortValues << m_lastKey;
         } else {
             QStringList alternatives;
@@ -143,21 +145,25 @@ int RecordSet::fetchMore(int atLeast)
                 }
                 QStringList parts = equalSoFar;
                 parts << after;
-                alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+                alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) +
+                                    QLatin1Char(')');
                 params << equalParams << afterParams;
                 if (i < m_order.size()) {
-                    equalSoFar << JetSql::quoteIdentifier(m_order.at(i).column) + QStringLiteral(" IS ?");
+                    equalSoFar << JetSql::quoteIdentifier(m_order.at(i).column) +
+                                      QStringLiteral(" IS ?");
                     equalParams << m_lastSortValues.at(i);
                 }
             }
-            conditions << QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+            conditions << QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) +
+                              QLatin1Char(')');
         }
     }
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     QStringList orderBy;
     for (const Order &o : m_order)
-        orderBy << JetSql::quoteIdentifier(o.column) + (o.descending ? QStringLiteral(" DESC") : QString());
+        orderBy << JetSql::quoteIdentifier(o.column) +
+                       (o.descending ? QStringLiteral(" DESC") : QString());
     orderBy << QStringLiteral("rowid");
     sql += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
     sql += QStringLiteral(" LIMIT %1").arg(want);
@@ -167,19 +173,29 @@ int RecordSet::fetchMore(int atLeast)
         q.bindValue(i, params.at(i));
     m_db->exec(q);
 
+    // Nothing changes until the whole chunk is read: a read that fails half
+    // way (a lock, an I/O error) must neither skip the rows it did not
+    // deliver nor take the set for complete.
     QVector<qint64> fresh;
     fresh.reserve(want);
     int read = 0;
+    qint64 lastKey = m_lastKey;
+    QVariantList lastSortValues = m_lastSortValues;
     while (q.next()) {
         ++read;
-        m_lastKey = q.value(0).toLongLong();
-        m_lastSortValues.clear();
+        lastKey = q.value(0).toLongLong();
+        lastSortValues.clear();
         for (int i = 0; i < m_order.size(); ++i)
-            m_lastSortValues << q.value(i + 1);
-        if (!m_added.contains(m_lastKey))
-            fresh.append(m_lastKey);
+            lastSortValues << q.value(i + 1);
+        if (!m_added.contains(lastKey))
+            fresh.append(lastKey);
     }
+    const QSqlError failed = q.lastError();
     q.finish();
+    if (failed.isValid())
+        throw CaseDatabase::errorFrom(failed);
+    m_lastKey = lastKey;
+    m_lastSortValues = lastSortValues;
     if (read < want)
         m_complete = true;
     if (fresh.isEmpty())
@@ -232,30 +248,34 @@ bool RecordSet::hasCurrent() const
     return !m_onDeleted && m_pos >= 0 && m_pos < m_keys.size();
 }
 
-void RecordSet::loadCurrent()
+// Moves to a position, reading its row first: a read that fails leaves the
+// set on the record it stood on, with that record's values.
+void RecordSet::moveTo(int pos)
 {
-    m_editMode = NoEdit;
-    if (m_pos >= 0)
-        ensureLoaded(m_pos);
-    if (hasCurrent()) {
-        m_currentKey = m_keys.at(m_pos);
-        m_current = readRow(m_currentKey);
-        if (m_current.isEmpty()) {
+    if (pos >= 0)
+        ensureLoaded(pos);
+    qint64 key = -1;
+    QVariantList row;
+    if (pos >= 0 && pos < m_keys.size()) {
+        key = m_keys.at(pos);
+        row = readRow(key);
+        if (row.isEmpty()) {
             // Deleted by someone else since the keys were read: show it empty.
             for (int i = 0; i < m_fields.size(); ++i)
-                m_current << QVariant();
+                row << QVariant();
         }
-    } else {
-        m_currentKey = -1;
-        m_current.clear();
     }
+    m_onDeleted = false;
+    m_pos = pos;
+    m_editMode = NoEdit;
+    m_currentKey = key;
+    m_current = row;
 }
 
 void RecordSet::moveFirst()
 {
-    m_onDeleted = false;
-    m_pos = ensureLoaded(0) ? 0 : 0;
-    loadCurrent();
+    ensureLoaded(0);
+    moveTo(0);
 }
 
 void RecordSet::movePrevious()
@@ -265,9 +285,7 @@ void RecordSet::movePrevious()
     // Before a key this set added come all the unread ones.
     if (!m_complete && (m_pos > m_fetched || (m_pos == m_fetched && !m_onDeleted)))
         fetchAll();
-    m_onDeleted = false;
-    m_pos = std::max(-1, m_pos - 1);
-    loadCurrent();
+    moveTo(std::max(-1, m_pos - 1));
 }
 
 void RecordSet::moveNext()
@@ -284,17 +302,13 @@ void RecordSet::moveNext()
         if (next > at)
             next += fresh;
     }
-    m_onDeleted = false;
-    m_pos = std::min<int>(next, m_keys.size());
-    loadCurrent();
+    moveTo(std::min<int>(next, m_keys.size()));
 }
 
 void RecordSet::moveLast()
 {
-    m_onDeleted = false;
     fetchAll();
-    m_pos = m_keys.isEmpty() ? 0 : int(m_keys.size()) - 1;
-    loadCurrent();
+    moveTo(m_keys.isEmpty() ? 0 : int(m_keys.size()) - 1);
 }
 
 int RecordSet::absolutePosition() const
@@ -328,9 +342,7 @@ void RecordSet::setBookmark(qint64 key)
         fetchAll();
         row = int(m_keys.indexOf(key, m_fetched));
     }
-    m_onDeleted = false;
-    m_pos = row;
-    loadCurrent();
+    moveTo(row);
 }
 
 QVariant RecordSet::value(int field) const
@@ -343,17 +355,28 @@ QVariant RecordSet::value(int field) const
 
 QVariantList RecordSet::readRow(qint64 key) const
 {
-    QSqlQuery &q = m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                          .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
+    QSqlQuery &q =
+        m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                              .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
     q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;
     if (q.next()) {
         for (int i = 0; i < m_fields.size(); ++i)
             row << q.value(i);
+    } else if (q.lastError().isValid()) {
+        // A failed read is not a deleted row.
+        const QSqlError failed = q.lastError();
+        q.finish();
+        throw CaseDatabase::errorFrom(failed);
     }
     q.finish();
     return row;
+}
+
+QVariantList RecordSet::valuesOf(qint64 key) const
+{
+    return readRow(key);
 }
 
 QVariantList RecordSet::rowValues(int row) const
@@ -369,7 +392,8 @@ QString RecordSet::describeRow(const QVariantList &values) const
     for (const char *f : {"Grievance Number", "File Number", "Name"}) {
         const int i = fieldIndex(QString::fromLatin1(f));
         if (i >= 0 && !values.value(i).toString().isEmpty())
-            return QStringLiteral("%1 record with %2 %3").arg(m_query.table, QString::fromLatin1(f), values.value(i).toString());
+            return QStringLiteral("%1 record with %2 %3")
+                .arg(m_query.table, QString::fromLatin1(f), values.value(i).toString());
     }
     return QStringLiteral("%1 record").arg(m_query.table);
 }

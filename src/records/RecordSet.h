@@ -23,7 +23,7 @@ class CaseDatabase;
 class RecordSet : public QObject
 {
     Q_OBJECT
-public:
+  public:
     enum Type { Table = 0, Dynaset = 1, Snapshot = 2 };
     enum EditMode { NoEdit, Editing, Adding };
 
@@ -86,12 +86,15 @@ public:
     void fetchAll();
     qint64 keyAt(int row) const { return m_keys.at(row); }
     int rowOfKey(qint64 key) const { return int(m_keys.indexOf(key)); }
-    QVariantList rowValues(int row) const; // empty list when the row is gone
+    QVariantList rowValues(int row) const;   // empty list when the row is gone
+    QVariantList valuesOf(qint64 key) const; // the row with that key as stored now; empty when gone
+    // Names a record the way the steward knows it, for messages.
+    QString describeRow(const QVariantList &values) const;
     void updateRow(int row, const QVariantList &original, const QVariantList &changed);
     void deleteRow(int row);
     int insertRow(const QVariantList &values); // returns its row
 
-Q_SIGNALS:
+  Q_SIGNALS:
     // Before requery() forgets the current row: a sharer holding unsaved
     // values for it saves them now, while they can still reach their row.
     void aboutToRequery();
@@ -100,7 +103,7 @@ Q_SIGNALS:
     void rowRemoved(int row);
     void rowChanged(int row);
 
-private:
+  private:
     struct Order {
         QString column;
         bool descending;
@@ -110,14 +113,14 @@ private:
     void init();
     void resolveOrder();
     bool ensureLoaded(int row);
-    void loadCurrent();
+    void moveTo(int pos);
     QVariantList readRow(qint64 key) const;
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
                      const QVector<bool> &dirty);
     qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty);
-    QString describeRow(const QVariantList &values) const;
+    bool sameValues(const QVariantList &now, const QVariantList &read) const;
 
     std::shared_ptr<CaseDatabase> m_db;
     SelectQuery m_query;

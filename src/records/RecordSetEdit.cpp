@@ -99,7 +99,10 @@ void RecordSet::removeKeyAt(int row)
         --m_pos;
     } else if (row == m_pos) {
         m_onDeleted = true;
-        m_editMode = NoEdit;
+        // An edit of the removed row cannot be written any more; a new
+        // record being added is tied to no row and stays.
+        if (m_editMode == Editing)
+            m_editMode = NoEdit;
         m_current.clear();
         m_currentKey = -1;
     }
@@ -112,7 +115,8 @@ void RecordSet::deleteRow(int row)
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const qint64 key = m_keys.at(row);
     m_db->write([&](QSqlQuery &q) {
-        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(JetSql::quoteIdentifier(m_query.table))))
+        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
+                           .arg(JetSql::quoteIdentifier(m_query.table))))
             throw CaseDatabase::errorFrom(q.lastError());
         q.addBindValue(key);
         if (!q.exec())
@@ -135,10 +139,10 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
         params << values.at(i);
     }
     const QString table = JetSql::quoteIdentifier(m_query.table);
-    const QString sql = cols.isEmpty()
-        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    const QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                       : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(table, cols.join(QStringLiteral(", ")),
+                                                  marks.join(QStringLiteral(", ")));
     qint64 key = -1;
     m_db->write([&](QSqlQuery &q) {
         if (!q.prepare(sql))
@@ -156,45 +160,60 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
                             const QVector<bool> &dirty)
 {
     requireWritable();
-    QStringList sets, checks;
-    QVariantList setParams, checkParams;
+    QStringList sets;
+    QVariantList setParams;
     for (int i = 0; i < m_fields.size(); ++i) {
-        const QString c = JetSql::quoteIdentifier(m_fields.at(i));
         if (dirty.value(i) && i != m_autoKeyField) {
-            sets << c + QStringLiteral(" = ?");
+            sets << JetSql::quoteIdentifier(m_fields.at(i)) + QStringLiteral(" = ?");
             setParams << changed.at(i);
         }
-        // The row must still hold what was read, to the letter.
-        checks << c + QStringLiteral(" IS ? COLLATE BINARY");
-        checkParams << original.value(i);
     }
     if (sets.isEmpty())
         return;
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ? AND %3")
-                            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")),
-                                 checks.join(QStringLiteral(" AND ")));
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")));
     m_db->write([&](QSqlQuery &q) {
+        // The row must still hold what was read, to the letter. It is read
+        // again inside the write transaction and compared as read, not as
+        // stored: text the database holds in a form that does not read back
+        // the same (half a surrogate pair, stored by an older version) would
+        // otherwise never match and the record could never be saved again.
+        const QVariantList now = readRow(key);
+        if (now.isEmpty())
+            throw DataError(
+                DataErrors::RowDeleted,
+                QStringLiteral("The %1 was deleted by another user; your changes were not saved.")
+                    .arg(describeRow(original)));
+        if (!sameValues(now, original))
+            throw DataError(
+                DataErrors::WriteConflict,
+                QStringLiteral(
+                    "The %1 was changed by another user since you read it; "
+                    "your changes were not saved. Reload the record to see the other change.")
+                    .arg(describeRow(original)));
         if (!q.prepare(sql))
             throw CaseDatabase::errorFrom(q.lastError());
         for (const QVariant &p : std::as_const(setParams))
             q.addBindValue(p);
         q.addBindValue(key);
-        for (const QVariant &p : std::as_const(checkParams))
-            q.addBindValue(p);
         if (!q.exec())
             throw CaseDatabase::errorFrom(q.lastError());
-        if (q.numRowsAffected() == 1)
-            return;
-        const QVariantList now = readRow(key);
-        if (now.isEmpty())
-            throw DataError(DataErrors::RowDeleted,
-                            QStringLiteral("The %1 was deleted by another user; your changes were not saved.")
-                                .arg(describeRow(original)));
-        throw DataError(DataErrors::WriteConflict,
-                        QStringLiteral("The %1 was changed by another user since you read it; "
-                                       "your changes were not saved. Reload the record to see the other change.")
-                            .arg(describeRow(original)));
     });
+}
+
+bool RecordSet::sameValues(const QVariantList &now, const QVariantList &read) const
+{
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const QVariant a = now.value(i), b = read.value(i);
+        if (a.isNull() != b.isNull())
+            return false;
+        if (a.isNull())
+            continue;
+        if (a.typeId() == b.typeId() ? a != b : a.toString() != b.toString())
+            return false;
+    }
+    return true;
 }
 
 void RecordSet::updateRow(int row, const QVariantList &original, const QVariantList &changed)
@@ -203,8 +222,8 @@ void RecordSet::updateRow(int row, const QVariantList &original, const QVariantL
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     QVector<bool> dirty(m_fields.size(), false);
     for (int i = 0; i < m_fields.size(); ++i)
-        dirty[i] = original.value(i) != changed.value(i)
-            || original.value(i).isNull() != changed.value(i).isNull();
+        dirty[i] = original.value(i) != changed.value(i) ||
+                   original.value(i).isNull() != changed.value(i).isNull();
     const qint64 key = m_keys.at(row);
     writeUpdate(key, original, changed, dirty);
     m_lastModified = key;
@@ -232,6 +251,14 @@ int RecordSet::insertRow(const QVariantList &values)
 void RecordSet::requery()
 {
     Q_EMIT aboutToRequery();
+    // A requery that cannot read leaves the set as it was: its rows, its
+    // position and its sharers' view of both.
+    const QVector<qint64> keys = m_keys;
+    const QSet<qint64> added = m_added;
+    const int fetched = m_fetched, chunk = m_chunk, pos = m_pos;
+    const bool complete = m_complete, onDeleted = m_onDeleted;
+    const QVariantList lastSortValues = m_lastSortValues;
+    const qint64 lastKey = m_lastKey;
     m_keys.clear();
     m_added.clear();
     m_fetched = 0;
@@ -239,11 +266,21 @@ void RecordSet::requery()
     m_chunk = FirstChunk;
     m_lastSortValues.clear();
     m_lastKey = 0;
-    m_onDeleted = false;
-    m_editMode = NoEdit;
-    fetchMore(m_chunk);
-    m_pos = 0;
-    loadCurrent();
+    try {
+        fetchMore(m_chunk);
+        moveTo(0);
+    } catch (...) {
+        m_keys = keys;
+        m_added = added;
+        m_fetched = fetched;
+        m_chunk = chunk;
+        m_pos = pos;
+        m_complete = complete;
+        m_onDeleted = onDeleted;
+        m_lastSortValues = lastSortValues;
+        m_lastKey = lastKey;
+        throw;
+    }
     Q_EMIT rowsReset();
 }
 
@@ -256,12 +293,12 @@ std::shared_ptr<RecordSet> RecordSet::openRecordset(int type) const
     };
     if (!m_filter.trimmed().isEmpty()) {
         const QString numeric = m_db->autoKeyColumn(m_query.table);
-        const SqlCondition f = JetSql::parseFilter(m_filter, columns,
-                                                   [numeric](const QString &c) { return c != numeric; });
+        const SqlCondition f = JetSql::parseFilter(
+            m_filter, columns, [numeric](const QString &c) { return c != numeric; });
         if (!f.sql.isEmpty()) {
             q.where.sql = q.where.sql.isEmpty()
-                ? f.sql
-                : QStringLiteral("(%1) AND (%2)").arg(q.where.sql, f.sql);
+                              ? f.sql
+                              : QStringLiteral("(%1) AND (%2)").arg(q.where.sql, f.sql);
             q.where.params << f.params;
         }
     }
