@@ -15,10 +15,10 @@ CXX=${CXX_FUZZ:-clang++}
 
 # target -> the sources it links, its corpus folder and its longest input.
 declare -A SOURCES=(
-  [jet_statement_fuzzer]="src/records/JetSql*.cpp"
-  [jet_filter_fuzzer]="src/records/JetSql*.cpp"
-  [jet_sort_fuzzer]="src/records/JetSql*.cpp"
-  [like_pattern_fuzzer]="src/records/JetSql*.cpp"
+  [jet_statement_fuzzer]="src/jetsql/*.cpp"
+  [jet_filter_fuzzer]="src/jetsql/*.cpp"
+  [jet_sort_fuzzer]="src/jetsql/*.cpp"
+  [like_pattern_fuzzer]="src/jetsql/*.cpp"
   [val_fuzzer]="src/platform/Classic.cpp"
   [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
 )

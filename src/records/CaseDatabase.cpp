@@ -1,5 +1,6 @@
 #include "records/CaseDatabase.h"
 
+#include "jetsql/SqliteDialect.h"
 #include "platform/PrivateFiles.h"
 #include "records/CaseSchema.h"
 
@@ -59,6 +60,11 @@ CaseDatabase::~CaseDatabase()
 QSqlDatabase CaseDatabase::connection() const
 {
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+const SqlDialect &CaseDatabase::dialect() const
+{
+    return SqliteDialect::instance();
 }
 
 DataError CaseDatabase::errorFrom(const QSqlError &error, const QString &context)

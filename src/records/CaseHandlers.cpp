@@ -3,8 +3,8 @@
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "platform/TextBox.h"
-#include "records/DataError.h"
-#include "records/JetSql.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSql.h"
 #include "records/RecordPane.h"
 
 #include <QScopedValueRollback>

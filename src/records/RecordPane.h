@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "JetSqlTestDb.h"
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 namespace
 {
@@ -58,7 +58,8 @@ class JetSqlRecordSourceTest : public JetSqlStatementFixture,
 TEST_P(JetSqlRecordSourceTest, SelectsTheRowsOfTheStatement)
 {
     const SelectQuery query = JetSql::parseRecordSource(QString::fromStdString(GetParam().source),
-                                                        JetSqlTestDb::tables());
+                                                        JetSqlTestDb::tables(),
+                                                        SqliteDialect::instance());
     EXPECT_EQ(query.table, GetParam().table);
     EXPECT_EQ(fileNumbers(query), GetParam().fileNumbers) << query.where.sql.toStdString();
     EXPECT_EQ(query.seekColumn, QString(GetParam().seekColumn));
@@ -165,7 +166,8 @@ TEST_P(JetSqlBadRecordSourceTest, FailsWithoutTouchingTheDatabase)
 {
     try {
         const SelectQuery query =
-            JetSql::parseRecordSource(QString::fromUtf8(GetParam().source), JetSqlTestDb::tables());
+            JetSql::parseRecordSource(QString::fromUtf8(GetParam().source), JetSqlTestDb::tables(),
+                                      SqliteDialect::instance());
         fileNumbers(query);
         ADD_FAILURE() << "translated to " << query.where.sql.toStdString();
     } catch (const DataError &e) {
@@ -204,7 +206,7 @@ TEST(JetSqlQueryPlanTest, LookupAndComplaintsSearchTheFileNumberIndex)
 {
     JetSqlTestDb db;
     for (const QString &source : {lookup("00012"), complaintsOf("000123")}) {
-        const SelectQuery query = JetSql::parseRecordSource(source, JetSqlTestDb::tables());
+        const SelectQuery query = JetSql::parseRecordSource(source, JetSqlTestDb::tables(), SqliteDialect::instance());
         ASSERT_EQ(query.seekColumn, "File Number");
         QSqlQuery plan = db.run(
             QString("EXPLAIN QUERY PLAN SELECT rowid FROM %1 WHERE %2 ORDER BY %3, rowid")

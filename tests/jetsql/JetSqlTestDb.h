@@ -3,7 +3,8 @@
 // A real SQLite case database in a temporary folder, with the columns the
 // translator resolves against, for checking what translated SQL selects.
 
-#include "records/JetSql.h"
+#include "jetsql/JetSql.h"
+#include "jetsql/SqliteDialect.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

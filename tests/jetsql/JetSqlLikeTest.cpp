@@ -1,7 +1,7 @@
 #include "JetSqlTestDb.h"
 
-#include "records/DataError.h"
-#include "records/JetSqlLikePattern.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSqlLikePattern.h"
 
 #include <random>
 
@@ -41,7 +41,8 @@ TEST_P(JetSqlLikeTest, SelectsExactlyTheMatchingFileNumbers)
                                .arg(GetParam().negated ? "NOT LIKE" : "LIKE",
                                     JetSql::quoteString(QString::fromUtf8(GetParam().pattern)));
     const SqlCondition where =
-        JetSql::parseFilter(filter, JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()));
+        JetSql::parseFilter(filter, JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()),
+                            SqliteDialect::instance());
     EXPECT_EQ(m_db.select("Employee", where, "File Number"), GetParam().matches)
         << where.sql.toStdString();
 }
@@ -171,7 +172,8 @@ TEST(JetSqlLikeRangePropertyTest, RangeNeverDropsARowTheGlobMatches)
         const LikePattern like(pattern);
         withRange += like.range().has_value();
         const SqlCondition full =
-            JetSql::parseFilter("[File Number] LIKE " + JetSql::quoteString(pattern), columns);
+            JetSql::parseFilter("[File Number] LIKE " + JetSql::quoteString(pattern), columns,
+                                SqliteDialect::instance());
         const SqlCondition globOnly{"\"File Number\" GLOB ?", {like.glob()}};
         ASSERT_EQ(db.select("Employee", full, "rowid"), db.select("Employee", globOnly, "rowid"))
             << "pattern " << pattern.toStdString() << " as " << full.sql.toStdString();

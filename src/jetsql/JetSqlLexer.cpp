@@ -1,6 +1,6 @@
-#include "records/JetSqlLexer.h"
+#include "jetsql/JetSqlLexer.h"
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 namespace
 {

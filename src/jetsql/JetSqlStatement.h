@@ -1,7 +1,7 @@
 #pragma once
 
-#include "records/JetSql.h"
-#include "records/JetSqlExpr.h"
+#include "jetsql/JetSql.h"
+#include "jetsql/JetSqlExpr.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
 // The parser's entry points and name resolution; the expression grammar is in
 // JetSqlParser.cpp.
-#include "records/JetSqlParser.h"
+#include "jetsql/JetSqlParser.h"
 
-#include "records/DataError.h"
-#include "records/JetSqlLexer.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSqlLexer.h"
 
 // ---- names -----------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/JetSqlToken.h"
+#include "jetsql/JetSqlToken.h"
 
 #include <QList>
 #include <QString>

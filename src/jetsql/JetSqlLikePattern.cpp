@@ -1,6 +1,6 @@
-#include "records/JetSqlLikePattern.h"
+#include "jetsql/JetSqlLikePattern.h"
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 #include <QList>
 #include <algorithm>

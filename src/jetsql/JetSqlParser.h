@@ -1,9 +1,9 @@
 #pragma once
 
-#include "records/JetSql.h"
-#include "records/JetSqlExpr.h"
-#include "records/JetSqlStatement.h"
-#include "records/JetSqlToken.h"
+#include "jetsql/JetSql.h"
+#include "jetsql/JetSqlExpr.h"
+#include "jetsql/JetSqlStatement.h"
+#include "jetsql/JetSqlToken.h"
 
 #include <memory>
 

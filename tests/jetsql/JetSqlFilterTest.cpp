@@ -1,6 +1,6 @@
 #include "JetSqlTestDb.h"
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 namespace
 {
@@ -21,8 +21,8 @@ class JetSqlFilterFixture
     }
     SqlCondition filter(const QString &text) const
     {
-        return JetSql::parseFilter(text,
-                                   JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()));
+        return JetSql::parseFilter(text, JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()),
+                                   SqliteDialect::instance());
     }
     JetSqlTestDb m_db;
 };

@@ -1,7 +1,7 @@
-#include "records/JetSqlParser.h"
+#include "jetsql/JetSqlParser.h"
 
-#include "records/DataError.h"
-#include "records/JetSqlLexer.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSqlLexer.h"
 
 namespace
 {

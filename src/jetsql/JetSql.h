@@ -7,17 +7,20 @@
 #include <functional>
 #include <optional>
 
+class SqlDialect;
+
 // Record sources, grid filters and grid sorts are written in the Jet dialect
-// that the steward's forms have always used. They are translated here, and
-// only here, into SQLite SQL in which every constant is a bound parameter, so
-// that nothing a person types can become SQL text.
+// that the steward's forms have always used. They are read here, and only
+// here, into expression trees, which a back end's SqlDialect writes as SQL in
+// which every constant is a bound parameter, so that nothing a person types
+// can become SQL text.
 
 struct SortTerm {
     QString column; // canonical name as in the table
     bool descending = false;
 };
 
-// A SQLite boolean expression with positional ? placeholders; empty sql = all rows.
+// A boolean SQL expression with positional ? placeholders; empty sql = all rows.
 struct SqlCondition {
     QString sql;
     QVariantList params;
@@ -28,8 +31,8 @@ struct SelectQuery {
     SqlCondition where;      // translated WHERE
     QList<SortTerm> orderBy; // ORDER BY of the statement, empty = none
     // A column that the WHERE narrows by equality or by a LIKE prefix range at
-    // top-level AND (empty if none): ordering by (seekColumn, rowid) lets SQLite
-    // walk the index on it instead of sorting.
+    // top-level AND (empty if none): ordering by (seekColumn, key) lets the
+    // database walk the index on it instead of sorting.
     QString seekColumn;
 };
 
@@ -62,12 +65,13 @@ namespace JetSql
 // A record source: a bare table name ("Employee", also "[Employee]") or
 // "SELECT * FROM <table> [WHERE <expr>] [ORDER BY <sort list>]", optionally
 // followed by blanks and one ';'.
-SelectQuery parseRecordSource(const QString &source, const TableResolver &tables);
+SelectQuery parseRecordSource(const QString &source, const TableResolver &tables,
+                              const SqlDialect &dialect);
 
 // A filter expression over the table's columns, e.g.
 // "[Name] LIKE 'a*' AND NOT [Department] = 'X'". A blank filter selects all rows.
 SqlCondition parseFilter(const QString &expression, const ColumnResolver &columns,
-                         const TextColumnTest &isText = {});
+                         const SqlDialect &dialect, const TextColumnTest &isText = {});
 
 // A sort list, e.g. "[File Number] desc, Name". A blank list sorts nothing.
 QList<SortTerm> parseSort(const QString &expression, const ColumnResolver &columns);
@@ -75,7 +79,7 @@ QList<SortTerm> parseSort(const QString &expression, const ColumnResolver &colum
 // Any text as a Jet string constant: in single quotes with each ' doubled.
 QString quoteString(const QString &text);
 
-// A name as a SQLite identifier: in double quotes with each " doubled.
+// A name as an SQL identifier: in double quotes with each " doubled.
 QString quoteIdentifier(const QString &name);
 
 } // namespace JetSql
