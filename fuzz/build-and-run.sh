@@ -19,8 +19,8 @@ declare -A SOURCES=(
   [jet_filter_fuzzer]="src/jetsql/*.cpp"
   [jet_sort_fuzzer]="src/jetsql/*.cpp"
   [like_pattern_fuzzer]="src/jetsql/*.cpp"
-  [val_fuzzer]="src/platform/Classic.cpp"
-  [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
+  [val_fuzzer]="src/platform/core/Classic.cpp"
+  [casefacts_fuzzer]="src/platform/core/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp tests/support/RecordingSurface.cpp"
 )
 declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts)
 declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096)
@@ -29,7 +29,7 @@ TARGETS=("${@:-${ALL[@]}}")
 
 read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
 read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
-COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Ifuzz
+COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Itests -Ifuzz
         "${QT_CFLAGS[@]}")
 
 mkdir -p "$OUT/obj" "$OUT/artifacts"

@@ -1,7 +1,7 @@
 #include "records/CaseDatabase.h"
 
 #include "jetsql/SqliteDialect.h"
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "records/CaseSchema.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/SysInfoWinRegistry.h"
+#include "app/sysinfo/SysInfoWinRegistry.h"
 
 #ifdef Q_OS_WIN
 

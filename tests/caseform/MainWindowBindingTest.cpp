@@ -2,7 +2,7 @@
 #include "support/CaseFixture.h"
 
 #include "app/StatusBar.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 
 #include <QFile>
 #include <QSettings>

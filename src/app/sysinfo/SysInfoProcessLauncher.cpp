@@ -1,4 +1,4 @@
-#include "app/SysInfoProcessLauncher.h"
+#include "app/sysinfo/SysInfoProcessLauncher.h"
 
 #include <QProcess>
 

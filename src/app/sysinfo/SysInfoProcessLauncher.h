@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SysInfoLauncher.h"
+#include "app/sysinfo/SysInfoLauncher.h"
 
 // Starts programs as detached processes, so they outlive the About box and
 // the program itself.

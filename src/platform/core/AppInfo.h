@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/AppBuild.h"
+#include "platform/core/AppBuild.h"
 
 #include <QString>
 

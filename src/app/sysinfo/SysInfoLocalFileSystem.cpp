@@ -1,4 +1,4 @@
-#include "app/SysInfoLocalFileSystem.h"
+#include "app/sysinfo/SysInfoLocalFileSystem.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

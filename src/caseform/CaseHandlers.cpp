@@ -1,11 +1,11 @@
-#include "records/CaseHandlers.h"
+#include "caseform/CaseHandlers.h"
 
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "platform/TextBox.h"
 #include "jetsql/DataError.h"
 #include "jetsql/JetSql.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include <QScopedValueRollback>
 #include <QTabWidget>

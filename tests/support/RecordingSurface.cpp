@@ -1,4 +1,4 @@
-#include "print/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 QList<RecordedOp> RecordedDocument::ofKind(RecordedOp::Kind kind) const
 {

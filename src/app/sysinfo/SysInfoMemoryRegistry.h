@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SysInfoRegistry.h"
+#include "app/sysinfo/SysInfoRegistry.h"
 
 #include <QHash>
 #include <QMap>

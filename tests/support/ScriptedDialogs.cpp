@@ -1,6 +1,6 @@
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "print/PrinterProvider.h"
-#include "print/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 #include <QList>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include "platform/MousePointer.h"
 #include "platform/TextBox.h"

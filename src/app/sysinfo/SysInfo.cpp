@@ -1,12 +1,12 @@
-#include "app/SysInfo.h"
+#include "app/sysinfo/SysInfo.h"
 
-#include "app/SysInfoFileSystem.h"
-#include "app/SysInfoLauncher.h"
-#include "app/SysInfoLocalFileSystem.h"
-#include "app/SysInfoMemoryRegistry.h"
-#include "app/SysInfoProcessLauncher.h"
-#include "app/SysInfoRegistry.h"
-#include "app/SysInfoWinRegistry.h"
+#include "app/sysinfo/SysInfoFileSystem.h"
+#include "app/sysinfo/SysInfoLauncher.h"
+#include "app/sysinfo/SysInfoLocalFileSystem.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
+#include "app/sysinfo/SysInfoProcessLauncher.h"
+#include "app/sysinfo/SysInfoRegistry.h"
+#include "app/sysinfo/SysInfoWinRegistry.h"
 #include "platform/Dialogs.h"
 
 #include <QScopeGuard>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SysInfoFileSystem.h"
+#include "app/sysinfo/SysInfoFileSystem.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>

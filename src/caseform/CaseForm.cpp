@@ -1,4 +1,4 @@
-#include "records/CaseForm.h"
+#include "caseform/CaseForm.h"
 
 #include "platform/TextBox.h"
 

@@ -4,7 +4,7 @@
 
 #ifdef Q_OS_WIN
 
-#include "app/SysInfoRegistry.h"
+#include "app/sysinfo/SysInfoRegistry.h"
 
 // The Windows registry through advapi32.
 class SysInfoWinRegistry : public SysInfoRegistry

@@ -1,4 +1,4 @@
-#include "app/SysInfoMemoryRegistry.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SysInfoFileSystem.h"
-#include "app/SysInfoLauncher.h"
+#include "app/sysinfo/SysInfoFileSystem.h"
+#include "app/sysinfo/SysInfoLauncher.h"
 
 #include <QMap>
 #include <QSet>

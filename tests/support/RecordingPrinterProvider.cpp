@@ -1,4 +1,4 @@
-#include "print/RecordingPrinterProvider.h"
+#include "support/RecordingPrinterProvider.h"
 
 std::unique_ptr<PrinterSurface> RecordingPrinterProvider::open(PrintSide side,
                                                                const QString &fileNumber)
