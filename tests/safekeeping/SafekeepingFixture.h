@@ -7,6 +7,7 @@
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
 #include "safekeeping/CaseShape.h"
+#include "safekeeping/CsvImport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -51,6 +52,18 @@ inline CaseShape caseShape()
         shape << table;
     }
     return shape;
+}
+
+// What an import into a table may fill: every field but the key that
+// numbers itself, with the box's length.
+inline QList<CsvColumn> importColumns(const char *table)
+{
+    QList<CsvColumn> out;
+    for (const CaseSchema::Column &c : columnsOf(table)) {
+        if (c.length > 0)
+            out.append({QString::fromUtf8(c.name), c.length});
+    }
+    return out;
 }
 
 inline unsigned modeOf(const QString &path)
