@@ -14,6 +14,7 @@ class QIODevice;
 struct CsvField {
     QByteArray bytes;
     bool null = false;
+    bool operator==(const CsvField &other) const = default;
 };
 using CsvRow = QList<CsvField>;
 

@@ -8,10 +8,16 @@ namespace
 
 constexpr qsizetype BufferBytes = 1 << 20;
 
-bool needsQuotes(const char *data, qsizetype size)
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+
+bool needsQuotes(const char *data, qsizetype size, bool firstInFile)
 {
     if (size == 0)
         return true; // "" is empty text; nothing at all is NULL
+    // Readers drop a byte order mark at the very start of a file; a value
+    // that starts with one keeps it inside quotes.
+    if (firstInFile && size >= 3 && std::memcmp(data, ByteOrderMark, 3) == 0)
+        return true;
     for (qsizetype i = 0; i < size; ++i) {
         const char c = data[i];
         if (c == ',' || c == '"' || c == '\r' || c == '\n')
@@ -36,8 +42,9 @@ void CsvWriter::separate()
 
 void CsvWriter::field(const char *utf8, qsizetype size)
 {
+    const bool firstInFile = m_rows == 0 && !m_rowStarted;
     separate();
-    if (!needsQuotes(utf8, size)) {
+    if (!needsQuotes(utf8, size, firstInFile)) {
         m_buffer.append(utf8, size);
     } else {
         m_buffer.append('"');

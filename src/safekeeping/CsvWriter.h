@@ -14,7 +14,9 @@ class QIODevice;
 //
 // NULL and empty text are told apart, so that a file read back gives the
 // same stored values: NULL is the only field written as nothing at all
-// (an empty unquoted field), empty text is written as "".
+// (an empty unquoted field), empty text is written as "". (A row of one
+// field that is NULL is therefore a blank line, which readers skip: the
+// tables exported have many fields.)
 //
 // Rows are collected in a buffer of about a megabyte and written to the
 // device whenever it fills: a table of any size passes through without
