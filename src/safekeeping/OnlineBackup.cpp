@@ -5,7 +5,9 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <future>
 #include <sqlite3.h>
+#include <system_error>
 
 namespace
 {
@@ -37,7 +39,24 @@ class Job
 
     BackupResult run()
     {
-        if (!openSource() || !openTarget() || !copyPages() || !makeSelfContained() || !verify())
+        if (!openSource() || !openTarget() || !copyPages())
+            return m_result;
+        // The pages go to the disk while the check reads them from memory;
+        // the sync before the rename then has little left to write. A
+        // failure of this sync counts: the system reports it only once.
+        QString syncError;
+        std::future<bool> synced;
+        try {
+            synced = std::async(std::launch::async, [path = m_output.partPath(), &syncError] {
+                return PrivateOutput::syncFile(path, &syncError);
+            });
+        } catch (const std::system_error &) {
+            // No thread to spare: the sync before the rename does it all.
+        }
+        const bool checked = makeSelfContained() && verify();
+        if (synced.valid() && !synced.get() && checked)
+            writeFailed(syncError);
+        if (!checked || !m_result.error.isEmpty())
             return m_result;
         m_target.reset(); // closed before the file is synced and renamed
         QString error;
@@ -76,6 +95,9 @@ class Job
 
     bool openSource()
     {
+        // Pages are read with read(), never through a memory map: an I/O
+        // error of a failing disk is then an error to report, not a signal
+        // that ends the program.
         QString error;
         m_sourceDb = SafeSqlite::open(m_source, SafeSqlite::Access::ReadOnly, &error);
         if (!m_sourceDb)
