@@ -98,7 +98,13 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
     // With the lock held no backup of this database is being written, so
     // every part file is one that a crash or a kill cut short.
     QStringList leftOver;
-    for (const QString &part : m_folder.partFiles()) {
+    QStringList parts = m_folder.partFiles();
+    const QDir dir(m_folder.path());
+    const QString state = QFileInfo(stateFile()).fileName() + QLatin1Char('.');
+    for (const QString &name : dir.entryList({state + QLatin1String("*.part")},
+                                             QDir::Files | QDir::Hidden | QDir::System))
+        parts << dir.filePath(name);
+    for (const QString &part : std::as_const(parts)) {
         if (QFile::remove(part))
             leftOver << part;
     }

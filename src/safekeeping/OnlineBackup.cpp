@@ -28,6 +28,15 @@ bool cancelled(const BackupOptions &options)
     return options.cancel && options.cancel->load(std::memory_order_relaxed);
 }
 
+// SQLite's virtual machine steps between two looks at the cancel flag
+// during the check: a fraction of a millisecond.
+constexpr int CheckStepsPerLook = 10000;
+
+int stopWhenCancelled(void *flag)
+{
+    return static_cast<std::atomic<bool> *>(flag)->load(std::memory_order_relaxed) ? 1 : 0;
+}
+
 class Job
 {
   public:
@@ -192,8 +201,17 @@ class Job
 
     bool verify()
     {
+        // The check of a large file takes seconds: a cancel stops it too.
+        if (m_options.cancel)
+            sqlite3_progress_handler(m_target.get(), CheckStepsPerLook, stopWhenCancelled,
+                                     const_cast<std::atomic<bool> *>(m_options.cancel));
         const CaseFileReport report =
             CaseFileCheck::check(m_target.get(), targetName(), m_shape, m_options.check);
+        sqlite3_progress_handler(m_target.get(), 0, nullptr, nullptr);
+        if (!report.good && cancelled(m_options)) {
+            m_result.cancelled = true;
+            return failWith(QString::fromUtf8(BackupCancelled));
+        }
         if (!report.good)
             return failWith(QString::fromUtf8(BackupCheckFailed).arg(targetName(), report.problem));
         m_result.rows = report.rows;

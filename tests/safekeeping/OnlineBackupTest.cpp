@@ -135,7 +135,7 @@ TEST(OnlineBackup, AnotherProgramSavesBetweenEveryStep)
     EXPECT_EQ(after.count(CaseSchema::EmployeeTable), 1500 + saves);
 }
 
-enum class Obstacle { DiskFull, ReadOnlyFolder, Cancelled };
+enum class Obstacle { DiskFull, ReadOnlyFolder, CancelledInTheCopy, CancelledInTheCheck };
 
 struct FailedBackup {
     const char *name;
@@ -166,7 +166,11 @@ TEST_P(BackupThatFails, IsReportedAndLeavesNothingThatCounts)
     BackupOptions options;
     options.cancel = &stop;
     options.pagesPerStep = 16;
-    options.progress = [&](qint64 done, qint64) { stop = stop || done > 20; };
+    // In the copy: after some pages; in the check: once the last page is in.
+    const bool inTheCopy = GetParam().obstacle == Obstacle::CancelledInTheCopy;
+    options.progress = [&](qint64 done, qint64 total) {
+        stop = stop || (inTheCopy ? done > 20 : done == total);
+    };
     KeeperResult r;
     switch (GetParam().obstacle) {
     case Obstacle::DiskFull: {
@@ -183,13 +187,14 @@ TEST_P(BackupThatFails, IsReportedAndLeavesNothingThatCounts)
         ::chmod(QFile::encodeName(keeper.folder().path()).constData(), 0700);
         break;
     }
-    case Obstacle::Cancelled:
+    case Obstacle::CancelledInTheCopy:
+    case Obstacle::CancelledInTheCheck:
         r = keeper.run(options);
         break;
     }
-    EXPECT_EQ(r.outcome, GetParam().obstacle == Obstacle::Cancelled
-                             ? KeeperResult::Outcome::Cancelled
-                             : KeeperResult::Outcome::Failed);
+    const bool cancelled = GetParam().obstacle >= Obstacle::CancelledInTheCopy;
+    EXPECT_EQ(r.outcome,
+              cancelled ? KeeperResult::Outcome::Cancelled : KeeperResult::Outcome::Failed);
     EXPECT_TRUE(r.message.contains(QLatin1String(GetParam().told))) << r.message.toStdString();
     EXPECT_TRUE(r.deleted.isEmpty());
     EXPECT_EQ(folderState(keeper.folder().path()), folderBefore);
@@ -205,7 +210,9 @@ INSTANTIATE_TEST_SUITE_P(
     Obstacles, BackupThatFails,
     ::testing::Values(FailedBackup{"DiskFull", Obstacle::DiskFull, "cannot be written"},
                       FailedBackup{"ReadOnlyFolder", Obstacle::ReadOnlyFolder, "cannot be written"},
-                      FailedBackup{"Cancelled", Obstacle::Cancelled, "stopped"}),
+                      FailedBackup{"CancelledInTheCopy", Obstacle::CancelledInTheCopy, "stopped"},
+                      FailedBackup{"CancelledInTheCheck", Obstacle::CancelledInTheCheck,
+                                   "stopped"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The child: an automatic backup that stops after its first step and waits
