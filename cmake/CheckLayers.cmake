@@ -12,11 +12,12 @@ set(LAYER_RULES
   "jetsql|jetsql|QtCore"
   "platform/core|platform/core|QtCore"
   "records|records jetsql platform/core|QtCore QtSql"
+  "safekeeping|safekeeping records jetsql platform/core|QtCore"
   "platform|platform platform/core|QtCore QtGui QtWidgets"
   "caseform|caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
   "browser|browser records jetsql platform platform/core|QtCore QtGui QtWidgets"
-  "app|app caseform print browser records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
+  "app|app caseform print browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 
 foreach(rule ${LAYER_RULES})

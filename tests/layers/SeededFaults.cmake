@@ -29,7 +29,10 @@ set(SEEDS
   "jetsql/KeysetQuery.cpp|#include \"records/CaseDatabase.h\"|the translator reaching up to the data layer"
   "platform/core/Classic.cpp|#include \"platform/TextBox.h\"|the runtime's core reaching to its widgets"
   "print/FrontSide.cpp|#include \"app/frmMain.h\"|the page program reaching up to the window"
-  "caseform/CaseForm.cpp|#include \"browser/DataGrid.h\"|one upper layer reaching into another")
+  "caseform/CaseForm.cpp|#include \"browser/DataGrid.h\"|one upper layer reaching into another"
+  "safekeeping/CsvExport.cpp|#include <QSqlDatabase>|Qt SQL in the safekeeping jobs, which run on threads of their own"
+  "safekeeping/OnlineBackup.cpp|#include \"caseform/RecordPane.h\"|the safekeeping jobs reaching up to the window's binding"
+  "records/RecordSet.cpp|#include \"safekeeping/BackupKeeper.h\"|the data layer reaching up to the safekeeping jobs")
 foreach(seed ${SEEDS})
   string(REPLACE "|" ";" parts "${seed}")
   list(GET parts 0 file)
