@@ -52,7 +52,7 @@ void BM_TypingDuringBackup(benchmark::State &state)
     int during = 0;
     for (auto _ : state) {
         const auto opened = std::chrono::steady_clock::now();
-        OffscreenWindow window(path);
+        OffscreenWindow window(path, OffscreenWindow::Backup::Running);
         BackupController &backups = window.window().safekeeping()->backups();
         window.form().txtFileNumber->setFocus(Qt::OtherFocusReason);
         during = 0;

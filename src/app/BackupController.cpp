@@ -4,6 +4,7 @@
 #include "app/SafeCommandTexts.h"
 #include "platform/BackgroundJob.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 BackupController::BackupController(const QString &databasePath, Report report, QObject *parent)
@@ -44,24 +45,46 @@ void BackupController::startInBackground()
     m_thread->start(QThread::LowPriority);
 }
 
-void BackupController::finishBackground(QWidget *parent)
+bool BackupController::finishBackground(QWidget *parent, bool cancellable)
 {
     if (!m_thread)
-        return;
+        return true;
     // Taken over before the wait: the wait's event loop may deliver the
     // thread's own end notice, which must then find nothing to handle (nor
     // delete the thread being waited for).
     const std::unique_ptr<QThread> thread = std::move(m_thread);
-    BackgroundJob::run(
+    const bool waited = BackgroundJob::run(
         parent, [](qint64, qint64) { return QString::fromUtf8(SafeCommandTexts::BackingUp); },
-        false, [&thread](const std::atomic<bool> &, BackgroundJob::Progress &) { thread->wait(); });
+        cancellable,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &) {
+            // Cancelled, the backup stops between two steps of its copy.
+            while (!thread->wait(QDeadlineTimer(100))) {
+                if (cancel)
+                    m_cancel = true;
+            }
+        });
+    handle(m_background);
+    return waited;
+}
+
+void BackupController::stopBackground()
+{
+    if (!m_thread)
+        return;
+    m_cancel = true;
+    const std::unique_ptr<QThread> thread = std::move(m_thread);
+    thread->wait();
     handle(m_background);
 }
 
 KeeperResult BackupController::runAndWait(QWidget *parent, bool cancellable, const QString &label)
 {
-    finishBackground(parent);
     KeeperResult result;
+    if (!finishBackground(parent, cancellable)) {
+        // The steward would rather not wait: no second backup either.
+        result.outcome = KeeperResult::Outcome::Cancelled;
+        return result;
+    }
     const QString text = label.isEmpty() ? QString::fromUtf8(SafeCommandTexts::BackingUp) : label;
     BackgroundJob::run(
         parent, [text](qint64, qint64) { return text; }, cancellable,

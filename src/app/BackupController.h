@@ -37,7 +37,12 @@ class BackupController : public QObject
     bool isRunning() const { return m_thread != nullptr; }
     // Waits for the background backup (behind a progress dialog when it
     // takes long) and handles its result; at once when none is running.
-    void finishBackground(QWidget *parent);
+    // False when the steward cancelled the wait (the backup then stopped,
+    // leaving no file that counts as a backup).
+    bool finishBackground(QWidget *parent, bool cancellable = false);
+    // Stops the background backup between two steps (it leaves no file
+    // that counts as a backup) and waits for it to end.
+    void stopBackground();
 
     // A backup now, waiting for it behind a progress dialog (first for one
     // still running in the background): before the window closes, before a
