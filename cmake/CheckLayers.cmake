@@ -16,7 +16,7 @@ set(LAYER_RULES
   "platform|platform platform/core|QtCore QtGui QtWidgets"
   "caseform|caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
-  "browser|browser records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "browser|browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "app|app caseform print browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 

@@ -1,5 +1,6 @@
 #include "support/OffscreenWindow.h"
 
+#include "app/SafekeepingCommands.h"
 #include "platform/TextBox.h"
 #include "caseform/CaseHandlers.h"
 
@@ -12,11 +13,13 @@
 #include <QWindow>
 #include <stdexcept>
 
-OffscreenWindow::OffscreenWindow(const QString &databasePath)
+OffscreenWindow::OffscreenWindow(const QString &databasePath, Backup backup)
     : m_window(std::make_unique<frmMain>())
 {
     m_window->Form_Load(databasePath);
     m_window->show();
+    if (backup == Backup::Stopped && m_window->safekeeping())
+        m_window->safekeeping()->backups().stopBackground();
     QApplication::setActiveWindow(m_window.get());
     if (!waitExposed(*m_window))
         throw std::runtime_error("The main window never came on screen.");

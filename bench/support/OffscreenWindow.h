@@ -14,7 +14,12 @@ class TextBox;
 class OffscreenWindow
 {
   public:
-    explicit OffscreenWindow(const QString &databasePath);
+    // The backup the window starts in the background is stopped at once
+    // (leaving nothing behind) unless the benchmark measures work beside
+    // it: a copy of the shared cached database would otherwise compete with
+    // what is measured and fill its folder with 750 MB backups.
+    enum class Backup { Stopped, Running };
+    explicit OffscreenWindow(const QString &databasePath, Backup backup = Backup::Stopped);
     ~OffscreenWindow();
 
     frmMain &window() { return *m_window; }

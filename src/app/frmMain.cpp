@@ -1,9 +1,12 @@
 #include "app/frmMain.h"
 
+#include "app/DamagedStart.h"
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
 #include "app/PrintPreviewDialog.h"
 #include "app/PrintSetupDialog.h"
+#include "app/SafeCommandTexts.h"
+#include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
 #include "browser/GridHandlers.h"
@@ -297,6 +300,26 @@ void frmMain::buildMenus()
     mnuFilePrintSetup = file->addAction(QStringLiteral("Print Setup..."));
     mnuFilePrintSetup->setObjectName(QStringLiteral("mnuFilePrintSetup"));
     connect(mnuFilePrintSetup, &QAction::triggered, this, &frmMain::mnuFilePrintSetup_Click);
+    const struct {
+        QAction **action;
+        const char *caption;
+        const char *name;
+        void (frmMain::*handler)();
+    } safekeeping[] = {
+        {&mnuFileBackUpNow, SafeCommandTexts::BackUpNowItem, "mnuFileBackUpNow",
+         &frmMain::mnuFileBackUpNow_Click},
+        {&mnuFileRestore, SafeCommandTexts::RestoreItem, "mnuFileRestore",
+         &frmMain::mnuFileRestore_Click},
+        {&mnuFileExport, SafeCommandTexts::ExportItem, "mnuFileExport",
+         &frmMain::mnuFileExport_Click},
+        {&mnuFileImport, SafeCommandTexts::ImportItem, "mnuFileImport",
+         &frmMain::mnuFileImport_Click},
+    };
+    for (const auto &item : safekeeping) {
+        *item.action = file->addAction(QString::fromUtf8(item.caption));
+        (*item.action)->setObjectName(QString::fromLatin1(item.name));
+        connect(*item.action, &QAction::triggered, this, item.handler);
+    }
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -361,6 +384,21 @@ void frmMain::Form_Load(const QString &databasePath)
     } catch (const DataError &e) {
         failure = e;
     }
+    // A damaged file is not the end of the steward's records when a backup
+    // of them exists: offered, and the damaged file kept aside.
+    QString restoredNotice;
+    if (failure && failure->number() == DataErrors::Corrupt) {
+        m_db.reset(); // its connection lets go of the file first
+        m_db = std::make_shared<CaseDatabase>(databasePath);
+        if (DamagedStart::offerBackup(databasePath, failure->description(), &restoredNotice)) {
+            failure.reset();
+            try {
+                m_db->open();
+            } catch (const DataError &e) {
+                failure = e;
+            }
+        }
+    }
     for (RecordPane *pane : m_form.Data1) {
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
@@ -369,6 +407,45 @@ void frmMain::Form_Load(const QString &databasePath)
     // it is opened as it is, and said so once.
     if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->path()))
         m_statusBar->setPanelText(sharedDatabaseNotice(m_db->path()));
+    else if (!restoredNotice.isEmpty())
+        m_statusBar->setPanelText(restoredNotice);
+    // The backup of the file as opened starts once the window shows: the
+    // window is drawn first, and the copy runs beside the steward's work.
+    m_safekeeping = std::make_unique<SafekeepingCommands>(*this, databasePath);
+}
+
+bool frmMain::saveEditedRecords()
+{
+    for (RecordPane *pane : m_form.Data1) {
+        if (pane->isEdited() && !pane->close())
+            return false;
+    }
+    return true;
+}
+
+void frmMain::closeOtherWindows()
+{
+    const QList<QWidget *> loaded = Forms::loaded();
+    for (qsizetype i = loaded.size() - 1; i >= 1; --i) {
+        if (loaded.at(i) != this)
+            loaded.at(i)->close();
+    }
+}
+
+void frmMain::reloadDatabase()
+{
+    auto db = std::make_shared<CaseDatabase>(m_db->path());
+    std::optional<DataError> failure;
+    try {
+        db->open();
+    } catch (const DataError &e) {
+        failure = e;
+    }
+    m_db = db;
+    for (RecordPane *pane : m_form.Data1) {
+        pane->setDatabase(m_db);
+        pane->open(failure ? &*failure : nullptr);
+    }
 }
 
 void frmMain::centre()
@@ -397,6 +474,8 @@ void frmMain::showEvent(QShowEvent *event)
         // The frame's size is known only once the window system has it.
         centre();
         m_form.txtFields[0]->setFocus(Qt::OtherFocusReason);
+        if (m_safekeeping && m_db && m_db->isOpen())
+            m_safekeeping->backups().startInBackground();
     }
 }
 
@@ -421,10 +500,11 @@ bool frmMain::Form_Unload()
                 return false;
         }
     }
-    const QList<QWidget *> loaded = Forms::loaded();
-    for (qsizetype i = loaded.size() - 1; i >= 1; --i) {
-        if (loaded.at(i) != this)
-            loaded.at(i)->close();
+    closeOtherWindows();
+    // The records as the steward leaves them, kept before the program ends.
+    if (m_safekeeping && m_db && m_db->isOpen()) {
+        m_db->checkpoint();
+        m_safekeeping->backUpBeforeClosing();
     }
     if (isMinimized())
         return true;
@@ -510,6 +590,30 @@ void frmMain::mnuFilePrintSetup_Click()
     PrintSetupDialog dialog(m_defaultPrinters->choice(), this);
     if (Dialogs::instance().exec(dialog) == QDialog::Accepted)
         m_defaultPrinters->setChoice(dialog.choice());
+}
+
+void frmMain::mnuFileBackUpNow_Click()
+{
+    if (m_safekeeping)
+        m_safekeeping->backUpNow();
+}
+
+void frmMain::mnuFileRestore_Click()
+{
+    if (m_safekeeping)
+        m_safekeeping->restore();
+}
+
+void frmMain::mnuFileExport_Click()
+{
+    if (m_safekeeping)
+        m_safekeeping->exportRecords();
+}
+
+void frmMain::mnuFileImport_Click()
+{
+    if (m_safekeeping)
+        m_safekeeping->importRecords();
 }
 
 void frmMain::mnuHelpAbout_Click()

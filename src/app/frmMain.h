@@ -12,6 +12,7 @@ class PrinterProvider;
 class QAction;
 class QGroupBox;
 class QPushButton;
+class SafekeepingCommands;
 class StatusBar;
 
 // The main window: two tab pages editing the employee and the grievance
@@ -47,6 +48,10 @@ class frmMain : public QMainWindow
     QAction *mnuFilePrintPreview = nullptr;
     QAction *mnuFileSavePdf = nullptr;
     QAction *mnuFilePrintSetup = nullptr;
+    QAction *mnuFileBackUpNow = nullptr;
+    QAction *mnuFileRestore = nullptr;
+    QAction *mnuFileExport = nullptr;
+    QAction *mnuFileImport = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
@@ -59,6 +64,21 @@ class frmMain : public QMainWindow
     void mnuFilePrintPreview_Click();
     void mnuFileSavePdf_Click();
     void mnuFilePrintSetup_Click();
+    void mnuFileBackUpNow_Click();
+    void mnuFileRestore_Click();
+    void mnuFileExport_Click();
+    void mnuFileImport_Click();
+
+    // The backups and the copies of the case records; null until loaded.
+    SafekeepingCommands *safekeeping() const { return m_safekeeping.get(); }
+    // Saves what the steward changed on either page. False when a save was
+    // refused (the steward was told; the boxes keep what was typed).
+    bool saveEditedRecords();
+    // Closes every window but this one (the grid windows).
+    void closeOtherWindows();
+    // Opens the case database anew and shows both panes' records: its
+    // records were replaced or added to by another connection.
+    void reloadDatabase();
 
     // The printer the print commands use: the system's default printer,
     // or another one (tests) that the window does not own.
@@ -92,4 +112,5 @@ class frmMain : public QMainWindow
     std::unique_ptr<DefaultPrinterProvider> m_defaultPrinters;
     PrinterProvider *m_printers = nullptr;
     std::unique_ptr<MainPrintHost> m_printHost;
+    std::unique_ptr<SafekeepingCommands> m_safekeeping;
 };

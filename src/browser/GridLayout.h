@@ -20,6 +20,8 @@ constexpr Control cmdRefresh = {"cmdRefresh", "&Refresh", 0, 0, 1462, 375, 2};
 constexpr Control cmdSort = {"cmdSort", "&Sort", 1440, 0, 1462, 375, 3};
 constexpr Control cmdFilter = {"cmdFilter", "&Filter", 2880, 0, 1462, 375, 4};
 constexpr Control cmdClose = {"cmdClose", "&Close", 4320, 0, 1455, 375, 5};
+// Writes what the grid shows (its filter, its order) to a CSV file.
+constexpr Control cmdExport = {"cmdExport", "&Export...", 5760, 0, 1455, 375, 6};
 constexpr Control grdDataGrid = {"grdDataGrid", "", 0, 480, 9540, 5805, 0};
 
 // The grid fills the window below the strip: outer height minus the strip

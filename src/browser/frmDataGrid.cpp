@@ -2,6 +2,7 @@
 
 #include "browser/DataGrid.h"
 #include "browser/GridDataSource.h"
+#include "browser/GridExport.h"
 #include "browser/GridLayout.h"
 #include "browser/GridTableModel.h"
 #include "platform/AppIcon.h"
@@ -61,6 +62,7 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
     cmdSort = stripButton(GridLayout::cmdSort, strip);
     cmdFilter = stripButton(GridLayout::cmdFilter, strip);
     cmdClose = stripButton(GridLayout::cmdClose, strip);
+    cmdExport = stripButton(GridLayout::cmdExport, strip);
 
     grdDataGrid = new DataGrid(this);
     grdDataGrid->setObjectName(QString::fromLatin1(GridLayout::grdDataGrid.name));
@@ -75,7 +77,8 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
     setTabOrder(cmdRefresh, cmdSort);
     setTabOrder(cmdSort, cmdFilter);
     setTabOrder(cmdFilter, cmdClose);
-    setTabOrder(cmdClose, grdDataGrid);
+    setTabOrder(cmdClose, cmdExport);
+    setTabOrder(cmdExport, grdDataGrid);
     // The window opens with the keyboard in the grid: the arrow keys move
     // through the rows at once.
     grdDataGrid->setFocus(Qt::OtherFocusReason);
@@ -84,6 +87,7 @@ frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(o
     connect(cmdSort, &QPushButton::clicked, this, &frmDataGrid::cmdSort_Click);
     connect(cmdFilter, &QPushButton::clicked, this, &frmDataGrid::cmdFilter_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmDataGrid::cmdClose_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &frmDataGrid::cmdExport_Click);
     connect(grdDataGrid, &DataGrid::headClick, this,
             [this](int column) { grdDataGrid_HeadClick(qint16(column)); });
     connect(grdDataGrid, &DataGrid::mouseUp, this, &frmDataGrid::grdDataGrid_MouseUp);
@@ -190,6 +194,16 @@ void frmDataGrid::closeEvent(QCloseEvent *event)
         Forms::remove(this);
     }
     event->accept();
+}
+
+void frmDataGrid::cmdExport_Click()
+{
+    // A row being edited in the grid is saved first: the file holds what
+    // the grid shows.
+    if (!ensureLoaded() || !grdDataGrid->commitPending())
+        return;
+    if (const std::shared_ptr<RecordSet> records = recordset())
+        GridExport::recordset(this, *records);
 }
 
 void frmDataGrid::cmdClose_Click()

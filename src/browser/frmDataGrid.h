@@ -35,6 +35,7 @@ class frmDataGrid : public QWidget
     QPushButton *cmdSort = nullptr;
     QPushButton *cmdFilter = nullptr;
     QPushButton *cmdClose = nullptr;
+    QPushButton *cmdExport = nullptr;
     DataGrid *grdDataGrid = nullptr;
 
     // The sort expression a header click prepares for the Sort command.
@@ -48,6 +49,7 @@ class frmDataGrid : public QWidget
     void cmdSort_Click();
     void cmdFilter_Click();
     void cmdClose_Click();
+    void cmdExport_Click();
     void grdDataGrid_BeforeDelete(qint16 &Cancel);
     void grdDataGrid_BeforeUpdate(qint16 &Cancel);
     void grdDataGrid_HeadClick(qint16 ColIndex);

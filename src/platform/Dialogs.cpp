@@ -168,6 +168,12 @@ QString QtDialogs::saveFileName(const QString &title, const QString &suggestedPa
                                         filter);
 }
 
+QString QtDialogs::openFileName(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOr(title), folder,
+                                        filter);
+}
+
 int QtDialogs::exec(QDialog &dialog)
 {
     return dialog.exec();

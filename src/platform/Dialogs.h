@@ -27,6 +27,10 @@ public:
   // replacing one), or the empty text when cancelled.
   virtual QString saveFileName(const QString &title, const QString &suggestedPath,
                                const QString &filter) = 0;
+  // The existing file the user picks to read, or the empty text when
+  // cancelled.
+  virtual QString openFileName(const QString &title, const QString &folder,
+                               const QString &filter) = 0;
   // Shows one of the program's own dialogs modally; its result
   // (QDialog::Accepted or Rejected).
   virtual int exec(QDialog &dialog) = 0;
@@ -46,6 +50,8 @@ public:
                   const QString &defaultText) override;
     void beep() override;
     QString saveFileName(const QString &title, const QString &suggestedPath,
+                         const QString &filter) override;
+    QString openFileName(const QString &title, const QString &folder,
                          const QString &filter) override;
     int exec(QDialog &dialog) override;
 };

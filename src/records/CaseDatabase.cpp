@@ -286,6 +286,15 @@ QString CaseDatabase::tableName(const QString &name) const
     return m_tableNames.value(name.toLower());
 }
 
+void CaseDatabase::checkpoint()
+{
+    if (!m_open)
+        return;
+    // Best effort: a reader elsewhere only leaves part of the log in place.
+    QSqlQuery q(connection());
+    q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
 void CaseDatabase::write(const std::function<void(QSqlQuery &)> &work)
 {
     QSqlDatabase db = connection();

@@ -51,6 +51,12 @@ public:
     // throws. Failures surface as DataError.
     void write(const std::function<void(QSqlQuery &)> &work);
 
+    // Folds the write-ahead log into the database file, as far as no other
+    // program is reading it: the file alone then holds every saved record,
+    // as it does once the program has closed it. A backup taken after it
+    // therefore finds the file unchanged at the next start.
+    void checkpoint();
+
     // A prepared read statement on the connection, kept for reuse. Bind,
     // exec, read, then finish() it: no read transaction stays open.
     QSqlQuery &cachedQuery(const QString &sql) const;

@@ -79,6 +79,11 @@ class RecordSet : public QObject
     void setSort(const QString &s) { m_sort = s; }
     std::shared_ptr<RecordSet> openRecordset(int type) const;
 
+    // The SQL (SQLite's dialect, parameters bound from `params`) that reads
+    // every field of the rows this set selects, in its order: what a grid
+    // over it shows, for a copy made on a connection of another thread.
+    QString exportQuery(QVariantList *params) const;
+
     // Row access for grids, by position in the set.
     int loadedCount() const { return int(m_keys.size()); }
     bool isComplete() const { return m_complete; }

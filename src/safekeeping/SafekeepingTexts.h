@@ -27,6 +27,10 @@ inline constexpr const char *BackupNameTaken =
 inline constexpr const char *BackupCancelled = "The backup was stopped before it was finished.";
 inline constexpr const char *BackupBusy = "Another backup of this database is running.";
 
+// Restore.
+inline constexpr const char *RestoreWriteFailed =
+    "The case database \"%1\" was not changed: the backup cannot be written into it (%2).";
+
 // Export.
 inline constexpr const char *ExportReadFailed = "The records cannot be read (%1).";
 inline constexpr const char *ExportWriteFailed = "\"%1\" cannot be written (%2).";
@@ -48,6 +52,8 @@ inline constexpr const char *ImportNotUtf8 =
 inline constexpr const char *ImportHugeValue =
     "Row %1 holds a value of more than %2 bytes; it is not a file of case records.";
 inline constexpr const char *ImportRefused = "Row %1 was not added (%2).";
+inline constexpr const char *ImportDatabaseFailed =
+    "The case database \"%1\" cannot be written (%2); no row was added.";
 inline constexpr const char *ImportCancelled = "The import was stopped; no row was added.";
 
 } // namespace SafekeepingTexts

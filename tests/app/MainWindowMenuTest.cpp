@@ -27,6 +27,10 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
                               {"Print Preview...", QKeySequence()},
                               {"Save Form as PDF...", QKeySequence()},
                               {"Print Setup...", QKeySequence()},
+                              {"Back Up Now...", QKeySequence()},
+                              {"Restore from Backup...", QKeySequence()},
+                              {"Export...", QKeySequence()},
+                              {"Import...", QKeySequence()},
                               {"E&xit", QKeySequence()}};
     const QList<QAction *> fileItems = menus[0]->menu()->actions();
     ASSERT_EQ(fileItems.size(), file.size());

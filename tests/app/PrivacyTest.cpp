@@ -8,6 +8,7 @@
 #include "app/StatusBar.h"
 #include "print/DefaultPrinterProvider.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -82,7 +83,20 @@ TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
         expected.insert(file, "600");
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         EXPECT_EQ(modeOf(it.key()), it.value()) << it.key().toStdString();
+
+    // An export, and the backups taken on opening and closing.
+    const QString exported = home.path() + QStringLiteral("/employees.csv");
+    dialogs.queueDialog([](QDialog &d) { return int(d.Accepted); });
+    dialogs.queueSaveFileName(exported);
+    window->mnuFileExport->trigger();
+    EXPECT_EQ(modeOf(exported), "600");
     window->close();
+    const QString backups = QFileInfo(database).absolutePath() + QStringLiteral("/Backups");
+    EXPECT_EQ(modeOf(backups), "700");
+    const QStringList copies = QDir(backups).entryList({QStringLiteral("*.db")}, QDir::Files);
+    EXPECT_FALSE(copies.isEmpty());
+    for (const QString &copy : copies)
+        EXPECT_EQ(modeOf(backups + QLatin1Char('/') + copy), "600") << copy.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

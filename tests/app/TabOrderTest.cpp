@@ -99,7 +99,7 @@ const QStringList Page1 = {
 };
 const QStringList GridWindow = {
     QStringLiteral("grdDataGrid"), QStringLiteral("cmdRefresh"), QStringLiteral("cmdSort"),
-    QStringLiteral("cmdFilter"),   QStringLiteral("cmdClose"),
+    QStringLiteral("cmdFilter"),   QStringLiteral("cmdClose"),   QStringLiteral("cmdExport"),
 };
 
 struct Walk {

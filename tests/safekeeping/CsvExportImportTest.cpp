@@ -6,6 +6,7 @@
 #include "safekeeping/CsvImport.h"
 #include "safekeeping/CsvWriter.h"
 #include "safekeeping/SafekeepingFixture.h"
+#include "safekeeping/TableImport.h"
 
 #include <QBuffer>
 #include <QSqlError>
@@ -65,43 +66,11 @@ void fillAwkward(const QString &path)
     });
 }
 
-// The import as the window will run it: every row inserted in one
-// transaction of the program's own, all or nothing.
+// The import as the window runs it: every row inserted in one transaction
+// of its own connection, all or nothing.
 CsvImportResult importInto(const QString &path, const char *table, QIODevice &file)
 {
-    CaseDatabase db(path);
-    db.open();
-    CsvImportResult result;
-    try {
-        db.write([&](QSqlQuery &q) {
-            bool prepared = false;
-            result =
-                CsvImport(importColumns(table))
-                    .run(file, [&](const QStringList &fields, const QVariantList &values,
-                                   QString *error) {
-                        if (!prepared) {
-                            QStringList quoted;
-                            for (const QString &f : fields)
-                                quoted << QLatin1Char('"') + f + QLatin1Char('"');
-                            prepared = q.prepare(
-                                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(QLatin1String(table), quoted.join(QLatin1Char(',')),
-                                         QStringLiteral("?,").repeated(fields.size()).chopped(1)));
-                        }
-                        for (int i = 0; i < values.size(); ++i)
-                            q.bindValue(i, values.at(i).isNull()
-                                               ? QVariant(QMetaType(QMetaType::QString))
-                                               : values.at(i));
-                        if (!q.exec())
-                            *error = q.lastError().text();
-                        return error->isEmpty();
-                    });
-            if (!result.ok)
-                throw DataError(DataErrors::General, result.error);
-        });
-    } catch (const DataError &) {
-    }
-    return result;
+    return TableImport::run(path, QString::fromLatin1(table), importColumns(table), file);
 }
 
 QByteArray readAll(const QString &path)

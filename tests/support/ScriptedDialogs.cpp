@@ -49,6 +49,17 @@ QString ScriptedDialogs::saveFileName(const QString &title, const QString &sugge
     return path;
 }
 
+QString ScriptedDialogs::openFileName(const QString &title, const QString &folder, const QString &)
+{
+    m_fileDialogs.append(
+        {folder, Buttons::OkCancel, Icon::None, title.isEmpty() ? AppInfo::title() : title});
+    if (m_openNames.empty())
+        return {};
+    const QString path = m_openNames.front();
+    m_openNames.pop_front();
+    return path;
+}
+
 int ScriptedDialogs::exec(QDialog &dialog)
 {
     m_dialogTitles.append(dialog.windowTitle());
@@ -64,6 +75,7 @@ void ScriptedDialogs::clear()
     m_answers.clear();
     m_inputs.clear();
     m_fileNames.clear();
+    m_openNames.clear();
     m_dialogs.clear();
     m_fileDialogs.clear();
     m_dialogTitles.clear();

@@ -30,6 +30,7 @@ public:
     void queueAnswer(Answer a) { m_answers.push_back(a); }
     void queueInput(const QString &text) { m_inputs.push_back(text); }
     void queueSaveFileName(const QString &path) { m_fileNames.push_back(path); }
+    void queueOpenFileName(const QString &path) { m_openNames.push_back(path); }
     void queueDialog(std::function<int(QDialog &)> work) { m_dialogs.push_back(std::move(work)); }
 
     Answer message(const QString &prompt, Buttons buttons, Icon icon,
@@ -39,12 +40,15 @@ public:
     void beep() override { ++m_beeps; }
     QString saveFileName(const QString &title, const QString &suggestedPath,
                          const QString &filter) override;
+    QString openFileName(const QString &title, const QString &folder,
+                         const QString &filter) override;
     int exec(QDialog &dialog) override;
 
     const QList<Shown> &messages() const { return m_messages; }
     const QList<Shown> &inputs() const { return m_inputPrompts; }
     int beeps() const { return m_beeps; }
-    // Save dialogs: their titles, and the path each suggested in `prompt`.
+    // Save and open dialogs: their titles, and the path each suggested in
+    // `prompt`.
     const QList<Shown> &fileDialogs() const { return m_fileDialogs; }
     // The window titles of the program's own dialogs shown.
     const QStringList &dialogsShown() const { return m_dialogTitles; }
@@ -55,6 +59,7 @@ private:
     std::deque<Answer> m_answers;
     std::deque<QString> m_inputs;
     std::deque<QString> m_fileNames;
+    std::deque<QString> m_openNames;
     std::deque<std::function<int(QDialog &)>> m_dialogs;
     QList<Shown> m_fileDialogs;
     QStringList m_dialogTitles;

@@ -1,0 +1,116 @@
+#include "app/BackupController.h"
+
+#include "app/CaseShapes.h"
+#include "app/SafeCommandTexts.h"
+#include "platform/BackgroundJob.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+BackupController::BackupController(const QString &databasePath, Report report, QObject *parent)
+    : QObject(parent), m_databasePath(databasePath), m_report(std::move(report))
+{
+}
+
+BackupController::~BackupController()
+{
+    if (m_thread) {
+        m_cancel = true;
+        m_thread->wait();
+    }
+}
+
+void BackupController::startInBackground()
+{
+    if (m_thread)
+        return;
+    m_cancel = false;
+    m_thread.reset(QThread::create([this] {
+        BackupOptions options;
+        options.cancel = &m_cancel;
+        m_background = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+    }));
+    m_thread->setObjectName(QStringLiteral("backup"));
+    const QThread *started = m_thread.get();
+    connect(
+        m_thread.get(), &QThread::finished, this,
+        [this, started] {
+            if (m_thread.get() != started)
+                return; // already waited for and handled
+            m_thread->wait();
+            m_thread.reset();
+            handle(m_background);
+        },
+        Qt::QueuedConnection);
+    m_thread->start(QThread::LowPriority);
+}
+
+bool BackupController::finishBackground(QWidget *parent, bool cancellable)
+{
+    if (!m_thread)
+        return true;
+    // Taken over before the wait: the wait's event loop may deliver the
+    // thread's own end notice, which must then find nothing to handle (nor
+    // delete the thread being waited for).
+    const std::unique_ptr<QThread> thread = std::move(m_thread);
+    const bool waited = BackgroundJob::run(
+        parent, [](qint64, qint64) { return QString::fromUtf8(SafeCommandTexts::BackingUp); },
+        cancellable,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &) {
+            // Cancelled, the backup stops between two steps of its copy.
+            while (!thread->wait(QDeadlineTimer(100))) {
+                if (cancel)
+                    m_cancel = true;
+            }
+        });
+    handle(m_background);
+    return waited;
+}
+
+void BackupController::stopBackground()
+{
+    if (!m_thread)
+        return;
+    m_cancel = true;
+    const std::unique_ptr<QThread> thread = std::move(m_thread);
+    thread->wait();
+    handle(m_background);
+}
+
+KeeperResult BackupController::runAndWait(QWidget *parent, bool cancellable, const QString &label)
+{
+    KeeperResult result;
+    if (!finishBackground(parent, cancellable)) {
+        // The steward would rather not wait: no second backup either.
+        result.outcome = KeeperResult::Outcome::Cancelled;
+        return result;
+    }
+    const QString text = label.isEmpty() ? QString::fromUtf8(SafeCommandTexts::BackingUp) : label;
+    BackgroundJob::run(
+        parent, [text](qint64, qint64) { return text; }, cancellable,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+            BackupOptions options;
+            options.cancel = &cancel;
+            options.progress = [&progress](qint64 done, qint64 total) {
+                progress.done = done;
+                progress.total = total;
+            };
+            result = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+        });
+    handle(result);
+    return result;
+}
+
+void BackupController::handle(const KeeperResult &result)
+{
+    m_last = result;
+    if (result.outcome == KeeperResult::Outcome::Failed && result.message != m_reported) {
+        // Once: a folder that cannot be written fails the same way at every
+        // backup, and the status bar must not keep saying it.
+        m_reported = result.message;
+        if (m_report)
+            m_report(
+                QString::fromUtf8(SafeCommandTexts::AutomaticBackupFailed).arg(result.message));
+    }
+    Q_EMIT finished(result);
+}

@@ -1,0 +1,259 @@
+#include "app/SafekeepingCommands.h"
+
+#include "app/CaseShapes.h"
+#include "app/DamagedStart.h"
+#include "app/ExportChoiceDialog.h"
+#include "app/ImportDialog.h"
+#include "app/RestoreDialog.h"
+#include "app/SafeCommandTexts.h"
+#include "app/StatusBar.h"
+#include "app/frmMain.h"
+#include "browser/GridExport.h"
+#include "platform/BackgroundJob.h"
+#include "platform/Dialogs.h"
+#include "records/CaseDatabase.h"
+#include "safekeeping/CaseRestore.h"
+#include "safekeeping/CsvExport.h"
+#include "safekeeping/OnlineBackup.h"
+#include "safekeeping/SafekeepingTexts.h"
+#include "safekeeping/TableImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTabWidget>
+
+using namespace SafeCommandTexts;
+
+namespace
+{
+
+QString text(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+QString number(qint64 n)
+{
+    return QLocale().toString(n);
+}
+
+QString documents()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
+}
+
+// When the records of a file were taken: from a backup's name, otherwise
+// the file's last change.
+QDateTime takenAt(const QString &databasePath, const QString &file)
+{
+    QDateTime time;
+    if (BackupFolder(databasePath).parse(QFileInfo(file).fileName(), &time, nullptr))
+        return time;
+    return QFileInfo(file).lastModified().toUTC();
+}
+
+} // namespace
+
+SafekeepingCommands::SafekeepingCommands(frmMain &window, const QString &databasePath)
+    : m_window(window), m_path(databasePath),
+      m_backups(databasePath, [this](const QString &t) { status(t); })
+{
+}
+
+void SafekeepingCommands::status(const QString &t)
+{
+    m_window.sbStatusBar()->setPanelText(t);
+}
+
+QString SafekeepingCommands::currentTable() const
+{
+    return CaseShapes::tables().value(m_window.form().SSTab2->currentIndex());
+}
+
+void SafekeepingCommands::backUpNow()
+{
+    // What the boxes show is what the copy holds.
+    m_window.saveEditedRecords();
+    Dialogs &dialogs = Dialogs::instance();
+    const QFileInfo db(m_path);
+    const QString suggested =
+        QDir(documents())
+            .filePath(
+                QStringLiteral("%1 %2.%3")
+                    .arg(db.completeBaseName(),
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm")),
+                         db.suffix().isEmpty() ? QStringLiteral("db") : db.suffix()));
+    const QString target =
+        dialogs.saveFileName(text(BackUpNowTitle), suggested, text(BackupFilter));
+    if (target.isEmpty())
+        return;
+    BackupResult result;
+    BackgroundJob::run(
+        &m_window, [](qint64, qint64) { return text(BackingUp); }, true,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+            BackupOptions options;
+            options.cancel = &cancel;
+            // The save dialog asked before replacing a file of that name.
+            options.replace = PrivateOutput::Replace::Allowed;
+            options.progress = [&progress](qint64 done, qint64 total) {
+                progress.done = done;
+                progress.total = total;
+            };
+            result = OnlineBackup::copy(m_path, target, CaseShapes::caseShape(), options);
+        });
+    if (!result.ok) {
+        dialogs.message(text(BackUpNowFailed).arg(result.error), Dialogs::Buttons::Ok,
+                        result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+        return;
+    }
+    dialogs.message(text(BackUpNowDone)
+                        .arg(result.path, number(CaseShapes::employees(result.rows)),
+                             number(CaseShapes::complaints(result.rows))),
+                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+}
+
+void SafekeepingCommands::restore()
+{
+    Dialogs &dialogs = Dialogs::instance();
+    const CaseShape shape = CaseShapes::caseShape();
+    QList<BackupEntry> backups;
+    BackgroundJob::run(
+        &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            backups = BackupFolder(m_path).list(shape, BackupFolder::Detail::Counts);
+        });
+    RestoreDialog dialog(m_path, backups, &m_window);
+    if (dialogs.exec(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
+        return;
+    const QString chosen = dialog.chosenPath();
+
+    CaseFileReport backup, current;
+    BackgroundJob::run(
+        &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            backup = CaseFileCheck::check(chosen, shape, CaseFileCheck::Depth::Full);
+            current = CaseFileCheck::check(m_path, shape, CaseFileCheck::Depth::Counts);
+        });
+    if (QFileInfo(chosen).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath())
+        backup.good = false,
+        backup.problem = text(RestoreSameFile).arg(QFileInfo(chosen).fileName());
+    if (!backup.good) {
+        dialogs.message(text(RestoreRefused).arg(backup.problem), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    const QString when = RestoreDialog::timeText(takenAt(m_path, chosen));
+    if (!m_window.database() || !m_window.database()->isOpen()) {
+        // The file did not open (damaged): nothing to save or back up in
+        // it, and it is kept aside as at start, never deleted.
+        const QString kept = DamagedStart::keptName(m_path);
+        QString error;
+        if (!DamagedStart::putInPlace(chosen, m_path, kept, &error)) {
+            dialogs.message(text(RestoreRefused).arg(error), Dialogs::Buttons::Ok,
+                            Dialogs::Icon::Exclamation);
+            return;
+        }
+        m_window.reloadDatabase();
+        status(text(DamagedKept).arg(when, QFileInfo(kept).fileName()));
+        if (m_window.database()->isOpen())
+            m_backups.startInBackground();
+        return;
+    }
+    if (dialogs.message(text(RestoreConfirm)
+                            .arg(number(CaseShapes::employees(current.rows)),
+                                 number(CaseShapes::complaints(current.rows)), when,
+                                 number(CaseShapes::employees(backup.rows)),
+                                 number(CaseShapes::complaints(backup.rows))),
+                        Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+        return;
+
+    if (!m_window.saveEditedRecords()) {
+        dialogs.message(text(RestoreUnsaved), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_window.closeOtherWindows();
+    // The records now open are kept first: a restore of the wrong backup
+    // is undone by restoring this one.
+    const KeeperResult kept = m_backups.runAndWait(&m_window, false);
+    if (kept.outcome != KeeperResult::Outcome::Made &&
+        kept.outcome != KeeperResult::Outcome::Unchanged) {
+        dialogs.message(text(RestoreNoCurrentBackup).arg(kept.message), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    RestoreResult restored;
+    BackgroundJob::run(
+        &m_window, [](qint64, qint64) { return text(Restoring); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            restored = CaseRestore::replace(chosen, m_path, shape);
+        });
+    if (!restored.ok) {
+        dialogs.message(text(RestoreRefused).arg(restored.error), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_window.reloadDatabase();
+    status(text(RestoreDone)
+               .arg(when, number(CaseShapes::employees(restored.rows)),
+                    number(CaseShapes::complaints(restored.rows))));
+}
+
+void SafekeepingCommands::exportRecords()
+{
+    // What the boxes show is what the file holds.
+    m_window.saveEditedRecords();
+    ExportChoiceDialog dialog(currentTable(), &m_window);
+    if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
+        return;
+    for (const QString &table : dialog.tables()) {
+        const GridExport::Outcome done =
+            GridExport::toCsv(&m_window, m_path, table, CsvExport::tableQuery(table), {});
+        if (!done.asked)
+            return; // cancelled at the file dialog: the other table too
+    }
+}
+
+void SafekeepingCommands::importRecords()
+{
+    Dialogs &dialogs = Dialogs::instance();
+    const QString path = dialogs.openFileName(text(ImportTitle), documents(), text(CsvFilter));
+    if (path.isEmpty())
+        return;
+    ImportDialog dialog(path, currentTable(), &m_window);
+    if (dialogs.exec(dialog) != QDialog::Accepted || !dialog.preview().ok)
+        return;
+    if (!m_window.saveEditedRecords())
+        return;
+    const QString table = dialog.table();
+    CsvImportResult result;
+    BackgroundJob::run(
+        &m_window,
+        [table](qint64 done, qint64) { return text(Importing).arg(table, number(done)); }, true,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) {
+                result.error =
+                    QString::fromUtf8(SafekeepingTexts::ImportUnreadable).arg(file.errorString());
+                return;
+            }
+            result = TableImport::run(m_path, table, CaseShapes::importColumns(table), file,
+                                      &cancel, [&progress](qint64 rows) { progress.done = rows; });
+        });
+    if (!result.ok) {
+        dialogs.message(text(ImportFailed).arg(result.error), Dialogs::Buttons::Ok,
+                        result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_window.reloadDatabase();
+    dialogs.message(text(ImportDone).arg(number(result.rows), table), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Information);
+}
+
+void SafekeepingCommands::backUpBeforeClosing()
+{
+    m_backups.runAndWait(&m_window, true, text(ClosingBackup));
+}

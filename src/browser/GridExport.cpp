@@ -1,0 +1,82 @@
+#include "browser/GridExport.h"
+
+#include "platform/BackgroundJob.h"
+#include "platform/Dialogs.h"
+#include "records/CaseDatabase.h"
+#include "records/RecordSet.h"
+#include "safekeeping/CsvExport.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace
+{
+
+constexpr const char *ExportTitle = "Export %1";
+constexpr const char *CsvFilter = "CSV files (*.csv);;All files (*)";
+constexpr const char *Exporting = "Exporting %1: %2 rows written...";
+constexpr const char *ExportDone = "%1 rows of %2 were written to \"%3\".";
+constexpr const char *ExportFailed = "%1 was not exported: %2";
+
+QString suggestedPath(const QString &what)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(what + QStringLiteral(".csv"));
+}
+
+} // namespace
+
+namespace GridExport
+{
+
+Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
+              const QString &select, const QVariantList &params)
+{
+    Outcome outcome;
+    Dialogs &dialogs = Dialogs::instance();
+    const QString target = dialogs.saveFileName(QString::fromUtf8(ExportTitle).arg(what),
+                                                suggestedPath(what), QString::fromUtf8(CsvFilter));
+    if (target.isEmpty())
+        return outcome;
+    outcome.asked = true;
+    CsvExportResult result;
+    BackgroundJob::run(
+        parent,
+        [what](qint64 done, qint64) {
+            return QString::fromUtf8(Exporting).arg(what, QLocale().toString(done));
+        },
+        true,
+        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+            CsvExportOptions options;
+            options.cancel = &cancel;
+            options.progress = [&progress](qint64 rows) { progress.done = rows; };
+            // The save dialog asked before replacing a file of that name.
+            options.replace = PrivateOutput::Replace::Allowed;
+            result = CsvExport::toFile(databasePath, select, params, target, options);
+        });
+    if (!result.ok) {
+        dialogs.message(QString::fromUtf8(ExportFailed).arg(what, result.error),
+                        Dialogs::Buttons::Ok,
+                        result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+        return outcome;
+    }
+    outcome.written = true;
+    outcome.rows = result.rows;
+    outcome.path = result.path;
+    dialogs.message(
+        QString::fromUtf8(ExportDone).arg(QLocale().toString(result.rows), what, result.path),
+        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+    return outcome;
+}
+
+Outcome recordset(QWidget *parent, const RecordSet &records)
+{
+    QVariantList params;
+    const QString select = records.exportQuery(&params);
+    return toCsv(parent, records.database().path(), records.tableName(), select, params);
+}
+
+} // namespace GridExport

@@ -1,0 +1,513 @@
+// The case records kept safe from the main window: backups taken when the
+// file is opened and closed, restore with the window open, a damaged file
+// at start offered its backup, a backup folder that cannot be written, and
+// export and import through the File menu and a grid window.
+#include "app/BackupController.h"
+#include "app/CaseShapes.h"
+#include "app/ExportChoiceDialog.h"
+#include "app/ImportDialog.h"
+#include "app/RestoreDialog.h"
+#include "app/SafekeepingCommands.h"
+#include "app/StatusBar.h"
+#include "app/frmMain.h"
+#include "browser/frmDataGrid.h"
+#include "platform/Forms.h"
+#include "support/ScriptedDialogs.h"
+#include "platform/TextBox.h"
+#include "caseform/RecordPane.h"
+#include "records/RecordSet.h"
+#include "safekeeping/CsvExport.h"
+#include "safekeeping/CsvReader.h"
+#include "safekeeping/SafekeepingFixture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace
+{
+
+using namespace Safe;
+using Outcome = KeeperResult::Outcome;
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The rows of a CSV file, each field as text.
+QList<QStringList> csvRows(const QString &path)
+{
+    QList<QStringList> rows;
+    CsvReader reader([&](const CsvRow &row) {
+        QStringList fields;
+        for (const CsvField &f : row)
+            fields << QString::fromUtf8(f.bytes);
+        rows << fields;
+        return true;
+    });
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        reader.read(f);
+    return rows;
+}
+
+class SafekeepingWindow : public ::testing::Test
+{
+  protected:
+    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
+    void TearDown() override { stop(); }
+
+    void start()
+    {
+        window = std::make_unique<frmMain>();
+        window->Form_Load(db.path());
+        window->show();
+    }
+    void stop()
+    {
+        if (window) {
+            window->close();
+            window.reset();
+        }
+    }
+    BackupController &backups() { return window->safekeeping()->backups(); }
+    // The open backup, waited for.
+    const KeeperResult &openBackup()
+    {
+        backups().finishBackground(nullptr);
+        return backups().lastResult();
+    }
+
+    QString backupFolder() const { return db.file(QStringLiteral("Backups")); }
+    QList<BackupEntry> goodBackups() const
+    {
+        QList<BackupEntry> good;
+        for (const BackupEntry &e :
+             BackupFolder(db.path()).list(CaseShapes::caseShape(), BackupFolder::Detail::Counts))
+            if (e.good)
+                good << e;
+        return good;
+    }
+    qint64 employees() { return Raw(db.path(), true).count("Employee"); }
+    QString lastMessage() const
+    {
+        return dialogs.messages().isEmpty() ? QString() : dialogs.messages().last().prompt;
+    }
+
+    CaseFile db;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(SafekeepingWindow, BacksUpOnOpenAndOnCloseAndNeverCopiesAnUnchangedFile)
+{
+    db.fill(3, 2);
+    start();
+    ASSERT_EQ(openBackup().outcome, Outcome::Made) << openBackup().message.toStdString();
+    QList<BackupEntry> taken = goodBackups();
+    ASSERT_EQ(taken.size(), 1);
+    EXPECT_EQ(taken.at(0).rows, (QList<qint64>{3, 2}));
+    EXPECT_EQ(modeOf(taken.at(0).path), 0600u);
+    EXPECT_EQ(modeOf(backupFolder()), 0700u);
+
+    // An edit still in its box when the window closes: saved, then kept.
+    window->form().txtFields[0]->setText(QStringLiteral("Renamed at closing"));
+    stop();
+    taken = goodBackups();
+    ASSERT_EQ(taken.size(), 2);
+    EXPECT_EQ(
+        Raw(taken.last().path, true)
+            .rows(QStringLiteral("SELECT Name FROM Employee WHERE Name = 'Renamed at closing'"))
+            .size(),
+        1);
+
+    // Opened and closed with nothing changed: no third copy, either time.
+    start();
+    EXPECT_EQ(openBackup().outcome, Outcome::Unchanged);
+    stop();
+    EXPECT_EQ(goodBackups().size(), 2);
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << lastMessage().toStdString();
+}
+
+TEST_F(SafekeepingWindow, BackUpNowSavesAPrivateCopyWithWhatTheBoxesShow)
+{
+    db.fill(3, 2);
+    start();
+    window->form().txtFields[0]->setText(QStringLiteral("Typed, not yet saved"));
+    // A name the steward already used: the save dialog asked, the copy replaces it.
+    const QString copy = db.file(QStringLiteral("stick/Quillmark copy.db"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).path()));
+    ASSERT_TRUE(writeFile(copy, "an older copy"));
+    dialogs.queueSaveFileName(copy);
+    window->mnuFileBackUpNow->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    EXPECT_EQ(lastMessage(),
+              QStringLiteral("The case records were saved to \"%1\": 3 employees and 2 complaints.")
+                  .arg(copy));
+    EXPECT_EQ(modeOf(copy), 0600u);
+    EXPECT_EQ(
+        Raw(copy, true).rows(QStringLiteral("SELECT Name FROM Employee ORDER BY rowid LIMIT 1")),
+        QStringList{QStringLiteral("3:Typed, not yet saved")});
+    EXPECT_EQ(QDir(QFileInfo(copy).path()).entryList(QDir::Files),
+              QStringList{QFileInfo(copy).fileName()})
+        << "no part file left beside it";
+}
+
+TEST_F(SafekeepingWindow, ReadOnlyBackupFolderIsToldOnceAndNothingIsLost)
+{
+    db.fill(2, 1);
+    ASSERT_TRUE(QDir().mkpath(backupFolder()));
+    ASSERT_TRUE(QFile::setPermissions(backupFolder(), QFile::ReadOwner | QFile::ExeOwner));
+    const HeldToPermissions held; // before the window: its backup thread inherits it
+    start();
+
+    EXPECT_EQ(openBackup().outcome, Outcome::Failed);
+    const QString told = window->sbStatusBar()->panelText(1);
+    EXPECT_TRUE(told.startsWith(QStringLiteral("Backup failed: "))) << told.toStdString();
+    EXPECT_TRUE(told.contains(backupFolder())) << told.toStdString();
+
+    // The steward goes on working: a save is stored.
+    window->form().txtFields[0]->setText(QStringLiteral("Saved all the same"));
+    window->cmdUpdate[0]->click();
+    EXPECT_EQ(Raw(db.path(), true)
+                  .rows(QStringLiteral("SELECT 1 FROM Employee WHERE Name = 'Saved all the same'"))
+                  .size(),
+              1);
+
+    // The same failure again is not told again over what the bar says now.
+    window->sbStatusBar()->setPanelText(QStringLiteral("Preparing grievance for: Pat"));
+    EXPECT_EQ(backups().runAndWait(nullptr, false).outcome, Outcome::Failed);
+    EXPECT_EQ(window->sbStatusBar()->panelText(1), QStringLiteral("Preparing grievance for: Pat"));
+    EXPECT_TRUE(QDir(backupFolder())
+                    .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    .isEmpty());
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << lastMessage().toStdString();
+}
+
+TEST_F(SafekeepingWindow, RestoreWithTheWindowOpenKeepsTheCurrentRecordsFirst)
+{
+    db.fill(3, 2);
+    start();
+    ASSERT_EQ(openBackup().outcome, Outcome::Made);
+    // Saved by another program after the backup, while the window is open.
+    Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Added later')"));
+    window->cmdGrid[0]->click();
+    const QPointer<QWidget> grid = Forms::loaded().last();
+    ASSERT_NE(grid.data(), window.get());
+
+    dialogs.queueDialog([](QDialog &d) {
+        auto &restore = dynamic_cast<RestoreDialog &>(d);
+        EXPECT_EQ(restore.list()->topLevelItemCount(), 1);
+        EXPECT_EQ(restore.list()->topLevelItem(0)->text(1), QStringLiteral("3"));
+        EXPECT_EQ(restore.list()->topLevelItem(0)->text(2), QStringLiteral("2"));
+        restore.restoreButton()->click();
+        return restore.result();
+    });
+    dialogs.queueAnswer(Dialogs::Answer::Yes);
+    window->mnuFileRestore->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 1) << lastMessage().toStdString();
+    EXPECT_TRUE(dialogs.messages().at(0).prompt.contains(QStringLiteral("(4 employees")))
+        << dialogs.messages().at(0).prompt.toStdString();
+    EXPECT_EQ(employees(), 3);
+    // The four employees replaced are in a backup of their own.
+    const QList<BackupEntry> taken = goodBackups();
+    ASSERT_EQ(taken.size(), 2);
+    EXPECT_EQ(taken.last().rows, (QList<qint64>{4, 2}));
+    // The window shows the restored records, the grid over the old ones is gone.
+    EXPECT_TRUE(grid.isNull() || !grid->isVisible());
+    RecordSet *rs = window->form().Data1[0]->rs();
+    ASSERT_NE(rs, nullptr);
+    rs->moveLast();
+    EXPECT_EQ(rs->value(rs->fieldIndex(QStringLiteral("Name"))).toString(),
+              QStringLiteral("Employee 2"));
+    EXPECT_TRUE(
+        window->sbStatusBar()->panelText(1).startsWith(QStringLiteral("Restored the backup")));
+    // The restored file is still what the program keeps its records in.
+    Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('After restore')"));
+    EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("PRAGMA journal_mode")),
+              QStringList{QStringLiteral("3:wal")});
+}
+
+struct Refused {
+    const char *name;
+    // Makes the file offered at `path` from a good backup; an empty
+    // function offers the case database itself.
+    std::function<void(const QString &good, const QString &path)> make;
+    const char *told;
+};
+
+class RestoreRefused : public SafekeepingWindow, public ::testing::WithParamInterface<Refused>
+{
+};
+
+TEST_P(RestoreRefused, WithTheReasonAndNothingChanged)
+{
+    db.fill(3, 2);
+    start();
+    ASSERT_EQ(openBackup().outcome, Outcome::Made);
+    const QString offered = GetParam().make ? db.file(QStringLiteral("offered.db")) : db.path();
+    if (GetParam().make)
+        GetParam().make(goodBackups().first().path, offered);
+    const QStringList before = folderState(backupFolder());
+    const QStringList rows = Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee"));
+
+    dialogs.queueDialog([&](QDialog &d) {
+        dialogs.queueOpenFileName(offered);
+        dynamic_cast<RestoreDialog &>(d).otherFileButton()->click();
+        return d.result();
+    });
+    window->mnuFileRestore->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    const QString told = dialogs.messages().at(0).prompt;
+    EXPECT_TRUE(
+        told.startsWith(QStringLiteral("The backup was not restored, nothing was changed:")))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains(QLatin1String(GetParam().told))) << told.toStdString();
+    EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee")), rows);
+    EXPECT_EQ(folderState(backupFolder()), before) << "no backup taken for a refused restore";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RestoreRefused,
+    ::testing::Values(
+        Refused{"CutShort",
+                [](const QString &good, const QString &path) {
+                    const QByteArray bytes = bytesOf(good);
+                    writeFile(path, bytes.left(bytes.size() / 2));
+                },
+                "is damaged"},
+        Refused{"PagesOverwritten",
+                [](const QString &good, const QString &path) {
+                    QByteArray bytes = bytesOf(good);
+                    bytes.replace(4096, 4096, QByteArray(4096, '\x5a'));
+                    writeFile(path, bytes);
+                },
+                "is damaged"},
+        Refused{"ForeignDatabase",
+                [](const QString &, const QString &path) {
+                    Raw(path).exec(QStringLiteral("CREATE TABLE Recipes (Name TEXT)"));
+                },
+                "is not a case database: the table Employee is missing"},
+        Refused{"NotADatabase",
+                [](const QString &, const QString &path) {
+                    writeFile(path, QByteArray("Name,Address\r\n").repeated(400));
+                },
+                "is damaged or is not a case database"},
+        Refused{"TheOpenFileItself", {}, "\"Quillmark.db\" is the case database now open"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct DamagedCase {
+    const char *name;
+    Dialogs::Answer answer;
+};
+
+class DamagedAtStart : public SafekeepingWindow, public ::testing::WithParamInterface<DamagedCase>
+{
+};
+
+TEST_P(DamagedAtStart, IsOfferedTheNewestGoodBackupAndKeptAside)
+{
+    db.fill(2, 1);
+    ASSERT_EQ(BackupKeeper(db.path(), CaseShapes::caseShape()).run().outcome, Outcome::Made);
+    QByteArray damaged = bytesOf(db.path());
+    damaged.replace(0, 16, QByteArray("no database here"));
+    ASSERT_TRUE(writeFile(db.path(), damaged));
+
+    dialogs.queueAnswer(GetParam().answer);
+    start();
+
+    ASSERT_GE(dialogs.messages().size(), 1);
+    const QString offer = dialogs.messages().at(0).prompt;
+    EXPECT_TRUE(offer.contains(QStringLiteral("is damaged and cannot be opened")))
+        << offer.toStdString();
+    EXPECT_TRUE(offer.contains(QStringLiteral("holds 2 employees and 1 complaints")))
+        << offer.toStdString();
+    const QStringList kept =
+        QDir(db.folder()).entryList({QStringLiteral("Quillmark damaged *.db")}, QDir::Files);
+    if (GetParam().answer == Dialogs::Answer::Yes) {
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(offer.contains(kept.first())) << offer.toStdString();
+        EXPECT_EQ(bytesOf(db.file(kept.first())), damaged);
+        EXPECT_EQ(dialogs.messages().size(), 1) << lastMessage().toStdString();
+        EXPECT_EQ(employees(), 2);
+        ASSERT_NE(window->form().Data1[0]->rs(), nullptr);
+        EXPECT_EQ(window->form().txtFields[0]->text(), QStringLiteral("Employee 0"));
+        EXPECT_TRUE(window->sbStatusBar()->panelText(1).contains(kept.first()));
+        EXPECT_EQ(modeOf(db.path()), 0600u);
+    } else {
+        EXPECT_TRUE(kept.isEmpty());
+        EXPECT_EQ(bytesOf(db.path()), damaged);
+        EXPECT_EQ(window->form().Data1[0]->rs(), nullptr);
+        // Restored later from the menu, the damaged file kept aside all the same.
+        dialogs.queueDialog([](QDialog &d) {
+            dynamic_cast<RestoreDialog &>(d).restoreButton()->click();
+            return d.result();
+        });
+        window->mnuFileRestore->trigger();
+        EXPECT_EQ(employees(), 2);
+        const QStringList later =
+            QDir(db.folder()).entryList({QStringLiteral("Quillmark damaged *.db")}, QDir::Files);
+        ASSERT_EQ(later.size(), 1);
+        EXPECT_EQ(bytesOf(db.file(later.first())), damaged);
+        EXPECT_EQ(window->form().txtFields[0]->text(), QStringLiteral("Employee 0"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, DamagedAtStart,
+                         ::testing::Values(DamagedCase{"Accepted", Dialogs::Answer::Yes},
+                                           DamagedCase{"Declined", Dialogs::Answer::No}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SafekeepingWindow, ExportWritesBothTablesAsStoredToPrivateFiles)
+{
+    db.fill(5, 4);
+    start();
+    const QString employeesCsv = db.file(QStringLiteral("employees.csv"));
+    const QString complaintsCsv = db.file(QStringLiteral("complaints.csv"));
+    dialogs.queueDialog([](QDialog &d) {
+        dynamic_cast<ExportChoiceDialog &>(d).choose(2);
+        return int(QDialog::Accepted);
+    });
+    dialogs.queueSaveFileName(employeesCsv);
+    dialogs.queueSaveFileName(complaintsCsv);
+    window->mnuFileExport->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 2) << lastMessage().toStdString();
+    EXPECT_EQ(dialogs.messages().at(0).prompt,
+              QStringLiteral("5 rows of Employee were written to \"%1\".").arg(employeesCsv));
+    EXPECT_EQ(dialogs.messages().at(1).prompt,
+              QStringLiteral("4 rows of Complaints were written to \"%1\".").arg(complaintsCsv));
+    const QList<std::pair<QString, QString>> files = {
+        {QStringLiteral("Employee"), employeesCsv}, {QStringLiteral("Complaints"), complaintsCsv}};
+    for (const auto &[table, file] : files) {
+        const QString reference = file + QStringLiteral(".reference");
+        ASSERT_TRUE(CsvExport::toFile(db.path(), CsvExport::tableQuery(table), {}, reference).ok);
+        EXPECT_EQ(bytesOf(file), bytesOf(reference)) << table.toStdString();
+        EXPECT_EQ(modeOf(file), 0600u) << table.toStdString();
+    }
+}
+
+TEST_F(SafekeepingWindow, GridExportsWhatItShowsWithItsFilterAndSort)
+{
+    db.fill(12, 0);
+    start();
+    window->cmdGrid[0]->click();
+    auto *grid = qobject_cast<frmDataGrid *>(Forms::loaded().last());
+    ASSERT_NE(grid, nullptr);
+    dialogs.queueInput(QStringLiteral("[Name] Like 'Employee 1*'"));
+    grid->cmdFilter->click();
+    dialogs.queueInput(QStringLiteral("[Name] DESC"));
+    grid->cmdSort->click();
+    const QString csv = db.file(QStringLiteral("shown.csv"));
+    dialogs.queueSaveFileName(csv);
+    grid->cmdExport->click();
+
+    const QList<QStringList> rows = csvRows(csv);
+    ASSERT_EQ(rows.size(), 4) << lastMessage().toStdString();
+    const qsizetype name = rows.first().indexOf(QStringLiteral("Name"));
+    ASSERT_GE(name, 0);
+    QStringList names;
+    for (qsizetype r = 1; r < rows.size(); ++r)
+        names << rows.at(r).at(name);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Employee 11"), QStringLiteral("Employee 10"),
+                                  QStringLiteral("Employee 1")}));
+}
+
+QByteArray importRows(int count)
+{
+    QByteArray rows;
+    for (int i = 1; i <= count; ++i)
+        rows += "Imported " + QByteArray::number(i) + ",\"Line one\r\nline two\"," +
+                QByteArray::number(i) + ",kept out\r\n";
+    return rows;
+}
+
+struct ImportCase {
+    const char *name;
+    QByteArray rows; // below the header "NAME,address,File Number,Shoe Size"
+    bool importable; // the preview lets it through
+    qint64 added;
+    const char *told; // the message, or the preview's complaint
+};
+
+class ImportThroughTheMenu : public SafekeepingWindow,
+                             public ::testing::WithParamInterface<ImportCase>
+{
+};
+
+TEST_P(ImportThroughTheMenu, PreviewsThenAddsAllRowsOrNone)
+{
+    db.fill(4, 0);
+    start();
+    const QString csv = db.file(QStringLiteral("import.csv"));
+    ASSERT_TRUE(writeFile(csv, "NAME,address,File Number,Shoe Size\r\n" + GetParam().rows));
+    const QStringList before = Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee"));
+
+    dialogs.queueOpenFileName(csv);
+    dialogs.queueDialog([param = GetParam()](QDialog &d) {
+        auto &import = dynamic_cast<ImportDialog &>(d);
+        EXPECT_EQ(import.table(), QStringLiteral("Employee"));
+        EXPECT_EQ(import.preview().matched,
+                  (QStringList{QStringLiteral("Name"), QStringLiteral("Address"),
+                               QStringLiteral("File Number")}));
+        EXPECT_EQ(import.preview().ignored, QStringList{QStringLiteral("Shoe Size")});
+        EXPECT_EQ(import.importButton()->isEnabled(), param.importable);
+        if (!param.importable) {
+            EXPECT_TRUE(import.matchText()->text().contains(QLatin1String(param.told)))
+                << import.matchText()->text().toStdString();
+        } else {
+            EXPECT_GE(import.rows()->rowCount(), 1);
+            EXPECT_LE(import.rows()->rowCount(), ImportDialog::PreviewRows);
+            EXPECT_EQ(import.rows()->item(0, 1)->text(), QStringLiteral("Line one\r\nline two"));
+        }
+        QTest::mouseClick(import.importButton(), Qt::LeftButton);
+        return d.result();
+    });
+    window->mnuFileImport->trigger();
+
+    if (!GetParam().importable) {
+        EXPECT_TRUE(dialogs.messages().isEmpty()) << lastMessage().toStdString();
+    } else {
+        ASSERT_EQ(dialogs.messages().size(), 1);
+        EXPECT_TRUE(lastMessage().contains(QLatin1String(GetParam().told)))
+            << lastMessage().toStdString();
+    }
+    EXPECT_EQ(employees(), 4 + GetParam().added);
+    if (GetParam().added == 0)
+        EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee")), before);
+    else
+        EXPECT_EQ(
+            Raw(db.path(), true)
+                .rows(QStringLiteral("SELECT Address FROM Employee WHERE Name = 'Imported 2'")),
+            QStringList{QStringLiteral("3:Line one\r\nline two")});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ImportThroughTheMenu,
+    ::testing::Values(
+        ImportCase{"GoodRows", importRows(3), true, 3, "3 rows were added to Employee."},
+        ImportCase{"LongValueOnRow500",
+                   importRows(499) + "Pat," + QByteArray(101, 'a') + ",1,x\r\n" + importRows(2),
+                   true, 0,
+                   "Nothing was imported: Row 500: the value of \"Address\" is 101 characters "
+                   "long; at most 100 fit."},
+        ImportCase{"LongValueSeenInThePreview",
+                   importRows(1) + "Pat,x," + QByteArray(11, '1') + ",x\r\n", false, 0,
+                   "Row 2: the value of \"File Number\" is 11 characters long"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
