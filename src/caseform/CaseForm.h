@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/CaseFields.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -14,10 +16,9 @@ class TextBox;
 // The main window's controls that the record handlers work on. The window
 // owns them; the handlers receive this view of them.
 struct CaseForm {
-    static constexpr int FieldCount = 22;
-    TextBox *txtFields[FieldCount] = {};
-    QLabel *lblLabels[FieldCount] = {};
-    RecordPane *Data1[2] = {};
+    TextBox *txtFields[CaseFields::BoundFieldCount] = {};
+    QLabel *lblLabels[CaseFields::BoundFieldCount] = {};
+    RecordPane *Data1[CaseFields::PaneCount] = {};
     TextBox *txtFileNumber = nullptr;
     TextBox *txtCaseFacts = nullptr;
     TextBox *txtCopies = nullptr;

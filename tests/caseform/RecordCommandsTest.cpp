@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -57,20 +59,20 @@ TEST_F(RecordCommands, AddOnTheEmployeePageStartsABlankRecordThatUpdateStoresAnd
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
     click(window->cmdAdd[0]);
-    for (int i = 0; i <= 10; ++i)
+    for (int i = Name; i <= DaysOff; ++i)
         EXPECT_EQ(field(i)->text(), QString()) << "box " << i;
-    EXPECT_TRUE(field(0)->isActiveControl());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
+    EXPECT_TRUE(field(Name)->isActiveControl());
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
     EXPECT_EQ(db.count(Employee), 2);
 
-    QTest::keyClicks(field(0)->editor(), QStringLiteral("Tess"));
+    QTest::keyClicks(field(Name)->editor(), QStringLiteral("Tess"));
     click(window->cmdUpdate[0]);
     EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Tess'")), 1);
-    EXPECT_FALSE(pane(0)->isOnNewRecord());
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Tess"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 3"));
+    EXPECT_FALSE(pane(EmployeePane)->isOnNewRecord());
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 3"));
     bar(0, 1);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
     EXPECT_EQ(db.count(Employee), 3);
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
@@ -80,23 +82,23 @@ TEST_F(RecordCommands, AddOnTheGrievancePageCopiesTheEmployeesFileNumberIntoTheN
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     start();
-    clickTab(1);
+    clickTab(GrievancePane);
     click(window->cmdAdd[1]);
-    EXPECT_EQ(field(12)->text(), QStringLiteral("000321"));
-    EXPECT_EQ(field(21)->text(), QString());
-    EXPECT_TRUE(field(21)->isActiveControl());
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QString());
+    EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
     EXPECT_TRUE(dialogs.messages().isEmpty());
     // Left untouched, the new complaint is dropped by a move...
     bar(1, 1);
     EXPECT_EQ(db.count(Complaints), 1);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 5"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
     // ...and stored by Update, with the number.
     click(window->cmdAdd[1]);
-    QTest::keyClicks(field(21)->editor(), QStringLiteral("Art. 7"));
+    QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 7"));
     click(window->cmdUpdate[1]);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000321'")), 2);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 7"));
-    EXPECT_EQ(pane(1)->caption(), QStringLiteral("Record: 2"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 7"));
+    EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 2"));
 }
 
 class AddWithoutFileNumber : public RecordCommands
@@ -109,7 +111,7 @@ protected:
         complaint(QStringLiteral("000999"), QStringLiteral("someone else's"));
         start();
         dialogs.queueAnswer(Dialogs::Answer::Yes); // go to the grievance page anyway
-        clickTab(1);
+        clickTab(GrievancePane);
         ASSERT_EQ(tabs()->currentIndex(), 1);
         dialogs.clear();
     }
@@ -123,7 +125,7 @@ TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
     ASSERT_EQ(dialogs.messages().size(), 1);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_TRUE(field(3)->isActiveControl());
+    EXPECT_TRUE(field(FileNumber)->isActiveControl());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance Information"));
     EXPECT_EQ(db.count(Complaints), 1);
 }
@@ -139,9 +141,9 @@ TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
                                  "it will get lost!"),
                   Dialogs::Buttons::Ok, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_EQ(field(12)->text(), QString());
-    EXPECT_TRUE(field(21)->isActiveControl());
-    QTest::keyClicks(field(21)->editor(), QStringLiteral("Art. 2"));
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
+    EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
+    QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 2"));
     click(window->cmdUpdate[1]);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 2' AND "
                                                   "IFNULL(\"File Number\", '') = ''")),
@@ -153,16 +155,16 @@ TEST_F(RecordCommands, UpdateStaysOnTheRecordItUpdatedEvenWhenNothingWasChanged)
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    typeInto(field(1), QStringLiteral("Sorting"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
     click(window->cmdUpdate[0]);
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ruth"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     bar(0, 2);
     click(window->cmdUpdate[0]);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
-    typeInto(field(1), QStringLiteral("Yard"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
+    typeInto(field(Department), QStringLiteral("Yard"));
     click(window->cmdUpdate[0]);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Yard"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -176,8 +178,8 @@ TEST_F(RecordCommands, DeleteAnsweredNoChangesNothing)
     click(window->cmdDelete[0]);
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), 1);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
 }
 
 struct DeleteCase {
@@ -203,16 +205,16 @@ TEST_P(DeleteYes, RemovesTheRecordAndMovesOnOrStartsABlankOne)
     start();
     if (c.fromLast)
         bar(0, 3);
-    const QString doomed = field(0)->text();
+    const QString doomed = field(Name)->text();
     click(window->cmdDelete[0]);
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), std::max(0, c.employees - 1));
     if (!doomed.isEmpty()) {
         EXPECT_EQ(db.count(Employee, QStringLiteral("Name = ?"), {doomed}), 0);
     }
-    EXPECT_EQ(field(0)->text(), QString::fromLatin1(c.shown));
-    EXPECT_EQ(pane(0)->isOnNewRecord(), *c.shown == '\0');
-    EXPECT_EQ(pane(0)->caption(), *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
+    EXPECT_EQ(field(Name)->text(), QString::fromLatin1(c.shown));
+    EXPECT_EQ(pane(EmployeePane)->isOnNewRecord(), *c.shown == '\0');
+    EXPECT_EQ(pane(EmployeePane)->caption(), *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, DeleteYes,
@@ -228,14 +230,14 @@ TEST_F(RecordCommands, DeleteOnTheGrievancePageRemovesOnlyThatComplaint)
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     start();
-    clickTab(1);
+    clickTab(GrievancePane);
     bar(1, 3);
     click(window->cmdDelete[1]);
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 9'")), 0);
-    EXPECT_TRUE(pane(1)->isOnNewRecord());
-    EXPECT_EQ(field(12)->text(), QString()) << "Delete prepares no file number";
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QString()) << "Delete prepares no file number";
     EXPECT_EQ(db.count(Employee), 1);
 }
 
@@ -245,15 +247,15 @@ TEST_F(RecordCommands, RefreshSavesTheEditedRecordThenShowsTheFirstOfTheRebuiltS
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
     bar(0, 2);
-    typeInto(field(1), QStringLiteral("Sorting"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
     employee(QStringLiteral("Tess"), QStringLiteral("000777")); // filed by someone else meanwhile
     click(window->cmdRefresh[0]);
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Sorting"));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
     bar(0, 3);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Tess"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
@@ -264,20 +266,20 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
     typeInto(window->form().txtFileNumber, QStringLiteral("0006"));
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     QStringList queries;
-    auto original = pane(0)->onReposition;
-    pane(0)->onReposition = [&, original](int i) {
-        queries << pane(0)->recordSource();
+    auto original = pane(EmployeePane)->onReposition;
+    pane(EmployeePane)->onReposition = [&, original](int i) {
+        queries << pane(EmployeePane)->recordSource();
         original(i);
     };
     click(window->cmdReset);
     EXPECT_EQ(queries, QStringList({QStringLiteral("SELECT * FROM Employee")}));
     EXPECT_EQ(window->form().txtFileNumber->text(), QString());
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
     bar(0, 2);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
 }
 
 } // namespace
