@@ -7,7 +7,8 @@
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/RawDatabase.h"
@@ -25,17 +26,17 @@ constexpr int EmployeeBoxes = CaseFields::DaysOff + 1; // txtFields(Name..DaysOf
 struct EmployeePane {
     explicit EmployeePane(const std::shared_ptr<CaseDatabase> &db)
     {
-        pane = new RecordPane(CaseFields::EmployeePane, &host);
+        pane = new RecordBinder(CaseFields::EmployeePane, &host);
         for (int i = 0; i < EmployeeBoxes; ++i) {
             boxes[i] = new TextBox(&host);
             boxes[i]->setMaxLength(CaseSchema::fieldLength(CaseFields::Field(i)));
-            pane->bind(boxes[i], QString::fromUtf8(CaseSchema::fieldName(CaseFields::Field(i))));
+            pane->bind(TextBoxBinding::of(boxes[i]), QString::fromUtf8(CaseSchema::fieldName(CaseFields::Field(i))));
         }
         pane->setDatabase(db);
         pane->setRecordSource(QString::fromLatin1(CaseSchema::EmployeeTable));
     }
     QWidget host;
-    RecordPane *pane = nullptr;
+    RecordBinder *pane = nullptr;
     TextBox *boxes[EmployeeBoxes] = {};
 };
 

@@ -17,7 +17,7 @@ constexpr int LabelAbove = 240;
 
 // A bound box txtFields(field) and its label lblLabels(field), on the page
 // of the field's pane. The case facts pieces lie under txtCaseFacts.
-struct BoundBox {
+struct FieldBox {
     CaseFields::Field field;
     const char *caption;  // the label's
     bool hidden;          // box and label are never shown
@@ -27,7 +27,7 @@ struct BoundBox {
 };
 
 // clang-format off
-constexpr BoundBox BoundBoxes[CaseFields::BoundFieldCount] = {
+constexpr FieldBox FieldBoxes[CaseFields::BoundFieldCount] = {
     {CaseFields::Name, "Name:", false, 240, 700, 3975, 1, 1815},
     {CaseFields::Department, "Department:", false, 4440, 700, 2655, 2, 1815},
     {CaseFields::ShiftStartTime, "Shift Start Time:", false, 7320, 700, 1695, 3, 1455},
@@ -54,14 +54,14 @@ constexpr BoundBox BoundBoxes[CaseFields::BoundFieldCount] = {
 // clang-format on
 
 // The window looks a box up by its field: the table must stay in field order.
-constexpr bool boundBoxesInFieldOrder()
+constexpr bool fieldBoxesInFieldOrder()
 {
     for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
-        if (BoundBoxes[i].field != i)
+        if (FieldBoxes[i].field != i)
             return false;
     return true;
 }
-static_assert(boundBoxesInFieldOrder());
+static_assert(fieldBoxesInFieldOrder());
 
 // Record command buttons: cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdGrid
 // for each page, then the other buttons.

@@ -10,7 +10,7 @@ class QTabWidget;
 class QLabel;
 class QPushButton;
 class QWidget;
-class RecordPane;
+class RecordBinder;
 class TextBox;
 
 // The main window's controls that the record handlers work on. The window
@@ -18,7 +18,7 @@ class TextBox;
 struct CaseForm {
     TextBox *txtFields[CaseFields::BoundFieldCount] = {};
     QLabel *lblLabels[CaseFields::BoundFieldCount] = {};
-    RecordPane *Data1[CaseFields::PaneCount] = {};
+    RecordBinder *Data1[CaseFields::PaneCount] = {}; // the panes' binders; their bars are the window's
     TextBox *txtFileNumber = nullptr;
     TextBox *txtCaseFacts = nullptr;
     TextBox *txtCopies = nullptr;

@@ -5,7 +5,8 @@
 #include "platform/TextBox.h"
 #include "jetsql/DataError.h"
 #include "jetsql/JetSql.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -68,7 +69,7 @@ void cmdAdd_Click(CaseForm &f, int Index)
                 QStringLiteral("grievance with no file number it will get lost!"),
             Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
     }
-    f.Data1[GrievancePane]->presetField(f.txtFields[GrievanceFileNumber], f.txtFields[FileNumber]->text());
+    f.Data1[GrievancePane]->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
     f.focus(f.txtFields[ContractProvisions]);
 }
 
@@ -79,7 +80,7 @@ void cmdDelete_Click(CaseForm &f, int Index)
         QStringLiteral("This action has no un-do feature!"));
     if (answer != Dialogs::Answer::Yes)
         return;
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     // Each step that cannot run is passed over. A missing record is no
     // news to the steward, but a database that refused the delete is.
     auto step = [](const auto &work) {
@@ -113,7 +114,7 @@ void cmdRefresh_Click(CaseForm &f, int Index)
 
 void cmdUpdate_Click(CaseForm &f, int Index)
 {
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     try {
         const qint64 before = pane->rs() ? pane->rs()->lastModified() : -1;
         pane->updateRecord();
@@ -150,7 +151,7 @@ void Data1_Error(CaseForm &, int, int, const QString &text, int &Response)
 void Data1_Reposition(CaseForm &f, int Index)
 {
     MousePointer::set(MousePointer::Default);
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     if (!pane || !pane->rs())
         return;
     pane->setCaption(QStringLiteral("Record: ") +
@@ -176,7 +177,7 @@ void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
     const QString typed = f.txtFileNumber->text();
     if (f.lookupText && *f.lookupText == typed)
         return;
-    RecordPane *pane = f.Data1[EmployeePane];
+    RecordBinder *pane = f.Data1[EmployeePane];
     pane->setRecordSource(employeeLookupSource(typed));
     pane->takeSavedRecord();
     try {
@@ -210,7 +211,7 @@ void SSTab2_Click(CaseForm &f, int)
             return;
         }
     }
-    RecordPane *pane = f.Data1[GrievancePane];
+    RecordBinder *pane = f.Data1[GrievancePane];
     pane->setRecordSource(complaintsSource(f.txtFields[FileNumber]->text()));
     try {
         pane->refresh();
@@ -222,7 +223,7 @@ void SSTab2_Click(CaseForm &f, int)
         return;
     }
     if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
-        pane->presetField(f.txtFields[GrievanceFileNumber], f.txtFields[FileNumber]->text());
+        pane->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
     f.SSTab2->setTabText(GrievancePane, QStringLiteral("Grievance For: ") + f.txtFields[Name]->text());
 }
 

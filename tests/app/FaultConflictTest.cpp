@@ -97,7 +97,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     append(field(c.stewardBox), QStringLiteral("+S"));
     const QString typed = before + QStringLiteral("+S");
     dialogs.clear();
-    QTest::mouseClick(window->cmdUpdate[c.page], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);
 
     ASSERT_EQ(dialogs.messages().size(), 1) << "the steward is told";
     const QString prompt = dialogs.messages().at(0).prompt;
@@ -118,14 +118,14 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     }
 
     dialogs.clear();
-    QTest::mouseClick(window->cmdRefresh[c.page], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", c.page), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
     if (c.otherBox >= 0) {
         EXPECT_EQ(field(c.otherBox)->text(), QStringLiteral("Changed elsewhere"));
         EXPECT_EQ(field(c.stewardBox)->text(), c.otherBox == c.stewardBox ? QStringLiteral("Changed elsewhere") : before);
         // The reloaded record takes the steward's edit again.
         append(field(c.stewardBox), QStringLiteral("!"));
-        QTest::mouseClick(window->cmdUpdate[c.page], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
         EXPECT_EQ(db.row(table, QStringLiteral("rowid = ?"), {key})
                       .value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox))))

@@ -84,10 +84,10 @@ protected:
     {
         dialogs.clear();
         switch (GetParam().by) {
-        case SaveBy::UpdateButton: QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton); break;
-        case SaveBy::AddButton: QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton); break;
-        case SaveBy::RefreshButton: QTest::mouseClick(window->cmdRefresh[0], Qt::LeftButton); break;
-        case SaveBy::NextButton: QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); break;
+        case SaveBy::UpdateButton: QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton); break;
+        case SaveBy::AddButton: QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton); break;
+        case SaveBy::RefreshButton: QTest::mouseClick(recordCommand(*window, "cmdRefresh", EmployeePane), Qt::LeftButton); break;
+        case SaveBy::NextButton: QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); break;
         case SaveBy::Closing:
             dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's own report of the failure
             dialogs.queueAnswer(Dialogs::Answer::No); // do not close and lose the changes
@@ -205,7 +205,7 @@ TEST_F(FaultFolder, AMissingDataFolderIsCreatedAndTheFirstSaveLandsInIt)
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     EXPECT_TRUE(dialogs.messages().isEmpty());
     typeInto(field(Name), QStringLiteral("Ada"));
-    QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     window->close();
     window.reset();
@@ -235,13 +235,13 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
     QString typedName, typedAddress;
     QList<ScriptedDialogs::Shown> refused;
     for (int i = 0; i < 400 && refused.isEmpty(); ++i) {
-        QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton);
         typedName = QStringLiteral("Employee %1").arg(i);
         typedAddress = QStringLiteral("%1 Mill Road").arg(i).leftJustified(100, QLatin1Char('.'));
         typeInto(field(Name), typedName);
         field(Address)->typeText(typedAddress);
         dialogs.clear();
-        QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
         if (dialogs.messages().isEmpty())
             ++saved;
         else
@@ -256,7 +256,7 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
 
     limit(1 << 30);
     dialogs.clear();
-    QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
     EXPECT_EQ(db.count(QStringLiteral("Employee")), saved + 1);
     EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? AND Address = ?"), {typedName, typedAddress}), 1);

@@ -111,12 +111,12 @@ TEST_P(FaultPrint, BothSidesPrintOrSayTheyDidNotWhateverTheCopiesBoxHolds)
     start();
     const QString copies = QString::fromUtf8(GetParam().text);
     setCopies(window->form().txtBackCopies, copies);
-    printAndCheck(window->cmdPrintBack);
+    printAndCheck(windowButton(*window, "cmdPrintBack"));
 
     clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     setCopies(window->form().txtCopies, copies);
-    printAndCheck(window->cmdPrintGrievance);
+    printAndCheck(windowButton(*window, "cmdPrintGrievance"));
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay")) << "printing leaves the record alone";
 }
 

@@ -69,7 +69,7 @@ class FaultRoundTwoPane : public MainWindowTest
         QTest::keyClicks(box->editor(), text);
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void next() { QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); }
+    void next() { QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); }
     QString name(qint64 key)
     {
         return db.row(Employee, QStringLiteral("rowid = ?"), {key})
@@ -86,7 +86,7 @@ class FaultRoundTwoPane : public MainWindowTest
     frmDataGrid *openGrid()
     {
         const qsizetype before = Forms::loaded().size();
-        click(window->cmdGrid[0]);
+        click(recordCommand(*window, "cmdGrid", EmployeePane));
         if (Forms::loaded().size() != before + 1)
             return nullptr;
         return qobject_cast<frmDataGrid *>(Forms::loaded().last());
@@ -118,14 +118,14 @@ TEST_P(FaultPointer, EndsWithTheNormalPointer)
     }
     switch (GetParam()) {
     case PointerPath::SecondUpdateOfTheSameRecord:
-        click(window->cmdUpdate[0]);
-        click(window->cmdUpdate[0]);
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
         break;
     case PointerPath::RefusedUpdate:
-        click(window->cmdUpdate[0]);
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
         break;
     case PointerPath::RefusedAdd:
-        click(window->cmdAdd[0]);
+        click(recordCommand(*window, "cmdAdd", EmployeePane));
         break;
     case PointerPath::CloseAnsweredNo:
         dialogs.queueAnswer(Dialogs::Answer::Ok);
@@ -170,7 +170,7 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     next();
     ASSERT_EQ(field(Name)->text(), QStringLiteral("Ben"));
     if (c.newRecord) {
-        click(window->cmdAdd[0]);
+        click(recordCommand(*window, "cmdAdd", EmployeePane));
         append(field(Name), QStringLiteral("Zoe"));
         append(field(FileNumber), QStringLiteral("000009"));
     } else {
@@ -187,7 +187,7 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     EXPECT_EQ(field(Name)->text(), typedName) << "the typing in the main window stays";
     EXPECT_TRUE(pane(EmployeePane)->isEdited());
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     if (c.newRecord) {
         EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Zoe' AND \"File Number\" = '000009'")),
@@ -231,7 +231,7 @@ TEST_F(FaultRoundTwoPane, ACancelledCloseLeavesNoFalseConflictBehind)
     clickTab(EmployeePane);
     append(field(Name), QStringLiteral(" King"));
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(name(m_keys[0]), QStringLiteral("Ada Lovelace King"));
     allowWrites(Complaints);
@@ -254,7 +254,7 @@ TEST_F(FaultRoundTwoPane, AGridRefreshWhoseSaveIsRefusedKeepsTheTypingForItsOwnR
 
     allowWrites(Employee);
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(name(m_keys[1]), QStringLiteral("Ben Jr")) << "stored in Ben's own row";
     EXPECT_EQ(name(m_keys[0]), QStringLiteral("Ada"));

@@ -73,7 +73,7 @@ class FaultRoundTwoText : public MainWindowTest
     void update()
     {
         dialogs.clear();
-        QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     }
     QString shown() const
     {
@@ -114,7 +114,7 @@ TEST_P(FaultSurrogateSplit, NeverCutsACharacterAndTheComplaintStaysEditable)
     update();
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     EXPECT_EQ(storedJoined(), editor()->text()) << "stored as typed";
-    QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     EXPECT_EQ(editor()->text(), text.left(b.kept)) << "loaded back whole";
     // Edited again: the row still holds what was read.
     editor()->setFocus(Qt::OtherFocusReason);
@@ -189,7 +189,7 @@ TEST_F(FaultRoundTwoText, AGridCellTakesACharacterWholeOrNotAtAll)
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Ruth")}});
     start();
     const qsizetype before = Forms::loaded().size();
-    QTest::mouseClick(window->cmdGrid[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdGrid", EmployeePane), Qt::LeftButton);
     ASSERT_EQ(Forms::loaded().size(), before + 1);
     auto *grid = qobject_cast<frmDataGrid *>(Forms::loaded().last());
     ASSERT_NE(grid, nullptr);

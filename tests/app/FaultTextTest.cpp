@@ -62,13 +62,13 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
         db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Decoy")},
                                                {QStringLiteral("File Number"), a.decoy}});
     start();
-    QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton);
     for (int i = Name; i <= DaysOff; ++i) {
         paste(field(i), a.text);
         EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i)))) << "box " << i;
     }
     dialogs.clear();
-    QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     const QString fileNumber = field(FileNumber)->text();
     const QVariantMap employee = db.row(QStringLiteral("Employee"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
@@ -88,7 +88,7 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     const QString facts = window->form().txtCaseFacts->text();
     EXPECT_EQ(facts, limited(a.text, MainLayout::txtCaseFactsMax));
     dialogs.clear();
-    QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     const QVariantMap complaint = db.row(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
     ASSERT_FALSE(complaint.isEmpty()) << "the complaint carries the employee's file number";
@@ -101,7 +101,7 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
 
     // Refresh finds the complaint again by that file number, quotes and all.
     const QString remedy = field(RemedySought)->text();
-    QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     EXPECT_FALSE(pane(GrievancePane)->isOnNewRecord());
     EXPECT_EQ(field(RemedySought)->text(), remedy);

@@ -173,10 +173,10 @@ TEST_F(GridTabOrder, OpensInTheGridOnThePanesRecordAndTabWalksTheButtons)
 {
     start();
     // Stand on the second employee: the grid opens on that row.
-    QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
     ASSERT_EQ(field(Name)->text(), QStringLiteral("Ben"));
     const qsizetype before = Forms::loaded().size();
-    window->cmdGrid[0]->setFocus(Qt::OtherFocusReason);
+    recordCommand(*window, "cmdGrid", EmployeePane)->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(window->windowHandle(), Qt::Key_Space);
     ASSERT_EQ(Forms::loaded().size(), before + 1);
     auto *grid = qobject_cast<frmDataGrid *>(Forms::loaded().last());

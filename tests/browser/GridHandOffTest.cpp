@@ -193,14 +193,14 @@ TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
     const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
     start();
     for (int press = 0; press < (newRecord ? 2 : 1); ++press)
-        QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); // Next: Baker, then a new record
+        QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); // Next: Baker, then a new record
     ASSERT_EQ(pane(EmployeePane)->isOnNewRecord(), newRecord);
     typeInto(field(Name), QStringLiteral("Cole"));
     const QString typed = field(Name)->text();
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
     QTest::mouseClick(grid->cmdRefresh, Qt::LeftButton);
-    QTest::mouseClick(pane(EmployeePane)->button(0), Qt::LeftButton);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::First), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adams")) << "never written onto another row";

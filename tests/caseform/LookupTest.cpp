@@ -66,7 +66,7 @@ class Lookup : public MainWindowTest
         QStringList names;
         for (int guard = 0; guard < 20 && !pane(EmployeePane)->isOnNewRecord(); ++guard) {
             names << field(Name)->text();
-            QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton);
+            QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
         }
         names.sort();
         return names;
@@ -112,7 +112,7 @@ TEST_P(LookupKeyAlone, RunsNoQueryAndLeavesThePaneWhereItIs)
 {
     startCounting();
     type(QStringLiteral("000"));
-    QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
     ASSERT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
     const QString second = field(Name)->text();
     m_queries.clear();

@@ -21,7 +21,7 @@ enum Bar { First = 0, Previous = 1, Next = 2, Last = 3 };
 class MainWindowBinding : public MainWindowTest
 {
 protected:
-    void press(int paneIndex, Bar b) { QTest::mouseClick(pane(paneIndex)->button(b), Qt::LeftButton); }
+    void press(int paneIndex, Bar b) { QTest::mouseClick(bar(paneIndex)->button(NavigatorBar::Button(b)), Qt::LeftButton); }
 };
 
 TEST_F(MainWindowBinding, EmptyTableStartsOnANewRecordAndStoresWhatIsTypedWhenThePaneMoves)
@@ -40,6 +40,7 @@ TEST_F(MainWindowBinding, EmptyTableStartsOnANewRecordAndStoresWhatIsTypedWhenTh
     EXPECT_EQ(row.value(QStringLiteral("File Number")).toString(), QStringLiteral("000123"));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ada Byron"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(bar(EmployeePane)->caption(), QStringLiteral("Record: 1")) << "the bar shows it";
 }
 
 TEST_F(MainWindowBinding, NextPastTheLastStartsANewRecordThatIsDroppedWhenLeftUntouched)

@@ -38,7 +38,7 @@ protected:
                                       {QStringLiteral("Contract Provinsions"), provisions}});
     }
     QTabWidget *tabs() { return window->form().SSTab2; }
-    void next(int p) { QTest::mouseClick(pane(p)->button(2), Qt::LeftButton); }
+    void next(int p) { QTest::mouseClick(bar(p)->button(NavigatorBar::Next), Qt::LeftButton); }
     QString status() { return window->sbStatusBar()->panelText(1); }
 };
 
@@ -146,7 +146,7 @@ TEST_F(PageSwitch, EveryTurnRebuildsTheGrievancePaneAndSavesTheEditedComplaintFi
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 9"));
 
     typeInto(field(SupervisorFirstContacted), QStringLiteral("Mr. Grey"));
-    QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Supervisor First Contacted\" = 'Mr. Grey'")), 1);
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5")) << "a refresh returns to the first record";
     EXPECT_TRUE(dialogs.messages().isEmpty());

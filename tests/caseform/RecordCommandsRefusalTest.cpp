@@ -84,7 +84,7 @@ TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
     // Once the database takes it again, the same values are saved.
     allow(Employee, "UPDATE");
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(dialogs.messages().isEmpty());
     EXPECT_EQ(stored(Employee, QStringLiteral("Name = 'Ruth'"), "Department"), QStringLiteral("Sorting"));
     EXPECT_EQ(db.count(Employee), 2);
@@ -93,14 +93,14 @@ TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
 INSTANTIATE_TEST_SUITE_P(
     Commands, RefusedEmployeeSave,
     ::testing::Values(
-        Trigger{"Update", [](RefusedSave &t, frmMain &w) { t.click(w.cmdUpdate[0]); }},
-        Trigger{"Refresh", [](RefusedSave &t, frmMain &w) { t.click(w.cmdRefresh[0]); }},
-        Trigger{"Add", [](RefusedSave &t, frmMain &w) { t.click(w.cmdAdd[0]); }},
-        Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(w.cmdReset); }},
+        Trigger{"Update", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdUpdate", EmployeePane)); }},
+        Trigger{"Refresh", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdRefresh", EmployeePane)); }},
+        Trigger{"Add", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdAdd", EmployeePane)); }},
+        Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(windowButton(w, "cmdReset")); }},
         Trigger{"LookupKey", [](RefusedSave &t, frmMain &w) {
                     t.typeInto(w.form().txtFileNumber, QStringLiteral("0"));
                 }},
-        Trigger{"NavigatorBar", [](RefusedSave &t, frmMain &w) { t.click(w.form().Data1[EmployeePane]->button(2)); }},
+        Trigger{"NavigatorBar", [](RefusedSave &t, frmMain &w) { t.click(windowControl<NavigatorBar>(w, QStringLiteral("Data1_0"))->button(NavigatorBar::Next)); }},
         Trigger{"ClosingAnsweredNo", [](RefusedSave &t, frmMain &w) {
                     t.dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's error message
                     t.dialogs.queueAnswer(Dialogs::Answer::No); // close anyway?
@@ -112,16 +112,16 @@ TEST_F(RefusedSave, ANewEmployeeRefusedByUpdateStaysOnScreenAsANewRecord)
 {
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Ruth")}});
     start();
-    click(window->cmdAdd[0]);
+    click(recordCommand(*window, "cmdAdd", EmployeePane));
     QTest::keyClicks(field(Name)->editor(), QStringLiteral("Tess"));
     refuse(Employee, "INSERT");
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(refusalsShown(), 1);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
     allow(Employee, "INSERT");
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Tess'")), 1);
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
 }
@@ -138,7 +138,7 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
     typeInto(field(RemedySought), QStringLiteral("Back pay"));
     refuse(Complaints, "INSERT");
     clickTab(EmployeePane);
-    QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
     ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     clickTab(GrievancePane);
     EXPECT_EQ(refusalsShown(), 1);
@@ -147,7 +147,7 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
     EXPECT_NE(window->form().SSTab2->tabText(1), QStringLiteral("Grievance For: Sam"))
         << "the page does not show Sam's complaints";
     allow(Complaints, "INSERT");
-    click(window->cmdUpdate[1]);
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(stored(Complaints, QStringLiteral("1"), "File Number"), QStringLiteral("000321"));
     EXPECT_EQ(stored(Complaints, QStringLiteral("1"), "Remedy Sought"), QStringLiteral("Back pay"));

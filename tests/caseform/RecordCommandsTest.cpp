@@ -34,7 +34,7 @@ protected:
                                       {QStringLiteral("Contract Provinsions"), provisions}});
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void bar(int p, int which) { click(pane(p)->button(which)); }
+    void move(int p, NavigatorBar::Button which) { click(bar(p)->button(which)); }
     QTabWidget *tabs() { return window->form().SSTab2; }
     void expectMessage(int i, const QString &prompt, Dialogs::Buttons buttons, const QString &title)
     {
@@ -58,7 +58,7 @@ TEST_F(RecordCommands, AddOnTheEmployeePageStartsABlankRecordThatUpdateStoresAnd
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    click(window->cmdAdd[0]);
+    click(recordCommand(*window, "cmdAdd", EmployeePane));
     for (int i = Name; i <= DaysOff; ++i)
         EXPECT_EQ(field(i)->text(), QString()) << "box " << i;
     EXPECT_TRUE(field(Name)->isActiveControl());
@@ -66,12 +66,12 @@ TEST_F(RecordCommands, AddOnTheEmployeePageStartsABlankRecordThatUpdateStoresAnd
     EXPECT_EQ(db.count(Employee), 2);
 
     QTest::keyClicks(field(Name)->editor(), QStringLiteral("Tess"));
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Tess'")), 1);
     EXPECT_FALSE(pane(EmployeePane)->isOnNewRecord());
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 3"));
-    bar(0, 1);
+    move(EmployeePane, NavigatorBar::Previous);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
     EXPECT_EQ(db.count(Employee), 3);
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -83,19 +83,19 @@ TEST_F(RecordCommands, AddOnTheGrievancePageCopiesTheEmployeesFileNumberIntoTheN
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     start();
     clickTab(GrievancePane);
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"));
     EXPECT_EQ(field(ContractProvisions)->text(), QString());
     EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
     EXPECT_TRUE(dialogs.messages().isEmpty());
     // Left untouched, the new complaint is dropped by a move...
-    bar(1, 1);
+    move(GrievancePane, NavigatorBar::Previous);
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
     // ...and stored by Update, with the number.
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 7"));
-    click(window->cmdUpdate[1]);
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000321'")), 2);
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 7"));
     EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 2"));
@@ -121,7 +121,7 @@ protected:
 TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
 {
     dialogs.queueAnswer(Dialogs::Answer::Yes);
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     ASSERT_EQ(dialogs.messages().size(), 1);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 0);
@@ -133,7 +133,7 @@ TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
 TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
 {
     dialogs.queueAnswer(Dialogs::Answer::No);
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     ASSERT_EQ(dialogs.messages().size(), 2);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
     expectMessage(1,
@@ -144,7 +144,7 @@ TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
     EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
     QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 2"));
-    click(window->cmdUpdate[1]);
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 2' AND "
                                                   "IFNULL(\"File Number\", '') = ''")),
               1);
@@ -156,14 +156,14 @@ TEST_F(RecordCommands, UpdateStaysOnTheRecordItUpdatedEvenWhenNothingWasChanged)
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
     typeInto(field(Department), QStringLiteral("Sorting"));
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     ASSERT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
-    bar(0, 2);
-    click(window->cmdUpdate[0]);
+    move(EmployeePane, NavigatorBar::Next);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
     typeInto(field(Department), QStringLiteral("Yard"));
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Yard"));
@@ -175,7 +175,7 @@ TEST_F(RecordCommands, DeleteAnsweredNoChangesNothing)
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     start();
     dialogs.queueAnswer(Dialogs::Answer::No);
-    click(window->cmdDelete[0]);
+    click(recordCommand(*window, "cmdDelete", EmployeePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), 1);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
@@ -204,9 +204,9 @@ TEST_P(DeleteYes, RemovesTheRecordAndMovesOnOrStartsABlankOne)
         employee(names.at(i), QStringLiteral("00010%1").arg(i));
     start();
     if (c.fromLast)
-        bar(0, 3);
+        move(EmployeePane, NavigatorBar::Last);
     const QString doomed = field(Name)->text();
-    click(window->cmdDelete[0]);
+    click(recordCommand(*window, "cmdDelete", EmployeePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), std::max(0, c.employees - 1));
     if (!doomed.isEmpty()) {
@@ -231,8 +231,8 @@ TEST_F(RecordCommands, DeleteOnTheGrievancePageRemovesOnlyThatComplaint)
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     start();
     clickTab(GrievancePane);
-    bar(1, 3);
-    click(window->cmdDelete[1]);
+    move(GrievancePane, NavigatorBar::Last);
+    click(recordCommand(*window, "cmdDelete", GrievancePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 9'")), 0);
@@ -246,15 +246,15 @@ TEST_F(RecordCommands, RefreshSavesTheEditedRecordThenShowsTheFirstOfTheRebuiltS
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    bar(0, 2);
+    move(EmployeePane, NavigatorBar::Next);
     typeInto(field(Department), QStringLiteral("Sorting"));
     employee(QStringLiteral("Tess"), QStringLiteral("000777")); // filed by someone else meanwhile
-    click(window->cmdRefresh[0]);
+    click(recordCommand(*window, "cmdRefresh", EmployeePane));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Sorting"));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
-    bar(0, 3);
+    move(EmployeePane, NavigatorBar::Last);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
@@ -273,12 +273,12 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
         queries << pane(EmployeePane)->recordSource();
         original(i);
     };
-    click(window->cmdReset);
+    click(windowButton(*window, "cmdReset"));
     EXPECT_EQ(queries, QStringList({QStringLiteral("SELECT * FROM Employee")}));
     EXPECT_EQ(window->form().txtFileNumber->text(), QString());
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
-    bar(0, 2);
+    move(EmployeePane, NavigatorBar::Next);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
 }
 

@@ -79,8 +79,8 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     window.form().SSTab2->setCurrentIndex(1);
     window.form().txtCopies->setText(QStringLiteral("2"));
     window.form().txtBackCopies->setText(QStringLiteral("3"));
-    QTest::mouseClick(window.cmdPrintGrievance, Qt::LeftButton);
-    window.mnuPrintBack->trigger();
+    QTest::mouseClick(windowButton(window, "cmdPrintGrievance"), Qt::LeftButton);
+    windowAction(window, "mnuPrintBack")->trigger();
     for (const auto &m : dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
     EXPECT_EQ(window.sbStatusBar()->panelText(1),
@@ -213,8 +213,8 @@ TEST_P(OfficePaper, HoldsTheWholeFormWithinThePrintableArea)
         GTEST_SKIP() << "no cups-pdf queue " << c.queue << "; scripts/start-cups.sh sets one up";
     PrintedCase printed("PAPER");
     printed.chooseInPrintSetup(QString::fromLatin1(c.queue), QString::fromLatin1(c.paper));
-    QTest::mouseClick(printed.window->cmdPrintGrievance, Qt::LeftButton);
-    printed.window->mnuPrintBack->trigger();
+    QTest::mouseClick(windowButton(*printed.window, "cmdPrintGrievance"), Qt::LeftButton);
+    windowAction(*printed.window, "mnuPrintBack")->trigger();
     for (const auto &m : printed.dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
 

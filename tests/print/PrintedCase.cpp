@@ -3,6 +3,7 @@
 #include "app/PrintSetupDialog.h"
 #include "platform/TextBox.h"
 #include "records/CaseSchema.h"
+#include "support/WindowControls.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -51,5 +52,5 @@ void PrintedCase::chooseInPrintSetup(const QString &printer, const QString &pape
             setup.paperBox()->setCurrentIndex(setup.paperBox()->findText(paper));
         return int(QDialog::Accepted);
     });
-    window->mnuFilePrintSetup->trigger();
+    windowAction(*window, "mnuFilePrintSetup")->trigger();
 }
