@@ -24,6 +24,12 @@ fi
 
 bash scripts/extra-checks.sh
 
+# The sources keep .clang-format and name a context object in every
+# connection (scripts/check-style.sh). SKIP_STYLE=1 leaves it out.
+if [ "${SKIP_STYLE:-0}" != 1 ]; then
+  bash scripts/check-style.sh
+fi
+
 # One closing line over both test runs (the plain build and the sanitizer
 # build) and the package checks; any failure has already ended the script.
 passed=$package_checks

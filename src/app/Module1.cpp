@@ -44,7 +44,7 @@ frmMain *Main(const QString &databasePath)
 
     g_main = new frmMain;
     g_main->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(g_main, &QObject::destroyed, [] { g_main = nullptr; });
+    QObject::connect(g_main, &QObject::destroyed, qApp, [] { g_main = nullptr; });
     g_main->Form_Load(AppSettings::DatabasePath);
 
     splash->close();

@@ -22,7 +22,7 @@
 #include "records/CaseDatabase.h"
 #include "caseform/CaseHandlers.h"
 #include "records/CaseSchema.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -90,149 +90,6 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
 }
 
 frmMain::~frmMain() = default;
-
-void frmMain::buildPages()
-{
-    QWidget *pages[2] = {m_form.SSTab2->widget(0), m_form.SSTab2->widget(1)};
-    // Positions are measured from the tab control's top; the pages begin
-    // below the row of tabs.
-    const int tabsTwips = int(Twips::fromPixels(m_form.SSTab2->tabBar()->sizeHint().height() + 2));
-    auto place = [&](QWidget *w, int left, int top, int width, int height) {
-        w->setGeometry(Twips::rect(left, std::max(0, top - tabsTwips), width, height));
-    };
-    auto order = [&](int tabIndex, QWidget *w) { m_tabOrder.append({tabIndex, w}); };
-
-    for (int page = 0; page < 2; ++page) {
-        auto *pane = new RecordPane(page, pages[page]);
-        pane->setObjectName(QStringLiteral("Data1_%1").arg(page));
-        const Rect r = page == 0 ? Data1Employee : Data1Grievance;
-        place(pane, r.left, r.top, r.width, r.height);
-        pane->setRecordSource(QString::fromLatin1(page == 0 ? CaseSchema::EmployeeTable
-                                                            : CaseSchema::ComplaintsTable));
-        m_form.Data1[page] = pane;
-    }
-
-    // The bound boxes and their labels. The three case facts pieces lie
-    // under the editor, which is created after them and so covers them.
-    for (int i = 0; i < CaseForm::FieldCount; ++i) {
-        const CaseSchema::BoundField &bf = CaseSchema::boundField(i);
-        QWidget *page = pages[bf.pane];
-        auto *label = new QLabel(QString::fromUtf8(bf.caption), page);
-        place(label, bf.left, bf.top - LabelAbove, bf.labelWidth, LabelHeight);
-        auto *box = new TextBox(page);
-        box->setObjectName(QStringLiteral("txtFields_%1").arg(i));
-        box->setMaxLength(bf.maxLength);
-        box->editor()->setAccessibleName(QString::fromUtf8(bf.caption));
-        label->setBuddy(box->editor());
-        place(box, bf.left, bf.top, bf.width, BoxHeight);
-        if (!bf.shown && i >= 11 && i <= 12) {
-            label->hide();
-            box->hide();
-        }
-        m_form.txtFields[i] = box;
-        m_form.lblLabels[i] = label;
-        m_form.Data1[bf.pane]->bind(box, QString::fromUtf8(bf.field));
-        order(bf.tabIndex, box);
-    }
-
-    // Record command buttons of both pages.
-    for (int page = 0; page < 2; ++page) {
-        QPushButton **arrays[5] = {cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdGrid};
-        const char *names[5] = {"cmdAdd", "cmdDelete", "cmdRefresh", "cmdUpdate", "cmdGrid"};
-        for (int k = 0; k < 5; ++k) {
-            auto *b = new QPushButton(QString::fromLatin1(CommandCaption[k]), pages[page]);
-            b->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(names[k])).arg(page));
-            place(b, CommandLeft[page][k], CommandTop[page], CommandWidth, CommandHeight);
-            arrays[k][page] = b;
-            order(CommandTab[page][k], b);
-        }
-    }
-
-    // Employee page: the lookup, Reset, the back side frame and the logo.
-    auto *label1 =
-        new QLabel(QStringLiteral("Type File # here to see if employee is already in the "
-                                  "database. Use all 6 digits including leading zeros."),
-                   pages[0]);
-    label1->setWordWrap(true);
-    label1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    place(label1, Label1.left, Label1.top, Label1.width, Label1.height);
-    m_form.txtFileNumber = new TextBox(pages[0]);
-    m_form.txtFileNumber->setObjectName(QStringLiteral("txtFileNumber"));
-    m_form.txtFileNumber->editor()->setAccessibleName(QStringLiteral("File number lookup"));
-    label1->setBuddy(m_form.txtFileNumber->editor());
-    place(m_form.txtFileNumber, MainLayout::txtFileNumber.left, MainLayout::txtFileNumber.top,
-          MainLayout::txtFileNumber.width, MainLayout::txtFileNumber.height);
-    order(txtFileNumberTab, m_form.txtFileNumber);
-    cmdReset = new QPushButton(QStringLiteral("Reset Data Control"), pages[0]);
-    cmdReset->setObjectName(QStringLiteral("cmdReset"));
-    place(cmdReset, MainLayout::cmdReset.left, MainLayout::cmdReset.top, MainLayout::cmdReset.width,
-          MainLayout::cmdReset.height);
-    order(cmdResetTab, cmdReset);
-
-    Frame1 = new QGroupBox(QStringLiteral("Print the Back (supervisor side) of the Grievance Form"),
-                           pages[0]);
-    place(Frame1, MainLayout::Frame1.left, MainLayout::Frame1.top, MainLayout::Frame1.width,
-          MainLayout::Frame1.height);
-    auto inFrame = [](QWidget *w, const Rect &r) {
-        w->setGeometry(Twips::rect(r.left, r.top, r.width, r.height));
-    };
-    auto *label3 = new QLabel(QStringLiteral("Copies"), Frame1);
-    inFrame(label3, Label3);
-    m_form.txtBackCopies = new TextBox(Frame1);
-    m_form.txtBackCopies->setObjectName(QStringLiteral("txtBackCopies"));
-    m_form.txtBackCopies->setText(QStringLiteral("1"));
-    m_form.txtBackCopies->editor()->setAccessibleName(QStringLiteral("Copies of the back side"));
-    label3->setBuddy(m_form.txtBackCopies->editor());
-    inFrame(m_form.txtBackCopies, MainLayout::txtBackCopies);
-    order(txtBackCopiesTab, m_form.txtBackCopies);
-    cmdPrintBack = new QPushButton(QStringLiteral("&Print the Back of the Grievance Form"), Frame1);
-    cmdPrintBack->setObjectName(QStringLiteral("cmdPrintBack"));
-    inFrame(cmdPrintBack, MainLayout::cmdPrintBack);
-    order(cmdPrintBackTab, cmdPrintBack);
-
-    Picture1 = new QLabel(pages[0]);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    place(Picture1, MainLayout::Picture1.left, MainLayout::Picture1.top, MainLayout::Picture1.width,
-          MainLayout::Picture1.height);
-    Picture1->setPixmap(QPixmap::fromImage(formLogo()));
-    Picture1->setScaledContents(true);
-    Picture1->hide();
-
-    // Grievance page: the case facts editor over its pieces, the copies and
-    // the print button.
-    m_form.txtCaseFacts = new TextBox(pages[1], true);
-    m_form.txtCaseFacts->setObjectName(QStringLiteral("txtCaseFacts"));
-    m_form.txtCaseFacts->setMaxLength(txtCaseFactsMax);
-    m_form.txtCaseFacts->setStoredLength(CaseHandlers::caseFactsLength);
-    m_form.txtCaseFacts->editor()->setAccessibleName(QStringLiteral("Case Facts:"));
-    place(m_form.txtCaseFacts, MainLayout::txtCaseFacts.left, MainLayout::txtCaseFacts.top,
-          MainLayout::txtCaseFacts.width, MainLayout::txtCaseFacts.height);
-    m_form.txtCaseFacts->raise();
-    // Covers the pieces whole: at a pixel ratio above 1 the style's rounded
-    // frame leaves corner pixels unpainted, where the pieces would show.
-    m_form.txtCaseFacts->setAutoFillBackground(true);
-    m_form.lblLabels[15]->setBuddy(m_form.txtCaseFacts->editor());
-    m_form.lblLabels[15]->raise();
-    for (int i = 13; i <= 15; ++i)
-        m_form.txtFields[i]->setFocusPolicy(Qt::NoFocus),
-            m_form.txtFields[i]->editor()->setFocusPolicy(Qt::NoFocus);
-    order(txtCaseFactsTab, m_form.txtCaseFacts);
-    auto *label2 = new QLabel(QStringLiteral("Copies:"), pages[1]);
-    place(label2, Label2.left, Label2.top, Label2.width, Label2.height);
-    m_form.txtCopies = new TextBox(pages[1]);
-    m_form.txtCopies->setObjectName(QStringLiteral("txtCopies"));
-    m_form.txtCopies->setText(QStringLiteral("2"));
-    m_form.txtCopies->editor()->setAccessibleName(QStringLiteral("Copies of the grievance side"));
-    label2->setBuddy(m_form.txtCopies->editor());
-    place(m_form.txtCopies, MainLayout::txtCopies.left, MainLayout::txtCopies.top,
-          MainLayout::txtCopies.width, MainLayout::txtCopies.height);
-    order(txtCopiesTab, m_form.txtCopies);
-    cmdPrintGrievance = new QPushButton(QStringLiteral("&Print Grievance"), pages[1]);
-    cmdPrintGrievance->setObjectName(QStringLiteral("cmdPrintGrievance"));
-    place(cmdPrintGrievance, MainLayout::cmdPrintGrievance.left, MainLayout::cmdPrintGrievance.top,
-          MainLayout::cmdPrintGrievance.width, MainLayout::cmdPrintGrievance.height);
-    order(cmdPrintGrievanceTab, cmdPrintGrievance);
-}
 
 void frmMain::applyTabOrder()
 {
@@ -333,7 +190,7 @@ void frmMain::buildMenus()
 void frmMain::wireHandlers()
 {
     CaseForm &f = m_form;
-    for (int page = 0; page < 2; ++page) {
+    for (int page = 0; page < CaseFields::PaneCount; ++page) {
         connect(cmdAdd[page], &QPushButton::clicked, this,
                 [&f, page] { CaseHandlers::cmdAdd_Click(f, page); });
         connect(cmdDelete[page], &QPushButton::clicked, this,
@@ -345,7 +202,7 @@ void frmMain::wireHandlers()
         connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] {
             GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
         });
-        RecordPane *pane = f.Data1[page];
+        RecordBinder *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {
             CaseHandlers::Data1_Error(f, i, err, text, response);
         };
@@ -358,7 +215,7 @@ void frmMain::wireHandlers()
     connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::cmdPrintGrievance_Click);
     connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::cmdPrintBack_Click);
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
-    for (int i = 0; i < CaseForm::FieldCount; ++i)
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
         connect(f.txtFields[i], &TextBox::changed, this,
                 [&f, i] { CaseHandlers::txtFields_Change(f, i); });
     connect(f.txtCaseFacts, &TextBox::changed, this,
@@ -399,7 +256,7 @@ void frmMain::Form_Load(const QString &databasePath)
             }
         }
     }
-    for (RecordPane *pane : m_form.Data1) {
+    for (RecordBinder *pane : m_form.Data1) {
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
@@ -416,7 +273,7 @@ void frmMain::Form_Load(const QString &databasePath)
 
 bool frmMain::saveEditedRecords()
 {
-    for (RecordPane *pane : m_form.Data1) {
+    for (RecordBinder *pane : m_form.Data1) {
         if (pane->isEdited() && !pane->close())
             return false;
     }
@@ -442,7 +299,7 @@ void frmMain::reloadDatabase()
         failure = e;
     }
     m_db = db;
-    for (RecordPane *pane : m_form.Data1) {
+    for (RecordBinder *pane : m_form.Data1) {
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
@@ -473,7 +330,7 @@ void frmMain::showEvent(QShowEvent *event)
         m_centredOnShow = true;
         // The frame's size is known only once the window system has it.
         centre();
-        m_form.txtFields[0]->setFocus(Qt::OtherFocusReason);
+        m_form.txtFields[CaseFields::Name]->setFocus(Qt::OtherFocusReason);
         if (m_safekeeping && m_db && m_db->isOpen())
             m_safekeeping->backups().startInBackground();
     }
@@ -490,7 +347,7 @@ bool frmMain::Form_Unload()
 {
     // An edited record is saved before anything closes; when the database
     // refuses it, the steward decides whether the typed values may be lost.
-    for (RecordPane *pane : m_form.Data1) {
+    for (RecordBinder *pane : m_form.Data1) {
         if (!pane->close()) {
             const auto answer = Dialogs::instance().message(
                 QStringLiteral("The record you changed could not be saved. Close anyway and lose "

@@ -11,6 +11,7 @@ class MainPrintHost;
 class PrinterProvider;
 class QAction;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class SafekeepingCommands;
 class StatusBar;
@@ -31,29 +32,6 @@ class frmMain : public QMainWindow
     CaseForm &form() { return m_form; }
     StatusBar *sbStatusBar() const { return m_statusBar; }
     std::shared_ptr<CaseDatabase> database() const { return m_db; }
-
-    QPushButton *cmdAdd[2] = {};
-    QPushButton *cmdDelete[2] = {};
-    QPushButton *cmdRefresh[2] = {};
-    QPushButton *cmdUpdate[2] = {};
-    QPushButton *cmdGrid[2] = {};
-    QPushButton *cmdReset = nullptr;
-    QPushButton *cmdPrintBack = nullptr;
-    QPushButton *cmdPrintGrievance = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    class QLabel *Picture1 = nullptr;
-
-    QAction *mnuFilePrint = nullptr;
-    QAction *mnuPrintBack = nullptr;
-    QAction *mnuFilePrintPreview = nullptr;
-    QAction *mnuFileSavePdf = nullptr;
-    QAction *mnuFilePrintSetup = nullptr;
-    QAction *mnuFileBackUpNow = nullptr;
-    QAction *mnuFileRestore = nullptr;
-    QAction *mnuFileExport = nullptr;
-    QAction *mnuFileImport = nullptr;
-    QAction *mnuFileExit = nullptr;
-    QAction *mnuHelpAbout = nullptr;
 
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
@@ -96,14 +74,51 @@ class frmMain : public QMainWindow
     bool focusNextPrevChild(bool next) override;
 
   private:
+    // The two tab pages, one builder each (frmMainPages.cpp).
     void buildPages();
+    void buildPane(CaseFields::Pane page);
+    void buildBoundBoxes();
+    void buildRecordCommands(CaseFields::Pane page);
+    void buildEmployeePage(QWidget *page);
+    void buildGrievancePage(QWidget *page);
+    // Places a control on its tab page at a position in twips measured from
+    // the tab control's top, and puts it in the tab order.
+    void place(QWidget *w, int left, int top, int width, int height) const;
+    void order(int tabIndex, QWidget *w) { m_tabOrder.append({tabIndex, w}); }
+
     void buildMenus();
     void wireHandlers();
     void applyTabOrder();
     void centre();
     bool Form_Unload();
 
+    // The controls are found by their object names (the classic control
+    // names, an array element with _ and its index: cmdAdd_0).
+    QPushButton *cmdAdd[CaseFields::PaneCount] = {};
+    QPushButton *cmdDelete[CaseFields::PaneCount] = {};
+    QPushButton *cmdRefresh[CaseFields::PaneCount] = {};
+    QPushButton *cmdUpdate[CaseFields::PaneCount] = {};
+    QPushButton *cmdGrid[CaseFields::PaneCount] = {};
+    QPushButton *cmdReset = nullptr;
+    QPushButton *cmdPrintBack = nullptr;
+    QPushButton *cmdPrintGrievance = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QLabel *Picture1 = nullptr;
+
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuPrintBack = nullptr;
+    QAction *mnuFilePrintPreview = nullptr;
+    QAction *mnuFileSavePdf = nullptr;
+    QAction *mnuFilePrintSetup = nullptr;
+    QAction *mnuFileBackUpNow = nullptr;
+    QAction *mnuFileRestore = nullptr;
+    QAction *mnuFileExport = nullptr;
+    QAction *mnuFileImport = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+
     CaseForm m_form;
+    int m_tabsTwips = 0; // the height of the row of tabs above the pages
     StatusBar *m_statusBar = nullptr;
     std::shared_ptr<CaseDatabase> m_db;
     bool m_centredOnShow = false;

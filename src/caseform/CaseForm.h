@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/CaseFields.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -8,16 +10,15 @@ class QTabWidget;
 class QLabel;
 class QPushButton;
 class QWidget;
-class RecordPane;
+class RecordBinder;
 class TextBox;
 
 // The main window's controls that the record handlers work on. The window
 // owns them; the handlers receive this view of them.
 struct CaseForm {
-    static constexpr int FieldCount = 22;
-    TextBox *txtFields[FieldCount] = {};
-    QLabel *lblLabels[FieldCount] = {};
-    RecordPane *Data1[2] = {};
+    TextBox *txtFields[CaseFields::BoundFieldCount] = {};
+    QLabel *lblLabels[CaseFields::BoundFieldCount] = {};
+    RecordBinder *Data1[CaseFields::PaneCount] = {}; // the panes' binders; their bars are the window's
     TextBox *txtFileNumber = nullptr;
     TextBox *txtCaseFacts = nullptr;
     TextBox *txtCopies = nullptr;

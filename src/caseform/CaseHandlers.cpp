@@ -5,13 +5,16 @@
 #include "platform/TextBox.h"
 #include "jetsql/DataError.h"
 #include "jetsql/JetSql.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 
 #include <QScopedValueRollback>
 #include <QTabWidget>
 
 namespace CaseHandlers
 {
+
+using namespace CaseFields;
 
 namespace
 {
@@ -46,19 +49,19 @@ void cmdAdd_Click(CaseForm &f, int Index)
         reportFailure(e);
         return;
     }
-    if (Index == 0) {
-        f.focus(f.txtFields[0]);
+    if (Index == EmployeePane) {
+        f.focus(f.txtFields[Name]);
         return;
     }
-    if (f.txtFields[3]->text().isEmpty()) {
+    if (f.txtFields[FileNumber]->text().isEmpty()) {
         const auto answer = Dialogs::instance().message(
             QStringLiteral("The File Number field is blank, do you want ") + LfCr +
                 QStringLiteral("to enter a file number now?"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
         if (answer == Dialogs::Answer::Yes) {
-            f.SSTab2->setCurrentIndex(0);
-            f.focus(f.txtFields[3]);
-            f.SSTab2->setTabText(1, QStringLiteral("Grievance Information"));
+            f.SSTab2->setCurrentIndex(EmployeePane);
+            f.focus(f.txtFields[FileNumber]);
+            f.SSTab2->setTabText(GrievancePane, QStringLiteral("Grievance Information"));
             return;
         }
         Dialogs::instance().message(
@@ -66,8 +69,8 @@ void cmdAdd_Click(CaseForm &f, int Index)
                 QStringLiteral("grievance with no file number it will get lost!"),
             Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
     }
-    f.Data1[1]->presetField(f.txtFields[12], f.txtFields[3]->text());
-    f.focus(f.txtFields[21]);
+    f.Data1[GrievancePane]->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
+    f.focus(f.txtFields[ContractProvisions]);
 }
 
 void cmdDelete_Click(CaseForm &f, int Index)
@@ -77,7 +80,7 @@ void cmdDelete_Click(CaseForm &f, int Index)
         QStringLiteral("This action has no un-do feature!"));
     if (answer != Dialogs::Answer::Yes)
         return;
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     // Each step that cannot run is passed over. A missing record is no
     // news to the steward, but a database that refused the delete is.
     auto step = [](const auto &work) {
@@ -111,7 +114,7 @@ void cmdRefresh_Click(CaseForm &f, int Index)
 
 void cmdUpdate_Click(CaseForm &f, int Index)
 {
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     try {
         const qint64 before = pane->rs() ? pane->rs()->lastModified() : -1;
         pane->updateRecord();
@@ -128,9 +131,9 @@ void cmdUpdate_Click(CaseForm &f, int Index)
 
 void cmdReset_Click(CaseForm &f)
 {
-    f.Data1[0]->setRecordSource(QStringLiteral("SELECT * FROM Employee"));
+    f.Data1[EmployeePane]->setRecordSource(QStringLiteral("SELECT * FROM Employee"));
     try {
-        f.Data1[0]->refresh();
+        f.Data1[EmployeePane]->refresh();
     } catch (const DataError &e) {
         reportFailure(e);
         return;
@@ -148,7 +151,7 @@ void Data1_Error(CaseForm &, int, int, const QString &text, int &Response)
 void Data1_Reposition(CaseForm &f, int Index)
 {
     MousePointer::set(MousePointer::Default);
-    RecordPane *pane = f.Data1[Index];
+    RecordBinder *pane = f.Data1[Index];
     if (!pane || !pane->rs())
         return;
     pane->setCaption(QStringLiteral("Record: ") +
@@ -162,7 +165,7 @@ void Data1_Validate(CaseForm &, int, int, bool &)
 
 void Data1_MouseDown(CaseForm &f, int)
 {
-    f.focus(f.txtFields[21]);
+    f.focus(f.txtFields[ContractProvisions]);
 }
 
 void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
@@ -174,7 +177,7 @@ void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
     const QString typed = f.txtFileNumber->text();
     if (f.lookupText && *f.lookupText == typed)
         return;
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[EmployeePane];
     pane->setRecordSource(employeeLookupSource(typed));
     pane->takeSavedRecord();
     try {
@@ -193,23 +196,23 @@ void txtFileNumber_KeyUp(CaseForm &f, int, Qt::KeyboardModifiers)
 
 void SSTab2_Click(CaseForm &f, int)
 {
-    if (f.SSTab2->currentIndex() != 1) {
-        f.SSTab2->setTabText(1, QStringLiteral("Grievance Information"));
+    if (f.SSTab2->currentIndex() != GrievancePane) {
+        f.SSTab2->setTabText(GrievancePane, QStringLiteral("Grievance Information"));
         return;
     }
-    if (f.txtFields[3]->text().isEmpty()) {
+    if (f.txtFields[FileNumber]->text().isEmpty()) {
         const auto answer = Dialogs::instance().message(
             QStringLiteral("The File Number field is blank do you want ") + LfCr +
                 QStringLiteral("to go to the next page anyway?"),
             Dialogs::Buttons::YesNo, Dialogs::Icon::None, FileNumberTitle);
         if (answer == Dialogs::Answer::No) {
-            f.SSTab2->setCurrentIndex(0);
-            f.focus(f.txtFields[3]);
+            f.SSTab2->setCurrentIndex(EmployeePane);
+            f.focus(f.txtFields[FileNumber]);
             return;
         }
     }
-    RecordPane *pane = f.Data1[1];
-    pane->setRecordSource(complaintsSource(f.txtFields[3]->text()));
+    RecordBinder *pane = f.Data1[GrievancePane];
+    pane->setRecordSource(complaintsSource(f.txtFields[FileNumber]->text()));
     try {
         pane->refresh();
     } catch (const DataError &e) {
@@ -220,8 +223,8 @@ void SSTab2_Click(CaseForm &f, int)
         return;
     }
     if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
-        pane->presetField(f.txtFields[12], f.txtFields[3]->text());
-    f.SSTab2->setTabText(1, QStringLiteral("Grievance For: ") + f.txtFields[0]->text());
+        pane->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
+    f.SSTab2->setTabText(GrievancePane, QStringLiteral("Grievance For: ") + f.txtFields[Name]->text());
 }
 
 namespace
@@ -254,11 +257,11 @@ void txtFields_Change(CaseForm &f, int Index)
 {
     if (f.txtCaseFacts && splitting != &f) {
         const QScopedValueRollback<const CaseForm *> guard(joining, &f);
-        f.txtCaseFacts->setText(trimSpaces(f.txtFields[15]->text() + f.txtFields[14]->text() +
-                                           f.txtFields[13]->text()));
+        f.txtCaseFacts->setText(trimSpaces(f.txtFields[CaseFacts1]->text() + f.txtFields[CaseFacts2]->text() +
+                                           f.txtFields[CaseFacts3]->text()));
     }
-    if (Index == 0 && f.setStatusText)
-        f.setStatusText(QStringLiteral("Preparing grievance for: ") + f.txtFields[0]->text());
+    if (Index == Name && f.setStatusText)
+        f.setStatusText(QStringLiteral("Preparing grievance for: ") + f.txtFields[Name]->text());
 }
 
 namespace
@@ -314,9 +317,9 @@ void txtCaseFacts_Change(CaseForm &f)
         return;
     const QScopedValueRollback<const CaseForm *> guard(splitting, &f);
     const QStringList pieces = splitCaseFacts(f.txtCaseFacts->text());
-    f.txtFields[15]->setText(pieces.at(0));
-    f.txtFields[14]->setText(pieces.at(1));
-    f.txtFields[13]->setText(pieces.at(2));
+    f.txtFields[CaseFacts1]->setText(pieces.at(0));
+    f.txtFields[CaseFacts2]->setText(pieces.at(1));
+    f.txtFields[CaseFacts3]->setText(pieces.at(2));
 }
 
 } // namespace CaseHandlers

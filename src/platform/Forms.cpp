@@ -1,5 +1,6 @@
 #include "platform/Forms.h"
 
+#include <QCoreApplication>
 #include <QObject>
 
 namespace Forms {
@@ -15,7 +16,10 @@ QList<QPointer<QWidget>> &windows()
 void add(QWidget *window)
 {
     windows().append(window);
-    QObject::connect(window, &QObject::destroyed, [window] { remove(window); });
+    // The list outlives every window; the application is the one object
+    // that is there as long as windows come and go.
+    QObject::connect(window, &QObject::destroyed, QCoreApplication::instance(),
+                     [window] { remove(window); });
 }
 
 void remove(QWidget *window)

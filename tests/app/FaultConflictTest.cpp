@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace {
 
 using Fault::ChildProgram;
@@ -63,7 +65,7 @@ protected:
         const Conflict &c = GetParam();
         const char *table = c.page == 0 ? CaseSchema::EmployeeTable : CaseSchema::ComplaintsTable;
         const QString field = c.otherBox < 0 ? QString()
-                                             : QString::fromUtf8(CaseSchema::boundField(c.otherBox).field);
+                                             : QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)));
         ChildProgram other(QStringLiteral("FaultOtherProgram.DISABLED_ChangesOneRecord"),
                            {db.path(), QString::fromLatin1(table), QString::number(key), field,
                             QStringLiteral("Changed elsewhere")});
@@ -85,7 +87,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
                                         {QStringLiteral("Date of Violation"), QStringLiteral("3/4/24")}});
     start();
     if (c.page == 1)
-        clickTab(1);
+        clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), c.page);
     const qint64 key = c.page == 0 ? 1 : complaint;
     const QString before = field(c.stewardBox)->text();
@@ -95,7 +97,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     append(field(c.stewardBox), QStringLiteral("+S"));
     const QString typed = before + QStringLiteral("+S");
     dialogs.clear();
-    QTest::mouseClick(window->cmdUpdate[c.page], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);
 
     ASSERT_EQ(dialogs.messages().size(), 1) << "the steward is told";
     const QString prompt = dialogs.messages().at(0).prompt;
@@ -106,9 +108,9 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     const QString table = QString::fromLatin1(c.page == 0 ? "Employee" : "Complaints");
     if (c.otherBox >= 0) {
         const QVariantMap row = db.row(table, QStringLiteral("rowid = ?"), {key});
-        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::boundField(c.otherBox).field)).toString(),
+        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)))).toString(),
                   QStringLiteral("Changed elsewhere"));
-        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::boundField(c.stewardBox).field)).toString(),
+        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox)))).toString(),
                   c.otherBox == c.stewardBox ? QStringLiteral("Changed elsewhere") : before)
             << "the other program's record is not overwritten";
     } else {
@@ -116,17 +118,17 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     }
 
     dialogs.clear();
-    QTest::mouseClick(window->cmdRefresh[c.page], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", c.page), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
     if (c.otherBox >= 0) {
         EXPECT_EQ(field(c.otherBox)->text(), QStringLiteral("Changed elsewhere"));
         EXPECT_EQ(field(c.stewardBox)->text(), c.otherBox == c.stewardBox ? QStringLiteral("Changed elsewhere") : before);
         // The reloaded record takes the steward's edit again.
         append(field(c.stewardBox), QStringLiteral("!"));
-        QTest::mouseClick(window->cmdUpdate[c.page], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
         EXPECT_EQ(db.row(table, QStringLiteral("rowid = ?"), {key})
-                      .value(QString::fromUtf8(CaseSchema::boundField(c.stewardBox).field))
+                      .value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox))))
                       .toString(),
                   field(c.stewardBox)->text());
     } else {

@@ -32,7 +32,7 @@ protected:
     frmDataGrid *openGrid()
     {
         const qsizetype before = Forms::loaded().size();
-        QTest::mouseClick(window->cmdGrid[0], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdGrid", CaseFields::EmployeePane), Qt::LeftButton);
         const QList<QWidget *> loaded = Forms::loaded();
         if (loaded.size() != before + 1)
             return nullptr;

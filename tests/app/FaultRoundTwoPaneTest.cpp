@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -67,7 +69,7 @@ class FaultRoundTwoPane : public MainWindowTest
         QTest::keyClicks(box->editor(), text);
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void next() { QTest::mouseClick(pane(0)->button(2), Qt::LeftButton); }
+    void next() { QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); }
     QString name(qint64 key)
     {
         return db.row(Employee, QStringLiteral("rowid = ?"), {key})
@@ -84,7 +86,7 @@ class FaultRoundTwoPane : public MainWindowTest
     frmDataGrid *openGrid()
     {
         const qsizetype before = Forms::loaded().size();
-        click(window->cmdGrid[0]);
+        click(recordCommand(*window, "cmdGrid", EmployeePane));
         if (Forms::loaded().size() != before + 1)
             return nullptr;
         return qobject_cast<frmDataGrid *>(Forms::loaded().last());
@@ -111,19 +113,19 @@ TEST_P(FaultPointer, EndsWithTheNormalPointer)
 {
     start();
     if (GetParam() != PointerPath::SecondUpdateOfTheSameRecord) {
-        append(field(0), QStringLiteral("x"));
+        append(field(Name), QStringLiteral("x"));
         refuseWrites(Employee);
     }
     switch (GetParam()) {
     case PointerPath::SecondUpdateOfTheSameRecord:
-        click(window->cmdUpdate[0]);
-        click(window->cmdUpdate[0]);
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
         break;
     case PointerPath::RefusedUpdate:
-        click(window->cmdUpdate[0]);
+        click(recordCommand(*window, "cmdUpdate", EmployeePane));
         break;
     case PointerPath::RefusedAdd:
-        click(window->cmdAdd[0]);
+        click(recordCommand(*window, "cmdAdd", EmployeePane));
         break;
     case PointerPath::CloseAnsweredNo:
         dialogs.queueAnswer(Dialogs::Answer::Ok);
@@ -166,15 +168,15 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     const UnderPane &c = GetParam();
     start();
     next();
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ben"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ben"));
     if (c.newRecord) {
-        click(window->cmdAdd[0]);
-        append(field(0), QStringLiteral("Zoe"));
-        append(field(3), QStringLiteral("000009"));
+        click(recordCommand(*window, "cmdAdd", EmployeePane));
+        append(field(Name), QStringLiteral("Zoe"));
+        append(field(FileNumber), QStringLiteral("000009"));
     } else {
-        append(field(0), QStringLiteral(" Jr"));
+        append(field(Name), QStringLiteral(" Jr"));
     }
-    const QString typedName = field(0)->text();
+    const QString typedName = field(Name)->text();
     frmDataGrid *grid = openGrid();
     ASSERT_NE(grid, nullptr);
     dialogs.clear();
@@ -182,10 +184,10 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     ASSERT_EQ(prompts(), QStringList{QStringLiteral("Delete Current Row?")});
     ASSERT_TRUE(name(m_keys[1]).isEmpty()) << "Ben's row is gone";
 
-    EXPECT_EQ(field(0)->text(), typedName) << "the typing in the main window stays";
-    EXPECT_TRUE(pane(0)->isEdited());
+    EXPECT_EQ(field(Name)->text(), typedName) << "the typing in the main window stays";
+    EXPECT_TRUE(pane(EmployeePane)->isEdited());
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     if (c.newRecord) {
         EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Zoe' AND \"File Number\" = '000009'")),
@@ -198,7 +200,7 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
         EXPECT_TRUE(prompts().at(0).contains(QStringLiteral("deleted")))
             << prompts().at(0).toStdString();
         EXPECT_EQ(db.count(Employee), 2);
-        EXPECT_EQ(field(0)->text(), typedName);
+        EXPECT_EQ(field(Name)->text(), typedName);
     }
     grid->close();
 }
@@ -213,10 +215,10 @@ INSTANTIATE_TEST_SUITE_P(Typing, FaultGridDeleteUnderPane,
 TEST_F(FaultRoundTwoPane, ACancelledCloseLeavesNoFalseConflictBehind)
 {
     start();
-    append(field(0), QStringLiteral(" Lovelace"));
-    clickTab(1);
-    ASSERT_EQ(field(19)->text(), QStringLiteral("Back pay"));
-    append(field(19), QStringLiteral(" and costs"));
+    append(field(Name), QStringLiteral(" Lovelace"));
+    clickTab(GrievancePane);
+    ASSERT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
+    append(field(RemedySought), QStringLiteral(" and costs"));
     refuseWrites(Complaints);
     dialogs.clear();
     dialogs.queueAnswer(Dialogs::Answer::Ok); // the complaint's refusal
@@ -224,12 +226,12 @@ TEST_F(FaultRoundTwoPane, ACancelledCloseLeavesNoFalseConflictBehind)
     window->close();
     ASSERT_TRUE(window->isVisible());
     ASSERT_EQ(name(m_keys[0]), QStringLiteral("Ada Lovelace")) << "the employee was saved";
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay and costs"));
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay and costs"));
 
-    clickTab(0);
-    append(field(0), QStringLiteral(" King"));
+    clickTab(EmployeePane);
+    append(field(Name), QStringLiteral(" King"));
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(name(m_keys[0]), QStringLiteral("Ada Lovelace King"));
     allowWrites(Complaints);
@@ -239,7 +241,7 @@ TEST_F(FaultRoundTwoPane, AGridRefreshWhoseSaveIsRefusedKeepsTheTypingForItsOwnR
 {
     start();
     next();
-    append(field(0), QStringLiteral(" Jr"));
+    append(field(Name), QStringLiteral(" Jr"));
     frmDataGrid *grid = openGrid();
     ASSERT_NE(grid, nullptr);
     refuseWrites(Employee);
@@ -247,12 +249,12 @@ TEST_F(FaultRoundTwoPane, AGridRefreshWhoseSaveIsRefusedKeepsTheTypingForItsOwnR
     click(grid->cmdRefresh);
     ASSERT_EQ(prompts().size(), 1) << "the refusal is shown";
     EXPECT_TRUE(prompts().at(0).startsWith(QStringLiteral("Data error event hit err:")));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ben Jr"));
-    EXPECT_TRUE(pane(0)->isEdited());
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ben Jr"));
+    EXPECT_TRUE(pane(EmployeePane)->isEdited());
 
     allowWrites(Employee);
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(name(m_keys[1]), QStringLiteral("Ben Jr")) << "stored in Ben's own row";
     EXPECT_EQ(name(m_keys[0]), QStringLiteral("Ada"));
@@ -270,12 +272,12 @@ TEST_P(FaultLookupKey, ThatLeavesTheTextAloneStoresNothing)
     start();
     TextBox *lookup = window->form().txtFileNumber;
     typeInto(lookup, QStringLiteral("9"));
-    ASSERT_TRUE(pane(0)->isOnNewRecord()) << "the lookup found nobody";
-    append(field(0), QStringLiteral("Zoe"));
+    ASSERT_TRUE(pane(EmployeePane)->isOnNewRecord()) << "the lookup found nobody";
+    append(field(Name), QStringLiteral("Zoe"));
     lookup->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(lookup->editor(), GetParam());
     EXPECT_EQ(db.count(Employee), 3) << "no employee without a file number";
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Zoe"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Zoe"));
 
     // A key that does change the lookup saves the typed record first, and
     // the status bar says where it went.

@@ -65,7 +65,7 @@ TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
     std::unique_ptr<frmMain> window(Module1::Main());
     PdfFallback printers;
     window->setPrinterProvider(&printers);
-    QTest::mouseClick(window->cmdPrintBack, Qt::LeftButton);
+    QTest::mouseClick(windowButton(*window, "cmdPrintBack"), Qt::LeftButton);
 
     const QString database = CaseDatabase::defaultPath();
     const QString pdfFolder = DefaultPrinterProvider::pdfFolder();

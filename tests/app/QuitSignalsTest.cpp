@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <csignal>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -49,7 +51,7 @@ TEST_P(QuitSignalsTest, SavesTheEditedRecordAndPlacement)
 {
     start();
     QuitSignals quit(window.get(), 0);
-    typeInto(field(0), QStringLiteral("Ada Lovelace"));
+    typeInto(field(Name), QStringLiteral("Ada Lovelace"));
     ASSERT_EQ(db.count(QStringLiteral("Employee")), 0);
 
     ::raise(GetParam());

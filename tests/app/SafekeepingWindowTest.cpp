@@ -14,7 +14,8 @@
 #include "platform/Forms.h"
 #include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
+#include "support/WindowControls.h"
 #include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/CsvReader.h"
@@ -122,7 +123,7 @@ TEST_F(SafekeepingWindow, BacksUpOnOpenAndOnCloseAndNeverCopiesAnUnchangedFile)
     EXPECT_EQ(modeOf(backupFolder()), 0700u);
 
     // An edit still in its box when the window closes: saved, then kept.
-    window->form().txtFields[0]->setText(QStringLiteral("Renamed at closing"));
+    window->form().txtFields[CaseFields::Name]->setText(QStringLiteral("Renamed at closing"));
     stop();
     taken = goodBackups();
     ASSERT_EQ(taken.size(), 2);
@@ -144,13 +145,13 @@ TEST_F(SafekeepingWindow, BackUpNowSavesAPrivateCopyWithWhatTheBoxesShow)
 {
     db.fill(3, 2);
     start();
-    window->form().txtFields[0]->setText(QStringLiteral("Typed, not yet saved"));
+    window->form().txtFields[CaseFields::Name]->setText(QStringLiteral("Typed, not yet saved"));
     // A name the steward already used: the save dialog asked, the copy replaces it.
     const QString copy = db.file(QStringLiteral("stick/Quillmark copy.db"));
     ASSERT_TRUE(QDir().mkpath(QFileInfo(copy).path()));
     ASSERT_TRUE(writeFile(copy, "an older copy"));
     dialogs.queueSaveFileName(copy);
-    window->mnuFileBackUpNow->trigger();
+    windowAction(*window, "mnuFileBackUpNow")->trigger();
 
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(lastMessage(),
@@ -179,8 +180,8 @@ TEST_F(SafekeepingWindow, ReadOnlyBackupFolderIsToldOnceAndNothingIsLost)
     EXPECT_TRUE(told.contains(backupFolder())) << told.toStdString();
 
     // The steward goes on working: a save is stored.
-    window->form().txtFields[0]->setText(QStringLiteral("Saved all the same"));
-    window->cmdUpdate[0]->click();
+    window->form().txtFields[CaseFields::Name]->setText(QStringLiteral("Saved all the same"));
+    recordCommand(*window, "cmdUpdate", 0)->click();
     EXPECT_EQ(Raw(db.path(), true)
                   .rows(QStringLiteral("SELECT 1 FROM Employee WHERE Name = 'Saved all the same'"))
                   .size(),
@@ -203,7 +204,7 @@ TEST_F(SafekeepingWindow, RestoreWithTheWindowOpenKeepsTheCurrentRecordsFirst)
     ASSERT_EQ(openBackup().outcome, Outcome::Made);
     // Saved by another program after the backup, while the window is open.
     Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Added later')"));
-    window->cmdGrid[0]->click();
+    recordCommand(*window, "cmdGrid", 0)->click();
     const QPointer<QWidget> grid = Forms::loaded().last();
     ASSERT_NE(grid.data(), window.get());
 
@@ -216,7 +217,7 @@ TEST_F(SafekeepingWindow, RestoreWithTheWindowOpenKeepsTheCurrentRecordsFirst)
         return restore.result();
     });
     dialogs.queueAnswer(Dialogs::Answer::Yes);
-    window->mnuFileRestore->trigger();
+    windowAction(*window, "mnuFileRestore")->trigger();
 
     ASSERT_EQ(dialogs.messages().size(), 1) << lastMessage().toStdString();
     EXPECT_TRUE(dialogs.messages().at(0).prompt.contains(QStringLiteral("(4 employees")))
@@ -269,7 +270,7 @@ TEST_P(RestoreRefused, WithTheReasonAndNothingChanged)
         dynamic_cast<RestoreDialog &>(d).otherFileButton()->click();
         return d.result();
     });
-    window->mnuFileRestore->trigger();
+    windowAction(*window, "mnuFileRestore")->trigger();
 
     ASSERT_EQ(dialogs.messages().size(), 1);
     const QString told = dialogs.messages().at(0).prompt;
@@ -345,7 +346,7 @@ TEST_P(DamagedAtStart, IsOfferedTheNewestGoodBackupAndKeptAside)
         EXPECT_EQ(dialogs.messages().size(), 1) << lastMessage().toStdString();
         EXPECT_EQ(employees(), 2);
         ASSERT_NE(window->form().Data1[0]->rs(), nullptr);
-        EXPECT_EQ(window->form().txtFields[0]->text(), QStringLiteral("Employee 0"));
+        EXPECT_EQ(window->form().txtFields[CaseFields::Name]->text(), QStringLiteral("Employee 0"));
         EXPECT_TRUE(window->sbStatusBar()->panelText(1).contains(kept.first()));
         EXPECT_EQ(modeOf(db.path()), 0600u);
     } else {
@@ -357,13 +358,13 @@ TEST_P(DamagedAtStart, IsOfferedTheNewestGoodBackupAndKeptAside)
             dynamic_cast<RestoreDialog &>(d).restoreButton()->click();
             return d.result();
         });
-        window->mnuFileRestore->trigger();
+        windowAction(*window, "mnuFileRestore")->trigger();
         EXPECT_EQ(employees(), 2);
         const QStringList later =
             QDir(db.folder()).entryList({QStringLiteral("Quillmark damaged *.db")}, QDir::Files);
         ASSERT_EQ(later.size(), 1);
         EXPECT_EQ(bytesOf(db.file(later.first())), damaged);
-        EXPECT_EQ(window->form().txtFields[0]->text(), QStringLiteral("Employee 0"));
+        EXPECT_EQ(window->form().txtFields[CaseFields::Name]->text(), QStringLiteral("Employee 0"));
     }
 }
 
@@ -384,7 +385,7 @@ TEST_F(SafekeepingWindow, ExportWritesBothTablesAsStoredToPrivateFiles)
     });
     dialogs.queueSaveFileName(employeesCsv);
     dialogs.queueSaveFileName(complaintsCsv);
-    window->mnuFileExport->trigger();
+    windowAction(*window, "mnuFileExport")->trigger();
 
     ASSERT_EQ(dialogs.messages().size(), 2) << lastMessage().toStdString();
     EXPECT_EQ(dialogs.messages().at(0).prompt,
@@ -405,7 +406,7 @@ TEST_F(SafekeepingWindow, GridExportsWhatItShowsWithItsFilterAndSort)
 {
     db.fill(12, 0);
     start();
-    window->cmdGrid[0]->click();
+    recordCommand(*window, "cmdGrid", 0)->click();
     auto *grid = qobject_cast<frmDataGrid *>(Forms::loaded().last());
     ASSERT_NE(grid, nullptr);
     dialogs.queueInput(QStringLiteral("[Name] Like 'Employee 1*'"));
@@ -477,7 +478,7 @@ TEST_P(ImportThroughTheMenu, PreviewsThenAddsAllRowsOrNone)
         QTest::mouseClick(import.importButton(), Qt::LeftButton);
         return d.result();
     });
-    window->mnuFileImport->trigger();
+    windowAction(*window, "mnuFileImport")->trigger();
 
     if (!GetParam().importable) {
         EXPECT_TRUE(dialogs.messages().isEmpty()) << lastMessage().toStdString();

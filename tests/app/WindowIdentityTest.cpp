@@ -120,7 +120,7 @@ TEST_P(WindowIdentity, EveryControlAndWindowIsNamed)
 QWidget *openGrid(MainWindowTest &, frmMain &main)
 {
     const qsizetype before = Forms::loaded().size();
-    main.cmdGrid[0]->click();
+    recordCommand(main, "cmdGrid", CaseFields::EmployeePane)->click();
     return Forms::loaded().size() == before + 1 ? Forms::loaded().last() : nullptr;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Forms.h"
 #include "records/AppSettings.h"
 #include "records/RecordSet.h"
+#include "support/WindowControls.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -21,7 +22,7 @@ frmDataGrid *GridTest::openGrid(int page)
     if (window->form().SSTab2->currentIndex() != page)
         clickTab(page);
     const qsizetype before = Forms::loaded().size();
-    QTest::mouseClick(window->cmdGrid[page], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdGrid", page), Qt::LeftButton);
     const QList<QWidget *> loaded = Forms::loaded();
     if (loaded.size() != before + 1)
         return nullptr;

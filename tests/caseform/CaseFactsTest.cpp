@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -48,7 +50,7 @@ protected:
         values.insert(complaint);
         m_complaintKey = db.insert(Complaints, values);
         start();
-        clickTab(1);
+        clickTab(GrievancePane);
         ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     }
 
@@ -72,8 +74,8 @@ protected:
     }
     void saveAndReload()
     {
-        QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
-        QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     }
     static QStringList cut(const QString &t) { return {t.left(255), t.mid(255, 255), t.mid(510, 255)}; }
 
@@ -229,9 +231,9 @@ TEST_F(CaseFactsTest, OuterSpacesAreStoredAsTypedButDroppedByTheJoin)
     EXPECT_EQ(storedPieces().at(0), QStringLiteral("  late for shift  "));
     // Loading the same values again changes no box; loading the record
     // after another one does.
-    QTest::mouseClick(pane(1)->button(2), Qt::LeftButton);
+    QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Next), Qt::LeftButton);
     EXPECT_EQ(editor()->text(), QString());
-    QTest::mouseClick(pane(1)->button(1), Qt::LeftButton);
+    QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Previous), Qt::LeftButton);
     EXPECT_EQ(editor()->text(), QStringLiteral("late for shift"));
     // The next edit in the editor writes the trimmed text back.
     editor()->setFocus(Qt::MouseFocusReason);
@@ -260,15 +262,15 @@ TEST_F(CaseFactsTest, MovingToAnotherGrievanceShowsItsFactsAndABlankOneEmptiesTh
                            {QStringLiteral("Case Facts1"), numberedText(255)},
                            {QStringLiteral("Case Facts2"), QStringLiteral("second")}});
     start();
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(editor()->text(), QStringLiteral("first"));
     editor()->setFocus(Qt::MouseFocusReason);
     // Pressing the bar takes the focus out of the editor before the move.
-    QTest::mouseClick(pane(1)->button(2), Qt::LeftButton);
-    EXPECT_TRUE(field(21)->isActiveControl());
+    QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
     EXPECT_EQ(editor()->text(), numberedText(255) + QStringLiteral("second"));
-    QTest::mouseClick(pane(1)->button(2), Qt::LeftButton);
-    ASSERT_TRUE(pane(1)->isOnNewRecord());
+    QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    ASSERT_TRUE(pane(GrievancePane)->isOnNewRecord());
     EXPECT_EQ(editor()->text(), QString());
     EXPECT_EQ(db.count(Complaints), 2);
 }
@@ -276,7 +278,7 @@ TEST_F(CaseFactsTest, MovingToAnotherGrievanceShowsItsFactsAndABlankOneEmptiesTh
 TEST_F(CaseFactsTest, AProgramChangeOfAPieceShowsInTheEditorAtOnce)
 {
     openComplaint();
-    field(21)->setFocus(Qt::MouseFocusReason);
+    field(ContractProvisions)->setFocus(Qt::MouseFocusReason);
     field(Piece2)->setText(QStringLiteral(" and more"));
     EXPECT_EQ(editor()->text(), QStringLiteral("old facts and more"));
 }
@@ -304,8 +306,8 @@ TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
     const qint64 second = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
                                                  {QStringLiteral("Case Facts1"), QStringLiteral("second")}});
     start();
-    clickTab(1);
-    QTest::mouseClick(pane(1)->button(2), Qt::LeftButton);
+    clickTab(GrievancePane);
+    QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Next), Qt::LeftButton);
     editor()->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor()->editor(), QStringLiteral(" more"));
@@ -321,7 +323,7 @@ TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
     editor()->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor()->editor(), QStringLiteral("!"));
-    QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     auto facts = [this](qint64 key) {
         return db.row(Complaints, QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("Case Facts1")).toString();
     };
@@ -334,9 +336,9 @@ TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, CaseFactsCommandKey,
-                         ::testing::Values(CommandKey{"Refresh", Qt::Key_R, [](frmMain &w) { return w.cmdRefresh[1]; }, "first"},
-                                           CommandKey{"Add", Qt::Key_A, [](frmMain &w) { return w.cmdAdd[1]; }, ""},
-                                           CommandKey{"Update", Qt::Key_U, [](frmMain &w) { return w.cmdUpdate[1]; }, "second more"}),
+                         ::testing::Values(CommandKey{"Refresh", Qt::Key_R, [](frmMain &w) { return recordCommand(w, "cmdRefresh", GrievancePane); }, "first"},
+                                           CommandKey{"Add", Qt::Key_A, [](frmMain &w) { return recordCommand(w, "cmdAdd", GrievancePane); }, ""},
+                                           CommandKey{"Update", Qt::Key_U, [](frmMain &w) { return recordCommand(w, "cmdUpdate", GrievancePane); }, "second more"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereTheEditorHadTheFocus)
@@ -350,20 +352,20 @@ TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereT
     const qint64 sams = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000654")},
                                                {QStringLiteral("Case Facts1"), QStringLiteral("Sam's facts")}});
     start();
-    clickTab(1);
+    clickTab(GrievancePane);
     editor()->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
-    clickTab(0);
-    QTest::mouseClick(pane(0)->button(2), Qt::LeftButton);
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Sam"));
-    clickTab(1);
+    clickTab(EmployeePane);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
+    clickTab(GrievancePane);
     EXPECT_EQ(field(Piece1)->text(), QStringLiteral("Sam's facts"));
     EXPECT_EQ(editor()->text(), QStringLiteral("Sam's facts"));
     // Whatever has the focus now, typing into the editor edits Sam's facts.
     editor()->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor()->editor(), QStringLiteral("!"));
-    QTest::mouseClick(window->cmdUpdate[1], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {sams}).value(QStringLiteral("Case Facts1")).toString(),
               QStringLiteral("Sam's facts!"));
 }

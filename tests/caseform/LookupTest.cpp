@@ -6,6 +6,8 @@
 #include <QToolButton>
 #include <algorithm>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -47,9 +49,9 @@ class Lookup : public MainWindowTest
     void startCounting()
     {
         start();
-        auto original = pane(0)->onReposition;
-        pane(0)->onReposition = [this, original](int i) {
-            m_queries << pane(0)->recordSource();
+        auto original = pane(EmployeePane)->onReposition;
+        pane(EmployeePane)->onReposition = [this, original](int i) {
+            m_queries << pane(EmployeePane)->recordSource();
             original(i);
         };
     }
@@ -62,9 +64,9 @@ class Lookup : public MainWindowTest
     QStringList namesShown()
     {
         QStringList names;
-        for (int guard = 0; guard < 20 && !pane(0)->isOnNewRecord(); ++guard) {
-            names << field(0)->text();
-            QTest::mouseClick(pane(0)->button(2), Qt::LeftButton);
+        for (int guard = 0; guard < 20 && !pane(EmployeePane)->isOnNewRecord(); ++guard) {
+            names << field(Name)->text();
+            QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
         }
         names.sort();
         return names;
@@ -83,7 +85,7 @@ TEST_F(Lookup, FiveKeysRunFiveQueriesAndShowWhatTheLastOneFound)
                      lookupSource(QStringLiteral("000*")), lookupSource(QStringLiteral("0001*")),
                      lookupSource(QStringLiteral("00012*"))}));
     EXPECT_TRUE(lookupBox()->isActiveControl()) << "typing goes on in the lookup box";
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
     EXPECT_EQ(namesShown(),
               QStringList({QStringLiteral("Ann"), QStringLiteral("Bob"), QStringLiteral("Jon")}));
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -110,14 +112,14 @@ TEST_P(LookupKeyAlone, RunsNoQueryAndLeavesThePaneWhereItIs)
 {
     startCounting();
     type(QStringLiteral("000"));
-    QTest::mouseClick(pane(0)->button(2), Qt::LeftButton);
-    ASSERT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
-    const QString second = field(0)->text();
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    ASSERT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
+    const QString second = field(Name)->text();
     m_queries.clear();
     QTest::keyClick(lookupBox()->editor(), GetParam());
     EXPECT_TRUE(m_queries.isEmpty());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
-    EXPECT_EQ(field(0)->text(), second);
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
+    EXPECT_EQ(field(Name)->text(), second);
     EXPECT_EQ(lookupBox()->text(), QStringLiteral("000"));
 }
 
@@ -155,10 +157,10 @@ TEST_P(LookupTyped, ShowsTheEmployeesWhoseNumberMatchesThePrefixPattern)
     type(GetParam().text);
     EXPECT_EQ(m_queries.size(), GetParam().text.size()) << "one query per key";
     if (GetParam().found.isEmpty()) {
-        EXPECT_TRUE(pane(0)->isOnNewRecord());
-        EXPECT_EQ(field(0)->text(), QString());
-        EXPECT_EQ(field(3)->text(), QString());
-        EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
+        EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
+        EXPECT_EQ(field(Name)->text(), QString());
+        EXPECT_EQ(field(FileNumber)->text(), QString());
+        EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
     }
     EXPECT_EQ(namesShown(), GetParam().found);
     EXPECT_EQ(db.count(Employee), 8) << "nothing stored or lost";
@@ -185,13 +187,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Lookup, SavesTheEditedEmployeeBeforeRebuildingThePane)
 {
     startCounting();
-    typeInto(field(1), QStringLiteral("Sorting"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
     type(QStringLiteral("9"));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Ann'"))
                   .value(QStringLiteral("Department"))
                   .toString(),
               QStringLiteral("Sorting"));
-    EXPECT_TRUE(pane(0)->isOnNewRecord());
+    EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
 }
 
 } // namespace

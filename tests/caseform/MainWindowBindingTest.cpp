@@ -3,12 +3,16 @@
 
 #include "app/StatusBar.h"
 #include "platform/core/AppInfo.h"
+#include "records/CaseSchema.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+
+using namespace CaseFields;
 
 namespace {
 
@@ -17,25 +21,26 @@ enum Bar { First = 0, Previous = 1, Next = 2, Last = 3 };
 class MainWindowBinding : public MainWindowTest
 {
 protected:
-    void press(int paneIndex, Bar b) { QTest::mouseClick(pane(paneIndex)->button(b), Qt::LeftButton); }
+    void press(int paneIndex, Bar b) { QTest::mouseClick(bar(paneIndex)->button(NavigatorBar::Button(b)), Qt::LeftButton); }
 };
 
 TEST_F(MainWindowBinding, EmptyTableStartsOnANewRecordAndStoresWhatIsTypedWhenThePaneMoves)
 {
     start();
-    EXPECT_TRUE(pane(0)->isOnNewRecord());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
-    EXPECT_TRUE(field(0)->isActiveControl()) << "the name box has the focus at start";
-    typeInto(field(0), QStringLiteral("Ada Byron"));
-    typeInto(field(3), QStringLiteral("000123"));
+    EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
+    EXPECT_TRUE(field(Name)->isActiveControl()) << "the name box has the focus at start";
+    typeInto(field(Name), QStringLiteral("Ada Byron"));
+    typeInto(field(FileNumber), QStringLiteral("000123"));
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 0) << "nothing is stored before a move";
-    press(0, Previous);
+    press(EmployeePane, Previous);
     ASSERT_EQ(db.count(QStringLiteral("Employee")), 1);
     const QVariantMap row = db.row(QStringLiteral("Employee"), QStringLiteral("1"));
     EXPECT_EQ(row.value(QStringLiteral("Name")).toString(), QStringLiteral("Ada Byron"));
     EXPECT_EQ(row.value(QStringLiteral("File Number")).toString(), QStringLiteral("000123"));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ada Byron"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ada Byron"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(bar(EmployeePane)->caption(), QStringLiteral("Record: 1")) << "the bar shows it";
 }
 
 TEST_F(MainWindowBinding, NextPastTheLastStartsANewRecordThatIsDroppedWhenLeftUntouched)
@@ -43,21 +48,21 @@ TEST_F(MainWindowBinding, NextPastTheLastStartsANewRecordThatIsDroppedWhenLeftUn
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("First")}});
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Second")}});
     start();
-    EXPECT_EQ(field(0)->text(), QStringLiteral("First"));
-    press(0, Next);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Second"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
-    press(0, Next);
-    EXPECT_TRUE(pane(0)->isOnNewRecord());
-    EXPECT_EQ(field(0)->text(), QString());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
-    press(0, First);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("First"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("First"));
+    press(EmployeePane, Next);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Second"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
+    press(EmployeePane, Next);
+    EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
+    EXPECT_EQ(field(Name)->text(), QString());
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
+    press(EmployeePane, First);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("First"));
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 2);
-    press(0, Previous);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("First")) << "before the first stays on the first";
-    press(0, Last);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Second"));
+    press(EmployeePane, Previous);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("First")) << "before the first stays on the first";
+    press(EmployeePane, Last);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Second"));
 }
 
 TEST_F(MainWindowBinding, AnEditedRecordIsWrittenBackBeforeAMove)
@@ -65,8 +70,8 @@ TEST_F(MainWindowBinding, AnEditedRecordIsWrittenBackBeforeAMove)
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("First")}});
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Second")}});
     start();
-    typeInto(field(1), QStringLiteral("Sorting"));
-    press(0, Next);
+    typeInto(field(Department), QStringLiteral("Sorting"));
+    press(EmployeePane, Next);
     EXPECT_EQ(db.row(QStringLiteral("Employee"), QStringLiteral("Name = 'First'"))
                   .value(QStringLiteral("Department"))
                   .toString(),
@@ -78,17 +83,17 @@ TEST_F(MainWindowBinding, ProgramTextLongerThanTheLimitIsKeptWhileTypedTextStops
     const QString longName = QString(60, QLatin1Char('n'));
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), longName}, {QStringLiteral("File Number"), QStringLiteral("123456789012")}});
     start();
-    EXPECT_EQ(field(0)->text(), longName) << "text the program assigns is not cut";
-    EXPECT_EQ(field(3)->text(), QStringLiteral("123456789012"));
-    typeInto(field(3), QStringLiteral("x"));
-    EXPECT_EQ(field(3)->text().size(), 12) << "a box over its limit takes no more typing";
-    QTest::keyClick(field(3)->editor(), Qt::Key_End);
-    QTest::keyClick(field(3)->editor(), Qt::Key_Backspace);
-    EXPECT_EQ(field(3)->text(), QStringLiteral("12345678901")) << "but deleting still works";
+    EXPECT_EQ(field(Name)->text(), longName) << "text the program assigns is not cut";
+    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("123456789012"));
+    typeInto(field(FileNumber), QStringLiteral("x"));
+    EXPECT_EQ(field(FileNumber)->text().size(), 12) << "a box over its limit takes no more typing";
+    QTest::keyClick(field(FileNumber)->editor(), Qt::Key_End);
+    QTest::keyClick(field(FileNumber)->editor(), Qt::Key_Backspace);
+    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("12345678901")) << "but deleting still works";
 
-    pane(0)->addNew();
-    typeInto(field(3), QStringLiteral("12345678901234"));
-    EXPECT_EQ(field(3)->text(), QStringLiteral("1234567890")) << "the eleventh character cannot be typed";
+    pane(EmployeePane)->addNew();
+    typeInto(field(FileNumber), QStringLiteral("12345678901234"));
+    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("1234567890")) << "the eleventh character cannot be typed";
 }
 
 TEST_F(MainWindowBinding, StatusBarNamesTheEmployeeAndTheSecondPaneShowsTheFirstComplaint)
@@ -98,8 +103,8 @@ TEST_F(MainWindowBinding, StatusBarNamesTheEmployeeAndTheSecondPaneShowsTheFirst
                                               {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     start();
     EXPECT_EQ(window->sbStatusBar()->panelText(1), QStringLiteral("Preparing grievance for: Grace"));
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay"));
-    EXPECT_EQ(field(12)->text(), QStringLiteral("999"));
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("999"));
 }
 
 TEST_F(MainWindowBinding, PressingTheEmployeeBarLeavesTheHiddenGrievanceBoxAlone)
@@ -108,10 +113,10 @@ TEST_F(MainWindowBinding, PressingTheEmployeeBarLeavesTheHiddenGrievanceBoxAlone
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("B")}});
     db.insert(QStringLiteral("Complaints"), {{QStringLiteral("Contract Provinsions"), QStringLiteral("Art. 5")}});
     start();
-    press(0, Next);
-    EXPECT_FALSE(field(21)->isActiveControl());
+    press(EmployeePane, Next);
+    EXPECT_FALSE(field(ContractProvisions)->isActiveControl());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 5"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
 }
 
 TEST_F(MainWindowBinding, ClosingSavesTheEditedRecordAndThePlacement)
@@ -119,7 +124,7 @@ TEST_F(MainWindowBinding, ClosingSavesTheEditedRecordAndThePlacement)
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("A")}});
     start();
     QSettings(AppInfo::title(), AppInfo::title()).clear();
-    typeInto(field(2), QStringLiteral("07:00"));
+    typeInto(field(ShiftStartTime), QStringLiteral("07:00"));
     const frmMain::Placement p = window->placementTwips();
     ASSERT_TRUE(window->close());
     EXPECT_EQ(db.row(QStringLiteral("Employee"), QStringLiteral("1")).value(QStringLiteral("Shift Start Time")).toString(),
@@ -161,8 +166,8 @@ TEST_P(UnopenableDatabase, IsReportedOncePerPaneAndLeftByteForByte)
         EXPECT_GT(m.prompt.size(), QStringLiteral("Data error event hit err:").size());
         EXPECT_EQ(m.title, QStringLiteral("Quillmark_Wizard"));
     }
-    EXPECT_EQ(field(0)->text(), QString());
-    EXPECT_EQ(pane(0)->rs(), nullptr);
+    EXPECT_EQ(field(Name)->text(), QString());
+    EXPECT_EQ(pane(EmployeePane)->rs(), nullptr);
     window->close();
     window.reset();
     QFile f(db.path());
@@ -197,3 +202,42 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+// Each box shows the stored field of its own number, on the page of its
+// pane, under the label that names that field: a layout row or a stored
+// name put against the wrong number would show (and save) one field's value
+// in another's box.
+TEST_F(MainWindowBinding, EveryBoxShowsTheStoredFieldOfItsNumber)
+{
+    QVariantMap employee, complaint;
+    for (int i = 0; i < BoundFieldCount; ++i) {
+        const auto f = Field(i);
+        if (f == GrievanceNumber)
+            continue; // numbered by the database
+        (paneOf(f) == EmployeePane ? employee : complaint)
+            .insert(QString::fromUtf8(CaseSchema::fieldName(f)), QStringLiteral("F%1").arg(i));
+    }
+    employee.insert(QStringLiteral("File Number"), QStringLiteral("000777"));
+    complaint.insert(QStringLiteral("File Number"), QStringLiteral("000777"));
+    db.insert(QStringLiteral("Employee"), employee);
+    const qint64 grievance = db.insert(QStringLiteral("Complaints"), complaint);
+    start();
+    clickTab(GrievancePane);
+    for (int i = 0; i < BoundFieldCount; ++i) {
+        const auto f = Field(i);
+        const QString expected = f == FileNumber || f == GrievanceFileNumber
+                                     ? QStringLiteral("000777")
+                                 : f == GrievanceNumber ? QString::number(grievance)
+                                                        : QStringLiteral("F%1").arg(i);
+        EXPECT_EQ(field(i)->text(), expected) << "box " << i;
+        EXPECT_EQ(window->form().SSTab2->indexOf(field(i)->parentWidget()), int(paneOf(f)))
+            << "box " << i << " on the page of its pane";
+        // The label, from the window's layout, names the field that the data
+        // layer stores under that number ("Case Facts:" for "Case Facts1").
+        const QString caption = window->form().lblLabels[i]->text().section(QLatin1Char(':'), 0, 0);
+        EXPECT_FALSE(caption.isEmpty()) << "box " << i;
+        EXPECT_TRUE(QString::fromUtf8(CaseSchema::fieldName(f)).startsWith(caption))
+            << "box " << i << " labelled " << caption.toStdString() << " stores "
+            << CaseSchema::fieldName(f);
+    }
+}

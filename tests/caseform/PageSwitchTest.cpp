@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -36,7 +38,7 @@ protected:
                                       {QStringLiteral("Contract Provinsions"), provisions}});
     }
     QTabWidget *tabs() { return window->form().SSTab2; }
-    void next(int p) { QTest::mouseClick(pane(p)->button(2), Qt::LeftButton); }
+    void next(int p) { QTest::mouseClick(bar(p)->button(NavigatorBar::Next), Qt::LeftButton); }
     QString status() { return window->sbStatusBar()->panelText(1); }
 };
 
@@ -48,19 +50,19 @@ TEST_F(PageSwitch, ShowsTheFirstOfTheEmployeesComplaintsAndNamesHimInTheCaption)
     complaint(QStringLiteral("0003210"), QStringLiteral("a longer number"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     start();
-    EXPECT_EQ(field(21)->text(), QStringLiteral("someone else's")) << "before the first turn: the whole table";
-    clickTab(1);
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("someone else's")) << "before the first turn: the whole table";
+    clickTab(GrievancePane);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance For: Ruth Miles"));
-    EXPECT_EQ(pane(1)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = '000321'"));
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 5"));
-    EXPECT_EQ(pane(1)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = '000321'"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
+    EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 1"));
     next(1);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 9"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 9"));
     next(1);
-    EXPECT_TRUE(pane(1)->isOnNewRecord()) << "only the two complaints of this number";
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord()) << "only the two complaints of this number";
 
-    clickTab(0);
+    clickTab(EmployeePane);
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance Information"));
 }
 
@@ -69,24 +71,24 @@ TEST_F(PageSwitch, AnEmployeeWithoutComplaintsGetsABlankOneCarryingHisFileNumber
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     complaint(QStringLiteral("000999"), QStringLiteral("someone else's"));
     start();
-    clickTab(1);
-    EXPECT_TRUE(pane(1)->isOnNewRecord());
-    EXPECT_EQ(pane(1)->caption(), QStringLiteral("Record: 0"));
-    EXPECT_EQ(field(21)->text(), QString());
-    EXPECT_EQ(field(12)->text(), QStringLiteral("000654"));
+    clickTab(GrievancePane);
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
+    EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 0"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QString());
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000654"));
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance For: Sam"));
 
     // Left untouched, the prepared complaint is not stored...
-    clickTab(0);
-    clickTab(1);
+    clickTab(EmployeePane);
+    clickTab(GrievancePane);
     EXPECT_EQ(db.count(Complaints), 1);
     // ...typed into, it is stored with the number.
-    typeInto(field(19), QStringLiteral("Reinstatement"));
-    clickTab(0);
-    clickTab(1);
+    typeInto(field(RemedySought), QStringLiteral("Reinstatement"));
+    clickTab(EmployeePane);
+    clickTab(GrievancePane);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000654' AND \"Remedy Sought\" = 'Reinstatement'")), 1);
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Reinstatement"));
-    EXPECT_EQ(pane(1)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Reinstatement"));
+    EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 1"));
 }
 
 TEST_F(PageSwitch, ABlankFileNumberAnsweredNoReturnsToTheEmployeePage)
@@ -95,7 +97,7 @@ TEST_F(PageSwitch, ABlankFileNumberAnsweredNoReturnsToTheEmployeePage)
     complaint(QStringLiteral("000999"), QStringLiteral("someone else's"));
     start();
     dialogs.queueAnswer(Dialogs::Answer::No);
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(dialogs.messages().size(), 1);
     const auto &m = dialogs.messages().at(0);
     EXPECT_EQ(m.prompt, BlankQuestion);
@@ -103,10 +105,10 @@ TEST_F(PageSwitch, ABlankFileNumberAnsweredNoReturnsToTheEmployeePage)
     EXPECT_EQ(m.icon, Dialogs::Icon::None);
     EXPECT_EQ(m.title, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_TRUE(field(3)->isActiveControl());
+    EXPECT_TRUE(field(FileNumber)->isActiveControl());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance Information"));
-    EXPECT_EQ(pane(1)->recordSource(), QStringLiteral("Complaints")) << "the grievance pane was not rebuilt";
-    EXPECT_EQ(field(21)->text(), QStringLiteral("someone else's"));
+    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("Complaints")) << "the grievance pane was not rebuilt";
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("someone else's"));
 }
 
 TEST_F(PageSwitch, ABlankFileNumberAnsweredYesLooksForComplaintsWithAnEmptyNumber)
@@ -115,14 +117,14 @@ TEST_F(PageSwitch, ABlankFileNumberAnsweredYesLooksForComplaintsWithAnEmptyNumbe
     complaint(QStringLiteral("000999"), QStringLiteral("someone else's"));
     start();
     dialogs.queueAnswer(Dialogs::Answer::Yes);
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().at(0).prompt, BlankQuestion);
     EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_EQ(pane(1)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ''"));
-    EXPECT_TRUE(pane(1)->isOnNewRecord());
-    EXPECT_EQ(field(21)->text(), QString());
-    EXPECT_EQ(field(12)->text(), QString());
+    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ''"));
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
+    EXPECT_EQ(field(ContractProvisions)->text(), QString());
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance For: Nobody Yet"));
 }
 
@@ -131,22 +133,22 @@ TEST_F(PageSwitch, EveryTurnRebuildsTheGrievancePaneAndSavesTheEditedComplaintFi
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     const qint64 first = complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     start();
-    clickTab(1);
-    typeInto(field(19), QStringLiteral("Back pay"));
-    clickTab(0);
+    clickTab(GrievancePane);
+    typeInto(field(RemedySought), QStringLiteral("Back pay"));
+    clickTab(EmployeePane);
     // Someone else files a second complaint meanwhile.
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
-    clickTab(1);
+    clickTab(GrievancePane);
     EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {first}).value(QStringLiteral("Remedy Sought")).toString(),
               QStringLiteral("Back pay"));
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay"));
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     next(1);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 9"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 9"));
 
-    typeInto(field(18), QStringLiteral("Mr. Grey"));
-    QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
+    typeInto(field(SupervisorFirstContacted), QStringLiteral("Mr. Grey"));
+    QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Supervisor First Contacted\" = 'Mr. Grey'")), 1);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 5")) << "a refresh returns to the first record";
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5")) << "a refresh returns to the first record";
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
@@ -156,11 +158,11 @@ TEST_F(PageSwitch, AnApostropheInTheFileNumberIsAnOrdinaryCharacter)
     complaint(QStringLiteral("12'45"), QStringLiteral("quoted"));
     complaint(QStringLiteral("12"), QStringLiteral("cut at the quote"));
     start();
-    clickTab(1);
+    clickTab(GrievancePane);
     EXPECT_TRUE(dialogs.messages().isEmpty());
-    EXPECT_EQ(field(21)->text(), QStringLiteral("quoted"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("quoted"));
     next(1);
-    EXPECT_TRUE(pane(1)->isOnNewRecord());
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
 }
 
 TEST_F(PageSwitch, TheStatusTextFollowsTheNameBoxOnly)
@@ -172,14 +174,14 @@ TEST_F(PageSwitch, TheStatusTextFollowsTheNameBoxOnly)
     next(0);
     EXPECT_EQ(status(), QStringLiteral("Preparing grievance for: Sam"));
     window->sbStatusBar()->setPanelText(QStringLiteral("marker"));
-    typeInto(field(1), QStringLiteral("Sorting"));
-    clickTab(1);
-    typeInto(field(21), QStringLiteral("Art. 1"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
+    clickTab(GrievancePane);
+    typeInto(field(ContractProvisions), QStringLiteral("Art. 1"));
     EXPECT_EQ(status(), QStringLiteral("marker"));
-    clickTab(0);
-    field(0)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(field(0)->editor(), Qt::Key_End);
-    QTest::keyClicks(field(0)->editor(), QStringLiteral("uel"));
+    clickTab(EmployeePane);
+    field(Name)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(field(Name)->editor(), Qt::Key_End);
+    QTest::keyClicks(field(Name)->editor(), QStringLiteral("uel"));
     EXPECT_EQ(status(), QStringLiteral("Preparing grievance for: Samuel"));
     next(0);
     EXPECT_EQ(status(), QStringLiteral("Preparing grievance for: ")) << "a blank new employee";

@@ -8,6 +8,8 @@
 #include <QToolButton>
 #include <functional>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -71,18 +73,18 @@ TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Sam")},
                          {QStringLiteral("File Number"), QStringLiteral("000654")}});
     start();
-    typeInto(field(1), QStringLiteral("Sorting"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
     refuse(Employee, "UPDATE");
     GetParam().act(*this, *window);
     EXPECT_EQ(refusalsShown(), 1);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(field(1)->text(), QStringLiteral("Sorting"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(field(Department)->text(), QStringLiteral("Sorting"));
     EXPECT_EQ(stored(Employee, QStringLiteral("Name = 'Ruth'"), "Department"), QString());
     // Once the database takes it again, the same values are saved.
     allow(Employee, "UPDATE");
     dialogs.clear();
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(dialogs.messages().isEmpty());
     EXPECT_EQ(stored(Employee, QStringLiteral("Name = 'Ruth'"), "Department"), QStringLiteral("Sorting"));
     EXPECT_EQ(db.count(Employee), 2);
@@ -91,14 +93,14 @@ TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
 INSTANTIATE_TEST_SUITE_P(
     Commands, RefusedEmployeeSave,
     ::testing::Values(
-        Trigger{"Update", [](RefusedSave &t, frmMain &w) { t.click(w.cmdUpdate[0]); }},
-        Trigger{"Refresh", [](RefusedSave &t, frmMain &w) { t.click(w.cmdRefresh[0]); }},
-        Trigger{"Add", [](RefusedSave &t, frmMain &w) { t.click(w.cmdAdd[0]); }},
-        Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(w.cmdReset); }},
+        Trigger{"Update", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdUpdate", EmployeePane)); }},
+        Trigger{"Refresh", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdRefresh", EmployeePane)); }},
+        Trigger{"Add", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdAdd", EmployeePane)); }},
+        Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(windowButton(w, "cmdReset")); }},
         Trigger{"LookupKey", [](RefusedSave &t, frmMain &w) {
                     t.typeInto(w.form().txtFileNumber, QStringLiteral("0"));
                 }},
-        Trigger{"NavigatorBar", [](RefusedSave &t, frmMain &w) { t.click(w.form().Data1[0]->button(2)); }},
+        Trigger{"NavigatorBar", [](RefusedSave &t, frmMain &w) { t.click(windowControl<NavigatorBar>(w, QStringLiteral("Data1_0"))->button(NavigatorBar::Next)); }},
         Trigger{"ClosingAnsweredNo", [](RefusedSave &t, frmMain &w) {
                     t.dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's error message
                     t.dialogs.queueAnswer(Dialogs::Answer::No); // close anyway?
@@ -110,18 +112,18 @@ TEST_F(RefusedSave, ANewEmployeeRefusedByUpdateStaysOnScreenAsANewRecord)
 {
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Ruth")}});
     start();
-    click(window->cmdAdd[0]);
-    QTest::keyClicks(field(0)->editor(), QStringLiteral("Tess"));
+    click(recordCommand(*window, "cmdAdd", EmployeePane));
+    QTest::keyClicks(field(Name)->editor(), QStringLiteral("Tess"));
     refuse(Employee, "INSERT");
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(refusalsShown(), 1);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Tess"));
-    EXPECT_TRUE(pane(0)->isOnNewRecord());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
+    EXPECT_TRUE(pane(EmployeePane)->isOnNewRecord());
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
     allow(Employee, "INSERT");
-    click(window->cmdUpdate[0]);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Tess'")), 1);
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
 }
 
 TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
@@ -131,21 +133,21 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Sam")},
                          {QStringLiteral("File Number"), QStringLiteral("000654")}});
     start();
-    clickTab(1);
-    ASSERT_EQ(field(12)->text(), QStringLiteral("000321")) << "a complaint prepared for Ruth";
-    typeInto(field(19), QStringLiteral("Back pay"));
+    clickTab(GrievancePane);
+    ASSERT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321")) << "a complaint prepared for Ruth";
+    typeInto(field(RemedySought), QStringLiteral("Back pay"));
     refuse(Complaints, "INSERT");
-    clickTab(0);
-    QTest::mouseClick(pane(0)->button(2), Qt::LeftButton);
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Sam"));
-    clickTab(1);
+    clickTab(EmployeePane);
+    QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
+    clickTab(GrievancePane);
     EXPECT_EQ(refusalsShown(), 1);
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay"));
-    EXPECT_EQ(field(12)->text(), QStringLiteral("000321")) << "still Ruth's complaint";
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321")) << "still Ruth's complaint";
     EXPECT_NE(window->form().SSTab2->tabText(1), QStringLiteral("Grievance For: Sam"))
         << "the page does not show Sam's complaints";
     allow(Complaints, "INSERT");
-    click(window->cmdUpdate[1]);
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(stored(Complaints, QStringLiteral("1"), "File Number"), QStringLiteral("000321"));
     EXPECT_EQ(stored(Complaints, QStringLiteral("1"), "Remedy Sought"), QStringLiteral("Back pay"));
@@ -157,8 +159,8 @@ TEST_F(RefusedSave, ClosingWithARefusedComplaintAsksBeforeLosingIt)
                          {QStringLiteral("File Number"), QStringLiteral("000321")}});
     db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")}});
     start();
-    clickTab(1);
-    typeInto(field(18), QStringLiteral("Mr. Grey"));
+    clickTab(GrievancePane);
+    typeInto(field(SupervisorFirstContacted), QStringLiteral("Mr. Grey"));
     refuse(Complaints, "UPDATE");
     dialogs.queueAnswer(Dialogs::Answer::Ok);
     dialogs.queueAnswer(Dialogs::Answer::No);
@@ -167,7 +169,7 @@ TEST_F(RefusedSave, ClosingWithARefusedComplaintAsksBeforeLosingIt)
     EXPECT_TRUE(dialogs.messages().at(0).prompt.startsWith(QStringLiteral("Data error event hit err:")));
     EXPECT_TRUE(dialogs.messages().at(0).prompt.contains(Refusal));
     EXPECT_EQ(dialogs.messages().at(1).buttons, Dialogs::Buttons::YesNo);
-    EXPECT_EQ(field(18)->text(), QStringLiteral("Mr. Grey"));
+    EXPECT_EQ(field(SupervisorFirstContacted)->text(), QStringLiteral("Mr. Grey"));
     // Answering Yes lets the window go without the change.
     dialogs.queueAnswer(Dialogs::Answer::Ok);
     dialogs.queueAnswer(Dialogs::Answer::Yes);

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace CaseFields;
+
 // Readable failure messages.
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
 {
@@ -32,7 +34,7 @@ protected:
                                       {QStringLiteral("Contract Provinsions"), provisions}});
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void bar(int p, int which) { click(pane(p)->button(which)); }
+    void move(int p, NavigatorBar::Button which) { click(bar(p)->button(which)); }
     QTabWidget *tabs() { return window->form().SSTab2; }
     void expectMessage(int i, const QString &prompt, Dialogs::Buttons buttons, const QString &title)
     {
@@ -56,21 +58,21 @@ TEST_F(RecordCommands, AddOnTheEmployeePageStartsABlankRecordThatUpdateStoresAnd
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    click(window->cmdAdd[0]);
-    for (int i = 0; i <= 10; ++i)
+    click(recordCommand(*window, "cmdAdd", EmployeePane));
+    for (int i = Name; i <= DaysOff; ++i)
         EXPECT_EQ(field(i)->text(), QString()) << "box " << i;
-    EXPECT_TRUE(field(0)->isActiveControl());
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 0"));
+    EXPECT_TRUE(field(Name)->isActiveControl());
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 0"));
     EXPECT_EQ(db.count(Employee), 2);
 
-    QTest::keyClicks(field(0)->editor(), QStringLiteral("Tess"));
-    click(window->cmdUpdate[0]);
+    QTest::keyClicks(field(Name)->editor(), QStringLiteral("Tess"));
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(db.count(Employee, QStringLiteral("Name = 'Tess'")), 1);
-    EXPECT_FALSE(pane(0)->isOnNewRecord());
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Tess"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 3"));
-    bar(0, 1);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
+    EXPECT_FALSE(pane(EmployeePane)->isOnNewRecord());
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 3"));
+    move(EmployeePane, NavigatorBar::Previous);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
     EXPECT_EQ(db.count(Employee), 3);
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
@@ -80,23 +82,23 @@ TEST_F(RecordCommands, AddOnTheGrievancePageCopiesTheEmployeesFileNumberIntoTheN
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     start();
-    clickTab(1);
-    click(window->cmdAdd[1]);
-    EXPECT_EQ(field(12)->text(), QStringLiteral("000321"));
-    EXPECT_EQ(field(21)->text(), QString());
-    EXPECT_TRUE(field(21)->isActiveControl());
+    clickTab(GrievancePane);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QString());
+    EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
     EXPECT_TRUE(dialogs.messages().isEmpty());
     // Left untouched, the new complaint is dropped by a move...
-    bar(1, 1);
+    move(GrievancePane, NavigatorBar::Previous);
     EXPECT_EQ(db.count(Complaints), 1);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 5"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
     // ...and stored by Update, with the number.
-    click(window->cmdAdd[1]);
-    QTest::keyClicks(field(21)->editor(), QStringLiteral("Art. 7"));
-    click(window->cmdUpdate[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
+    QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 7"));
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000321'")), 2);
-    EXPECT_EQ(field(21)->text(), QStringLiteral("Art. 7"));
-    EXPECT_EQ(pane(1)->caption(), QStringLiteral("Record: 2"));
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 7"));
+    EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 2"));
 }
 
 class AddWithoutFileNumber : public RecordCommands
@@ -109,7 +111,7 @@ protected:
         complaint(QStringLiteral("000999"), QStringLiteral("someone else's"));
         start();
         dialogs.queueAnswer(Dialogs::Answer::Yes); // go to the grievance page anyway
-        clickTab(1);
+        clickTab(GrievancePane);
         ASSERT_EQ(tabs()->currentIndex(), 1);
         dialogs.clear();
     }
@@ -119,11 +121,11 @@ protected:
 TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
 {
     dialogs.queueAnswer(Dialogs::Answer::Yes);
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     ASSERT_EQ(dialogs.messages().size(), 1);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 0);
-    EXPECT_TRUE(field(3)->isActiveControl());
+    EXPECT_TRUE(field(FileNumber)->isActiveControl());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance Information"));
     EXPECT_EQ(db.count(Complaints), 1);
 }
@@ -131,7 +133,7 @@ TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
 TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
 {
     dialogs.queueAnswer(Dialogs::Answer::No);
-    click(window->cmdAdd[1]);
+    click(recordCommand(*window, "cmdAdd", GrievancePane));
     ASSERT_EQ(dialogs.messages().size(), 2);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
     expectMessage(1,
@@ -139,10 +141,10 @@ TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
                                  "it will get lost!"),
                   Dialogs::Buttons::Ok, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_EQ(field(12)->text(), QString());
-    EXPECT_TRUE(field(21)->isActiveControl());
-    QTest::keyClicks(field(21)->editor(), QStringLiteral("Art. 2"));
-    click(window->cmdUpdate[1]);
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
+    EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
+    QTest::keyClicks(field(ContractProvisions)->editor(), QStringLiteral("Art. 2"));
+    click(recordCommand(*window, "cmdUpdate", GrievancePane));
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 2' AND "
                                                   "IFNULL(\"File Number\", '') = ''")),
               1);
@@ -153,16 +155,16 @@ TEST_F(RecordCommands, UpdateStaysOnTheRecordItUpdatedEvenWhenNothingWasChanged)
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    typeInto(field(1), QStringLiteral("Sorting"));
-    click(window->cmdUpdate[0]);
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    bar(0, 2);
-    click(window->cmdUpdate[0]);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 2"));
-    typeInto(field(1), QStringLiteral("Yard"));
-    click(window->cmdUpdate[0]);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    typeInto(field(Department), QStringLiteral("Sorting"));
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    move(EmployeePane, NavigatorBar::Next);
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 2"));
+    typeInto(field(Department), QStringLiteral("Yard"));
+    click(recordCommand(*window, "cmdUpdate", EmployeePane));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Yard"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -173,11 +175,11 @@ TEST_F(RecordCommands, DeleteAnsweredNoChangesNothing)
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     start();
     dialogs.queueAnswer(Dialogs::Answer::No);
-    click(window->cmdDelete[0]);
+    click(recordCommand(*window, "cmdDelete", EmployeePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), 1);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
 }
 
 struct DeleteCase {
@@ -202,17 +204,17 @@ TEST_P(DeleteYes, RemovesTheRecordAndMovesOnOrStartsABlankOne)
         employee(names.at(i), QStringLiteral("00010%1").arg(i));
     start();
     if (c.fromLast)
-        bar(0, 3);
-    const QString doomed = field(0)->text();
-    click(window->cmdDelete[0]);
+        move(EmployeePane, NavigatorBar::Last);
+    const QString doomed = field(Name)->text();
+    click(recordCommand(*window, "cmdDelete", EmployeePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Employee), std::max(0, c.employees - 1));
     if (!doomed.isEmpty()) {
         EXPECT_EQ(db.count(Employee, QStringLiteral("Name = ?"), {doomed}), 0);
     }
-    EXPECT_EQ(field(0)->text(), QString::fromLatin1(c.shown));
-    EXPECT_EQ(pane(0)->isOnNewRecord(), *c.shown == '\0');
-    EXPECT_EQ(pane(0)->caption(), *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
+    EXPECT_EQ(field(Name)->text(), QString::fromLatin1(c.shown));
+    EXPECT_EQ(pane(EmployeePane)->isOnNewRecord(), *c.shown == '\0');
+    EXPECT_EQ(pane(EmployeePane)->caption(), *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, DeleteYes,
@@ -228,14 +230,14 @@ TEST_F(RecordCommands, DeleteOnTheGrievancePageRemovesOnlyThatComplaint)
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 5"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     start();
-    clickTab(1);
-    bar(1, 3);
-    click(window->cmdDelete[1]);
+    clickTab(GrievancePane);
+    move(GrievancePane, NavigatorBar::Last);
+    click(recordCommand(*window, "cmdDelete", GrievancePane));
     expectDeleteQuestion();
     EXPECT_EQ(db.count(Complaints), 1);
     EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Contract Provinsions\" = 'Art. 9'")), 0);
-    EXPECT_TRUE(pane(1)->isOnNewRecord());
-    EXPECT_EQ(field(12)->text(), QString()) << "Delete prepares no file number";
+    EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QString()) << "Delete prepares no file number";
     EXPECT_EQ(db.count(Employee), 1);
 }
 
@@ -244,16 +246,16 @@ TEST_F(RecordCommands, RefreshSavesTheEditedRecordThenShowsTheFirstOfTheRebuiltS
     employee(QStringLiteral("Ruth"), QStringLiteral("000321"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    bar(0, 2);
-    typeInto(field(1), QStringLiteral("Sorting"));
+    move(EmployeePane, NavigatorBar::Next);
+    typeInto(field(Department), QStringLiteral("Sorting"));
     employee(QStringLiteral("Tess"), QStringLiteral("000777")); // filed by someone else meanwhile
-    click(window->cmdRefresh[0]);
+    click(recordCommand(*window, "cmdRefresh", EmployeePane));
     EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
               QStringLiteral("Sorting"));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
-    bar(0, 3);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Tess"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
+    move(EmployeePane, NavigatorBar::Last);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 
@@ -264,20 +266,20 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
     typeInto(window->form().txtFileNumber, QStringLiteral("0006"));
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Sam"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     QStringList queries;
-    auto original = pane(0)->onReposition;
-    pane(0)->onReposition = [&, original](int i) {
-        queries << pane(0)->recordSource();
+    auto original = pane(EmployeePane)->onReposition;
+    pane(EmployeePane)->onReposition = [&, original](int i) {
+        queries << pane(EmployeePane)->recordSource();
         original(i);
     };
-    click(window->cmdReset);
+    click(windowButton(*window, "cmdReset"));
     EXPECT_EQ(queries, QStringList({QStringLiteral("SELECT * FROM Employee")}));
     EXPECT_EQ(window->form().txtFileNumber->text(), QString());
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ruth"));
-    EXPECT_EQ(pane(0)->caption(), QStringLiteral("Record: 1"));
-    bar(0, 2);
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
+    EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
+    move(EmployeePane, NavigatorBar::Next);
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 #include "faults/SaveToken.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 
 #include <QWidget>
 #include <memory>
@@ -34,7 +35,7 @@ public:
         for (int i = 0; i < 2; ++i) {
             Pane &p = m_panes[i];
             p.table = QString::fromLatin1(tables[i]);
-            p.pane = new RecordPane(i, &m_window);
+            p.pane = new RecordBinder(i, &m_window);
             p.pane->onError = [](int, int, const QString &text, int &response) {
                 report(QStringLiteral("error ") + text);
                 response = 0;
@@ -43,7 +44,7 @@ public:
             for (const BoundColumn &c : std::as_const(p.columns)) {
                 auto *box = new TextBox(&m_window);
                 p.boxes.append(box);
-                p.pane->bind(box, c.field);
+                p.pane->bind(TextBoxBinding::of(box), c.field);
             }
             p.pane->setDatabase(m_db);
             p.pane->setRecordSource(p.table);
@@ -74,7 +75,7 @@ public:
 private:
     struct Pane {
         QString table;
-        RecordPane *pane = nullptr;
+        RecordBinder *pane = nullptr;
         QList<BoundColumn> columns;
         QList<TextBox *> boxes;
     };

@@ -31,7 +31,7 @@ set(SEEDS
   "print/FrontSide.cpp|#include \"app/frmMain.h\"|the page program reaching up to the window"
   "caseform/CaseForm.cpp|#include \"browser/DataGrid.h\"|one upper layer reaching into another"
   "safekeeping/CsvExport.cpp|#include <QSqlDatabase>|Qt SQL in the safekeeping jobs, which run on threads of their own"
-  "safekeeping/OnlineBackup.cpp|#include \"caseform/RecordPane.h\"|the safekeeping jobs reaching up to the window's binding"
+  "safekeeping/OnlineBackup.cpp|#include \"caseform/RecordBinder.h\"|the safekeeping jobs reaching up to the window's binding"
   "records/RecordSet.cpp|#include \"safekeeping/BackupKeeper.h\"|the data layer reaching up to the safekeeping jobs")
 foreach(seed ${SEEDS})
   string(REPLACE "|" ";" parts "${seed}")

@@ -21,6 +21,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -200,7 +202,7 @@ TEST_F(HiDpiLayout, MainWindowEmployeePage)
 
 TEST_F(HiDpiLayout, MainWindowGrievancePage)
 {
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     check(window.get(), "main-grievance");
 }
@@ -208,7 +210,7 @@ TEST_F(HiDpiLayout, MainWindowGrievancePage)
 TEST_F(HiDpiLayout, GridWindow)
 {
     const qsizetype before = Forms::loaded().size();
-    QTest::mouseClick(window->cmdGrid[0], Qt::LeftButton);
+    QTest::mouseClick(recordCommand(*window, "cmdGrid", EmployeePane), Qt::LeftButton);
     ASSERT_EQ(Forms::loaded().size(), before + 1);
     auto *grid = qobject_cast<frmDataGrid *>(Forms::loaded().last());
     ASSERT_NE(grid, nullptr);

@@ -55,12 +55,12 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
                                .arg(QCoreApplication::applicationPid())
                                .arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
     QVariantMap employee, complaint;
-    for (int i = 0; i < CaseSchema::BoundFieldCount; ++i) {
-        const CaseSchema::BoundField &f = CaseSchema::boundField(i);
-        if (i == 11)
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i) {
+        const auto f = CaseFields::Field(i);
+        if (f == CaseFields::GrievanceNumber)
             continue;
-        (f.pane == 0 ? employee : complaint)
-            .insert(QString::fromUtf8(f.field), QStringLiteral("F%1").arg(i));
+        (CaseFields::paneOf(f) == CaseFields::EmployeePane ? employee : complaint)
+            .insert(QString::fromUtf8(CaseSchema::fieldName(f)), QStringLiteral("F%1").arg(i));
     }
     employee.insert(QStringLiteral("Name"), QStringLiteral("Pat Doe"));
     employee.insert(QStringLiteral("File Number"), number);
@@ -79,8 +79,8 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     window.form().SSTab2->setCurrentIndex(1);
     window.form().txtCopies->setText(QStringLiteral("2"));
     window.form().txtBackCopies->setText(QStringLiteral("3"));
-    QTest::mouseClick(window.cmdPrintGrievance, Qt::LeftButton);
-    window.mnuPrintBack->trigger();
+    QTest::mouseClick(windowButton(window, "cmdPrintGrievance"), Qt::LeftButton);
+    windowAction(window, "mnuPrintBack")->trigger();
     for (const auto &m : dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
     EXPECT_EQ(window.sbStatusBar()->panelText(1),
@@ -213,8 +213,8 @@ TEST_P(OfficePaper, HoldsTheWholeFormWithinThePrintableArea)
         GTEST_SKIP() << "no cups-pdf queue " << c.queue << "; scripts/start-cups.sh sets one up";
     PrintedCase printed("PAPER");
     printed.chooseInPrintSetup(QString::fromLatin1(c.queue), QString::fromLatin1(c.paper));
-    QTest::mouseClick(printed.window->cmdPrintGrievance, Qt::LeftButton);
-    printed.window->mnuPrintBack->trigger();
+    QTest::mouseClick(windowButton(*printed.window, "cmdPrintGrievance"), Qt::LeftButton);
+    windowAction(*printed.window, "mnuPrintBack")->trigger();
     for (const auto &m : printed.dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
 

@@ -6,6 +6,7 @@
 #include "PrintedCase.h"
 #include "faults/ChildProgram.h"
 #include "support/RecordingPrinterProvider.h"
+#include "support/WindowControls.h"
 
 #include <QAction>
 #include <QDir>
@@ -29,10 +30,10 @@ TEST(FontWarningChild, DISABLED_PrintsTwice)
     PrintedCase printed("FONT");
     RecordingPrinterProvider printers;
     printed.window->setPrinterProvider(&printers);
-    printed.window->mnuPrintBack->trigger();
+    windowAction(*printed.window, "mnuPrintBack")->trigger();
     Fault::report(QStringLiteral("first:") + statusNotice(printed));
     printed.window->statusBar()->clearMessage();
-    printed.window->mnuPrintBack->trigger();
+    windowAction(*printed.window, "mnuPrintBack")->trigger();
     Fault::report(QStringLiteral("second:") + statusNotice(printed));
 }
 
@@ -64,7 +65,7 @@ TEST(FontWarning, TellsTheStewardOnceWhenArialIsSubstituted)
     PrintedCase printed("FONT");
     RecordingPrinterProvider printers;
     printed.window->setPrinterProvider(&printers);
-    printed.window->mnuPrintBack->trigger();
+    windowAction(*printed.window, "mnuPrintBack")->trigger();
     EXPECT_EQ(statusNotice(printed), QString());
 }
 

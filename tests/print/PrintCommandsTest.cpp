@@ -9,6 +9,7 @@
 #include "app/StatusBar.h"
 
 #include "QtPrinting.h"
+#include "support/WindowControls.h"
 
 #include <QAction>
 #include <QGraphicsItem>
@@ -119,7 +120,7 @@ TEST_P(PreviewAndPrint, PreviewPagesEqualThePrintedPages)
         p.printAction()->trigger();
         return p.result();
     });
-    printed.window->mnuFilePrintPreview->trigger();
+    windowAction(*printed.window, "mnuFilePrintPreview")->trigger();
     EXPECT_EQ(pageText, QStringLiteral("Page 1 of %1").arg(c.frontPages + 1));
     ASSERT_EQ(preview.size(), c.frontPages + 1);
 
@@ -171,7 +172,7 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
     PrintedCase printed("SAVE");
     const QString path = dir.filePath(QStringLiteral("Pat Doe complaint"));
     printed.dialogs.queueSaveFileName(path);
-    printed.window->mnuFileSavePdf->trigger();
+    windowAction(*printed.window, "mnuFileSavePdf")->trigger();
 
     ASSERT_EQ(printed.dialogs.fileDialogs().size(), 1);
     EXPECT_TRUE(printed.dialogs.fileDialogs()[0].prompt.endsWith(
@@ -189,7 +190,7 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
 
     // Cancelled: nothing is written, nothing is said.
     printed.dialogs.clear();
-    printed.window->mnuFileSavePdf->trigger();
+    windowAction(*printed.window, "mnuFileSavePdf")->trigger();
     EXPECT_TRUE(printed.dialogs.messages().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QFileInfo(file).fileName()}));

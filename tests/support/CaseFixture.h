@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/frmMain.h"
+#include "caseform/NavigatorBar.h"
+#include "caseform/RecordBinder.h"
+#include "support/WindowControls.h"
 #include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "caseform/RecordPane.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -46,7 +48,12 @@ protected:
     void start();
 
     TextBox *field(int i) { return window->form().txtFields[i]; }
-    RecordPane *pane(int i) { return window->form().Data1[i]; }
+    RecordBinder *pane(int i) { return window->form().Data1[i]; }
+    // The pane's navigator bar, as the steward sees it.
+    NavigatorBar *bar(int i)
+    {
+        return windowControl<NavigatorBar>(*window, QStringLiteral("Data1_%1").arg(i));
+    }
     void typeInto(TextBox *box, const QString &text); // real key events
     void clickTab(int page);
 

@@ -12,10 +12,10 @@ class FakeMainWindow : public PrintHost
   public:
     FakeMainWindow()
     {
-        for (int i = 0; i < 22; ++i)
+        for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
             fields << QStringLiteral("F%1").arg(i);
-        fields[0] = QStringLiteral("Pat Doe");
-        fields[3] = QStringLiteral("000123");
+        fields[CaseFields::Name] = QStringLiteral("Pat Doe");
+        fields[CaseFields::FileNumber] = QStringLiteral("000123");
     }
     QString fieldText(int index) const override { return fields.value(index); }
     QString copiesText() const override { return copies; }

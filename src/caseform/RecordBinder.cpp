@@ -1,58 +1,24 @@
-#include "caseform/RecordPane.h"
+#include "caseform/RecordBinder.h"
 
+#include "caseform/BoundBox.h"
 #include "platform/MousePointer.h"
-#include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 
-#include <QEvent>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QToolButton>
 #include <utility>
 
-RecordPane::RecordPane(int index, QWidget *parent) : QWidget(parent), m_index(index)
-{
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    const char *glyphs[4] = {"|◀", "◀", "▶", "▶|"};
-    const char *names[4] = {"First record", "Previous record", "Next record", "Last record"};
-    const int actions[4] = {MoveFirstAction, MovePreviousAction, MoveNextAction, MoveLastAction};
-    m_caption = new QLabel(this);
-    m_caption->setAlignment(Qt::AlignCenter);
-    m_caption->setFrameShape(QFrame::Panel);
-    m_caption->setFrameShadow(QFrame::Sunken);
-    m_caption->installEventFilter(this);
-    for (int i = 0; i < 4; ++i) {
-        auto *b = new QToolButton(this);
-        b->setText(QString::fromUtf8(glyphs[i]));
-        b->setToolTip(QString::fromLatin1(names[i]));
-        b->setAccessibleName(QString::fromLatin1(names[i]));
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-        b->installEventFilter(this);
-        const int action = actions[i];
-        connect(b, &QToolButton::clicked, this, [this, action] { navigate(action); });
-        m_buttons[i] = b;
-    }
-    layout->addWidget(m_buttons[0]);
-    layout->addWidget(m_buttons[1]);
-    layout->addWidget(m_caption, 1);
-    layout->addWidget(m_buttons[2]);
-    layout->addWidget(m_buttons[3]);
-}
+RecordBinder::RecordBinder(int index, QObject *parent) : QObject(parent), m_index(index) {}
 
-RecordPane::~RecordPane() = default;
+RecordBinder::~RecordBinder() = default;
 
 // The Validate handler shows the hourglass and the Reposition handler takes
 // it away, but an operation may end without a Reposition: an Update that
 // stays on its record, a refused save, a close that was called off. The
 // outermost operation puts the normal pointer back whenever it raised
 // Validate.
-class RecordPane::Settling
+class RecordBinder::Settling
 {
   public:
-    explicit Settling(RecordPane &pane) : m_pane(pane) { ++m_pane.m_depth; }
+    explicit Settling(RecordBinder &pane) : m_pane(pane) { ++m_pane.m_depth; }
     ~Settling()
     {
         if (--m_pane.m_depth == 0 && m_pane.m_validated) {
@@ -64,33 +30,30 @@ class RecordPane::Settling
     Settling &operator=(const Settling &) = delete;
 
   private:
-    RecordPane &m_pane;
+    RecordBinder &m_pane;
 };
 
-bool RecordPane::eventFilter(QObject *watched, QEvent *event)
+void RecordBinder::raiseMouseDown()
 {
-    if (event->type() == QEvent::MouseButtonPress && onMouseDown)
+    if (onMouseDown)
         onMouseDown(m_index);
-    return QWidget::eventFilter(watched, event);
 }
 
-QString RecordPane::caption() const
+void RecordBinder::setCaption(const QString &caption)
 {
-    return m_caption->text();
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    Q_EMIT captionChanged(m_caption);
 }
 
-void RecordPane::setCaption(const QString &caption)
-{
-    m_caption->setText(caption);
-}
-
-void RecordPane::bind(TextBox *box, const QString &field)
+void RecordBinder::bind(BoundBox *box, const QString &field)
 {
     m_bindings.append({box, field, -1, box->text()});
-    connect(box, &TextBox::changed, this, &RecordPane::boxChanged);
+    connect(box, &BoundBox::changed, this, &RecordBinder::boxChanged);
 }
 
-void RecordPane::presetField(TextBox *box, const QString &text)
+void RecordBinder::presetField(BoundBox *box, const QString &text)
 {
     const bool wasLoading = m_loading;
     m_loading = true;
@@ -98,20 +61,20 @@ void RecordPane::presetField(TextBox *box, const QString &text)
     m_loading = wasLoading;
 }
 
-void RecordPane::boxChanged()
+void RecordBinder::boxChanged()
 {
     if (!m_loading)
         m_edited = true;
 }
 
-void RecordPane::raiseError(const DataError &e)
+void RecordBinder::raiseError(const DataError &e)
 {
     int response = 1;
     if (onError)
         onError(m_index, e.number(), e.description(), response);
 }
 
-void RecordPane::validate(int action)
+void RecordBinder::validate(int action)
 {
     m_validated = true;
     bool save = true;
@@ -119,13 +82,13 @@ void RecordPane::validate(int action)
         onValidate(m_index, action, save);
 }
 
-void RecordPane::reposition()
+void RecordBinder::reposition()
 {
     if (onReposition)
         onReposition(m_index);
 }
 
-void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
+void RecordBinder::watch(const std::shared_ptr<RecordSet> &rs)
 {
     for (const auto &c : std::as_const(m_rsConnections))
         disconnect(c);
@@ -175,7 +138,7 @@ void RecordPane::watch(const std::shared_ptr<RecordSet> &rs)
     });
 }
 
-void RecordPane::loadBoxes()
+void RecordBinder::loadBoxes()
 {
     m_loading = true;
     m_loadedValues = m_rs && m_rs->hasCurrent() ? m_rs->values() : QVariantList();
@@ -200,7 +163,7 @@ void RecordPane::loadBoxes()
     m_stale = false;
 }
 
-void RecordPane::open(const DataError *failure)
+void RecordBinder::open(const DataError *failure)
 {
     m_rs.reset();
     try {
@@ -225,7 +188,7 @@ void RecordPane::open(const DataError *failure)
 // The boxes belong to the record they were loaded from, wherever the record
 // set stands now: a grid's requery or a failed move may have taken it
 // elsewhere. A row that is no longer there was deleted or changed away.
-void RecordPane::returnToLoadedRecord()
+void RecordBinder::returnToLoadedRecord()
 {
     if (m_rs->hasCurrent() && m_rs->bookmark() == m_loadedKey)
         return;
@@ -247,7 +210,7 @@ void RecordPane::returnToLoadedRecord()
                         .arg(m_rs->describeRow(m_loadedValues)));
 }
 
-void RecordPane::save()
+void RecordBinder::save()
 {
     if (!m_rs || !m_edited)
         return;
@@ -300,7 +263,7 @@ void RecordPane::save()
     m_savedRecord = m_rs->describeRow(m_loadedValues);
 }
 
-void RecordPane::navigate(int action)
+void RecordBinder::navigate(int action)
 {
     if (!m_rs)
         return;
@@ -338,12 +301,12 @@ void RecordPane::navigate(int action)
     reposition();
 }
 
-QString RecordPane::takeSavedRecord()
+QString RecordBinder::takeSavedRecord()
 {
     return std::exchange(m_savedRecord, QString());
 }
 
-void RecordPane::refresh()
+void RecordBinder::refresh()
 {
     // The steward was told that the edit of a record changed elsewhere was
     // not saved and to reload it; Refresh is that reload.
@@ -362,7 +325,7 @@ void RecordPane::refresh()
     reposition();
 }
 
-void RecordPane::updateRecord()
+void RecordBinder::updateRecord()
 {
     requireRecordset();
     const Settling settling(*this);
@@ -381,13 +344,13 @@ void RecordPane::updateRecord()
         m_rs->setBookmark(m_rs->lastModified());
 }
 
-void RecordPane::requireRecordset() const
+void RecordBinder::requireRecordset() const
 {
     if (!m_rs)
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
 }
 
-void RecordPane::changeRecord(int action, const std::function<void()> &move)
+void RecordBinder::changeRecord(int action, const std::function<void()> &move)
 {
     requireRecordset();
     const Settling settling(*this);
@@ -400,12 +363,12 @@ void RecordPane::changeRecord(int action, const std::function<void()> &move)
     reposition();
 }
 
-void RecordPane::addNew()
+void RecordBinder::addNew()
 {
     changeRecord(AddNewAction, [this] { m_rs->addNew(); });
 }
 
-void RecordPane::deleteCurrent()
+void RecordBinder::deleteCurrent()
 {
     requireRecordset();
     const Settling settling(*this);
@@ -423,17 +386,17 @@ void RecordPane::deleteCurrent()
     m_rs->deleteCurrent();
 }
 
-void RecordPane::moveNext()
+void RecordBinder::moveNext()
 {
     changeRecord(MoveNextAction, [this] { m_rs->moveNext(); });
 }
 
-void RecordPane::setBookmark(qint64 key)
+void RecordBinder::setBookmark(qint64 key)
 {
     changeRecord(BookmarkAction, [this, key] { m_rs->setBookmark(key); });
 }
 
-bool RecordPane::close()
+bool RecordBinder::close()
 {
     if (!m_rs)
         return true;

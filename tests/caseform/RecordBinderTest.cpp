@@ -1,7 +1,9 @@
-// The record pane on its own: boxes bound to a record set over a real
-// database, saved before every move, and never writing one record's boxes
-// into another record.
+// The record binder on its own, driven by its navigator bar: boxes bound to
+// a record set over a real database, saved before every move, and never
+// writing one record's boxes into another record.
 #include "support/CaseFixture.h"
+
+#include "caseform/TextBoxBinding.h"
 
 #include <QTest>
 #include <QToolButton>
@@ -20,7 +22,7 @@ namespace {
 
 const QString Employee = QStringLiteral("Employee");
 
-class RecordPaneTest : public ::testing::Test
+class RecordBinderTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -28,8 +30,8 @@ protected:
         for (const char *n : {"Ada", "Bea"})
             db.insert(Employee, {{QStringLiteral("Name"), QString::fromLatin1(n)},
                                  {QStringLiteral("File Number"), QStringLiteral("00000") + QLatin1Char(n[0])}});
-        pane.bind(&nameBox, QStringLiteral("Name"));
-        pane.bind(&fileBox, QStringLiteral("File Number"));
+        pane.bind(TextBoxBinding::of(&nameBox), QStringLiteral("Name"));
+        pane.bind(TextBoxBinding::of(&fileBox), QStringLiteral("File Number"));
         pane.onError = [this](int, int number, const QString &, int &) { errors << number; };
         pane.onValidate = [this](int, int action, bool &) { events << action; };
         pane.onReposition = [this](int) { events << 0; };
@@ -50,18 +52,19 @@ protected:
             names << q.value(0).toString();
         return names;
     }
-    void press(int button) { QTest::mouseClick(pane.button(button), Qt::LeftButton); }
+    void press(int button) { QTest::mouseClick(bar.button(NavigatorBar::Button(button)), Qt::LeftButton); }
 
     TempCaseDb db;
     std::shared_ptr<CaseDatabase> cdb = db.open();
-    RecordPane pane{0};
+    RecordBinder pane{0};
+    NavigatorBar bar{pane};
     TextBox nameBox;
     TextBox fileBox;
     QList<int> errors;
     QList<int> events; // Validate action codes, 0 for Reposition
 };
 
-TEST_F(RecordPaneTest, UpdateRecordOnANewRecordStoresItAndStaysOnIt)
+TEST_F(RecordBinderTest, UpdateRecordOnANewRecordStoresItAndStaysOnIt)
 {
     pane.addNew();
     nameBox.setText(QStringLiteral("Cleo"));
@@ -75,7 +78,7 @@ TEST_F(RecordPaneTest, UpdateRecordOnANewRecordStoresItAndStaysOnIt)
     EXPECT_EQ(pane.rs()->absolutePosition(), 2);
 }
 
-TEST_F(RecordPaneTest, UpdateRecordOnAnUntouchedRecordMakesItTheLastModified)
+TEST_F(RecordBinderTest, UpdateRecordOnAnUntouchedRecordMakesItTheLastModified)
 {
     pane.addNew();
     nameBox.setText(QStringLiteral("Cleo"));
@@ -87,7 +90,7 @@ TEST_F(RecordPaneTest, UpdateRecordOnAnUntouchedRecordMakesItTheLastModified)
     EXPECT_EQ(storedNames(), (QStringList{"Ada", "Bea", "Cleo"}));
 }
 
-TEST_F(RecordPaneTest, AWriteConflictOnABarMoveIsReportedAndKeepsWhatWasTyped)
+TEST_F(RecordBinderTest, AWriteConflictOnABarMoveIsReportedAndKeepsWhatWasTyped)
 {
     db.query(QStringLiteral("UPDATE Employee SET Department = 'Yard' WHERE Name = 'Ada'"));
     nameBox.setText(QStringLiteral("Ada Byron"));
@@ -100,7 +103,7 @@ TEST_F(RecordPaneTest, AWriteConflictOnABarMoveIsReportedAndKeepsWhatWasTyped)
     EXPECT_EQ(row.value(QStringLiteral("Department")), QStringLiteral("Yard"));
 }
 
-TEST_F(RecordPaneTest, AGridWriteToTheSharedRecordSetIsNotOverwrittenByThePanesEdit)
+TEST_F(RecordBinderTest, AGridWriteToTheSharedRecordSetIsNotOverwrittenByThePanesEdit)
 {
     // A grid window shares the pane's record set and writes the row the
     // pane shows while the pane holds typing of its own for the same field.
@@ -115,7 +118,7 @@ TEST_F(RecordPaneTest, AGridWriteToTheSharedRecordSetIsNotOverwrittenByThePanesE
     EXPECT_EQ(nameBox.text(), QStringLiteral("Ada Byron")) << "the pane's typing stays on screen";
 }
 
-TEST_F(RecordPaneTest, RefreshAndCloseSaveAnEditedRecordFirst)
+TEST_F(RecordBinderTest, RefreshAndCloseSaveAnEditedRecordFirst)
 {
     nameBox.setText(QStringLiteral("Ada Byron"));
     pane.refresh();
@@ -127,7 +130,7 @@ TEST_F(RecordPaneTest, RefreshAndCloseSaveAnEditedRecordFirst)
     EXPECT_EQ(storedNames(), (QStringList{"Ada Byron", "Bea Smith"}));
 }
 
-TEST_F(RecordPaneTest, CloseReportsASaveThatFailed)
+TEST_F(RecordBinderTest, CloseReportsASaveThatFailed)
 {
     db.query(QStringLiteral("DELETE FROM Employee WHERE Name = 'Ada'"));
     nameBox.setText(QStringLiteral("Ada Byron"));
@@ -138,7 +141,7 @@ TEST_F(RecordPaneTest, CloseReportsASaveThatFailed)
 
 // An emptied box leaves the field without a value, so that the lookup's
 // pattern "*" no longer finds the employee.
-TEST_F(RecordPaneTest, AClearedBoxIsStoredAsNoValue)
+TEST_F(RecordBinderTest, AClearedBoxIsStoredAsNoValue)
 {
     fileBox.setText(QString());
     pane.updateRecord();
@@ -153,14 +156,14 @@ struct NewRecordCase {
     QStringList stored;
 };
 
-class RecordPaneNewRecord : public RecordPaneTest, public ::testing::WithParamInterface<NewRecordCase>
+class RecordBinderNewRecord : public RecordBinderTest, public ::testing::WithParamInterface<NewRecordCase>
 {
 };
 
-TEST_P(RecordPaneNewRecord, IsStoredOnAMoveOnlyWhenTheStewardChangedIt)
+TEST_P(RecordBinderNewRecord, IsStoredOnAMoveOnlyWhenTheStewardChangedIt)
 {
     pane.addNew();
-    pane.presetField(&fileBox, QStringLiteral("000123"));
+    pane.presetField(TextBoxBinding::of(&fileBox), QStringLiteral("000123"));
     if (GetParam().typed)
         nameBox.setText(QStringLiteral("Cleo"));
     press(0);
@@ -169,17 +172,17 @@ TEST_P(RecordPaneNewRecord, IsStoredOnAMoveOnlyWhenTheStewardChangedIt)
     EXPECT_EQ(nameBox.text(), QStringLiteral("Ada"));
 }
 
-INSTANTIATE_TEST_SUITE_P(NewRecords, RecordPaneNewRecord,
+INSTANTIATE_TEST_SUITE_P(NewRecords, RecordBinderNewRecord,
                          ::testing::Values(NewRecordCase{"OnlyPreset", false, {"Ada", "Bea"}},
                                            NewRecordCase{"PresetAndTyped", true, {"Ada", "Bea", "Cleo"}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // Each bar button validates with its own action code, then repositions.
-class RecordPaneBar : public RecordPaneTest, public ::testing::WithParamInterface<std::tuple<int, int, QString>>
+class RecordBinderBar : public RecordBinderTest, public ::testing::WithParamInterface<std::tuple<int, int, QString>>
 {
 };
 
-TEST_P(RecordPaneBar, ValidatesWithTheButtonsActionThenRepositions)
+TEST_P(RecordBinderBar, ValidatesWithTheButtonsActionThenRepositions)
 {
     const auto &[button, action, lands] = GetParam();
     press(3); // start from the last record, so every button has somewhere to go
@@ -195,11 +198,11 @@ std::string buttonName(const ::testing::TestParamInfo<std::tuple<int, int, QStri
     return names[std::get<0>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, RecordPaneBar,
-                         ::testing::Values(std::make_tuple(0, int(RecordPane::MoveFirstAction), QStringLiteral("Ada")),
-                                           std::make_tuple(1, int(RecordPane::MovePreviousAction), QStringLiteral("Ada")),
-                                           std::make_tuple(2, int(RecordPane::MoveNextAction), QString()),
-                                           std::make_tuple(3, int(RecordPane::MoveLastAction), QStringLiteral("Bea"))),
+INSTANTIATE_TEST_SUITE_P(Buttons, RecordBinderBar,
+                         ::testing::Values(std::make_tuple(0, int(RecordBinder::MoveFirstAction), QStringLiteral("Ada")),
+                                           std::make_tuple(1, int(RecordBinder::MovePreviousAction), QStringLiteral("Ada")),
+                                           std::make_tuple(2, int(RecordBinder::MoveNextAction), QString()),
+                                           std::make_tuple(3, int(RecordBinder::MoveLastAction), QStringLiteral("Bea"))),
                          buttonName);
 
 } // namespace

@@ -3,19 +3,17 @@
 #include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
+#include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <functional>
 #include <memory>
 
+class BoundBox;
 class CaseDatabase;
-class QLabel;
-class QToolButton;
-class TextBox;
 
-// The data control: a record set over the case database, a navigator bar
-// (first, previous, next, last, and a caption between them) and the binding
-// of text boxes to the fields of the current record.
+// The data control without its face: a record set over the case database
+// and the binding of boxes to the fields of the current record. A navigator
+// bar (NavigatorBar) drives its moves and shows its caption.
 //
 // Binding: every change of the current record loads the boxes (each box
 // raising its change notification inside the assignment); any later change
@@ -23,10 +21,10 @@ class TextBox;
 // before every move, on UpdateRecord, before a Refresh and when the pane
 // closes. A new record nobody touched is dropped.
 //
-// Work the pane does on its own (opening, bar moves, closing) reports
+// Work the binder does on its own (opening, bar moves, closing) reports
 // failures through the Error event; operations a handler calls throw
 // DataError to that handler.
-class RecordPane : public QWidget
+class RecordBinder : public QObject
 {
     Q_OBJECT
   public:
@@ -44,8 +42,8 @@ class RecordPane : public QWidget
         CloseAction
     };
 
-    RecordPane(int index, QWidget *parent = nullptr);
-    ~RecordPane() override;
+    explicit RecordBinder(int index, QObject *parent = nullptr);
+    ~RecordBinder() override;
 
     int index() const { return m_index; }
 
@@ -58,7 +56,7 @@ class RecordPane : public QWidget
     void setDatabase(std::shared_ptr<CaseDatabase> db) { m_db = std::move(db); }
     std::shared_ptr<CaseDatabase> database() const { return m_db; }
 
-    void bind(TextBox *box, const QString &field);
+    void bind(BoundBox *box, const QString &field);
 
     QString recordSource() const { return m_recordSource; }
     void setRecordSource(const QString &source) { m_recordSource = source; }
@@ -90,7 +88,7 @@ class RecordPane : public QWidget
     // without counting it as the steward's edit: the value is stored with
     // the record, but a record holding nothing else is still dropped when
     // the pane moves away untouched.
-    void presetField(TextBox *box, const QString &text);
+    void presetField(BoundBox *box, const QString &text);
 
     // The record the last successful save stored, as the steward knows it
     // ("Employee record with Name ..."), and forgets it; empty when no save
@@ -100,22 +98,25 @@ class RecordPane : public QWidget
     bool isEdited() const { return m_edited; }
     bool isOnNewRecord() const { return m_rs && m_rs->editMode() == RecordSet::Adding; }
 
-    QString caption() const;
+    QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
+
+    // A move of the navigator bar: MoveFirstAction to MoveLastAction. Before
+    // the first record it stays on the first; past the last it starts a new
+    // one. Failures go to the Error event.
+    void navigate(int action);
+    // The steward pressed the mouse on the navigator bar.
+    void raiseMouseDown();
 
     // The pane is closing with its window: saves an edited record. Returns
     // false when the save failed (the boxes keep what was typed).
     bool close();
 
-    // The navigator bar's buttons, for tests and the focus chain.
-    QToolButton *button(int which) const { return m_buttons[which]; }
-
-  protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
+  Q_SIGNALS:
+    void captionChanged(const QString &caption);
 
   private:
     class Settling;
-    void navigate(int action);
     void returnToLoadedRecord();
     void requireRecordset() const;
     // Leaves the current record (saving or dropping it) and moves.
@@ -135,7 +136,7 @@ class RecordPane : public QWidget
     int m_recordsetType = RecordSet::Dynaset;
 
     struct Binding {
-        QPointer<TextBox> box;
+        QPointer<BoundBox> box;
         QString field;
         int column = -1;
         QString loaded;
@@ -151,7 +152,6 @@ class RecordPane : public QWidget
     bool m_edited = false;
     bool m_stale = false; // the last save found the record changed or deleted by someone else
 
-    QToolButton *m_buttons[4] = {};
-    QLabel *m_caption = nullptr;
+    QString m_caption;
     QList<QMetaObject::Connection> m_rsConnections;
 };
