@@ -367,8 +367,8 @@ void frmMain::Form_Load(const QString &databasePath)
     }
     // A file others can read is the steward's to change, not the program's:
     // it is opened as it is, and said so once.
-    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->path()))
-        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->path()));
+    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->filePath()))
+        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
 }
 
 void frmMain::centre()

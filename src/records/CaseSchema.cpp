@@ -61,39 +61,12 @@ const BoundField g_fields[BoundFieldCount] = {
     {21, 1, "Contract Provinsions", "Contract Provinsions:", 30, true, 360, 700, 5175, 31, 1815},
 };
 
-QString quoted(const char *name)
-{
-    return QLatin1Char('"') + QString::fromUtf8(name).replace(QLatin1Char('"'), QStringLiteral("\"\""))
-        + QLatin1Char('"');
-}
-
-QString columnDefinitions(const QList<Column> &columns)
-{
-    QStringList defs;
-    for (const Column &c : columns) {
-        if (c.length == 0)
-            defs << quoted(c.name) + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-        else
-            defs << quoted(c.name) + QStringLiteral(" VARCHAR(%1) COLLATE NOCASE").arg(c.length);
-    }
-    return defs.join(QStringLiteral(", "));
-}
 } // namespace
 
 const BoundField &boundField(int index)
 {
     Q_ASSERT(index >= 0 && index < BoundFieldCount);
     return g_fields[index];
-}
-
-QStringList createStatements()
-{
-    return {
-        QStringLiteral("CREATE TABLE Employee (%1)").arg(columnDefinitions(employeeColumns())),
-        QStringLiteral("CREATE TABLE Complaints (%1)").arg(columnDefinitions(complaintsColumns())),
-        QStringLiteral("CREATE INDEX \"Employee File Number\" ON Employee (\"File Number\")"),
-        QStringLiteral("CREATE INDEX \"Complaints File Number\" ON Complaints (\"File Number\")"),
-    };
 }
 
 } // namespace CaseSchema

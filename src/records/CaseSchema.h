@@ -32,7 +32,4 @@ const QList<Column> &complaintsColumns();
 const BoundField &boundField(int index);
 constexpr int BoundFieldCount = 22;
 
-// Statements that create the schema in a new, empty database.
-QStringList createStatements();
-
 } // namespace CaseSchema
