@@ -1,6 +1,7 @@
 #include "records/DatabaseBackend.h"
 
 #include "records/CaseSchema.h"
+#include "records/PostgresBackend.h"
 #include "records/SqliteBackend.h"
 
 #include <QSqlError>
@@ -8,6 +9,8 @@
 
 std::unique_ptr<DatabaseBackend> DatabaseBackend::forLocation(const QString &location)
 {
+    if (PostgresBackend::isServerLocation(location))
+        return std::make_unique<PostgresBackend>(location);
     return std::make_unique<SqliteBackend>(location);
 }
 

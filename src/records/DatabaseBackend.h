@@ -29,8 +29,8 @@ struct TableShape {
 class DatabaseBackend
 {
   public:
-    // The back end for a database location (today always a SQLite file's
-    // path). Opens nothing.
+    // The back end for a database location: a postgresql:// URI names a
+    // server, anything else a SQLite file. Opens nothing.
     static std::unique_ptr<DatabaseBackend> forLocation(const QString &location);
 
     explicit DatabaseBackend(QString location);
