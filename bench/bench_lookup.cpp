@@ -5,7 +5,7 @@
 // whole (press and release); beside it, in the same loop, SQLite alone
 // answers the same prefix with a prepared range query on the index.
 #include "platform/TextBox.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
@@ -13,6 +13,8 @@
 #include "support/RawStatement.h"
 
 #include <QApplication>
+
+using namespace CaseFields;
 
 namespace
 {
@@ -53,10 +55,10 @@ struct Lookup {
     std::string mismatch(const QString &prefix)
     {
         const bool found = rawFirst(prefix) > 0;
-        const QString shown = window.field(3)->text();
+        const QString shown = window.field(FileNumber)->text();
         const bool showsMatch =
-            !shown.isEmpty() && shown.startsWith(prefix) && !window.field(0)->text().isEmpty();
-        const bool showsBlank = shown.isEmpty() && window.form().Data1[0]->isOnNewRecord();
+            !shown.isEmpty() && shown.startsWith(prefix) && !window.field(Name)->text().isEmpty();
+        const bool showsBlank = shown.isEmpty() && window.form().Data1[EmployeePane]->isOnNewRecord();
         if (box()->text() == prefix && (found ? showsMatch : showsBlank))
             return {};
         return "After typing '" + prefix.toStdString() + "' (box holds '" +

@@ -7,7 +7,7 @@
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/RawDatabase.h"
@@ -19,17 +19,17 @@
 namespace
 {
 
-constexpr int EmployeeBoxes = 11; // txtFields(0..10)
+constexpr int EmployeeBoxes = CaseFields::DaysOff + 1; // txtFields(Name..DaysOff)
 
 // A pane bound to its boxes as the window builds it, not yet open.
 struct EmployeePane {
     explicit EmployeePane(const std::shared_ptr<CaseDatabase> &db)
     {
-        pane = new RecordPane(0, &host);
+        pane = new RecordPane(CaseFields::EmployeePane, &host);
         for (int i = 0; i < EmployeeBoxes; ++i) {
             boxes[i] = new TextBox(&host);
-            boxes[i]->setMaxLength(CaseSchema::boundField(i).maxLength);
-            pane->bind(boxes[i], QString::fromUtf8(CaseSchema::boundField(i).field));
+            boxes[i]->setMaxLength(CaseSchema::fieldLength(CaseFields::Field(i)));
+            pane->bind(boxes[i], QString::fromUtf8(CaseSchema::fieldName(CaseFields::Field(i))));
         }
         pane->setDatabase(db);
         pane->setRecordSource(QString::fromLatin1(CaseSchema::EmployeeTable));

@@ -5,7 +5,7 @@
 // with a few and the one with the most; beside it, SQLite alone finds the
 // first of those complaints with a prepared query on the index.
 #include "platform/TextBox.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
@@ -13,6 +13,8 @@
 #include "support/RawStatement.h"
 
 #include <QTabWidget>
+
+using namespace CaseFields;
 
 namespace
 {
@@ -43,11 +45,11 @@ std::string fileNumberOf(RawDatabase &raw, Employee who)
 std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who,
                      const std::string &fileNumber)
 {
-    const std::string grievance = w.field(11)->text().toStdString();
-    const std::string linked = w.field(12)->text().toStdString();
+    const std::string grievance = w.field(GrievanceNumber)->text().toStdString();
+    const std::string linked = w.field(GrievanceFileNumber)->text().toStdString();
     bool sound = w.form().SSTab2->currentIndex() == 1 && linked == fileNumber;
     if (who == NoComplaint) {
-        sound = sound && grievance.empty() && w.form().Data1[1]->isOnNewRecord();
+        sound = sound && grievance.empty() && w.form().Data1[GrievancePane]->isOnNewRecord();
     } else {
         RawStatement owner(
             raw, "SELECT \"File Number\" FROM Complaints WHERE \"Grievance Number\" = ?1");
@@ -77,7 +79,7 @@ void BM_PageSwitch(benchmark::State &state)
 
     OffscreenWindow w(path);
     w.lookUp(QString::fromStdString(fileNumber));
-    if (w.field(3)->text().toStdString() != fileNumber) {
+    if (w.field(FileNumber)->text().toStdString() != fileNumber) {
         state.SkipWithError(("The lookup did not bring employee " + fileNumber).c_str());
         return;
     }
@@ -86,8 +88,8 @@ void BM_PageSwitch(benchmark::State &state)
                  {1.0, 0});
     std::string wrong;
     for (auto _ : state) {
-        w.clickTab(0);
-        state.SetIterationTime(c.window([&] { w.clickTab(1); }));
+        w.clickTab(EmployeePane);
+        state.SetIterationTime(c.window([&] { w.clickTab(GrievancePane); }));
         c.baseline([&] { benchmark::DoNotOptimize(first.firstRow()); });
         if (wrong.empty())
             wrong = mismatch(w, raw, who, fileNumber);

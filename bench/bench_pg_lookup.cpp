@@ -5,7 +5,7 @@
 // database quillmark_bench is filled once per size, outside every timing.
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

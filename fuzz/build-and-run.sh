@@ -19,17 +19,21 @@ declare -A SOURCES=(
   [jet_filter_fuzzer]="src/jetsql/*.cpp"
   [jet_sort_fuzzer]="src/jetsql/*.cpp"
   [like_pattern_fuzzer]="src/jetsql/*.cpp"
-  [val_fuzzer]="src/platform/Classic.cpp"
-  [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
+  [val_fuzzer]="src/platform/core/Classic.cpp"
+  [casefacts_fuzzer]="src/platform/core/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp tests/support/RecordingSurface.cpp"
+  [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp"
 )
-declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts)
-declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096)
-ALL=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer val_fuzzer casefacts_fuzzer)
+# Libraries a target needs beyond Qt and SQLite.
+declare -A LIBS=([csv_reader_fuzzer]="-lcsv")
+declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts [csv_reader_fuzzer]=csv_reader)
+declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096 [csv_reader_fuzzer]=4096)
+ALL=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer val_fuzzer casefacts_fuzzer
+     csv_reader_fuzzer)
 TARGETS=("${@:-${ALL[@]}}")
 
 read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
 read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
-COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Ifuzz
+COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Itests -Ifuzz
         "${QT_CFLAGS[@]}")
 
 mkdir -p "$OUT/obj" "$OUT/artifacts"
@@ -47,7 +51,7 @@ for target in "${TARGETS[@]}"; do
   objects=()
   for src in ${SOURCES[$target]}; do objects+=("$(object "$src")"); done
   "$CXX" "${COMMON[@]}" -fsanitize=fuzzer,address,undefined "fuzz/$target.cpp" "${objects[@]}" \
-    "${QT_LIBS[@]}" -lsqlite3 -o "$OUT/$target"
+    "${QT_LIBS[@]}" -lsqlite3 ${LIBS[$target]:-} -o "$OUT/$target"
 done
 
 for target in "${TARGETS[@]}"; do

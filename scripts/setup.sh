@@ -17,6 +17,7 @@ PACKAGES=(
   file desktop-file-utils appstream lintian inotify-tools debootstrap
   locales
   postgresql postgresql-15 libqt6sql6-psql libpq-dev
+  libcsv-dev
 )
 
 missing=()

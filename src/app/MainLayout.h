@@ -1,7 +1,10 @@
 #pragma once
 
-// Positions (twips), captions and tab indexes of the main window's controls
-// other than the bound field boxes, whose table lives with the case schema.
+#include "records/CaseFields.h"
+
+// Positions (twips), captions and tab indexes of the main window's controls.
+// The stored fields behind the bound boxes, and their lengths, are the data
+// layer's (CaseSchema); only where and how the boxes stand is here.
 namespace MainLayout {
 
 constexpr int ClientWidth = 9480;
@@ -12,11 +15,53 @@ constexpr int BoxHeight = 285;
 constexpr int LabelHeight = 255;
 constexpr int LabelAbove = 240;
 
-struct Button {
-    const char *name;
-    const char *caption;
-    int page, left, top, width, height, tabIndex;
+// A bound box txtFields(field) and its label lblLabels(field), on the page
+// of the field's pane. The case facts pieces lie under txtCaseFacts.
+struct BoundBox {
+    CaseFields::Field field;
+    const char *caption;  // the label's
+    bool hidden;          // box and label are never shown
+    int left, top, width; // the box on its tab page
+    int tabIndex;
+    int labelWidth;
 };
+
+// clang-format off
+constexpr BoundBox BoundBoxes[CaseFields::BoundFieldCount] = {
+    {CaseFields::Name, "Name:", false, 240, 700, 3975, 1, 1815},
+    {CaseFields::Department, "Department:", false, 4440, 700, 2655, 2, 1815},
+    {CaseFields::ShiftStartTime, "Shift Start Time:", false, 7320, 700, 1695, 3, 1455},
+    {CaseFields::FileNumber, "File Number: (use all 6 digits)", false, 240, 1300, 2655, 4, 2655},
+    {CaseFields::HomePhone, "Home Phone:", false, 3000, 1300, 3015, 5, 1455},
+    {CaseFields::WorkPhone, "Work Phone:", false, 6120, 1300, 2895, 6, 1815},
+    {CaseFields::CompanySeniority, "Company Seniority:", false, 240, 1900, 1455, 7, 1455},
+    {CaseFields::ClassSeniority, "Class Seniortity:", false, 1920, 1900, 1335, 8, 1215},
+    {CaseFields::Classification, "Classification:", false, 3720, 1900, 5295, 9, 1815},
+    {CaseFields::Address, "Address:", false, 240, 2500, 8775, 10, 1815},
+    {CaseFields::DaysOff, "Days Off:", false, 240, 3100, 8775, 11, 1815},
+    {CaseFields::GrievanceNumber, "Grievance Number:", true, 3600, 5500, 1935, 29, 1815},
+    {CaseFields::GrievanceFileNumber, "File Number:", true, 120, 5500, 3375, 30, 1815},
+    {CaseFields::CaseFacts3, "Case Facts3:", false, 360, 4300, 7815, 49, 1815},
+    {CaseFields::CaseFacts2, "Case Facts2:", false, 360, 3700, 7815, 47, 1815},
+    {CaseFields::CaseFacts1, "Case Facts:", false, 360, 3100, 7815, 45, 1815},
+    {CaseFields::OralAnswerDate, "Supervisor's Oral Answer Date:", false, 360, 2500, 3375, 36, 3375},
+    {CaseFields::ContactDate, "Contact Date:", false, 6000, 1900, 3135, 35, 1815},
+    {CaseFields::SupervisorFirstContacted, "Supervisor First Contacted:", false, 360, 1900, 5175, 34, 3495},
+    {CaseFields::RemedySought, "Remedy Sought:", false, 360, 1300, 8775, 33, 1815},
+    {CaseFields::DateOfViolation, "Date of Violation:", false, 6000, 700, 3135, 32, 1815},
+    {CaseFields::ContractProvisions, "Contract Provinsions:", false, 360, 700, 5175, 31, 1815},
+};
+// clang-format on
+
+// The window looks a box up by its field: the table must stay in field order.
+constexpr bool boundBoxesInFieldOrder()
+{
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
+        if (BoundBoxes[i].field != i)
+            return false;
+    return true;
+}
+static_assert(boundBoxesInFieldOrder());
 
 // Record command buttons: cmdAdd, cmdDelete, cmdRefresh, cmdUpdate, cmdGrid
 // for each page, then the other buttons.

@@ -8,18 +8,18 @@
 #include "app/frmAbout.h"
 #include "browser/GridHandlers.h"
 #include "platform/AppIcon.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/TextBox.h"
 #include "platform/Twips.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
-#include "records/CaseHandlers.h"
+#include "caseform/CaseHandlers.h"
 #include "records/CaseSchema.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -99,37 +99,36 @@ void frmMain::buildPages()
     };
     auto order = [&](int tabIndex, QWidget *w) { m_tabOrder.append({tabIndex, w}); };
 
-    for (int page = 0; page < 2; ++page) {
+    for (const CaseFields::Pane page : {CaseFields::EmployeePane, CaseFields::GrievancePane}) {
         auto *pane = new RecordPane(page, pages[page]);
-        pane->setObjectName(QStringLiteral("Data1_%1").arg(page));
-        const Rect r = page == 0 ? Data1Employee : Data1Grievance;
+        pane->setObjectName(QStringLiteral("Data1_%1").arg(int(page)));
+        const Rect r = page == CaseFields::EmployeePane ? Data1Employee : Data1Grievance;
         place(pane, r.left, r.top, r.width, r.height);
-        pane->setRecordSource(QString::fromLatin1(page == 0 ? CaseSchema::EmployeeTable
-                                                            : CaseSchema::ComplaintsTable));
+        pane->setRecordSource(QString::fromLatin1(CaseSchema::tableOf(page)));
         m_form.Data1[page] = pane;
     }
 
     // The bound boxes and their labels. The three case facts pieces lie
     // under the editor, which is created after them and so covers them.
-    for (int i = 0; i < CaseForm::FieldCount; ++i) {
-        const CaseSchema::BoundField &bf = CaseSchema::boundField(i);
-        QWidget *page = pages[bf.pane];
-        auto *label = new QLabel(QString::fromUtf8(bf.caption), page);
-        place(label, bf.left, bf.top - LabelAbove, bf.labelWidth, LabelHeight);
+    for (const BoundBox &bb : BoundBoxes) {
+        const CaseFields::Pane pane = CaseFields::paneOf(bb.field);
+        QWidget *page = pages[pane];
+        auto *label = new QLabel(QString::fromUtf8(bb.caption), page);
+        place(label, bb.left, bb.top - LabelAbove, bb.labelWidth, LabelHeight);
         auto *box = new TextBox(page);
-        box->setObjectName(QStringLiteral("txtFields_%1").arg(i));
-        box->setMaxLength(bf.maxLength);
-        box->editor()->setAccessibleName(QString::fromUtf8(bf.caption));
+        box->setObjectName(QStringLiteral("txtFields_%1").arg(int(bb.field)));
+        box->setMaxLength(CaseSchema::fieldLength(bb.field));
+        box->editor()->setAccessibleName(QString::fromUtf8(bb.caption));
         label->setBuddy(box->editor());
-        place(box, bf.left, bf.top, bf.width, BoxHeight);
-        if (!bf.shown && i >= 11 && i <= 12) {
+        place(box, bb.left, bb.top, bb.width, BoxHeight);
+        if (bb.hidden) {
             label->hide();
             box->hide();
         }
-        m_form.txtFields[i] = box;
-        m_form.lblLabels[i] = label;
-        m_form.Data1[bf.pane]->bind(box, QString::fromUtf8(bf.field));
-        order(bf.tabIndex, box);
+        m_form.txtFields[bb.field] = box;
+        m_form.lblLabels[bb.field] = label;
+        m_form.Data1[pane]->bind(box, QString::fromUtf8(CaseSchema::fieldName(bb.field)));
+        order(bb.tabIndex, box);
     }
 
     // Record command buttons of both pages.
@@ -208,11 +207,13 @@ void frmMain::buildPages()
     // Covers the pieces whole: at a pixel ratio above 1 the style's rounded
     // frame leaves corner pixels unpainted, where the pieces would show.
     m_form.txtCaseFacts->setAutoFillBackground(true);
-    m_form.lblLabels[15]->setBuddy(m_form.txtCaseFacts->editor());
-    m_form.lblLabels[15]->raise();
-    for (int i = 13; i <= 15; ++i)
-        m_form.txtFields[i]->setFocusPolicy(Qt::NoFocus),
-            m_form.txtFields[i]->editor()->setFocusPolicy(Qt::NoFocus);
+    m_form.lblLabels[CaseFields::CaseFacts1]->setBuddy(m_form.txtCaseFacts->editor());
+    m_form.lblLabels[CaseFields::CaseFacts1]->raise();
+    for (const CaseFields::Field piece :
+         {CaseFields::CaseFacts1, CaseFields::CaseFacts2, CaseFields::CaseFacts3}) {
+        m_form.txtFields[piece]->setFocusPolicy(Qt::NoFocus);
+        m_form.txtFields[piece]->editor()->setFocusPolicy(Qt::NoFocus);
+    }
     order(txtCaseFactsTab, m_form.txtCaseFacts);
     auto *label2 = new QLabel(QStringLiteral("Copies:"), pages[1]);
     place(label2, Label2.left, Label2.top, Label2.width, Label2.height);
@@ -335,7 +336,7 @@ void frmMain::wireHandlers()
     connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::cmdPrintGrievance_Click);
     connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::cmdPrintBack_Click);
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
-    for (int i = 0; i < CaseForm::FieldCount; ++i)
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
         connect(f.txtFields[i], &TextBox::changed, this,
                 [&f, i] { CaseHandlers::txtFields_Change(f, i); });
     connect(f.txtCaseFacts, &TextBox::changed, this,
@@ -396,7 +397,7 @@ void frmMain::showEvent(QShowEvent *event)
         m_centredOnShow = true;
         // The frame's size is known only once the window system has it.
         centre();
-        m_form.txtFields[0]->setFocus(Qt::OtherFocusReason);
+        m_form.txtFields[CaseFields::Name]->setFocus(Qt::OtherFocusReason);
     }
 }
 

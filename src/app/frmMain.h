@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/CaseForm.h"
+#include "caseform/CaseForm.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -31,11 +31,11 @@ class frmMain : public QMainWindow
     StatusBar *sbStatusBar() const { return m_statusBar; }
     std::shared_ptr<CaseDatabase> database() const { return m_db; }
 
-    QPushButton *cmdAdd[2] = {};
-    QPushButton *cmdDelete[2] = {};
-    QPushButton *cmdRefresh[2] = {};
-    QPushButton *cmdUpdate[2] = {};
-    QPushButton *cmdGrid[2] = {};
+    QPushButton *cmdAdd[CaseFields::PaneCount] = {};
+    QPushButton *cmdDelete[CaseFields::PaneCount] = {};
+    QPushButton *cmdRefresh[CaseFields::PaneCount] = {};
+    QPushButton *cmdUpdate[CaseFields::PaneCount] = {};
+    QPushButton *cmdGrid[CaseFields::PaneCount] = {};
     QPushButton *cmdReset = nullptr;
     QPushButton *cmdPrintBack = nullptr;
     QPushButton *cmdPrintGrievance = nullptr;

@@ -8,8 +8,6 @@ namespace
 {
 // x = 0 lies this far right of the printable area's left edge.
 constexpr double originShift = -560;
-constexpr int nameField = 0;
-constexpr int fileNumberField = 3;
 } // namespace
 
 void drawForm(PrinterSurface &s, const FrontSideData &d, const FormPages &pages)
@@ -18,7 +16,7 @@ void drawForm(PrinterSurface &s, const FrontSideData &d, const FormPages &pages)
     if (pages.front) {
         drawFrontSide(s, d);
         if (pages.continuation)
-            drawCaseFactsContinuation(s, d.fields[nameField], d.fields[fileNumberField],
+            drawCaseFactsContinuation(s, d.fields[CaseFields::Name], d.fields[CaseFields::FileNumber],
                                       d.caseFacts);
     }
     if (pages.back) {

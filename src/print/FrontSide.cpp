@@ -1,11 +1,13 @@
 #include "print/FrontSide.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "print/CaseFactsBlock.h"
 #include "print/PrinterSurface.h"
 
 namespace
 {
+
+using namespace CaseFields;
 
 constexpr double pageRight = 10680;
 
@@ -23,32 +25,33 @@ struct LabelledField {
 constexpr int seniorityValue = -1;
 
 const LabelledField employeeRows[] = {
-    {"Name", 0, 5040, false, 0},
-    {"Dept.", 1, 1440, false, 0},
-    {"Shift Starting Time", 2, 0, true, 30},
-    {"File No.", 3, 1728, false, 0},
-    {"Phone: Home", 4, 3168, false, 0},
-    {"Work", 5, 0, true, 30},
+    {"Name", Name, 5040, false, 0},
+    {"Dept.", Department, 1440, false, 0},
+    {"Shift Starting Time", ShiftStartTime, 0, true, 30},
+    {"File No.", FileNumber, 1728, false, 0},
+    {"Phone: Home", HomePhone, 3168, false, 0},
+    {"Work", WorkPhone, 0, true, 30},
     {"Seniority Date", seniorityValue, 4032, false, 0},
-    {"Classification", 8, 0, true, 30},
-    {"Address", 9, 0, true, 30},
-    {"Employee's Days Off (also dates)", 10, 0, true, 80},
+    {"Classification", Classification, 0, true, 30},
+    {"Address", Address, 0, true, 30},
+    {"Employee's Days Off (also dates)", DaysOff, 0, true, 80},
 };
 
 const LabelledField complaintRows[] = {
-    {"Applicable Contract Provision(s)", 21, 2880, false, 0},
-    {"Date of Claimed Violation", 20, 0, true, 30},
-    {"Remedy Sought", 19, 0, true, 30},
-    {"Supervisor First Contacted (name)", 18, 4464, false, 0},
-    {"(date)", 17, 0, true, 30},
+    {"Applicable Contract Provision(s)", ContractProvisions, 2880, false, 0},
+    {"Date of Claimed Violation", DateOfViolation, 0, true, 30},
+    {"Remedy Sought", RemedySought, 0, true, 30},
+    {"Supervisor First Contacted (name)", SupervisorFirstContacted, 4464, false, 0},
+    {"(date)", ContactDate, 0, true, 30},
     // The one row whose last underline stops short of the right edge.
-    {"Date of Supervisor's Oral Answer", 16, 2880, true, 60},
+    {"Date of Supervisor's Oral Answer", OralAnswerDate, 2880, true, 60},
 };
 
 QString fieldValue(const FrontSideData &d, int field)
 {
     if (field == seniorityValue)
-        return QStringLiteral("CO: ") + d.fields[6] + QStringLiteral("     Cl: ") + d.fields[7];
+        return QStringLiteral("CO: ") + d.fields[CompanySeniority] + QStringLiteral("     Cl: ") +
+               d.fields[ClassSeniority];
     return d.fields[size_t(field)];
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/CaseFields.h"
+
 #include <QImage>
 #include <QString>
 #include <array>
@@ -9,7 +11,7 @@ class PrinterSurface;
 // What the front side prints: the texts of the bound boxes txtFields(0..21)
 // exactly as they stand, the case facts text and the logo.
 struct FrontSideData {
-    static constexpr int fieldCount = 22;
+    static constexpr int fieldCount = CaseFields::BoundFieldCount;
     std::array<QString, fieldCount> fields;
     QString caseFacts;
     QImage logo;

@@ -1,6 +1,6 @@
 #include "print/PrintJobs.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "print/CaseFactsBlock.h"
@@ -11,8 +11,8 @@
 namespace
 {
 
-constexpr int fileNumberField = 3;
-constexpr int nameField = 0;
+using CaseFields::FileNumber;
+using CaseFields::Name;
 
 const QString blankFieldPrompt = QStringLiteral("This record has blank fields") +
                                  QStringLiteral("\n\r") +
@@ -28,13 +28,13 @@ const QString overflowTitle = QStringLiteral("Case Facts");
 // facts are not printed, so their being empty does not matter.
 bool isCheckedForBlank(int field)
 {
-    return field < 12 || field > 15;
+    return field < CaseFields::GrievanceFileNumber || field > CaseFields::CaseFacts1;
 }
 
 // One question at most; false when the steward chose not to print.
 bool confirmBlankFields(const PrintHost &host)
 {
-    for (int i = 0; i < 22; ++i) {
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i) {
         if (!isCheckedForBlank(i) || !host.fieldText(i).isEmpty())
             continue;
         return Dialogs::instance().message(blankFieldPrompt, Dialogs::Buttons::YesNo,
@@ -130,9 +130,9 @@ bool runFrontSideJob(PrintHost &host, PrinterProvider &printers)
     if (!confirmBlankFields(host))
         return false;
     MousePointer::set(MousePointer::Hourglass);
-    const QString name = host.fieldText(nameField);
+    const QString name = host.fieldText(Name);
     const std::unique_ptr<PrinterSurface> surface =
-        printers.open(PrintSide::Front, host.fieldText(fileNumberField));
+        printers.open(PrintSide::Front, host.fieldText(FileNumber));
     if (!surface) {
         MousePointer::set(MousePointer::Default);
         reportNothingPrinted(printers.lastError());
@@ -174,7 +174,7 @@ bool runFrontSideJob(PrintHost &host, PrinterProvider &printers)
 bool runBackSideJob(PrintHost &host, PrinterProvider &printers)
 {
     const std::unique_ptr<PrinterSurface> surface =
-        printers.open(PrintSide::Back, host.fieldText(fileNumberField));
+        printers.open(PrintSide::Back, host.fieldText(FileNumber));
     if (!surface) {
         reportNothingPrinted(printers.lastError());
         return false;

@@ -14,7 +14,7 @@ class PrintHost
 {
   public:
     virtual ~PrintHost() = default;
-    virtual QString fieldText(int index) const = 0;      // txtFields(index), 0..21
+    virtual QString fieldText(int index) const = 0;      // txtFields(index): a CaseFields::Field
     virtual QString copiesText() const = 0;              // txtCopies
     virtual QString backCopiesText() const = 0;          // txtBackCopies
     virtual QString caseFactsText() const = 0;           // txtCaseFacts

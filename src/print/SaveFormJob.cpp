@@ -11,8 +11,8 @@
 namespace
 {
 
-constexpr int fileNumberField = 3;
-constexpr int nameField = 0;
+using CaseFields::FileNumber;
+using CaseFields::Name;
 
 const QString saveTitle = QStringLiteral("Save Form as PDF");
 const QString pdfFilter = QStringLiteral("PDF files (*.pdf)");
@@ -28,7 +28,7 @@ void reportNotSaved(const QString &cause)
 
 bool runSaveFormJob(PrintHost &host, const QPageLayout &layout)
 {
-    const QString fileNumber = host.fieldText(fileNumberField);
+    const QString fileNumber = host.fieldText(FileNumber);
     const QString folder = DefaultPrinterProvider::pdfFolder();
     // The dialog opens where the program keeps its PDF files; when that
     // folder cannot be made it opens wherever it can.
@@ -61,7 +61,7 @@ bool runSaveFormJob(PrintHost &host, const QPageLayout &layout)
         reportNotSaved(surface->lastError());
         return false;
     }
-    host.setStatusText(QStringLiteral("The form for: ") + host.fieldText(nameField) +
+    host.setStatusText(QStringLiteral("The form for: ") + host.fieldText(Name) +
                        QStringLiteral(" was saved as a PDF: ") + surface->savedFile());
     tellFontWarningOnce(host);
     return true;

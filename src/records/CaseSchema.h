@@ -1,10 +1,12 @@
 #pragma once
 
+#include "records/CaseFields.h"
+
 #include <QString>
 #include <QStringList>
 
-// The two tables of the case database and the map from the main window's
-// bound boxes txtFields(0..21) to their fields.
+// The two tables of the case database and the stored field behind each of
+// the case's named fields.
 namespace CaseSchema {
 
 struct Column {
@@ -12,24 +14,17 @@ struct Column {
     int length; // the box's limit; 0 for the automatically numbered key
 };
 
-struct BoundField {
-    int index;           // txtFields index
-    int pane;            // 0 employee pane, 1 grievance pane
-    const char *field;   // field name as stored
-    const char *caption; // lblLabels caption
-    int maxLength;       // 0: no limit
-    bool shown;
-    int left, top, width; // twips, box position on its tab page
-    int tabIndex;
-    int labelWidth;
-};
-
 extern const char *const EmployeeTable;
 extern const char *const ComplaintsTable;
 
 const QList<Column> &employeeColumns();
 const QList<Column> &complaintsColumns();
-const BoundField &boundField(int index);
-constexpr int BoundFieldCount = 22;
+
+// The table a pane edits.
+const char *tableOf(CaseFields::Pane pane);
+// A field's name as stored, in the table of its pane.
+const char *fieldName(CaseFields::Field field);
+// The longest text the field holds; 0 for the automatically numbered key.
+int fieldLength(CaseFields::Field field);
 
 } // namespace CaseSchema

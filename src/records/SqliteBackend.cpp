@@ -2,7 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "jetsql/SqliteDialect.h"
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "records/SqliteSchema.h"
 
 #include <QDir>

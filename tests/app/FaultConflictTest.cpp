@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace {
 
 // Short enough for every field: a shared database holds each to its length.
@@ -66,7 +68,7 @@ protected:
         const Conflict &c = GetParam();
         const char *table = c.page == 0 ? CaseSchema::EmployeeTable : CaseSchema::ComplaintsTable;
         const QString field = c.otherBox < 0 ? QString()
-                                             : QString::fromUtf8(CaseSchema::boundField(c.otherBox).field);
+                                             : QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)));
         ChildProgram other(QStringLiteral("FaultOtherProgram.DISABLED_ChangesOneRecord"),
                            {db.path(), QString::fromLatin1(table), QString::number(key), field,
                             OtherValue});
@@ -88,7 +90,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
                                         {QStringLiteral("Date of Violation"), QStringLiteral("3/4/24")}});
     start();
     if (c.page == 1)
-        clickTab(1);
+        clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), c.page);
     const qint64 key = c.page == 0 ? 1 : complaint;
     const QString before = field(c.stewardBox)->text();
@@ -109,9 +111,9 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     const QString table = QString::fromLatin1(c.page == 0 ? "Employee" : "Complaints");
     if (c.otherBox >= 0) {
         const QVariantMap row = db.row(table, QStringLiteral("rowid = ?"), {key});
-        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::boundField(c.otherBox).field)).toString(),
+        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)))).toString(),
                   OtherValue);
-        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::boundField(c.stewardBox).field)).toString(),
+        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox)))).toString(),
                   c.otherBox == c.stewardBox ? OtherValue : before)
             << "the other program's record is not overwritten";
     } else {
@@ -129,7 +131,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
         QTest::mouseClick(window->cmdUpdate[c.page], Qt::LeftButton);
         EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
         EXPECT_EQ(db.row(table, QStringLiteral("rowid = ?"), {key})
-                      .value(QString::fromUtf8(CaseSchema::boundField(c.stewardBox).field))
+                      .value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox))))
                       .toString(),
                   field(c.stewardBox)->text());
     } else {

@@ -16,6 +16,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+using namespace CaseFields;
+
 namespace {
 
 using Fault::ChildProgram;
@@ -85,7 +87,7 @@ protected:
         case SaveBy::UpdateButton: QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton); break;
         case SaveBy::AddButton: QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton); break;
         case SaveBy::RefreshButton: QTest::mouseClick(window->cmdRefresh[0], Qt::LeftButton); break;
-        case SaveBy::NextButton: QTest::mouseClick(pane(0)->button(2), Qt::LeftButton); break;
+        case SaveBy::NextButton: QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); break;
         case SaveBy::Closing:
             dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's own report of the failure
             dialogs.queueAnswer(Dialogs::Answer::No); // do not close and lose the changes
@@ -120,19 +122,19 @@ TEST_P(FaultFile, ReadOnlyFileRefusesEverySaveWithAMessageAndKeepsTheTypedValues
     RecordProperty("read-only by", readOnly.how());
     start();
     ASSERT_TRUE(dialogs.messages().isEmpty()) << prompts(dialogs.messages()).toStdString();
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ada")) << "a read-only file still shows its records";
-    typeInto(field(0), QStringLiteral(" Lovelace"));
-    const QString typed = field(0)->text();
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ada")) << "a read-only file still shows its records";
+    typeInto(field(Name), QStringLiteral(" Lovelace"));
+    const QString typed = field(Name)->text();
 
     const auto shown = save();
     ASSERT_FALSE(shown.isEmpty()) << "the refusal is reported";
     EXPECT_TRUE(prompts(shown).contains(QStringLiteral("cannot be written"))) << prompts(shown).toStdString();
-    EXPECT_EQ(field(0)->text(), typed);
+    EXPECT_EQ(field(Name)->text(), typed);
     EXPECT_EQ(storedName(), QStringLiteral("Ada"));
     // And again: the second try is refused the same way, nothing is lost.
     const auto again = save();
     EXPECT_FALSE(again.isEmpty());
-    EXPECT_EQ(field(0)->text(), typed);
+    EXPECT_EQ(field(Name)->text(), typed);
 }
 
 TEST_P(FaultFile, LockHeldPastTheBusyTimeoutIsReportedAndARetryAfterItGoesSucceeds)
@@ -142,13 +144,13 @@ TEST_P(FaultFile, LockHeldPastTheBusyTimeoutIsReportedAndARetryAfterItGoesSuccee
     ChildProgram holder(QStringLiteral("FaultLockHolder.DISABLED_HoldsTheWriteLock"), {db.path()});
     ASSERT_TRUE(holder.start());
     ASSERT_EQ(holder.nextReport(), QStringLiteral("holding")) << holder.errors().toStdString();
-    typeInto(field(0), QStringLiteral(" King"));
-    const QString typed = field(0)->text();
+    typeInto(field(Name), QStringLiteral(" King"));
+    const QString typed = field(Name)->text();
 
     const auto shown = save();
     ASSERT_FALSE(shown.isEmpty()) << "the lock is reported";
     EXPECT_TRUE(prompts(shown).contains(QStringLiteral("in use by another program"))) << prompts(shown).toStdString();
-    EXPECT_EQ(field(0)->text(), typed);
+    EXPECT_EQ(field(Name)->text(), typed);
 
     holder.send("release");
     EXPECT_EQ(holder.nextReport(), QStringLiteral("released"));
@@ -202,7 +204,7 @@ TEST_F(FaultFolder, AMissingDataFolderIsCreatedAndTheFirstSaveLandsInIt)
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     EXPECT_TRUE(dialogs.messages().isEmpty());
-    typeInto(field(0), QStringLiteral("Ada"));
+    typeInto(field(Name), QStringLiteral("Ada"));
     QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     window->close();
@@ -236,8 +238,8 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
         QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton);
         typedName = QStringLiteral("Employee %1").arg(i);
         typedAddress = QStringLiteral("%1 Mill Road").arg(i).leftJustified(100, QLatin1Char('.'));
-        typeInto(field(0), typedName);
-        field(9)->typeText(typedAddress);
+        typeInto(field(Name), typedName);
+        field(Address)->typeText(typedAddress);
         dialogs.clear();
         QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
         if (dialogs.messages().isEmpty())
@@ -247,8 +249,8 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
     }
     ASSERT_FALSE(refused.isEmpty()) << "the file never filled up";
     EXPECT_TRUE(refused.at(0).prompt.contains(QStringLiteral("disk is full"))) << refused.at(0).prompt.toStdString();
-    EXPECT_EQ(field(0)->text(), typedName);
-    EXPECT_EQ(field(9)->text(), typedAddress);
+    EXPECT_EQ(field(Name)->text(), typedName);
+    EXPECT_EQ(field(Address)->text(), typedAddress);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), saved) << "no half record";
     EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? OR Address = ?"), {typedName, typedAddress}), 0);
 

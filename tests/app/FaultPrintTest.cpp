@@ -15,6 +15,8 @@
 #include <QTest>
 #include <iostream>
 
+using namespace CaseFields;
+
 namespace {
 
 struct CopiesText {
@@ -111,11 +113,11 @@ TEST_P(FaultPrint, BothSidesPrintOrSayTheyDidNotWhateverTheCopiesBoxHolds)
     setCopies(window->form().txtBackCopies, copies);
     printAndCheck(window->cmdPrintBack);
 
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     setCopies(window->form().txtCopies, copies);
     printAndCheck(window->cmdPrintGrievance);
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay")) << "printing leaves the record alone";
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay")) << "printing leaves the record alone";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -19,6 +19,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -67,7 +69,7 @@ class FaultRoundTwoPane : public MainWindowTest
         QTest::keyClicks(box->editor(), text);
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void next() { QTest::mouseClick(pane(0)->button(2), Qt::LeftButton); }
+    void next() { QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); }
     QString name(qint64 key)
     {
         return db.row(Employee, QStringLiteral("rowid = ?"), {key})
@@ -111,7 +113,7 @@ TEST_P(FaultPointer, EndsWithTheNormalPointer)
 {
     start();
     if (GetParam() != PointerPath::SecondUpdateOfTheSameRecord) {
-        append(field(0), QStringLiteral("x"));
+        append(field(Name), QStringLiteral("x"));
         refuseWrites(Employee);
     }
     switch (GetParam()) {
@@ -166,15 +168,15 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     const UnderPane &c = GetParam();
     start();
     next();
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ben"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ben"));
     if (c.newRecord) {
         click(window->cmdAdd[0]);
-        append(field(0), QStringLiteral("Zoe"));
-        append(field(3), QStringLiteral("000009"));
+        append(field(Name), QStringLiteral("Zoe"));
+        append(field(FileNumber), QStringLiteral("000009"));
     } else {
-        append(field(0), QStringLiteral(" Jr"));
+        append(field(Name), QStringLiteral(" Jr"));
     }
-    const QString typedName = field(0)->text();
+    const QString typedName = field(Name)->text();
     frmDataGrid *grid = openGrid();
     ASSERT_NE(grid, nullptr);
     dialogs.clear();
@@ -182,8 +184,8 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
     ASSERT_EQ(prompts(), QStringList{QStringLiteral("Delete Current Row?")});
     ASSERT_TRUE(name(m_keys[1]).isEmpty()) << "Ben's row is gone";
 
-    EXPECT_EQ(field(0)->text(), typedName) << "the typing in the main window stays";
-    EXPECT_TRUE(pane(0)->isEdited());
+    EXPECT_EQ(field(Name)->text(), typedName) << "the typing in the main window stays";
+    EXPECT_TRUE(pane(EmployeePane)->isEdited());
     dialogs.clear();
     click(window->cmdUpdate[0]);
     if (c.newRecord) {
@@ -198,7 +200,7 @@ TEST_P(FaultGridDeleteUnderPane, KeepsTheTypingAndNeverStoresHalfARecord)
         EXPECT_TRUE(prompts().at(0).contains(QStringLiteral("deleted")))
             << prompts().at(0).toStdString();
         EXPECT_EQ(db.count(Employee), 2);
-        EXPECT_EQ(field(0)->text(), typedName);
+        EXPECT_EQ(field(Name)->text(), typedName);
     }
     grid->close();
 }
@@ -213,10 +215,10 @@ INSTANTIATE_TEST_SUITE_P(Typing, FaultGridDeleteUnderPane,
 TEST_F(FaultRoundTwoPane, ACancelledCloseLeavesNoFalseConflictBehind)
 {
     start();
-    append(field(0), QStringLiteral(" Lovelace"));
-    clickTab(1);
-    ASSERT_EQ(field(19)->text(), QStringLiteral("Back pay"));
-    append(field(19), QStringLiteral(" and costs"));
+    append(field(Name), QStringLiteral(" Lovelace"));
+    clickTab(GrievancePane);
+    ASSERT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
+    append(field(RemedySought), QStringLiteral(" and costs"));
     refuseWrites(Complaints);
     dialogs.clear();
     dialogs.queueAnswer(Dialogs::Answer::Ok); // the complaint's refusal
@@ -224,10 +226,10 @@ TEST_F(FaultRoundTwoPane, ACancelledCloseLeavesNoFalseConflictBehind)
     window->close();
     ASSERT_TRUE(window->isVisible());
     ASSERT_EQ(name(m_keys[0]), QStringLiteral("Ada Lovelace")) << "the employee was saved";
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay and costs"));
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay and costs"));
 
-    clickTab(0);
-    append(field(0), QStringLiteral(" King"));
+    clickTab(EmployeePane);
+    append(field(Name), QStringLiteral(" King"));
     dialogs.clear();
     click(window->cmdUpdate[0]);
     EXPECT_TRUE(prompts().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
@@ -239,7 +241,7 @@ TEST_F(FaultRoundTwoPane, AGridRefreshWhoseSaveIsRefusedKeepsTheTypingForItsOwnR
 {
     start();
     next();
-    append(field(0), QStringLiteral(" Jr"));
+    append(field(Name), QStringLiteral(" Jr"));
     frmDataGrid *grid = openGrid();
     ASSERT_NE(grid, nullptr);
     refuseWrites(Employee);
@@ -247,8 +249,8 @@ TEST_F(FaultRoundTwoPane, AGridRefreshWhoseSaveIsRefusedKeepsTheTypingForItsOwnR
     click(grid->cmdRefresh);
     ASSERT_EQ(prompts().size(), 1) << "the refusal is shown";
     EXPECT_TRUE(prompts().at(0).startsWith(QStringLiteral("Data error event hit err:")));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Ben Jr"));
-    EXPECT_TRUE(pane(0)->isEdited());
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Ben Jr"));
+    EXPECT_TRUE(pane(EmployeePane)->isEdited());
 
     allowWrites(Employee);
     dialogs.clear();
@@ -270,12 +272,12 @@ TEST_P(FaultLookupKey, ThatLeavesTheTextAloneStoresNothing)
     start();
     TextBox *lookup = window->form().txtFileNumber;
     typeInto(lookup, QStringLiteral("9"));
-    ASSERT_TRUE(pane(0)->isOnNewRecord()) << "the lookup found nobody";
-    append(field(0), QStringLiteral("Zoe"));
+    ASSERT_TRUE(pane(EmployeePane)->isOnNewRecord()) << "the lookup found nobody";
+    append(field(Name), QStringLiteral("Zoe"));
     lookup->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(lookup->editor(), GetParam());
     EXPECT_EQ(db.count(Employee), 3) << "no employee without a file number";
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Zoe"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Zoe"));
 
     // A key that does change the lookup saves the typed record first, and
     // the status bar says where it went.

@@ -20,6 +20,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -49,11 +51,11 @@ class FaultRoundTwoText : public MainWindowTest
         values.insert(facts);
         m_key = db.insert(Complaints, values);
         start();
-        clickTab(1);
+        clickTab(GrievancePane);
         ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     }
     TextBox *editor() { return window->form().txtCaseFacts; }
-    QString piecesJoined() { return field(15)->text() + field(14)->text() + field(13)->text(); }
+    QString piecesJoined() { return field(CaseFacts1)->text() + field(CaseFacts2)->text() + field(CaseFacts3)->text(); }
     QString storedJoined()
     {
         const QVariantMap r = db.row(Complaints, QStringLiteral("rowid = ?"), {m_key});
@@ -105,7 +107,7 @@ TEST_P(FaultSurrogateSplit, NeverCutsACharacterAndTheComplaintStaysEditable)
         QString(b.before, QLatin1Char('a')) + Emoji + QString(b.after, QLatin1Char('b'));
     paste(editor(), text);
     ASSERT_EQ(editor()->text(), text.left(b.kept));
-    for (int i = 13; i <= 15; ++i)
+    for (int i = CaseFacts3; i <= CaseFacts1; ++i)
         EXPECT_FALSE(hasHalfPair(field(i)->text())) << "piece box " << i;
     EXPECT_EQ(piecesJoined(), editor()->text());
 
@@ -147,7 +149,7 @@ TEST_P(FaultSurrogateLimit, TakesTheCharacterWholeOrNotAtAll)
 {
     const AtLimit &c = GetParam();
     start();
-    TextBox *name = field(0);
+    TextBox *name = field(Name);
     name->setText(QString(c.before, QLatin1Char('n')));
     name->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(name->editor(), Qt::Key_End);
@@ -228,7 +230,7 @@ TEST_F(FaultRoundTwoText, AComplaintStoredWithCutCharactersCanBeSavedAgain)
 TEST_F(FaultRoundTwoText, TextDroppedOntoTheCaseFactsIsStored)
 {
     openComplaint({{QStringLiteral("Case Facts1"), QStringLiteral("Late for shift.")}});
-    field(19)->setFocus(Qt::OtherFocusReason); // the steward works in another box
+    field(RemedySought)->setFocus(Qt::OtherFocusReason); // the steward works in another box
     QWidget *target = static_cast<QPlainTextEdit *>(editor()->editor())->viewport();
     QMimeData data;
     data.setText(QStringLiteral(" Sent home."));
@@ -243,7 +245,7 @@ TEST_F(FaultRoundTwoText, TextDroppedOntoTheCaseFactsIsStored)
         << editor()->text().toStdString();
 
     EXPECT_EQ(piecesJoined(), editor()->text());
-    EXPECT_TRUE(pane(1)->isEdited());
+    EXPECT_TRUE(pane(GrievancePane)->isEdited());
     update();
     EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     EXPECT_EQ(storedJoined(), editor()->text());

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <iostream>
 
+using namespace CaseFields;
+
 namespace {
 
 struct Awkward {
@@ -61,26 +63,26 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
                                                {QStringLiteral("File Number"), a.decoy}});
     start();
     QTest::mouseClick(window->cmdAdd[0], Qt::LeftButton);
-    for (int i = 0; i <= 10; ++i) {
+    for (int i = Name; i <= DaysOff; ++i) {
         paste(field(i), a.text);
-        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::boundField(i).maxLength)) << "box " << i;
+        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i)))) << "box " << i;
     }
     dialogs.clear();
     QTest::mouseClick(window->cmdUpdate[0], Qt::LeftButton);
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
-    const QString fileNumber = field(3)->text();
+    const QString fileNumber = field(FileNumber)->text();
     const QVariantMap employee = db.row(QStringLiteral("Employee"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
-    for (int i = 0; i <= 10; ++i)
-        EXPECT_EQ(employee.value(QString::fromUtf8(CaseSchema::boundField(i).field)).toString(), field(i)->text())
+    for (int i = Name; i <= DaysOff; ++i)
+        EXPECT_EQ(employee.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(), field(i)->text())
             << "box " << i;
 
     // The grievance page: the complaints of that file number (none yet).
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1) << shown().toStdString();
-    ASSERT_TRUE(pane(1)->isOnNewRecord());
-    for (int i = 16; i <= 21; ++i) {
+    ASSERT_TRUE(pane(GrievancePane)->isOnNewRecord());
+    for (int i = OralAnswerDate; i <= ContractProvisions; ++i) {
         paste(field(i), a.text);
-        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::boundField(i).maxLength)) << "box " << i;
+        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i)))) << "box " << i;
     }
     paste(window->form().txtCaseFacts, a.text);
     const QString facts = window->form().txtCaseFacts->text();
@@ -90,32 +92,32 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     const QVariantMap complaint = db.row(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
     ASSERT_FALSE(complaint.isEmpty()) << "the complaint carries the employee's file number";
-    for (int i = 16; i <= 21; ++i)
-        EXPECT_EQ(complaint.value(QString::fromUtf8(CaseSchema::boundField(i).field)).toString(), field(i)->text())
+    for (int i = OralAnswerDate; i <= ContractProvisions; ++i)
+        EXPECT_EQ(complaint.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(), field(i)->text())
             << "box " << i;
     EXPECT_EQ(complaint.value(QStringLiteral("Case Facts1")).toString() + complaint.value(QStringLiteral("Case Facts2")).toString()
                   + complaint.value(QStringLiteral("Case Facts3")).toString(),
               facts);
 
     // Refresh finds the complaint again by that file number, quotes and all.
-    const QString remedy = field(19)->text();
+    const QString remedy = field(RemedySought)->text();
     QTest::mouseClick(window->cmdRefresh[1], Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
-    EXPECT_FALSE(pane(1)->isOnNewRecord());
-    EXPECT_EQ(field(19)->text(), remedy);
+    EXPECT_FALSE(pane(GrievancePane)->isOnNewRecord());
+    EXPECT_EQ(field(RemedySought)->text(), remedy);
     EXPECT_EQ(window->form().txtCaseFacts->text(), facts);
 
     // The lookup by file number, pasted.
-    clickTab(0);
+    clickTab(EmployeePane);
     dialogs.clear();
     paste(window->form().txtFileNumber, fileNumber);
     ASSERT_EQ(window->form().txtFileNumber->text(), fileNumber);
     if (a.literalLookup) {
         EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
-        ASSERT_NE(pane(0)->rs(), nullptr);
-        pane(0)->rs()->fetchAll();
-        EXPECT_EQ(pane(0)->rs()->loadedCount(), 1) << "only the employee whose file number begins with the text";
-        EXPECT_EQ(field(3)->text(), fileNumber);
+        ASSERT_NE(pane(EmployeePane)->rs(), nullptr);
+        pane(EmployeePane)->rs()->fetchAll();
+        EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), 1) << "only the employee whose file number begins with the text";
+        EXPECT_EQ(field(FileNumber)->text(), fileNumber);
     } else {
         // A Jet pattern character: either a lookup that runs, or a message;
         // the program carries on either way.

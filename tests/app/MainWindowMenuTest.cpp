@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QTabWidget>
 
+using namespace CaseFields;
+
 namespace {
 
 class MainWindowMenus : public MainWindowTest {};
@@ -47,10 +49,10 @@ TEST_F(MainWindowMenus, PagesCarryTheirCaptionsAndTheHiddenAndCoveredBoxes)
     EXPECT_EQ(window->form().SSTab2->tabText(0), QStringLiteral("Employee Information"));
     EXPECT_EQ(window->form().SSTab2->tabText(1), QStringLiteral("Grievance Information"));
     EXPECT_EQ(window->form().SSTab2->currentIndex(), 0);
-    EXPECT_EQ(window->form().lblLabels[3]->text(), QStringLiteral("File Number: (use all 6 digits)"));
-    EXPECT_EQ(window->form().lblLabels[15]->text(), QStringLiteral("Case Facts:"));
-    EXPECT_TRUE(window->form().txtFields[11]->isHidden());
-    EXPECT_TRUE(window->form().txtFields[12]->isHidden());
+    EXPECT_EQ(window->form().lblLabels[FileNumber]->text(), QStringLiteral("File Number: (use all 6 digits)"));
+    EXPECT_EQ(window->form().lblLabels[CaseFacts1]->text(), QStringLiteral("Case Facts:"));
+    EXPECT_TRUE(window->form().txtFields[GrievanceNumber]->isHidden());
+    EXPECT_TRUE(window->form().txtFields[GrievanceFileNumber]->isHidden());
     EXPECT_EQ(window->form().txtCopies->text(), QStringLiteral("2"));
     EXPECT_EQ(window->form().txtBackCopies->text(), QStringLiteral("1"));
     // The editor lies over the three pieces it keeps in step.

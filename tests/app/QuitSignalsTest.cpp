@@ -1,5 +1,5 @@
 #include "app/QuitSignals.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "support/CaseFixture.h"
 
 #include <QApplication>
@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+
+using namespace CaseFields;
 
 namespace
 {
@@ -49,7 +51,7 @@ TEST_P(QuitSignalsTest, SavesTheEditedRecordAndPlacement)
 {
     start();
     QuitSignals quit(window.get(), 0);
-    typeInto(field(0), QStringLiteral("Ada Lovelace"));
+    typeInto(field(Name), QStringLiteral("Ada Lovelace"));
     ASSERT_EQ(db.count(QStringLiteral("Employee")), 0);
 
     ::raise(GetParam());

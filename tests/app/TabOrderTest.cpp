@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QWindow>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -141,7 +143,7 @@ TEST_P(TabOrder, VisitsEveryShownControlInTabIndexOrder)
     const Walk &w = GetParam();
     start();
     if (w.page == 1) {
-        clickTab(1);
+        clickTab(GrievancePane);
         ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     }
     const QStringList &order = w.page == 0 ? Page0 : Page1;
@@ -171,8 +173,8 @@ TEST_F(GridTabOrder, OpensInTheGridOnThePanesRecordAndTabWalksTheButtons)
 {
     start();
     // Stand on the second employee: the grid opens on that row.
-    QTest::mouseClick(pane(0)->button(2), Qt::LeftButton);
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Ben"));
+    QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton);
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ben"));
     const qsizetype before = Forms::loaded().size();
     window->cmdGrid[0]->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(window->windowHandle(), Qt::Key_Space);

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -93,7 +95,7 @@ TEST_P(GridNewRow, NewRowLineAddsARowOnlyAfterYes)
               GetParam().written ? 1 : 0);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), GetParam().written ? 3 : 2);
     EXPECT_EQ(model(grid)->rowCount(), GetParam().written ? 4 : 3);
-    EXPECT_EQ(pane(0)->rs()->loadedCount(), GetParam().written ? 3 : 2)
+    EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), GetParam().written ? 3 : 2)
         << "added to the shared record set";
 }
 

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -141,7 +143,7 @@ TEST_F(GridFilterSort, FilterNoRowPassesLeavesNoRows)
     run(grid, Command::Filter, QStringLiteral("[Name] = 'Nobody'"));
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << messageTexts().join(QLatin1Char('|')).toStdString();
-    EXPECT_NE(grid->recordset().get(), pane(0)->rs());
+    EXPECT_NE(grid->recordset().get(), pane(EmployeePane)->rs());
     EXPECT_EQ(storedRows(grid), 0);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 5);
 }
@@ -157,7 +159,7 @@ TEST_F(GridFilterSort, SecondFilterNarrowsTheRowsTheFirstLeft)
     EXPECT_EQ(names(grid), QStringList({QStringLiteral("Adams"), QStringLiteral("Abbot")}));
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << messageTexts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(pane(0)->rs()->filter(), QStringLiteral("[Name] LIKE 'A*' OR [Name] = 'Cole'"))
+    EXPECT_EQ(pane(EmployeePane)->rs()->filter(), QStringLiteral("[Name] LIKE 'A*' OR [Name] = 'Cole'"))
         << "the filter stays with the record set it was applied to";
 }
 
@@ -205,7 +207,7 @@ TEST_P(GridHeaderModifier, AnyModifierHeldSortsDescending)
         column(grid, QStringLiteral("File Number")),
         QStringList({QStringLiteral("000005"), QStringLiteral("000004"), QStringLiteral("000003"),
                      QStringLiteral("000002"), QStringLiteral("000001")}));
-    EXPECT_EQ(pane(0)->rs()->sort(), QStringLiteral("[File Number] desc"));
+    EXPECT_EQ(pane(EmployeePane)->rs()->sort(), QStringLiteral("[File Number] desc"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modifiers, GridHeaderModifier,
@@ -224,7 +226,7 @@ TEST_F(GridFilterSort, FilterInOneGridLeavesTheOtherOnTheSharedRecordSet)
     EXPECT_TRUE(first->isVisible() && second->isVisible());
     run(first, Command::Filter, QStringLiteral("[Department] = 'DA'"));
     EXPECT_EQ(names(first), QStringList({QStringLiteral("Adams"), QStringLiteral("Abbot")}));
-    EXPECT_EQ(second->recordset().get(), pane(0)->rs());
+    EXPECT_EQ(second->recordset().get(), pane(EmployeePane)->rs());
     EXPECT_EQ(storedRows(second), 5);
 
     // The filter stays set on the shared record set: a sort opened from it

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QToolButton>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -27,7 +29,7 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     start();
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
-    EXPECT_EQ(grid->recordset().get(), pane(0)->rs()) << "the very object, not a copy";
+    EXPECT_EQ(grid->recordset().get(), pane(EmployeePane)->rs()) << "the very object, not a copy";
     EXPECT_EQ(grid->windowTitle(), QStringLiteral("Quillmark Wizard Grid"));
     EXPECT_TRUE(grid->isVisible());
     EXPECT_FALSE(grid->isModal());
@@ -39,7 +41,7 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     QStringList headers;
     for (int c = 0; c < model(grid)->columnCount(); ++c)
         headers << model(grid)->headerData(c, Qt::Horizontal).toString();
-    EXPECT_EQ(headers, pane(0)->rs()->fieldNames());
+    EXPECT_EQ(headers, pane(EmployeePane)->rs()->fieldNames());
 
     selectRow(grid, 1);
     QTest::keyClick(grid->grdDataGrid, Qt::Key_Delete);
@@ -49,9 +51,9 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     EXPECT_EQ(dialogs.messages().at(0).icon, Dialogs::Icon::Question);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 2);
     EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("rowid = ?"), {ids.at(1)}), 0);
-    pane(0)->rs()->fetchAll();
-    EXPECT_EQ(pane(0)->rs()->loadedCount(), 2);
-    EXPECT_LT(pane(0)->rs()->rowOfKey(ids.at(1)), 0) << "the pane's own record set lost the row";
+    pane(EmployeePane)->rs()->fetchAll();
+    EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), 2);
+    EXPECT_LT(pane(EmployeePane)->rs()->rowOfKey(ids.at(1)), 0) << "the pane's own record set lost the row";
     EXPECT_EQ(column(grid, QStringLiteral("Name")),
               QStringList({QStringLiteral("Adams"), QStringLiteral("Cole")}));
 }
@@ -60,14 +62,14 @@ TEST_F(GridHandOff, AnEditInTheGridShowsInThePaneThatSharesTheRecordSet)
 {
     const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
     start();
-    ASSERT_EQ(field(0)->text(), QStringLiteral("Adams"));
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Adams"));
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
     typeInCell(grid, 0, QStringLiteral("Name"), QStringLiteral("Adamson"));
     pressInEditor(grid, Qt::Key_Down);
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("Commit changes?")});
     EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adamson"));
-    EXPECT_EQ(field(0)->text(), QStringLiteral("Adamson"));
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Adamson"));
 }
 
 TEST_F(GridHandOff, ClosingTheMainWindowUnloadsEveryGridLatestFirst)
@@ -191,14 +193,14 @@ TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
     const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
     start();
     for (int press = 0; press < (newRecord ? 2 : 1); ++press)
-        QTest::mouseClick(pane(0)->button(2), Qt::LeftButton); // Next: Baker, then a new record
-    ASSERT_EQ(pane(0)->isOnNewRecord(), newRecord);
-    typeInto(field(0), QStringLiteral("Cole"));
-    const QString typed = field(0)->text();
+        QTest::mouseClick(pane(EmployeePane)->button(2), Qt::LeftButton); // Next: Baker, then a new record
+    ASSERT_EQ(pane(EmployeePane)->isOnNewRecord(), newRecord);
+    typeInto(field(Name), QStringLiteral("Cole"));
+    const QString typed = field(Name)->text();
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
     QTest::mouseClick(grid->cmdRefresh, Qt::LeftButton);
-    QTest::mouseClick(pane(0)->button(0), Qt::LeftButton);
+    QTest::mouseClick(pane(EmployeePane)->button(0), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << messageTexts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(employeeName(ids.at(0)), QStringLiteral("Adams")) << "never written onto another row";

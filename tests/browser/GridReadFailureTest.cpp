@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -65,9 +67,9 @@ TEST_P(GridReadFailure, ShowsTheErrorOnceKeepsItsRowsAndTheProgramGoesOn)
     fillEmployees(3000);
     start();
     // Typing on the grievance page that has not been saved yet.
-    clickTab(1);
-    typeInto(field(19), QStringLiteral("Back pay"));
-    ASSERT_TRUE(pane(1)->isEdited());
+    clickTab(GrievancePane);
+    typeInto(field(RemedySought), QStringLiteral("Back pay"));
+    ASSERT_TRUE(pane(GrievancePane)->isEdited());
     frmDataGrid *grid = openGrid(0);
     ASSERT_NE(grid, nullptr);
     settle(grid);
@@ -88,8 +90,8 @@ TEST_P(GridReadFailure, ShowsTheErrorOnceKeepsItsRowsAndTheProgramGoesOn)
     EXPECT_EQ(cell(grid, 0), QStringLiteral("Person 1")) << "the rows read stay";
     EXPECT_GE(model(grid)->rowCount(), rowsBefore);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(field(19)->text(), QStringLiteral("Back pay"));
-    EXPECT_TRUE(pane(1)->isEdited());
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
+    EXPECT_TRUE(pane(GrievancePane)->isEdited());
 
     // The table is back: the next move reads on, to the last row.
     db.query(QStringLiteral("ALTER TABLE EmployeeAway RENAME TO Employee"));

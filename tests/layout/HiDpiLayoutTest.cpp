@@ -21,6 +21,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+using namespace CaseFields;
+
 namespace
 {
 
@@ -200,7 +202,7 @@ TEST_F(HiDpiLayout, MainWindowEmployeePage)
 
 TEST_F(HiDpiLayout, MainWindowGrievancePage)
 {
-    clickTab(1);
+    clickTab(GrievancePane);
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     check(window.get(), "main-grievance");
 }

@@ -2,12 +2,12 @@
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
 #include "CupsJobs.h"
-#include "FakeMainWindow.h"
+#include "support/FakeMainWindow.h"
 #include "PdfText.h"
 #include "PrintedCase.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/PrintJobs.h"
@@ -55,12 +55,12 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
                                .arg(QCoreApplication::applicationPid())
                                .arg(QDateTime::currentMSecsSinceEpoch() % 1000000);
     QVariantMap employee, complaint;
-    for (int i = 0; i < CaseSchema::BoundFieldCount; ++i) {
-        const CaseSchema::BoundField &f = CaseSchema::boundField(i);
-        if (i == 11)
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i) {
+        const auto f = CaseFields::Field(i);
+        if (f == CaseFields::GrievanceNumber)
             continue;
-        (f.pane == 0 ? employee : complaint)
-            .insert(QString::fromUtf8(f.field), QStringLiteral("F%1").arg(i));
+        (CaseFields::paneOf(f) == CaseFields::EmployeePane ? employee : complaint)
+            .insert(QString::fromUtf8(CaseSchema::fieldName(f)), QStringLiteral("F%1").arg(i));
     }
     employee.insert(QStringLiteral("Name"), QStringLiteral("Pat Doe"));
     employee.insert(QStringLiteral("File Number"), number);

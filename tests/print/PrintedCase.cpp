@@ -17,12 +17,13 @@ PrintedCase::PrintedCase(const char *tag, const QString &caseFacts)
                  .arg(QDateTime::currentMSecsSinceEpoch() % 1000000))
 {
     QVariantMap employee, complaint;
-    for (int i = 0; i < CaseSchema::BoundFieldCount; ++i) {
-        const CaseSchema::BoundField &f = CaseSchema::boundField(i);
-        if (i == 11 || i == 13 || i == 14 || i == 15)
+    for (int i = 0; i < CaseFields::BoundFieldCount; ++i) {
+        const auto f = CaseFields::Field(i);
+        if (f == CaseFields::GrievanceNumber || f == CaseFields::CaseFacts3 ||
+            f == CaseFields::CaseFacts2 || f == CaseFields::CaseFacts1)
             continue;
-        (f.pane == 0 ? employee : complaint)
-            .insert(QString::fromUtf8(f.field), QStringLiteral("F%1").arg(i));
+        (CaseFields::paneOf(f) == CaseFields::EmployeePane ? employee : complaint)
+            .insert(QString::fromUtf8(CaseSchema::fieldName(f)), QStringLiteral("F%1").arg(i));
     }
     employee.insert(QStringLiteral("Name"), QStringLiteral("Pat Doe"));
     employee.insert(QStringLiteral("File Number"), number);

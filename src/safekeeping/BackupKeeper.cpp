@@ -1,0 +1,191 @@
+#include "safekeeping/BackupKeeper.h"
+
+#include "safekeeping/CaseFileCheck.h"
+#include "safekeeping/PrivateOutput.h"
+#include "safekeeping/SafekeepingTexts.h"
+#include "safekeeping/SourceFingerprint.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace
+{
+
+using namespace SafekeepingTexts;
+
+// An exclusive lock on a file in the backup folder for as long as it lives;
+// the system lets go of it when the program ends, however it ends.
+class FolderLock
+{
+  public:
+    explicit FolderLock(const QString &path)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(),
+                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (m_fd < 0) {
+            m_error = errno;
+            return;
+        }
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            m_error = errno;
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+    bool held() const { return m_fd >= 0; }
+    bool heldByOther() const { return m_error == EWOULDBLOCK; }
+    QString reason() const { return QString::fromLocal8Bit(std::strerror(m_error)); }
+
+  private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+KeeperResult finished(KeeperResult::Outcome outcome, const QString &message = {})
+{
+    KeeperResult r;
+    r.outcome = outcome;
+    r.message = message;
+    return r;
+}
+
+} // namespace
+
+BackupKeeper::BackupKeeper(const QString &databasePath, const CaseShape &shape, Clock clock)
+    : m_database(databasePath), m_shape(shape), m_clock(std::move(clock)), m_folder(databasePath)
+{
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentDateTimeUtc(); };
+}
+
+QString BackupKeeper::stateFile() const
+{
+    return QDir(m_folder.path())
+        .filePath(QLatin1Char('.') + m_folder.prefix() + QLatin1String(".last-backup"));
+}
+
+KeeperResult BackupKeeper::run(const BackupOptions &options)
+{
+    using Outcome = KeeperResult::Outcome;
+    QString error;
+    if (!m_folder.make(&error))
+        return finished(Outcome::Failed,
+                        QString::fromUtf8(BackupFolderFailed).arg(m_folder.path(), error));
+    const FolderLock lock(
+        QDir(m_folder.path())
+            .filePath(QLatin1Char('.') + m_folder.prefix() + QLatin1String(".lock")));
+    if (lock.heldByOther())
+        return finished(Outcome::Busy, QString::fromUtf8(BackupBusy));
+    if (!lock.held())
+        return finished(Outcome::Failed,
+                        QString::fromUtf8(BackupFolderFailed).arg(m_folder.path(), lock.reason()));
+
+    // With the lock held no backup of this database is being written, so
+    // every part file is one that a crash or a kill cut short.
+    QStringList leftOver;
+    QStringList parts = m_folder.partFiles();
+    const QDir dir(m_folder.path());
+    const QString state = QFileInfo(stateFile()).fileName() + QLatin1Char('.');
+    for (const QString &name : dir.entryList({state + QLatin1String("*.part")},
+                                             QDir::Files | QDir::Hidden | QDir::System))
+        parts << dir.filePath(name);
+    for (const QString &part : std::as_const(parts)) {
+        if (QFile::remove(part))
+            leftOver << part;
+    }
+
+    const SourceFingerprint before = SourceFingerprint::of(m_database);
+    if (!before.isValid())
+        return finished(Outcome::Failed,
+                        QString::fromUtf8(BackupSourceFailed)
+                            .arg(m_database, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    KeeperResult result;
+    result.leftOver = leftOver;
+    if (unchangedSinceLastBackup(before.toText())) {
+        result.outcome = Outcome::Unchanged;
+        result.deleted = rotate();
+        return result;
+    }
+
+    BackupOptions copyOptions = options;
+    copyOptions.replace = PrivateOutput::Replace::Never;
+    result.backup =
+        OnlineBackup::copy(m_database, m_folder.newPath(m_clock()), m_shape, copyOptions);
+    if (!result.backup.ok) {
+        result.outcome = result.backup.cancelled ? Outcome::Cancelled : Outcome::Failed;
+        result.message = result.backup.error;
+        return result;
+    }
+    result.outcome = Outcome::Made;
+    remember(result.backup.path, before.toText());
+    // Only now, with the new backup checked and on the disk, may older
+    // ones go.
+    result.deleted = rotate();
+    return result;
+}
+
+bool BackupKeeper::unchangedSinceLastBackup(const QByteArray &fingerprint) const
+{
+    QFile state(stateFile());
+    if (!state.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = state.read(4096).split('\n');
+    if (lines.size() < 2)
+        return false;
+    const QString name = QString::fromUtf8(lines.at(0));
+    if (!m_folder.parse(name, nullptr, nullptr))
+        return false;
+    // The backup that holds this state must still be there and whole.
+    const QString backup = QDir(m_folder.path()).filePath(name);
+    if (!CaseFileCheck::headerProblem(backup).isEmpty())
+        return false;
+    return SourceFingerprint::fromText(lines.at(1)) == SourceFingerprint::fromText(fingerprint);
+}
+
+void BackupKeeper::remember(const QString &backup, const QByteArray &fingerprint) const
+{
+    // Written whole or not at all; without it the next run only copies
+    // once more.
+    PrivateOutput out(stateFile());
+    QString error;
+    if (!out.open(&error))
+        return;
+    out.file().write(QFileInfo(backup).fileName().toUtf8() + '\n' + fingerprint + '\n');
+    out.commit(PrivateOutput::Replace::Allowed, &error);
+}
+
+QStringList BackupKeeper::rotate() const
+{
+    // Only files that look like whole backups take part: a damaged or
+    // foreign file under a backup's name neither holds a place nor is
+    // deleted.
+    QList<BackupEntry> backups;
+    for (const BackupEntry &e : m_folder.list(m_shape, BackupFolder::Detail::Header)) {
+        if (e.good)
+            backups << e;
+    }
+    QList<QDateTime> times;
+    for (const BackupEntry &e : std::as_const(backups))
+        times << e.time;
+    QStringList deleted;
+    for (int i : BackupRotation::toDelete(times, m_clock(), m_policy)) {
+        if (QFile::remove(backups.at(i).path))
+            deleted << backups.at(i).path;
+    }
+    return deleted;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "safekeeping/BackupFolder.h"
+#include "safekeeping/BackupRotation.h"
+#include "safekeeping/CaseShape.h"
+#include "safekeeping/OnlineBackup.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <functional>
+
+struct KeeperResult {
+    enum class Outcome {
+        Made,      // a new backup was taken, checked and synced
+        Unchanged, // the database is as the newest backup has it: no copy
+        Busy,      // another program is backing up this database right now
+        Cancelled,
+        Failed,
+    };
+    Outcome outcome = Outcome::Failed;
+    QString message;      // for the steward (the status bar) unless Made or Unchanged
+    BackupResult backup;  // the copy, when Made
+    QStringList deleted;  // older backups the rotation removed
+    QStringList leftOver; // part files of an earlier, unfinished backup, removed
+};
+
+// The automatic backups of one case database, taken when the program opens
+// the file and when it closes it: into the Backups folder beside it, only
+// when the database changed since the newest backup, and followed by the
+// rotation once the new backup is checked and on the disk.
+//
+// Runs on any thread; two programs on one database take turns through a
+// lock file in the folder (the second is told Busy and copies nothing).
+class BackupKeeper
+{
+  public:
+    using Clock = std::function<QDateTime()>;
+
+    BackupKeeper(const QString &databasePath, const CaseShape &shape, Clock clock = {});
+
+    const BackupFolder &folder() const { return m_folder; }
+    void setPolicy(const BackupRotation::Policy &policy) { m_policy = policy; }
+
+    // options.replace is ignored: a backup never replaces another.
+    KeeperResult run(const BackupOptions &options = {});
+
+    // The file in the folder that remembers which backup holds which
+    // state of the database (hidden, one per database).
+    QString stateFile() const;
+
+  private:
+    bool unchangedSinceLastBackup(const QByteArray &fingerprint) const;
+    void remember(const QString &backup, const QByteArray &fingerprint) const;
+    QStringList rotate() const;
+
+    QString m_database;
+    CaseShape m_shape;
+    Clock m_clock;
+    BackupFolder m_folder;
+    BackupRotation::Policy m_policy;
+};

@@ -1,0 +1,132 @@
+#include "safekeeping/CsvExport.h"
+
+#include "safekeeping/CsvWriter.h"
+#include "safekeeping/SafeSqlite.h"
+#include "safekeeping/SafekeepingTexts.h"
+
+#include <QFileInfo>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace
+{
+
+using namespace SafekeepingTexts;
+
+constexpr qint64 RowsPerReport = 4096;
+
+bool cancelled(const CsvExportOptions &options)
+{
+    return options.cancel && options.cancel->load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+QString CsvExport::tableQuery(const QString &table)
+{
+    return QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(SafeSqlite::quoted(table));
+}
+
+bool CsvExport::writeRows(sqlite3_stmt *statement, CsvWriter &writer,
+                          const CsvExportOptions &options, QString *error)
+{
+    const int columns = sqlite3_column_count(statement);
+    for (int c = 0; c < columns; ++c) {
+        const char *name = sqlite3_column_name(statement, c);
+        writer.field(name, qsizetype(std::strlen(name)));
+    }
+    writer.endRow();
+    qint64 rows = 0;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_NULL:
+                writer.null();
+                break;
+            case SQLITE_BLOB: {
+                const void *bytes = sqlite3_column_blob(statement, c);
+                writer.field(static_cast<const char *>(bytes), sqlite3_column_bytes(statement, c));
+                break;
+            }
+            default: {
+                // Text as stored; numbers as SQLite writes them.
+                const auto *text =
+                    reinterpret_cast<const char *>(sqlite3_column_text(statement, c));
+                writer.field(text, sqlite3_column_bytes(statement, c));
+            }
+            }
+        }
+        writer.endRow();
+        if (++rows % RowsPerReport == 0) {
+            if (!writer.ok())
+                break;
+            if (options.progress)
+                options.progress(rows);
+            if (cancelled(options)) {
+                error->clear();
+                return false;
+            }
+        }
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        *error = QString::fromUtf8(ExportReadFailed)
+                     .arg(SafeSqlite::errorText(sqlite3_db_handle(statement)));
+        return false;
+    }
+    if (!writer.flush()) {
+        *error = writer.error();
+        return false;
+    }
+    if (options.progress)
+        options.progress(rows);
+    return true;
+}
+
+CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &select,
+                                  const QVariantList &values, const QString &target,
+                                  const CsvExportOptions &options)
+{
+    CsvExportResult result;
+    const QString shown = QFileInfo(target).fileName();
+    QString error;
+    const SafeSqlite::Connection db =
+        SafeSqlite::open(databasePath, SafeSqlite::Access::ReadOnly, &error);
+    SafeSqlite::Statement statement;
+    if (db)
+        statement = SafeSqlite::prepare(db.get(), select, &error);
+    for (int i = 0; statement && i < values.size(); ++i) {
+        if (!SafeSqlite::bind(statement.get(), i + 1, values.at(i))) {
+            error = SafeSqlite::errorText(db.get());
+            statement.reset();
+        }
+    }
+    if (!statement || !SafeSqlite::exec(db.get(), "BEGIN", &error)) {
+        result.error = QString::fromUtf8(ExportReadFailed).arg(error);
+        return result;
+    }
+
+    PrivateOutput out(target);
+    if (!out.open(&error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    CsvWriter writer(&out.file());
+    if (!writeRows(statement.get(), writer, options, &error)) {
+        result.cancelled = error.isEmpty();
+        result.error = result.cancelled ? QString::fromUtf8(ExportCancelled)
+                       : writer.ok()    ? error
+                                        : QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    statement.reset();
+    sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    if (!out.commit(options.replace, &error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    result.ok = true;
+    result.path = target;
+    result.rows = writer.rows() - 1;
+    return result;
+}

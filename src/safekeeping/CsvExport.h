@@ -1,0 +1,52 @@
+#pragma once
+
+#include "safekeeping/PrivateOutput.h"
+
+#include <QString>
+#include <QVariantList>
+#include <atomic>
+#include <functional>
+
+class CsvWriter;
+struct sqlite3_stmt;
+
+struct CsvExportOptions {
+    // Set from another thread (the progress dialog's Cancel) to stop.
+    const std::atomic<bool> *cancel = nullptr;
+    // Rows written so far, every few thousand rows and at the end.
+    std::function<void(qint64 rows)> progress;
+    PrivateOutput::Replace replace = PrivateOutput::Replace::Allowed;
+};
+
+struct CsvExportResult {
+    bool ok = false;
+    bool cancelled = false;
+    QString error; // for the steward, when not ok
+    QString path;
+    qint64 rows = 0; // rows below the header
+};
+
+// Writes records to a CSV file (see CsvWriter for the format), straight
+// from SQLite to the file: one row at a time, never the table in memory.
+class CsvExport
+{
+  public:
+    // The whole table in its stored order.
+    static QString tableQuery(const QString &table);
+
+    // Runs `select` with `values` bound to its parameters on a read-only
+    // connection of its own, in one read transaction (so the file is the
+    // records as they were at one moment, while the window goes on
+    // saving), and writes the header (the result's column names) and the
+    // rows to `target`. The file is private and takes its name only when
+    // it is complete: a failed or cancelled export leaves whatever had the
+    // name before as it was.
+    static CsvExportResult toFile(const QString &databasePath, const QString &select,
+                                  const QVariantList &values, const QString &target,
+                                  const CsvExportOptions &options = {});
+
+    // The header and every row of a prepared statement, to a writer. False
+    // with the reason in `error` (empty when it was cancelled).
+    static bool writeRows(sqlite3_stmt *statement, CsvWriter &writer,
+                          const CsvExportOptions &options, QString *error);
+};

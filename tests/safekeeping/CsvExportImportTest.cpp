@@ -1,0 +1,336 @@
+// Export and import: every stored value comes back exactly, NULL and empty
+// text apart, through a file that spreadsheets read; a file that would not
+// come back exactly is refused with its row, and the caller's transaction
+// then leaves the table as it was.
+#include "safekeeping/CsvExport.h"
+#include "safekeeping/CsvImport.h"
+#include "safekeeping/CsvWriter.h"
+#include "safekeeping/SafekeepingFixture.h"
+
+#include <QBuffer>
+#include <QSqlError>
+
+namespace
+{
+
+using namespace Safe;
+
+// Values a steward's records hold, each stored in every text field of one
+// employee row that holds it whole (the others get a short mark).
+const QList<QVariant> &awkwardValues()
+{
+    static const QList<QVariant> v = {
+        QStringLiteral("O'Brien's \"quoted\" name"),
+        QStringLiteral("comma, inside"),
+        QStringLiteral("line one\r\nline two\r\n"),
+        QStringLiteral("lone\nfeed and lone\rreturn"),
+        QStringLiteral("\"") + QStringLiteral("\"\""),
+        QStringLiteral("  spaces kept  "),
+        QStringLiteral("=SUM(A1:A2)"),
+        QString::fromUtf8("Gr\u00fc\u00dfe \U0001F600 \U0001D11E \u4e2d"),
+        QString(),          // NULL
+        QStringLiteral(""), // empty text
+    };
+    return v;
+}
+
+QString employeeFields()
+{
+    QStringList names;
+    for (const CsvColumn &c : importColumns(CaseSchema::EmployeeTable))
+        names << QLatin1Char('"') + c.name + QLatin1Char('"');
+    return names.join(QLatin1Char(','));
+}
+
+void fillAwkward(const QString &path)
+{
+    CaseDatabase db(path);
+    db.open();
+    db.write([](QSqlQuery &q) {
+        const QList<CsvColumn> fields = importColumns(CaseSchema::EmployeeTable);
+        ASSERT_TRUE(q.prepare(
+            QStringLiteral("INSERT INTO Employee (%1) VALUES (%2)")
+                .arg(employeeFields(), QStringLiteral("?,").repeated(fields.size()).chopped(1))));
+        for (const QVariant &value : awkwardValues()) {
+            for (const CsvColumn &f : fields) {
+                if (value.toString().size() > f.maxLength)
+                    q.addBindValue(QStringLiteral("-"));
+                else
+                    q.addBindValue(value.isNull() ? QVariant(QMetaType(QMetaType::QString))
+                                                  : value);
+            }
+            if (!q.exec())
+                throw CaseDatabase::errorFrom(q.lastError());
+        }
+    });
+}
+
+// The import as the window will run it: every row inserted in one
+// transaction of the program's own, all or nothing.
+CsvImportResult importInto(const QString &path, const char *table, QIODevice &file)
+{
+    CaseDatabase db(path);
+    db.open();
+    CsvImportResult result;
+    try {
+        db.write([&](QSqlQuery &q) {
+            bool prepared = false;
+            result =
+                CsvImport(importColumns(table))
+                    .run(file, [&](const QStringList &fields, const QVariantList &values,
+                                   QString *error) {
+                        if (!prepared) {
+                            QStringList quoted;
+                            for (const QString &f : fields)
+                                quoted << QLatin1Char('"') + f + QLatin1Char('"');
+                            prepared = q.prepare(
+                                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(QLatin1String(table), quoted.join(QLatin1Char(',')),
+                                         QStringLiteral("?,").repeated(fields.size()).chopped(1)));
+                        }
+                        for (int i = 0; i < values.size(); ++i)
+                            q.bindValue(i, values.at(i).isNull()
+                                               ? QVariant(QMetaType(QMetaType::QString))
+                                               : values.at(i));
+                        if (!q.exec())
+                            *error = q.lastError().text();
+                        return error->isEmpty();
+                    });
+            if (!result.ok)
+                throw DataError(DataErrors::General, result.error);
+        });
+    } catch (const DataError &) {
+    }
+    return result;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
+{
+    CaseFile from;
+    fillAwkward(from.path());
+    const QString csv = from.file(QStringLiteral("Employees.csv"));
+    const OpenUmask everyoneWouldRead;
+    const CsvExportResult exported = CsvExport::toFile(
+        from.path(), QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields()),
+        {}, csv);
+    ASSERT_TRUE(exported.ok) << exported.error.toStdString();
+    EXPECT_EQ(exported.rows, awkwardValues().size());
+    EXPECT_EQ(modeOf(csv), 0600u);
+
+    CaseFile to;
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CsvImportResult imported = importInto(to.path(), CaseSchema::EmployeeTable, file);
+    ASSERT_TRUE(imported.ok) << imported.error.toStdString();
+    EXPECT_EQ(imported.rows, awkwardValues().size());
+
+    const QString select =
+        QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields());
+    EXPECT_EQ(Raw(to.path(), true).rows(select), Raw(from.path(), true).rows(select));
+    // And the file made from the copy is the same file, byte for byte.
+    const QString again = to.file(QStringLiteral("again.csv"));
+    ASSERT_TRUE(CsvExport::toFile(to.path(), select, {}, again).ok);
+    EXPECT_EQ(readAll(again), readAll(csv));
+}
+
+// The format itself, as a spreadsheet or another program reads it.
+TEST(CsvWriting, QuotesOnlyWhatMustBeQuotedAndEndsRowsWithCrLf)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    CsvWriter w(&out);
+    for (const char *h : {"Name", "Case Facts1", "Remedy Sought", "Days Off", "Address"})
+        w.field(QString::fromUtf8(h));
+    w.endRow();
+    w.field(QStringLiteral("O'Brien"));
+    w.field(QStringLiteral("He said \"no\",\r\ntwice"));
+    w.null();
+    w.field(QString(""));
+    w.field(QString::fromUtf8("\U0001F600"));
+    w.endRow();
+    w.null();
+    w.null();
+    w.endRow();
+    ASSERT_TRUE(w.flush());
+    EXPECT_EQ(out.data(),
+              QByteArray("Name,Case Facts1,Remedy Sought,Days Off,Address\r\n"
+                         "O'Brien,\"He said \"\"no\"\",\r\ntwice\",,\"\",\xF0\x9F\x98\x80\r\n"
+                         ",\r\n"));
+}
+
+TEST(CsvExport, StopsOnCancelAndLeavesTheFileThatWasThere)
+{
+    CaseFile db;
+    db.fill(20000, 0);
+    const QString csv = db.file(QStringLiteral("Employees.csv"));
+    QFile old(csv);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the steward's earlier export\r\n");
+    old.close();
+
+    std::atomic<bool> cancel{false};
+    qint64 reported = 0;
+    CsvExportOptions options;
+    options.cancel = &cancel;
+    options.progress = [&](qint64 rows) {
+        reported = rows;
+        cancel = true;
+    };
+    const CsvExportResult r = CsvExport::toFile(
+        db.path(), CsvExport::tableQuery(QStringLiteral("Employee")), {}, csv, options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_GT(reported, 0);
+    EXPECT_LT(reported, 20000);
+    EXPECT_EQ(readAll(csv), QByteArray("the steward's earlier export\r\n"));
+    EXPECT_EQ(namesIn(db.folder()).filter(QStringLiteral("Employees")),
+              QStringList{QStringLiteral("Employees.csv")});
+}
+
+// A filtered, sorted export (what a grid window shows) binds its values.
+TEST(CsvExport, WritesWhatAStatementSelects)
+{
+    CaseFile db;
+    db.fill(50, 0);
+    const QString csv = db.file(QStringLiteral("some.csv"));
+    const CsvExportResult r =
+        CsvExport::toFile(db.path(),
+                          QStringLiteral("SELECT \"File Number\", Name FROM Employee WHERE "
+                                         "Department = ? ORDER BY \"File Number\" DESC"),
+                          {QStringLiteral("D3")}, csv);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(readAll(csv),
+              QByteArray("File Number,Name\r\n"
+                         "000045,Employee 45\r\n000038,Employee 38\r\n000031,Employee 31\r\n"
+                         "000024,Employee 24\r\n000017,Employee 17\r\n000010,Employee 10\r\n"
+                         "000003,Employee 3\r\n"));
+}
+
+struct BadImport {
+    const char *name;
+    QByteArray rows; // below a good header
+    qint64 row;      // the row reported
+    const char *told;
+};
+
+class ImportThatFails : public ::testing::TestWithParam<BadImport>
+{
+};
+
+QByteArray goodRows(int count)
+{
+    QByteArray rows;
+    for (int i = 1; i <= count; ++i)
+        rows += "Imported " + QByteArray::number(i) + ",\"Line one\r\nline two\"," +
+                QByteArray::number(i) + "\r\n";
+    return rows;
+}
+
+// 499 good rows, then the fault on row 500: the engine hands on nothing
+// past it and names the row; the transaction leaves the table unchanged.
+TEST_P(ImportThatFails, OnRow500LeavesTheTableAsItWas)
+{
+    CaseFile db;
+    db.fill(7, 7);
+    const QStringList before = Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee"));
+    QByteArray csv = "name,Address,File Number\r\n" + goodRows(499) + GetParam().rows + goodRows(3);
+    QBuffer file(&csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+
+    const CsvImportResult r = importInto(db.path(), CaseSchema::EmployeeTable, file);
+
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failedRow, GetParam().row);
+    EXPECT_EQ(r.rows, GetParam().row - 1) << "rows handed on before the fault";
+    EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
+    EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee")), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ImportThatFails,
+    ::testing::Values(
+        BadImport{"ValueTooLong", "Pat," + QByteArray(101, 'a') + ",1\r\n", 500,
+                  "Row 500: the value of \"Address\" is 101 characters long; at most 100 fit."},
+        // Counted as the boxes count: a character outside the BMP is two.
+        BadImport{"TooLongCountedAsTheBoxes", "Pat,x,123456789\xF0\x9F\x98\x80\r\n", 500,
+                  "\"File Number\" is 11 characters long; at most 10 fit."},
+        BadImport{"TooFewValues", "Pat,x\r\n", 500, "Row 500 has 2 values; the header has 3."},
+        BadImport{"NotUtf8",
+                  "Gr\xFC\xDF"
+                  "e,x,1\r\n",
+                  500, "Row 500: the value of \"Name\" is not UTF-8"},
+        BadImport{"QuoteInsideAValue", "Pat \"the cat\",x,1\r\n", 500, "Row 500 is not valid CSV"},
+        BadImport{"QuoteNeverClosed", "\"Pat,x,1\r\n", 500, "is not valid CSV"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CsvImport, PreviewMatchesHeadersWhateverTheCase)
+{
+    QByteArray csv = "\xEF\xBB\xBF"
+                     "FILE NUMBER, name ,Shoe Size,days off\r\n"
+                     "000123,Pat,44,\r\n"
+                     "000124,\"\",43,\"Sat, Sun\"\r\n"
+                     "000125,Lee,42,Mon\r\n";
+    QBuffer file(&csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CsvPreview p = CsvImport(importColumns(CaseSchema::EmployeeTable)).preview(file, 2);
+    ASSERT_TRUE(p.ok) << p.error.toStdString();
+    EXPECT_EQ(p.matched, (QStringList{QStringLiteral("File Number"), QStringLiteral("Name"),
+                                      QStringLiteral("Days Off")}));
+    EXPECT_EQ(p.ignored, QStringList{QStringLiteral("Shoe Size")});
+    EXPECT_EQ(p.missing.size(), 8);
+    ASSERT_EQ(p.rows.size(), 2);
+    EXPECT_EQ(p.rows.at(0),
+              (QVariantList{QStringLiteral("000123"), QStringLiteral("Pat"), QVariant()}));
+    EXPECT_EQ(p.rows.at(1).at(1), QVariant(QStringLiteral("")));
+    EXPECT_FALSE(p.rows.at(1).at(1).isNull());
+    EXPECT_EQ(p.rows.at(1).at(2), QVariant(QStringLiteral("Sat, Sun")));
+}
+
+struct BadHeader {
+    const char *name;
+    QByteArray csv;
+    const char *told;
+};
+
+class HeaderRefused : public ::testing::TestWithParam<BadHeader>
+{
+};
+
+TEST_P(HeaderRefused, BeforeAnyRowIsHandedOn)
+{
+    QByteArray csv = GetParam().csv;
+    QBuffer file(&csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    int handed = 0;
+    const CsvImportResult r =
+        CsvImport(importColumns(CaseSchema::ComplaintsTable))
+            .run(file, [&](const QStringList &, const QVariantList &, QString *) {
+                ++handed;
+                return true;
+            });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(handed, 0);
+    EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, HeaderRefused,
+    ::testing::Values(
+        BadHeader{"EmptyFile", "", "no header row"},
+        BadHeader{"OnlyBlankLines", "\r\n\r\n", "no header row"},
+        BadHeader{"NothingMatches", "Recipe,Steps\r\nsoup,boil\r\n",
+                  "None of the file's columns matches a field (the file has: Recipe, Steps)"},
+        BadHeader{"SameFieldTwice", "File Number,file number\r\n1,2\r\n",
+                  "The column \"file number\" appears twice"},
+        // A value that never ends is refused before it takes the memory.
+        BadHeader{"HugeValue", "Remedy Sought\r\n\"" + QByteArray(3 << 20, 'x'),
+                  "more than 1048576 bytes"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
