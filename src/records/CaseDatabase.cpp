@@ -147,11 +147,11 @@ void CaseDatabase::openConnection(bool mayCreate)
         return;
     m_connectionName = QStringLiteral("case-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     try {
-        const QList<TableShape> tables = m_backend->open(m_connectionName, mayCreate);
+        const QList<StoredTable> tables = m_backend->open(m_connectionName, mayCreate);
         m_columns.clear();
         m_tableNames.clear();
         m_autoKeys.clear();
-        for (const TableShape &t : tables) {
+        for (const StoredTable &t : tables) {
             m_columns.insert(t.name.toLower(), t.columns);
             m_tableNames.insert(t.name.toLower(), t.name);
             if (!t.autoKey.isEmpty())

@@ -35,12 +35,12 @@ void DatabaseBackend::write(const QSqlDatabase &db,
     }
 }
 
-void DatabaseBackend::requireCaseTables(const QList<TableShape> &tables) const
+void DatabaseBackend::requireCaseTables(const QList<StoredTable> &tables) const
 {
     auto require = [&](const char *table, const QList<CaseSchema::Column> &expected) {
         const QString name = QString::fromLatin1(table);
         QStringList have;
-        for (const TableShape &t : tables)
+        for (const StoredTable &t : tables)
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
                 have = t.columns;
         for (const CaseSchema::Column &c : expected) {

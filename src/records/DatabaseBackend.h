@@ -16,7 +16,7 @@ class SqlDialect;
 
 // A table as a back end reports it: the fields the steward sees, in their
 // stored order, and the one the database numbers by itself.
-struct TableShape {
+struct StoredTable {
     QString name;
     QStringList columns; // never a key the program keeps hidden
     QString autoKey;     // the automatically numbered field, or empty
@@ -50,9 +50,9 @@ class DatabaseBackend
     // `mayCreate` false refuses a database that does not exist yet instead.
     // Returns the tables found. Throws DataError; a database that is not a
     // case database is left as it was.
-    virtual QList<TableShape> open(const QString &connectionName, bool mayCreate) = 0;
+    virtual QList<StoredTable> open(const QString &connectionName, bool mayCreate) = 0;
     // The tables the database holds now, read through `db`.
-    virtual QList<TableShape> tables(const QSqlDatabase &db) const = 0;
+    virtual QList<StoredTable> tables(const QSqlDatabase &db) const = 0;
     // A second connection to the same database under `connectionName`,
     // independent of the first (a background copy reads through it). Makes
     // nothing; the caller closes and removes it. Throws DataError.
@@ -83,7 +83,7 @@ class DatabaseBackend
   protected:
     // Throws NotCaseDatabase unless both case tables are there with every
     // field (in any letter case; extra fields are fine).
-    void requireCaseTables(const QList<TableShape> &tables) const;
+    void requireCaseTables(const QList<StoredTable> &tables) const;
     // Runs every schema step (a new database) or only the missing ones that
     // an existing database may gain, in one write transaction.
     void runSchemaSteps(const QSqlDatabase &db, bool newDatabase) const;

@@ -175,7 +175,7 @@ DataError PostgresBackend::openFailure(const QSqlDatabase &db) const
         QStringLiteral("The shared database %1 cannot be reached (%2).").arg(describe(), text));
 }
 
-QList<TableShape> PostgresBackend::open(const QString &connectionName, bool mayCreate)
+QList<StoredTable> PostgresBackend::open(const QString &connectionName, bool mayCreate)
 {
     m_connectionName = connectionName;
     QSqlDatabase db = connect(connectionName);
@@ -193,9 +193,9 @@ QList<TableShape> PostgresBackend::open(const QString &connectionName, bool mayC
                                            "database needs UTF8.")
                                 .arg(describe(), q.value(0).toString()));
         q.finish();
-        QList<TableShape> found = tables(db);
+        QList<StoredTable> found = tables(db);
         bool anyCaseTable = false;
-        for (const TableShape &t : std::as_const(found))
+        for (const StoredTable &t : std::as_const(found))
             anyCaseTable = anyCaseTable ||
                            t.name.compare(QLatin1String("Employee"), Qt::CaseInsensitive) == 0 ||
                            t.name.compare(QLatin1String("Complaints"), Qt::CaseInsensitive) == 0;
@@ -233,7 +233,7 @@ QSqlDatabase PostgresBackend::openIndependentConnection(const QString &connectio
     return db;
 }
 
-QList<TableShape> PostgresBackend::tables(const QSqlDatabase &db) const
+QList<StoredTable> PostgresBackend::tables(const QSqlDatabase &db) const
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -244,15 +244,15 @@ QList<TableShape> PostgresBackend::tables(const QSqlDatabase &db) const
                            "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
                            "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY c.relname, a.attnum")))
         throw errorFrom(q.lastError(), QStringLiteral("Reading the tables of %1").arg(describe()));
-    QList<TableShape> shapes;
+    QList<StoredTable> shapes;
     QHash<QString, QString> keys;
     const QString hidden = QString::fromLatin1(HiddenKey);
     while (q.next()) {
         const QString table = q.value(0).toString();
         const QString column = q.value(1).toString();
         if (shapes.isEmpty() || shapes.last().name != table)
-            shapes.append(TableShape{table, {}, {}});
-        TableShape &t = shapes.last();
+            shapes.append(StoredTable{table, {}, {}});
+        StoredTable &t = shapes.last();
         if (column == hidden) {
             keys.insert(table.toLower(), JetSql::quoteIdentifier(column));
             continue;

@@ -27,8 +27,8 @@ class PostgresBackend : public DatabaseBackend
     // A password for this session only (asked of the steward); never stored.
     void setPassword(const QString &password) { m_password = password; }
 
-    QList<TableShape> open(const QString &connectionName, bool mayCreate) override;
-    QList<TableShape> tables(const QSqlDatabase &db) const override;
+    QList<StoredTable> open(const QString &connectionName, bool mayCreate) override;
+    QList<StoredTable> tables(const QSqlDatabase &db) const override;
     QSqlDatabase openIndependentConnection(const QString &connectionName) const override;
 
     const SqlDialect &dialect() const override;

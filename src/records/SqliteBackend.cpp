@@ -106,7 +106,7 @@ QSqlDatabase SqliteBackend::connect(const QString &connectionName) const
     return db;
 }
 
-QList<TableShape> SqliteBackend::open(const QString &connectionName, bool mayCreate)
+QList<StoredTable> SqliteBackend::open(const QString &connectionName, bool mayCreate)
 {
     const QString &path = location();
     const QFileInfo info(path);
@@ -134,7 +134,7 @@ QList<TableShape> SqliteBackend::open(const QString &connectionName, bool mayCre
         throw sqliteError(db.lastError(), QStringLiteral("Opening \"%1\"").arg(path));
 
     try {
-        const QList<TableShape> found = tables(db);
+        const QList<StoredTable> found = tables(db);
         requireCaseTables(found); // reads only: an unknown file is left as it is
         configure(db);
         addMissingSteps(db);
@@ -237,15 +237,15 @@ void SqliteBackend::addMissingSteps(QSqlDatabase &db)
     }
 }
 
-QList<TableShape> SqliteBackend::tables(const QSqlDatabase &db) const
+QList<StoredTable> SqliteBackend::tables(const QSqlDatabase &db) const
 {
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
         throw sqliteError(q.lastError(), QStringLiteral("Reading \"%1\"").arg(location()));
-    QList<TableShape> shapes;
+    QList<StoredTable> shapes;
     while (q.next())
-        shapes.append(TableShape{q.value(0).toString(), {}, {}});
-    for (TableShape &t : shapes) {
+        shapes.append(StoredTable{q.value(0).toString(), {}, {}});
+    for (StoredTable &t : shapes) {
         QSqlQuery info(db);
         if (!info.exec(
                 QStringLiteral("PRAGMA table_info(%1)").arg(JetSql::quoteIdentifier(t.name))))

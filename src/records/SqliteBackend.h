@@ -16,8 +16,8 @@ class SqliteBackend : public DatabaseBackend
     explicit SqliteBackend(const QString &path);
 
     QString filePath() const override { return location(); }
-    QList<TableShape> open(const QString &connectionName, bool mayCreate) override;
-    QList<TableShape> tables(const QSqlDatabase &db) const override;
+    QList<StoredTable> open(const QString &connectionName, bool mayCreate) override;
+    QList<StoredTable> tables(const QSqlDatabase &db) const override;
     QSqlDatabase openIndependentConnection(const QString &connectionName) const override;
 
     const SqlDialect &dialect() const override;
