@@ -71,7 +71,7 @@ string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPT
 # looks up at run time and no linker sees: the SQLite driver of Qt SQL and the
 # fonts with Arial's metrics, which the printed form's positions rely on.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libqt6sql6-sqlite, libqt6sql6-psql")
 # Printing goes to the default CUPS printer; without CUPS each side is saved
 # as a PDF instead, so CUPS is a suggestion, not a need.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups")

@@ -5,6 +5,10 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 [ -f scripts/start-cups.sh ] && bash scripts/start-cups.sh
+# The private PostgreSQL cluster the server tests run on, stopped and
+# thrown away however the script ends.
+bash scripts/start-postgres.sh
+trap 'bash scripts/stop-postgres.sh' EXIT
 rm -f build/ctest.log build-asan/ctest.log
 ctest --test-dir build --output-on-failure --timeout 900 -j "$(nproc)" | tee build/ctest.log
 

@@ -2,6 +2,7 @@
 
 #include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
+#include "records/PostgresBackend.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -43,9 +44,10 @@ void describe(QCommandLineParser &parser, const Options &o)
     parser.addOptions({o.help, o.version, o.database});
 }
 
-// The case database a --database value names. Today that is a file: a path,
-// or a file: URI. Any other URI is refused rather than taken for a file
-// name, which would make folders named after its scheme and host.
+// The case database a --database value names: a file (a path, or a file:
+// URI) or a shared database's postgresql:// URI, which stays as it is. Any
+// other URI is refused rather than taken for a file name, which would make
+// folders named after its scheme and host.
 QString databaseFile(const QString &value, QString &error)
 {
     if (value.trimmed().isEmpty()) {
@@ -58,10 +60,13 @@ QString databaseFile(const QString &value, QString &error)
     const bool fileUri = value.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
     if (!fileUri && !uri.match(value).hasMatch())
         return value;
+    if (PostgresBackend::isServerLocation(value))
+        return value;
     const QUrl url(value);
     if (url.isLocalFile() && !url.toLocalFile().isEmpty())
         return url.toLocalFile();
-    error = QStringLiteral("'%1' is not a file; --database takes the path of a case database file.")
+    error = QStringLiteral("'%1' is not a file; --database takes the path of a case database file "
+                           "or a postgresql:// address.")
                 .arg(value);
     return {};
 }

@@ -262,13 +262,19 @@ void frmMain::Form_Load(const QString &databasePath)
     }
     // A file others can read is the steward's to change, not the program's:
     // it is opened as it is, and said so once.
-    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->path()))
-        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->path()));
+    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->filePath()))
+        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
     else if (!restoredNotice.isEmpty())
         m_statusBar->setPanelText(restoredNotice);
     // The backup of the file as opened starts once the window shows: the
     // window is drawn first, and the copy runs beside the steward's work.
-    m_safekeeping = std::make_unique<SafekeepingCommands>(*this, databasePath);
+    // Backups, restore, export and import work on a database file; a shared
+    // server keeps its own (its administrator backs it up).
+    const bool onFile = !m_db->filePath().isEmpty();
+    if (onFile)
+        m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
+    for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
+        command->setEnabled(onFile);
 }
 
 bool frmMain::saveEditedRecords()

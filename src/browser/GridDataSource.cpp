@@ -4,8 +4,6 @@
 #include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
-#include <QFileInfo>
-
 GridDataSource::GridDataSource(QObject *parent) : QObject(parent) {}
 
 GridDataSource::~GridDataSource() = default;
@@ -16,13 +14,9 @@ void GridDataSource::refresh()
         setRecordset(nullptr);
         return;
     }
-    // A mistyped path must not leave a new, empty case database behind.
-    if (!QFileInfo(m_databaseName).isFile())
-        throw DataError(
-            DataErrors::CannotOpen,
-            QStringLiteral("The database file \"%1\" cannot be found.").arg(m_databaseName));
     auto database = std::make_shared<CaseDatabase>(m_databaseName);
-    database->open();
+    // A mistyped location must not leave a new, empty case database behind.
+    database->openExisting();
     // The record set keeps its database open for as long as it lives.
     setRecordset(std::make_shared<RecordSet>(database, m_recordSource, m_recordsetType));
 }

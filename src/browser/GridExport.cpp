@@ -18,6 +18,8 @@ constexpr const char *CsvFilter = "CSV files (*.csv);;All files (*)";
 constexpr const char *Exporting = "Exporting %1: %2 rows written...";
 constexpr const char *ExportDone = "%1 rows of %2 were written to \"%3\".";
 constexpr const char *ExportFailed = "%1 was not exported: %2";
+constexpr const char *ExportNeedsFile =
+    "Export works on a database file on this computer; the shared server's tables are exported with its own tools.";
 
 QString suggestedPath(const QString &what)
 {
@@ -74,9 +76,17 @@ Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
 
 Outcome recordset(QWidget *parent, const RecordSet &records)
 {
+    // The copy is read on a connection of its own to the database file; a
+    // shared server's tables are exported by its administrator's tools.
+    const QString file = records.database().filePath();
+    if (file.isEmpty()) {
+        Dialogs::instance().message(QString::fromUtf8(ExportNeedsFile), Dialogs::Buttons::Ok,
+                                  Dialogs::Icon::Information);
+        return {};
+    }
     QVariantList params;
     const QString select = records.exportQuery(&params);
-    return toCsv(parent, records.database().path(), records.tableName(), select, params);
+    return toCsv(parent, file, records.tableName(), select, params);
 }
 
 } // namespace GridExport

@@ -13,9 +13,14 @@ bool ConditionWriter::rangeAllowed(const JetSqlExpr &subject) const
     return isColumn(subject) && (!m_isText || m_isText(subject.text));
 }
 
-void ConditionWriter::bind(const QVariant &value)
+bool ConditionWriter::isTextColumn(const JetSqlExpr &expr) const
 {
-    m_out.sql += u'?';
+    return isColumn(expr) && (!m_isText || m_isText(expr.text));
+}
+
+void ConditionWriter::bindIn(const QString &text, const QVariant &value)
+{
+    m_out.sql += text;
     // Qt binds a null QString as SQL NULL; an empty text constant must stay text.
     if (value.typeId() == QMetaType::QString && value.toString().isNull())
         m_out.params.append(QString(QLatin1String("")));

@@ -28,7 +28,9 @@ class ConditionWriter
 
     void writeCondition(const JetSqlExpr &expr);
     void writeValue(const JetSqlExpr &expr);
-    void bind(const QVariant &value);
+    void bind(const QVariant &value) { bindIn(QStringLiteral("?"), value); }
+    // Writes `text`, which holds one placeholder, and binds value to it.
+    void bindIn(const QString &text, const QVariant &value);
     void append(QLatin1String text) { m_out.sql += text; }
     void append(const QString &text) { m_out.sql += text; }
     void append(QChar c) { m_out.sql += c; }
@@ -37,6 +39,8 @@ class ConditionWriter
     // A LIKE prefix may become an index range only on a column that holds
     // text: compared as a number, the prefix would drop matching rows.
     bool rangeAllowed(const JetSqlExpr &subject) const;
+    // A column that holds text (every column when the caller said nothing).
+    bool isTextColumn(const JetSqlExpr &expr) const;
 
   private:
     SqlCondition m_out;

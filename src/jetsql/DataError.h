@@ -19,6 +19,7 @@ constexpr int DiskFull = 3023;          // the disk (or the database's size limi
 constexpr int ReadOnly = 3024;          // the file or folder cannot be written
 constexpr int Corrupt = 3025;           // the file is damaged
 constexpr int RowDeleted = 3026;        // the row was deleted by someone else
+constexpr int Unreachable = 3027;       // the shared database's server cannot be reached
 constexpr int General = 3030;           // any other error the database reports
 } // namespace DataErrors
 

@@ -10,32 +10,51 @@
 #include <memory>
 #include <unordered_map>
 
+class DatabaseBackend;
 class QSqlQuery;
 class SqlDialect;
 
-// The case database file: where it lives, opening it safely, and the one
-// connection through which every record set reads and writes it.
+// The case database: where it lives, opening it safely, and the one
+// connection through which every record set reads and writes it. What
+// differs between database engines is the back end's (DatabaseBackend);
+// this class keeps what every engine shares: the connection, the prepared
+// statements and the tables as they were found.
 //
-// A file that does not open as a case database is never changed: no table
-// is created in it and no pragma that writes is run on it.
+// A database that does not open as a case database is never changed: no
+// table is created in it and nothing that writes is run on it.
 class CaseDatabase
 {
-public:
-    // The file the program uses: $QUILLMARK_DATABASE when set, otherwise
+  public:
+    // The database the program uses: $QUILLMARK_DATABASE when set, otherwise
     // Quillmark.db in the per-user application data folder.
     static QString defaultPath();
 
-    explicit CaseDatabase(const QString &path);
+    // `location` is where the database is (a file path); the back end for
+    // it is chosen here, nothing is opened yet.
+    explicit CaseDatabase(const QString &location);
     ~CaseDatabase();
     CaseDatabase(const CaseDatabase &) = delete;
     CaseDatabase &operator=(const CaseDatabase &) = delete;
 
-    // Opens (creating the folder and a new database when there is no file).
-    // Throws DataError when the file cannot be opened as a case database.
+    // Opens (creating the folder and a new database when there is none).
+    // Throws DataError when it cannot be opened as a case database.
     void open();
+    // Opens a database that must exist already: a mistyped location leaves
+    // nothing new behind. Throws DataError.
+    void openExisting();
+    // Closes the connection and forgets every prepared statement; record
+    // sets opened before must be opened again after the next open.
+    void close();
+    // Opens again, as it is now: after close(), e.g. once a restore has put
+    // another file in place, or to read the tables anew. Throws DataError.
+    void reopen();
     bool isOpen() const { return m_open; }
-    const QString &path() const { return m_path; }
+    // The location as given.
+    const QString &path() const;
+    // The database file, for a back end that keeps one; empty otherwise.
+    QString filePath() const;
     QSqlDatabase connection() const;
+    DatabaseBackend &backend() const { return *m_backend; }
     // How SQL is written for this database.
     const SqlDialect &dialect() const;
 
@@ -43,12 +62,16 @@ public:
     QStringList columns(const QString &table) const;
     // Canonical table name for a name given in any case; empty when unknown.
     QString tableName(const QString &name) const;
-    // The column that is the table's automatically numbered key (the rowid
-    // itself), or empty.
+    // The field the database numbers by itself (the Grievance Number), or
+    // empty; it is never written.
     QString autoKeyColumn(const QString &table) const { return m_autoKeys.value(table.toLower()); }
+    // The SQL naming a row of the table for good: what record sets keep.
+    QString keyExpression(const QString &table) const;
+    // The key of the row the insert just run on `query` stored.
+    qint64 insertedKey(QSqlQuery &query) const;
 
-    // Runs work inside BEGIN IMMEDIATE ... COMMIT, rolling back when it
-    // throws. Failures surface as DataError.
+    // Runs work inside one write transaction, rolling back when it throws.
+    // Failures surface as DataError.
     void write(const std::function<void(QSqlQuery &)> &work);
 
     // Folds the write-ahead log into the database file, as far as no other
@@ -62,24 +85,23 @@ public:
     QSqlQuery &cachedQuery(const QString &sql) const;
     QSqlQuery prepared(const QString &sql) const;
 
-    // Maps a Qt SQL error to the program's catalogue.
-    static DataError errorFrom(const class QSqlError &error, const QString &context = {});
+    // Maps a Qt SQL error of this database to the program's catalogue.
+    DataError error(const QSqlError &error, const QString &context = {}) const;
+    // The same for an error of a SQLite connection.
+    static DataError errorFrom(const QSqlError &error, const QString &context = {});
     void exec(QSqlQuery &query) const;
 
-    // Milliseconds a writer waits for another program's lock.
-    static constexpr int BusyTimeoutMs = 5000;
+  private:
+    void openConnection(bool mayCreate);
+    void ensureConnected() const;
+    void closeConnection();
 
-private:
-    void createFile(bool replaceEmptyFile);
-    void createSchema();
-    void verifySchema();
-    void configure();
-
-    QString m_path;
+    std::unique_ptr<DatabaseBackend> m_backend;
     QString m_connectionName;
     bool m_open = false;
+    mutable bool m_lost = false;           // the server went away; connect before the next command
     QHash<QString, QStringList> m_columns; // lower-case table name -> columns
     QHash<QString, QString> m_tableNames;  // lower-case -> canonical
-    QHash<QString, QString> m_autoKeys;
-    mutable std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;    // lower-case table -> its INTEGER PRIMARY KEY column
+    QHash<QString, QString> m_autoKeys;    // lower-case table -> its numbered field
+    mutable std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
 };

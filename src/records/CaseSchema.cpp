@@ -60,23 +60,6 @@ const char *const g_fieldNames[CaseFields::BoundFieldCount] = {
     "Contract Provinsions",
 };
 
-QString quoted(const char *name)
-{
-    return QLatin1Char('"') + QString::fromUtf8(name).replace(QLatin1Char('"'), QStringLiteral("\"\""))
-        + QLatin1Char('"');
-}
-
-QString columnDefinitions(const QList<Column> &columns)
-{
-    QStringList defs;
-    for (const Column &c : columns) {
-        if (c.length == 0)
-            defs << quoted(c.name) + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-        else
-            defs << quoted(c.name) + QStringLiteral(" VARCHAR(%1) COLLATE NOCASE").arg(c.length);
-    }
-    return defs.join(QStringLiteral(", "));
-}
 } // namespace
 
 const char *tableOf(CaseFields::Pane pane)
@@ -100,16 +83,6 @@ int fieldLength(CaseFields::Field field)
             return c.length;
     Q_ASSERT_X(false, "CaseSchema::fieldLength", "a named field without a column");
     return 0;
-}
-
-QStringList createStatements()
-{
-    return {
-        QStringLiteral("CREATE TABLE Employee (%1)").arg(columnDefinitions(employeeColumns())),
-        QStringLiteral("CREATE TABLE Complaints (%1)").arg(columnDefinitions(complaintsColumns())),
-        QStringLiteral("CREATE INDEX \"Employee File Number\" ON Employee (\"File Number\")"),
-        QStringLiteral("CREATE INDEX \"Complaints File Number\" ON Complaints (\"File Number\")"),
-    };
 }
 
 } // namespace CaseSchema

@@ -27,7 +27,4 @@ const char *fieldName(CaseFields::Field field);
 // The longest text the field holds; 0 for the automatically numbered key.
 int fieldLength(CaseFields::Field field);
 
-// Statements that create the schema in a new, empty database.
-QStringList createStatements();
-
 } // namespace CaseSchema

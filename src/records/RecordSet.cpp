@@ -57,8 +57,9 @@ void RecordSet::init()
     for (const QString &f : m_fields)
         quoted << JetSql::quoteIdentifier(f);
     m_selectColumns = quoted.join(QStringLiteral(", "));
-    // The automatically numbered key is the rowid itself; it is never written.
+    // The automatically numbered field is never written.
     m_autoKeyField = fieldIndex(m_db->autoKeyColumn(m_query.table));
+    m_keyExpression = m_db->keyExpression(m_query.table);
     resolveOrder();
     requery();
 }
@@ -89,7 +90,7 @@ int RecordSet::fetchMore(int atLeast)
 
     KeysetChunk chunk;
     chunk.table = m_query.table;
-    chunk.key = QStringLiteral("rowid");
+    chunk.key = m_keyExpression;
     chunk.order = m_order;
     const QString numeric = m_db->autoKeyColumn(m_query.table);
     chunk.isText = [numeric](const QString &c) { return c != numeric; };
@@ -124,7 +125,7 @@ int RecordSet::fetchMore(int atLeast)
     const QSqlError failed = q.lastError();
     q.finish();
     if (failed.isValid())
-        throw CaseDatabase::errorFrom(failed);
+        throw m_db->error(failed);
     m_lastKey = lastKey;
     m_lastSortValues = lastSortValues;
     if (read < want)
@@ -287,8 +288,9 @@ QVariant RecordSet::value(int field) const
 QVariantList RecordSet::readRow(qint64 key) const
 {
     QSqlQuery &q =
-        m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                              .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table)));
+        m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                              .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table),
+                                   m_keyExpression));
     q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;
@@ -299,7 +301,7 @@ QVariantList RecordSet::readRow(qint64 key) const
         // A failed read is not a deleted row.
         const QSqlError failed = q.lastError();
         q.finish();
-        throw CaseDatabase::errorFrom(failed);
+        throw m_db->error(failed);
     }
     q.finish();
     return row;

@@ -10,7 +10,7 @@
 
 class CaseDatabase;
 
-// A dynaset: the keys (rowids) of the rows a record source selects, read in
+// A dynaset: the keys of the rows a record source selects, read in
 // growing chunks as the steward moves through them, plus the current row's
 // values. Opening one over a million rows reads one small chunk of keys.
 //
@@ -130,7 +130,8 @@ class RecordSet : public QObject
     QStringList m_fields;
     QString m_selectColumns;
     QList<SortTerm> m_order;
-    int m_autoKeyField = -1; // the automatically numbered key, never written
+    int m_autoKeyField = -1; // the automatically numbered field, never written
+    QString m_keyExpression; // what names a row for good (the back end's key)
 
     QVector<qint64> m_keys;
     QSet<qint64> m_added; // added here, so a later chunk must not bring them again

@@ -1,6 +1,7 @@
 // Writing through a record set: add, edit, delete and the grid's row writes.
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
+#include "jetsql/SqlDialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -115,12 +116,12 @@ void RecordSet::deleteRow(int row)
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const qint64 key = m_keys.at(row);
     m_db->write([&](QSqlQuery &q) {
-        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?")
-                           .arg(JetSql::quoteIdentifier(m_query.table))))
-            throw CaseDatabase::errorFrom(q.lastError());
+        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                           .arg(JetSql::quoteIdentifier(m_query.table), m_keyExpression)))
+            throw m_db->error(q.lastError());
         q.addBindValue(key);
         if (!q.exec())
-            throw CaseDatabase::errorFrom(q.lastError());
+            throw m_db->error(q.lastError());
     });
     removeKeyAt(row);
     Q_EMIT rowRemoved(row);
@@ -129,29 +130,25 @@ void RecordSet::deleteRow(int row)
 qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &dirty)
 {
     requireWritable();
-    QStringList cols, marks;
+    QStringList cols;
     QVariantList params;
     for (int i = 0; i < m_fields.size(); ++i) {
         if (i == m_autoKeyField || !dirty.value(i))
             continue;
         cols << JetSql::quoteIdentifier(m_fields.at(i));
-        marks << QStringLiteral("?");
         params << values.at(i);
     }
-    const QString table = JetSql::quoteIdentifier(m_query.table);
-    const QString sql = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                       : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                             .arg(table, cols.join(QStringLiteral(", ")),
-                                                  marks.join(QStringLiteral(", ")));
+    const QString sql = m_db->dialect().insertStatement(JetSql::quoteIdentifier(m_query.table),
+                                                        cols, m_keyExpression);
     qint64 key = -1;
     m_db->write([&](QSqlQuery &q) {
         if (!q.prepare(sql))
-            throw CaseDatabase::errorFrom(q.lastError());
+            throw m_db->error(q.lastError());
         for (const QVariant &p : std::as_const(params))
             q.addBindValue(p);
         if (!q.exec())
-            throw CaseDatabase::errorFrom(q.lastError());
-        key = q.lastInsertId().toLongLong();
+            throw m_db->error(q.lastError());
+        key = m_db->insertedKey(q);
     });
     return key;
 }
@@ -171,8 +168,9 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
     if (sets.isEmpty())
         return;
     const QString sql =
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")));
+        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")),
+                 m_keyExpression);
     m_db->write([&](QSqlQuery &q) {
         // The row must still hold what was read, to the letter. It is read
         // again inside the write transaction and compared as read, not as
@@ -193,12 +191,12 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
                     "your changes were not saved. Reload the record to see the other change.")
                     .arg(describeRow(original)));
         if (!q.prepare(sql))
-            throw CaseDatabase::errorFrom(q.lastError());
+            throw m_db->error(q.lastError());
         for (const QVariant &p : std::as_const(setParams))
             q.addBindValue(p);
         q.addBindValue(key);
         if (!q.exec())
-            throw CaseDatabase::errorFrom(q.lastError());
+            throw m_db->error(q.lastError());
     });
 }
 

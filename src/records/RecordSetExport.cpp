@@ -13,6 +13,6 @@ QString RecordSet::exportQuery(QVariantList *params) const
     for (const SortTerm &o : m_order)
         orderBy << JetSql::quoteIdentifier(o.column) +
                        (o.descending ? QStringLiteral(" DESC") : QString());
-    orderBy << QStringLiteral("rowid");
+    orderBy << m_db->keyExpression(m_query.table);
     return sql + QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
 }

@@ -17,6 +17,9 @@ using namespace CaseFields;
 
 namespace {
 
+// Short enough for every field: a shared database holds each to its length.
+const QString OtherValue = QStringLiteral("Elsewhere");
+
 using Fault::ChildProgram;
 
 // The other program: changes one field of a record, or deletes the record,
@@ -68,7 +71,7 @@ protected:
                                              : QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)));
         ChildProgram other(QStringLiteral("FaultOtherProgram.DISABLED_ChangesOneRecord"),
                            {db.path(), QString::fromLatin1(table), QString::number(key), field,
-                            QStringLiteral("Changed elsewhere")});
+                            OtherValue});
         ASSERT_TRUE(other.start());
         EXPECT_EQ(other.nextReport(), QStringLiteral("done"));
         ASSERT_TRUE(other.finish()) << other.errors().toStdString();
@@ -109,9 +112,9 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     if (c.otherBox >= 0) {
         const QVariantMap row = db.row(table, QStringLiteral("rowid = ?"), {key});
         EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)))).toString(),
-                  QStringLiteral("Changed elsewhere"));
+                  OtherValue);
         EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox)))).toString(),
-                  c.otherBox == c.stewardBox ? QStringLiteral("Changed elsewhere") : before)
+                  c.otherBox == c.stewardBox ? OtherValue : before)
             << "the other program's record is not overwritten";
     } else {
         EXPECT_EQ(db.count(table), 0) << "the deleted record is not brought back";
@@ -121,8 +124,8 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     QTest::mouseClick(recordCommand(*window, "cmdRefresh", c.page), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
     if (c.otherBox >= 0) {
-        EXPECT_EQ(field(c.otherBox)->text(), QStringLiteral("Changed elsewhere"));
-        EXPECT_EQ(field(c.stewardBox)->text(), c.otherBox == c.stewardBox ? QStringLiteral("Changed elsewhere") : before);
+        EXPECT_EQ(field(c.otherBox)->text(), OtherValue);
+        EXPECT_EQ(field(c.stewardBox)->text(), c.otherBox == c.stewardBox ? OtherValue : before);
         // The reloaded record takes the steward's edit again.
         append(field(c.stewardBox), QStringLiteral("!"));
         QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);

@@ -51,6 +51,13 @@ QList<qint64> GridTest::addEmployees(const QStringList &names)
 
 void GridTest::fillEmployees(int count)
 {
+    if (db.onServer()) {
+        db.query(QStringLiteral("INSERT INTO Employee (\"Name\", \"File Number\") "
+                                "SELECT 'Person ' || i, lpad(i::text, 6, '0') "
+                                "FROM generate_series(1, %1) i")
+                     .arg(count));
+        return;
+    }
     db.query(QStringLiteral(
                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
                  "INSERT INTO Employee (\"Name\", \"File Number\") "

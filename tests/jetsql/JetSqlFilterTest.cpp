@@ -1,6 +1,7 @@
 #include "JetSqlTestDb.h"
 
 #include "jetsql/DataError.h"
+#include "jetsql/PostgresDialect.h"
 
 namespace
 {
@@ -41,6 +42,21 @@ TEST_P(JetSqlFilterTest, SelectsTheRowsJetWould)
 {
     const SqlCondition where = filter(QString::fromUtf8(GetParam().filter));
     EXPECT_EQ(m_db.select("Employee", where, "Name"), GetParam().names) << where.sql.toStdString();
+}
+
+// The server's writer selects the same rows from the same values.
+TEST_P(JetSqlFilterTest, SelectsTheSameRowsOnTheServer)
+{
+    JetSqlServerDb server;
+    if (!server.available())
+        GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    for (const QVariantList &e : Employees)
+        server.insert("Employee", {"Name", "Department", "File Number"}, e);
+    const SqlCondition where =
+        JetSql::parseFilter(QString::fromUtf8(GetParam().filter),
+                            JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()),
+                            PostgresDialect::instance());
+    EXPECT_EQ(server.select("Employee", where, "Name"), GetParam().names) << where.sql.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,6 +2,7 @@
 
 #include "jetsql/DataError.h"
 #include "jetsql/JetSqlLikePattern.h"
+#include "jetsql/PostgresDialect.h"
 
 #include <random>
 
@@ -45,6 +46,46 @@ TEST_P(JetSqlLikeTest, SelectsExactlyTheMatchingFileNumbers)
                             SqliteDialect::instance());
     EXPECT_EQ(m_db.select("Employee", where, "File Number"), GetParam().matches)
         << where.sql.toStdString();
+}
+
+// The same values, and an employee without a file number, on the server.
+class ServerValues
+{
+  public:
+    explicit ServerValues(const QStringList &values)
+    {
+        if (!m_db.available())
+            return;
+        m_db.run("BEGIN");
+        for (const QString &v : values)
+            m_db.insert("Employee", {"File Number"}, {v});
+        m_db.insert("Employee", {"Name"}, {"has no file number"});
+        m_db.run("COMMIT");
+    }
+    bool available() const { return m_db.available(); }
+    QStringList select(const SqlCondition &where) const
+    {
+        return m_db.select("Employee", where, "File Number");
+    }
+
+  private:
+    JetSqlServerDb m_db;
+};
+
+// The server's writer selects what SQLite's does: the same case folding, the
+// same sets, the same treatment of Null.
+TEST_P(JetSqlLikeTest, SelectsTheSameFileNumbersOnTheServer)
+{
+    ServerValues server(FileNumbers);
+    if (!server.available())
+        GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    const QString filter = QString("[File Number] %1 %2")
+                               .arg(GetParam().negated ? "NOT LIKE" : "LIKE",
+                                    JetSql::quoteString(QString::fromUtf8(GetParam().pattern)));
+    const SqlCondition where =
+        JetSql::parseFilter(filter, JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()),
+                            PostgresDialect::instance());
+    EXPECT_EQ(server.select(where), GetParam().matches) << where.sql.toStdString();
 }
 
 QStringList allBut(const QStringList &excluded)
@@ -179,6 +220,47 @@ TEST(JetSqlLikeRangePropertyTest, RangeNeverDropsARowTheGlobMatches)
             << "pattern " << pattern.toStdString() << " as " << full.sql.toStdString();
     }
     EXPECT_GT(withRange, 100); // the property was checked where it matters
+}
+
+// Over the same generated values and patterns, the server selects exactly
+// the rows SQLite selects, range and all.
+TEST(JetSqlLikeRangePropertyTest, TheServerSelectsWhatSqliteSelects)
+{
+    const std::u32string alphabet = U"aAbBzZ09@[\\]^_`{~\x7f\u00e9\u00c9\u00df\u1e9e\u0130i"
+                                    U"\u212ak\u017fs\ud7ff\ue000\U0010FFFF\u00ff-.$()|+";
+    std::mt19937 random(20261207u);
+    auto text = [&](int maxLength) {
+        std::u32string s;
+        const int length = std::uniform_int_distribution<int>(0, maxLength)(random);
+        for (int i = 0; i < length; ++i)
+            s += alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(random)];
+        return QString::fromStdU32String(s);
+    };
+    QStringList values;
+    for (int i = 0; i < 1500; ++i)
+        values << text(4);
+    ServerValues server(values);
+    if (!server.available())
+        GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    JetSqlTestDb db;
+    db.run("BEGIN");
+    for (const QString &v : values)
+        db.insert("Employee", {"File Number"}, {v});
+    db.insert("Employee", {"Name"}, {"has no file number"});
+    db.run("COMMIT");
+
+    const ColumnResolver columns = JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns());
+    const QStringList endings = {"*", "", "?*", "#", "[a-c]*", "[!0-9]", "*[[]*"};
+    for (int i = 0; i < 300; ++i) {
+        QString pattern = values[i].left(std::uniform_int_distribution<int>(0, 3)(random));
+        pattern.replace('[', "[[]").replace('*', "[*]").replace('?', "[?]").replace('#', "[#]");
+        pattern += endings[i % endings.size()];
+        const QString filter = "[File Number] LIKE " + JetSql::quoteString(pattern);
+        const SqlCondition onFile = JetSql::parseFilter(filter, columns, SqliteDialect::instance());
+        const SqlCondition onServer = JetSql::parseFilter(filter, columns, PostgresDialect::instance());
+        ASSERT_EQ(server.select(onServer), db.select("Employee", onFile, "File Number"))
+            << "pattern " << pattern.toStdString() << " as " << onServer.sql.toStdString();
+    }
 }
 
 } // namespace

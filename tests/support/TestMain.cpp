@@ -5,6 +5,26 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/CaseFixture.h"
+#include "support/PgTestServer.h"
+
+namespace
+{
+
+// The run against the server needs the server: without it every test is
+// reported skipped with the reason, never passed.
+class ServerRun : public ::testing::Environment
+{
+  public:
+    void SetUp() override
+    {
+        if (testBackend() == CaseBackend::Postgres && !PgTestServer::instance())
+            GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    }
+};
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -20,5 +40,6 @@ int main(int argc, char **argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
     qputenv("XDG_DATA_HOME", home.path().toUtf8() + "/data");
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new ServerRun);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "records/DatabaseBackend.h"
+
+#include <QHash>
+
+// The case database on a PostgreSQL server, reached through a libpq
+// connection URI or key=value string (postgresql://steward@server/quillmark,
+// service=office). The tables are made on first use when the user may make
+// them; Employee gets a key of its own that no screen shows ("qm!key": a
+// field name of the case database can never hold a "!"). Text columns are
+// COLLATE "C", compared through lower() (PostgresDialect); a write waits at
+// most LockTimeoutMs for another steward's row lock; a lost server is its
+// own error, after which the next command connects again.
+class PostgresBackend : public DatabaseBackend
+{
+  public:
+    static constexpr int LockTimeoutMs = 5000;
+    // The name of Employee's key; hidden from every field list.
+    static const char *const HiddenKey;
+
+    // Whether a location names a server rather than a file.
+    static bool isServerLocation(const QString &location);
+
+    explicit PostgresBackend(const QString &location);
+
+    // A password for this session only (asked of the steward); never stored.
+    void setPassword(const QString &password) { m_password = password; }
+
+    QList<StoredTable> open(const QString &connectionName, bool mayCreate) override;
+    QList<StoredTable> tables(const QSqlDatabase &db) const override;
+    QSqlDatabase openIndependentConnection(const QString &connectionName) const override;
+
+    const SqlDialect &dialect() const override;
+    QString keyExpression(const QString &table) const override;
+    qint64 insertedKey(QSqlQuery &query) const override;
+    QString beginWrite() const override;
+    DataError errorFrom(const QSqlError &error, const QString &context = {}) const override;
+
+    // The server and database, for messages: never a password.
+    QString describe() const;
+    QString displayName() const override { return describe(); }
+
+  private:
+    QSqlDatabase connect(const QString &connectionName) const;
+    DataError openFailure(const QSqlDatabase &db) const;
+
+    QString m_connectOptions; // libpq keywords for QPSQL, the password left out
+    QString m_password;
+    QString m_describe;
+    QString m_parseError;
+    QString m_connectionName;
+    mutable QHash<QString, QString> m_keys; // lower-case table -> key expression
+};

@@ -1,0 +1,64 @@
+#include "records/SqliteSchema.h"
+
+#include "jetsql/JetSql.h"
+#include "records/CaseSchema.h"
+#include "records/SqliteBackend.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace
+{
+
+QString columnDefinitions(const QList<CaseSchema::Column> &columns)
+{
+    QStringList defs;
+    for (const CaseSchema::Column &c : columns) {
+        const QString name = JetSql::quoteIdentifier(QString::fromUtf8(c.name));
+        // The numbered key is the rowid itself; AUTOINCREMENT never hands out
+        // the number of a deleted grievance again.
+        if (c.length == 0)
+            defs << name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+        else
+            defs << name + QStringLiteral(" VARCHAR(%1) COLLATE NOCASE").arg(c.length);
+    }
+    return defs.join(QStringLiteral(", "));
+}
+
+void run(QSqlQuery &q, const QStringList &statements)
+{
+    for (const QString &sql : statements) {
+        if (!q.exec(sql))
+            throw SqliteBackend::sqliteError(q.lastError(), QStringLiteral("Creating the tables"));
+    }
+}
+
+} // namespace
+
+namespace SqliteSchema
+{
+
+QList<SchemaStep> steps()
+{
+    SchemaStep tables;
+    tables.name = QStringLiteral("case tables");
+    tables.newDatabaseOnly = true;
+    tables.create = [](QSqlQuery &q) {
+        run(q, {QStringLiteral("CREATE TABLE Employee (%1)")
+                    .arg(columnDefinitions(CaseSchema::employeeColumns())),
+                QStringLiteral("CREATE TABLE Complaints (%1)")
+                    .arg(columnDefinitions(CaseSchema::complaintsColumns()))});
+    };
+    SchemaStep indexes;
+    indexes.name = QStringLiteral("file number indexes");
+    indexes.newDatabaseOnly = true;
+    indexes.create = [](QSqlQuery &q) {
+        run(q,
+            {QStringLiteral("CREATE INDEX \"Employee File Number\" ON Employee (\"File Number\")"),
+             QStringLiteral(
+                 "CREATE INDEX \"Complaints File Number\" ON Complaints (\"File Number\")")});
+    };
+    return {tables, indexes};
+}
+
+} // namespace SqliteSchema
