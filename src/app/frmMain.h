@@ -48,10 +48,12 @@ class frmMain : public QMainWindow
     QAction *mnuFileSavePdf = nullptr;
     QAction *mnuFilePrintSetup = nullptr;
     QAction *mnuFileExit = nullptr;
+    QAction *mnuEditFind = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
+    void mnuEditFind_Click();
     void mnuFilePrint_Click();
     void cmdPrintGrievance_Click();
     void mnuPrintBack_Click();

@@ -2,6 +2,7 @@
 
 #include "platform/PrivateFiles.h"
 #include "records/CaseSchema.h"
+#include "records/FindIndex.h"
 
 #include <QDir>
 #include <QFile>
@@ -150,6 +151,7 @@ void CaseDatabase::open()
     try {
         verifySchema(); // reads only: an unknown file is left as it is
         configure();
+        FindIndex::upgrade(*this); // a file from before Find gets its index once
     } catch (...) {
         db.close();
         throw;
@@ -222,7 +224,7 @@ void CaseDatabase::configure()
 void CaseDatabase::createSchema()
 {
     write([this](QSqlQuery &q) {
-        for (const QString &sql : CaseSchema::createStatements()) {
+        for (const QString &sql : CaseSchema::createStatements() + FindIndex::createStatements()) {
             if (!q.exec(sql))
                 throw errorFrom(q.lastError(), QStringLiteral("Creating the tables"));
         }

@@ -268,6 +268,9 @@ void RecordPane::save()
                                                     : QVariant(text));
     }
     const bool adding = m_rs->editMode() == RecordSet::Adding;
+    const QVariantList before = m_loadedValues;
+    if (!adding && onBeforeSave)
+        onBeforeSave(m_index, before, m_rs->values());
     try {
         m_rs->update();
     } catch (const DataError &e) {
@@ -298,6 +301,8 @@ void RecordPane::save()
         m_loadedValues.clear(); // the next save checks against the set's own copy
     }
     m_savedRecord = m_rs->describeRow(m_loadedValues);
+    if (onSaved)
+        onSaved(m_index, m_loadedKey, before, m_loadedValues, adding);
 }
 
 void RecordPane::navigate(int action)
