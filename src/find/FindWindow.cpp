@@ -94,6 +94,10 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
 
     m_note = new QLabel(this);
     m_note->setWordWrap(true);
+    // Room for two lines: a wrapped label otherwise gets the height of one
+    // and its second line is cut off.
+    m_note->setMinimumHeight(2 * m_note->fontMetrics().lineSpacing() + 4);
+    m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(m_note);
 
     for (QTreeWidget *list : m_lists)
