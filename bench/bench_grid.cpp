@@ -4,7 +4,7 @@
 #include "browser/DataGrid.h"
 #include "browser/GridTableModel.h"
 #include "browser/frmDataGrid.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
 

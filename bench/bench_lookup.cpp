@@ -5,7 +5,7 @@
 // whole (press and release); beside it, in the same loop, SQLite alone
 // answers the same prefix with a prepared range query on the index.
 #include "platform/TextBox.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

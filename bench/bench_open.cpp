@@ -7,7 +7,7 @@
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/RawDatabase.h"

@@ -5,7 +5,7 @@
 // with a few and the one with the most; beside it, SQLite alone finds the
 // first of those complaints with a prepared query on the index.
 #include "platform/TextBox.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

@@ -20,7 +20,7 @@
 // window shown and closed again (placement written, database closed): an
 // upper bound of the installed program's start-up.
 #include "app/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

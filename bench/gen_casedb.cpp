@@ -1,6 +1,6 @@
 // Makes a case database for the benchmarks (or finds it in the cache) and
 // prints its path; with --verify, checks it as well.
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "support/CaseDataGenerator.h"
 
 #include <QCommandLineParser>

@@ -15,12 +15,12 @@ CXX=${CXX_FUZZ:-clang++}
 
 # target -> the sources it links, its corpus folder and its longest input.
 declare -A SOURCES=(
-  [jet_statement_fuzzer]="src/records/JetSql*.cpp"
-  [jet_filter_fuzzer]="src/records/JetSql*.cpp"
-  [jet_sort_fuzzer]="src/records/JetSql*.cpp"
-  [like_pattern_fuzzer]="src/records/JetSql*.cpp"
-  [val_fuzzer]="src/platform/Classic.cpp"
-  [casefacts_fuzzer]="src/platform/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp src/print/RecordingSurface.cpp"
+  [jet_statement_fuzzer]="src/jetsql/*.cpp"
+  [jet_filter_fuzzer]="src/jetsql/*.cpp"
+  [jet_sort_fuzzer]="src/jetsql/*.cpp"
+  [like_pattern_fuzzer]="src/jetsql/*.cpp"
+  [val_fuzzer]="src/platform/core/Classic.cpp"
+  [casefacts_fuzzer]="src/platform/core/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp tests/support/RecordingSurface.cpp"
   [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp"
 )
 # Libraries a target needs beyond Qt and SQLite.
@@ -33,7 +33,7 @@ TARGETS=("${@:-${ALL[@]}}")
 
 read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
 read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
-COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Ifuzz
+COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Itests -Ifuzz
         "${QT_CFLAGS[@]}")
 
 mkdir -p "$OUT/obj" "$OUT/artifacts"

@@ -1,7 +1,7 @@
 // libFuzzer target for the case facts block: any text, any character width,
 // must print within its eleven ruled lines, never crash and always finish.
 #include "print/CaseFactsBlock.h"
-#include "print/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,8 +4,9 @@
 // them, and checks that translated SQL holds nothing but the translator's own
 // text and runs on a real SQLite database.
 
-#include "records/DataError.h"
-#include "records/JetSql.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSql.h"
+#include "jetsql/SqliteDialect.h"
 
 #include <QStringList>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Record sources, and the lookup statement the program builds from typed text.
 #include "jet_fuzz_support.h"
 
-#include "records/JetSqlLexer.h"
+#include "jetsql/JetSqlLexer.h"
 
 namespace
 {
@@ -27,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     static const TableResolver tables = JetFuzz::tables();
+    const SqlDialect &dialect = SqliteDialect::instance();
     try {
-        checkQuery(JetSql::parseRecordSource(text, tables));
+        checkQuery(JetSql::parseRecordSource(text, tables, dialect));
     } catch (const DataError &) {
     }
 
@@ -42,13 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         checkQuery(JetSql::parseRecordSource("SELECT * FROM Employee WHERE [File Number] LIKE " +
                                                  JetSql::quoteString(text + "*") + " ",
-                                             tables));
+                                             tables, dialect));
     } catch (const DataError &) {
     }
     // Any file number without a NUL must give a working complaints statement.
     try {
         checkQuery(JetSql::parseRecordSource(
-            "SELECT * FROM Complaints WHERE [File Number] = " + JetSql::quoteString(text), tables));
+            "SELECT * FROM Complaints WHERE [File Number] = " + JetSql::quoteString(text), tables,
+            dialect));
     } catch (const DataError &e) {
         if (!text.contains(QChar(0)))
             JetFuzz::fail("the complaints statement fails", e.description());

@@ -2,7 +2,7 @@
 // to match the pattern must match its GLOB, and must lie inside its range.
 #include "jet_fuzz_support.h"
 
-#include "records/JetSqlLikePattern.h"
+#include "jetsql/JetSqlLikePattern.h"
 
 #include <random>
 #include <string_view>

@@ -2,7 +2,7 @@
 // other number a steward types: any text must give a finite number, without
 // reading past the text, and the result must not depend on what follows the
 // number.
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "support/BenchApp.h"
 
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/CaseDataGenerator.h"
 #include "support/Summary.h"
 

@@ -1,7 +1,7 @@
 #include "support/OffscreenWindow.h"
 
 #include "platform/TextBox.h"
-#include "records/CaseHandlers.h"
+#include "caseform/CaseHandlers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

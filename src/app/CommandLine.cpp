@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
 
 #include <QCommandLineOption>

@@ -2,7 +2,7 @@
 
 #include "app/AboutForm.h"
 #include "app/AboutLogo.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "platform/Twips.h"
 
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SysInfo.h"
+#include "app/sysinfo/SysInfo.h"
 
 #include <QDialog>
 

@@ -10,18 +10,18 @@
 #include "find/FileNumberChecks.h"
 #include "find/FindHandlers.h"
 #include "platform/AppIcon.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "platform/TextBox.h"
 #include "platform/Twips.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
-#include "records/CaseHandlers.h"
+#include "caseform/CaseHandlers.h"
 #include "records/CaseSchema.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include <QApplication>
 #include <QCloseEvent>

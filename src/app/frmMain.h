@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/CaseForm.h"
+#include "caseform/CaseForm.h"
 
 #include <QMainWindow>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "app/frmSplash.h"
 
 #include "platform/AppIcon.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "platform/Twips.h"
 
 #include <QFrame>

@@ -3,7 +3,7 @@
 #include "app/QuitSignals.h"
 #include "app/frmMain.h"
 #include "platform/AppIcon.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "browser/GridDataSource.h"
 
 #include "records/CaseDatabase.h"
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <utility>

@@ -10,7 +10,7 @@
 #include "platform/MousePointer.h"
 #include "platform/Twips.h"
 #include "records/AppSettings.h"
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QCloseEvent>

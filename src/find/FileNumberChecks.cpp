@@ -3,11 +3,11 @@
 #include "find/FindTexts.h"
 #include "platform/Dialogs.h"
 #include "records/CaseDatabase.h"
-#include "records/CaseForm.h"
+#include "caseform/CaseForm.h"
 #include "records/CaseSearch.h"
 #include "records/ComplaintLinks.h"
-#include "records/DataError.h"
-#include "records/RecordPane.h"
+#include "jetsql/DataError.h"
+#include "caseform/RecordPane.h"
 
 #include <QRegularExpression>
 

@@ -2,10 +2,10 @@
 
 #include "find/FindWindow.h"
 #include "platform/TextBox.h"
-#include "records/CaseForm.h"
-#include "records/CaseHandlers.h"
-#include "records/DataError.h"
-#include "records/RecordPane.h"
+#include "caseform/CaseForm.h"
+#include "caseform/CaseHandlers.h"
+#include "jetsql/DataError.h"
+#include "caseform/RecordPane.h"
 
 #include <QLineEdit>
 #include <QPointer>

@@ -5,7 +5,7 @@
 #include "platform/Forms.h"
 #include "records/CaseDatabase.h"
 #include "records/ComplaintLinks.h"
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

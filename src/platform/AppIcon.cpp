@@ -1,6 +1,6 @@
 #include "platform/AppIcon.h"
 
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 
 namespace AppIcon
 {

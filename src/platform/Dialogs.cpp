@@ -1,6 +1,6 @@
 #include "platform/Dialogs.h"
 
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 
 #include <QApplication>
 #include <QDialog>

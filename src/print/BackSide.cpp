@@ -1,6 +1,6 @@
 #include "print/BackSide.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "print/PrinterSurface.h"
 
 namespace

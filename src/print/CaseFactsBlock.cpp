@@ -1,6 +1,6 @@
 #include "print/CaseFactsBlock.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "print/PrinterSurface.h"
 
 #include <QTextBoundaryFinder>

@@ -1,6 +1,6 @@
 #include "print/DefaultPrinterProvider.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "print/CupsJobSurface.h"
 #include "print/PdfFileSurface.h"
 

@@ -1,6 +1,6 @@
 #include "print/FrontSide.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "print/CaseFactsBlock.h"
 #include "print/PrinterSurface.h"
 

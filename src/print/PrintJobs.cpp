@@ -1,6 +1,6 @@
 #include "print/PrintJobs.h"
 
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "print/CaseFactsBlock.h"

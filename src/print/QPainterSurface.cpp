@@ -1,6 +1,6 @@
 #include "print/QPainterSurface.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "print/PdfFileCheck.h"
 
 #include <QFile>

@@ -1,6 +1,7 @@
 #include "records/CaseDatabase.h"
 
-#include "platform/PrivateFiles.h"
+#include "jetsql/SqliteDialect.h"
+#include "platform/core/PrivateFiles.h"
 #include "records/CaseSchema.h"
 #include "records/FindIndex.h"
 
@@ -60,6 +61,11 @@ CaseDatabase::~CaseDatabase()
 QSqlDatabase CaseDatabase::connection() const
 {
     return QSqlDatabase::database(m_connectionName, false);
+}
+
+const SqlDialect &CaseDatabase::dialect() const
+{
+    return SqliteDialect::instance();
 }
 
 DataError CaseDatabase::errorFrom(const QSqlError &error, const QString &context)

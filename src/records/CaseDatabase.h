@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 class QSqlQuery;
+class SqlDialect;
 
 // The case database file: where it lives, opening it safely, and the one
 // connection through which every record set reads and writes it.
@@ -35,6 +36,8 @@ public:
     bool isOpen() const { return m_open; }
     const QString &path() const { return m_path; }
     QSqlDatabase connection() const;
+    // How SQL is written for this database.
+    const SqlDialect &dialect() const;
 
     // Column names of a table in their stored order; empty when unknown.
     QStringList columns(const QString &table) const;

@@ -1,5 +1,6 @@
 #include "records/RecordSet.h"
 
+#include "jetsql/KeysetQuery.h"
 #include "records/CaseDatabase.h"
 
 #include <QSqlError>
@@ -36,7 +37,7 @@ RecordSet::RecordSet(std::shared_ptr<CaseDatabase> db, const QString &source, in
 {
     if (!m_db || !m_db->isOpen())
         throw DataError(DataErrors::CannotOpen, QStringLiteral("The database is not open."));
-    m_query = JetSql::parseRecordSource(source, resolverFor(*m_db));
+    m_query = JetSql::parseRecordSource(source, resolverFor(*m_db), m_db->dialect());
     init();
 }
 
@@ -64,9 +65,7 @@ void RecordSet::init()
 
 void RecordSet::resolveOrder()
 {
-    m_order.clear();
-    for (const SortTerm &t : m_query.orderBy)
-        m_order.append({t.column, t.descending});
+    m_order = m_query.orderBy;
     if (m_order.isEmpty() && !m_query.seekColumn.isEmpty())
         m_order.append({m_query.seekColumn, false});
 }
@@ -88,89 +87,21 @@ int RecordSet::fetchMore(int atLeast)
     const int want = std::max(atLeast, m_chunk);
     m_chunk = std::min(m_chunk * 4, MaxChunk);
 
-    QString sql = QStringLiteral("SELECT rowid");
-    for (const Order &o : m_order)
-        sql += QStringLiteral(", ") + JetSql::quoteIdentifier(o.column);
-    sql += QStringLiteral(" FROM ") + JetSql::quoteIdentifier(m_query.table);
-    QStringList conditions;
-    QVariantList params;
-    if (!m_query.where.sql.isEmpty()) {
-        conditions << QLatin1Char('(') + m_query.where.sql + QLatin1Char(')');
-        params << m_query.where.params;
-    }
-    if (m_fetched > 0) {
-        // Seek past the last key read, in the set's order (rowid breaking ties).
-        bool rowValue = true;
-        for (int i = 0; i < m_order.size(); ++i)
-            if (m_order.at(i).descending || m_lastSortValues.at(i).isNull())
-                rowValue = false;
-        if (rowValue) {
-            QStringList cols;
-            for (const Order &o : m_order)
-                cols << JetSql::quoteIdentifier(o.column);
-            cols << QStringLiteral("rowid");
-            conditions << QStringLiteral("(%1) > (%2)")
-                              .arg(cols.join(QStringLiteral(", ")),
-                                   QStringList(cols.size(), QStringLiteral("?"))
-                                       .join(QStringLiteral(", ")));
-            params << m_lastSortValues << m_lastKey;
-        } else {
-            QStringList alternatives;
-            QStringList equalSoFar;
-            QVariantList equalParams;
-            for (int i = 0; i <= m_order.size(); ++i) {
-                QString after;
-                QVariantList afterParams;
-                if (i == m_order.size()) {
-                    after = QStringLiteral("rowid > ?");
-                    afterParams << m_lastKey;
-                } else {
-                    const QString c = JetSql::quoteIdentifier(m_order.at(i).column);
-                    const QVariant v = m_lastSortValues.at(i);
-                    if (!m_order.at(i).descending) {
-                        if (v.isNull())
-                            after = c + QStringLiteral(" IS NOT NULL");
-                        else {
-                            after = c + QStringLiteral(" > ?");
-                            afterParams << v;
-                        }
-                    } else {
-                        if (v.isNull())
-                            after = QStringLiteral("0");
-                        else {
-                            after = QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(c);
-                            afterParams << v;
-                        }
-                    }
-                }
-                QStringList parts = equalSoFar;
-                parts << after;
-                alternatives << QLatin1Char('(') + parts.join(QStringLiteral(" AND ")) +
-                                    QLatin1Char(')');
-                params << equalParams << afterParams;
-                if (i < m_order.size()) {
-                    equalSoFar << JetSql::quoteIdentifier(m_order.at(i).column) +
-                                      QStringLiteral(" IS ?");
-                    equalParams << m_lastSortValues.at(i);
-                }
-            }
-            conditions << QLatin1Char('(') + alternatives.join(QStringLiteral(" OR ")) +
-                              QLatin1Char(')');
-        }
-    }
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    QStringList orderBy;
-    for (const Order &o : m_order)
-        orderBy << JetSql::quoteIdentifier(o.column) +
-                       (o.descending ? QStringLiteral(" DESC") : QString());
-    orderBy << QStringLiteral("rowid");
-    sql += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
-    sql += QStringLiteral(" LIMIT %1").arg(want);
+    KeysetChunk chunk;
+    chunk.table = m_query.table;
+    chunk.key = QStringLiteral("rowid");
+    chunk.order = m_order;
+    const QString numeric = m_db->autoKeyColumn(m_query.table);
+    chunk.isText = [numeric](const QString &c) { return c != numeric; };
+    chunk.where = m_query.where;
+    if (m_fetched > 0)
+        chunk.after = KeysetPosition{m_lastSortValues, m_lastKey};
+    chunk.limit = want;
+    const SqlStatement statement = keysetQuery(chunk, m_db->dialect());
 
-    QSqlQuery &q = m_db->cachedQuery(sql);
-    for (int i = 0; i < params.size(); ++i)
-        q.bindValue(i, params.at(i));
+    QSqlQuery &q = m_db->cachedQuery(statement.sql);
+    for (int i = 0; i < statement.params.size(); ++i)
+        q.bindValue(i, statement.params.at(i));
     m_db->exec(q);
 
     // Nothing changes until the whole chunk is read: a read that fails half

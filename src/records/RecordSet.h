@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/JetSql.h"
+#include "jetsql/JetSql.h"
 
 #include <QObject>
 #include <QSet>
@@ -111,10 +111,6 @@ class RecordSet : public QObject
     void rowChanged(int row);
 
   private:
-    struct Order {
-        QString column;
-        bool descending;
-    };
     RecordSet(std::shared_ptr<CaseDatabase> db, const SelectQuery &query, const QString &source,
               int type);
     void init();
@@ -136,7 +132,7 @@ class RecordSet : public QObject
     int m_type = Dynaset;
     QStringList m_fields;
     QString m_selectColumns;
-    QList<Order> m_order;
+    QList<SortTerm> m_order;
     int m_autoKeyField = -1; // the automatically numbered key, never written
 
     QVector<qint64> m_keys;

@@ -302,8 +302,9 @@ std::shared_ptr<RecordSet> RecordSet::openRecordset(int type) const
     };
     if (!m_filter.trimmed().isEmpty()) {
         const QString numeric = m_db->autoKeyColumn(m_query.table);
-        const SqlCondition f = JetSql::parseFilter(
-            m_filter, columns, [numeric](const QString &c) { return c != numeric; });
+        const SqlCondition f =
+            JetSql::parseFilter(m_filter, columns, m_db->dialect(),
+                                [numeric](const QString &c) { return c != numeric; });
         if (!f.sql.isEmpty()) {
             q.where.sql = q.where.sql.isEmpty()
                               ? f.sql

@@ -1,6 +1,6 @@
 #include "safekeeping/BackupFolder.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 #include "safekeeping/CaseFileCheck.h"
 #include "safekeeping/PrivateOutput.h"
 

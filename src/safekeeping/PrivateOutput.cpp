@@ -1,6 +1,6 @@
 #include "safekeeping/PrivateOutput.h"
 
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>

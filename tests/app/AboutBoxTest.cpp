@@ -1,10 +1,10 @@
-#include "SysInfoTestDoubles.h"
+#include "support/SysInfoTestDoubles.h"
 
 #include "app/AboutForm.h"
-#include "app/SysInfoMemoryRegistry.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
 #include "app/frmAbout.h"
-#include "platform/AppInfo.h"
-#include "platform/ScriptedDialogs.h"
+#include "platform/core/AppInfo.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "app/QuitSignals.h"
-#include "platform/AppInfo.h"
+#include "platform/core/AppInfo.h"
 #include "support/CaseFixture.h"
 
 #include <QApplication>

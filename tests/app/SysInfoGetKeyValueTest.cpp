@@ -1,5 +1,5 @@
-#include "app/SysInfo.h"
-#include "app/SysInfoMemoryRegistry.h"
+#include "app/sysinfo/SysInfo.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
 
 #include <gtest/gtest.h>
 

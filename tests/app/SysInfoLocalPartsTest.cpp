@@ -1,5 +1,5 @@
-#include "app/SysInfoLocalFileSystem.h"
-#include "app/SysInfoProcessLauncher.h"
+#include "app/sysinfo/SysInfoLocalFileSystem.h"
+#include "app/sysinfo/SysInfoProcessLauncher.h"
 
 #include <QDir>
 #include <QFile>

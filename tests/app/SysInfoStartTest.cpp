@@ -1,9 +1,9 @@
-#include "SysInfoTestDoubles.h"
+#include "support/SysInfoTestDoubles.h"
 
-#include "app/SysInfo.h"
-#include "app/SysInfoMemoryRegistry.h"
-#include "platform/AppInfo.h"
-#include "platform/ScriptedDialogs.h"
+#include "app/sysinfo/SysInfo.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
+#include "platform/core/AppInfo.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "browser/GridDataSource.h"
 #include "browser/GridHandlers.h"
 #include "platform/Forms.h"
-#include "records/DataError.h"
+#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QFile>

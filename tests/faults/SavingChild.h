@@ -9,7 +9,7 @@
 #include "faults/SaveToken.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include <QWidget>
 #include <memory>

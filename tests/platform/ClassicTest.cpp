@@ -1,4 +1,4 @@
-#include "platform/Classic.h"
+#include "platform/core/Classic.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

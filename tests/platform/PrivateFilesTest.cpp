@@ -1,7 +1,7 @@
 // A private file is made new or not at all: a name already taken, by a file
 // or by a link someone placed there, is refused, and whatever it points to
 // stays exactly as it was.
-#include "platform/PrivateFiles.h"
+#include "platform/core/PrivateFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "print/BackSide.h"
-#include "print/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 #include "QtPrinting.h"
 

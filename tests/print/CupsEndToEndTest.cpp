@@ -2,12 +2,12 @@
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
 #include "CupsJobs.h"
-#include "FakeMainWindow.h"
+#include "support/FakeMainWindow.h"
 #include "PdfText.h"
 #include "PrintedCase.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/PrintJobs.h"

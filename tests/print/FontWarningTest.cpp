@@ -5,7 +5,7 @@
 // faces only.
 #include "PrintedCase.h"
 #include "faults/ChildProgram.h"
-#include "print/RecordingPrinterProvider.h"
+#include "support/RecordingPrinterProvider.h"
 
 #include <QAction>
 #include <QDir>

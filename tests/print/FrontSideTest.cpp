@@ -1,6 +1,6 @@
 #include "print/FrontSide.h"
 #include "print/FormLogo.h"
-#include "print/RecordingSurface.h"
+#include "support/RecordingSurface.h"
 
 #include "QtPrinting.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FakeMainWindow.h"
+#include "support/FakeMainWindow.h"
 #include "platform/MousePointer.h"
-#include "platform/ScriptedDialogs.h"
-#include "print/RecordingPrinterProvider.h"
+#include "support/ScriptedDialogs.h"
+#include "support/RecordingPrinterProvider.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "support/CaseFixture.h"
 
 #include <memory>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "records/RecordPane.h"
+#include "caseform/RecordPane.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>

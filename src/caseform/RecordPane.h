@@ -1,0 +1,168 @@
+#pragma once
+
+#include "jetsql/DataError.h"
+#include "records/RecordSet.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class CaseDatabase;
+class QLabel;
+class QToolButton;
+class TextBox;
+
+// The data control: a record set over the case database, a navigator bar
+// (first, previous, next, last, and a caption between them) and the binding
+// of text boxes to the fields of the current record.
+//
+// Binding: every change of the current record loads the boxes (each box
+// raising its change notification inside the assignment); any later change
+// of a box's text marks the record edited; an edited record is written back
+// before every move, on UpdateRecord, before a Refresh and when the pane
+// closes. A new record nobody touched is dropped.
+//
+// Work the pane does on its own (opening, bar moves, closing) reports
+// failures through the Error event; operations a handler calls throw
+// DataError to that handler.
+class RecordPane : public QWidget
+{
+    Q_OBJECT
+  public:
+    // Validate action codes.
+    enum Action {
+        MoveFirstAction = 1,
+        MovePreviousAction,
+        MoveNextAction,
+        MoveLastAction,
+        AddNewAction,
+        UpdateAction,
+        DeleteAction,
+        FindAction,
+        BookmarkAction,
+        CloseAction
+    };
+
+    RecordPane(int index, QWidget *parent = nullptr);
+    ~RecordPane() override;
+
+    int index() const { return m_index; }
+
+    // Events, as the main window handles them.
+    std::function<void(int index, int dataErr, const QString &text, int &response)> onError;
+    std::function<void(int index)> onReposition;
+    std::function<void(int index, int action, bool &save)> onValidate;
+    std::function<void(int index)> onMouseDown;
+    // Before the changes of a stored record are written: the record as the
+    // boxes were loaded from it and as it is about to be written. The
+    // handler may give the record set work for the same transaction
+    // (RecordSet::setAlsoWrite).
+    std::function<void(int index, const QVariantList &before, const QVariantList &after)>
+        onBeforeSave;
+    // After a save stored the record (new when added is true): its key, the
+    // record as loaded before and as stored now.
+    std::function<void(int index, qint64 key, const QVariantList &before,
+                       const QVariantList &stored, bool added)>
+        onSaved;
+
+    void setDatabase(std::shared_ptr<CaseDatabase> db) { m_db = std::move(db); }
+    std::shared_ptr<CaseDatabase> database() const { return m_db; }
+
+    void bind(TextBox *box, const QString &field);
+
+    QString recordSource() const { return m_recordSource; }
+    void setRecordSource(const QString &source) { m_recordSource = source; }
+    int recordsetType() const { return m_recordsetType; }
+    void setRecordsetType(int type) { m_recordsetType = type; }
+
+    // Opens the record source at start-up; failures go to the Error event.
+    // With failure set (the database itself did not open), only reports it
+    // and stays empty.
+    void open(const DataError *failure = nullptr);
+    // Rebuilds the record set from the record source and shows its first
+    // record (a new blank one when empty). Saves an edited record first.
+    void refresh();
+    // Writes the boxes into the current record now.
+    void updateRecord();
+
+    // The pane's record set; null when the database did not open.
+    std::shared_ptr<RecordSet> recordset() const { return m_rs; }
+    RecordSet *rs() const { return m_rs.get(); }
+
+    // Record-set operations that change the current record, keeping the
+    // boxes bound. They throw DataError to the calling handler.
+    void addNew();
+    void deleteCurrent();
+    void moveNext();
+    void setBookmark(qint64 key);
+
+    // Fills a box of a new record for the steward (the linked file number)
+    // without counting it as the steward's edit: the value is stored with
+    // the record, but a record holding nothing else is still dropped when
+    // the pane moves away untouched.
+    void presetField(TextBox *box, const QString &text);
+
+    // The record the last successful save stored, as the steward knows it
+    // ("Employee record with Name ..."), and forgets it; empty when no save
+    // has stored anything since the last call.
+    QString takeSavedRecord();
+
+    bool isEdited() const { return m_edited; }
+    bool isOnNewRecord() const { return m_rs && m_rs->editMode() == RecordSet::Adding; }
+
+    QString caption() const;
+    void setCaption(const QString &caption);
+
+    // The pane is closing with its window: saves an edited record. Returns
+    // false when the save failed (the boxes keep what was typed).
+    bool close();
+
+    // The navigator bar's buttons, for tests and the focus chain.
+    QToolButton *button(int which) const { return m_buttons[which]; }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    class Settling;
+    void navigate(int action);
+    void returnToLoadedRecord();
+    void requireRecordset() const;
+    // Leaves the current record (saving or dropping it) and moves.
+    void changeRecord(int action, const std::function<void()> &move);
+    void save();
+    void loadBoxes();
+    void raiseError(const DataError &e);
+    void validate(int action);
+    void reposition();
+    void boxChanged();
+    void watch(const std::shared_ptr<RecordSet> &rs);
+
+    int m_index;
+    std::shared_ptr<CaseDatabase> m_db;
+    std::shared_ptr<RecordSet> m_rs;
+    QString m_recordSource;
+    int m_recordsetType = RecordSet::Dynaset;
+
+    struct Binding {
+        QPointer<TextBox> box;
+        QString field;
+        int column = -1;
+        QString loaded;
+    };
+    QList<Binding> m_bindings;
+    QVariantList m_loadedValues; // the record as the boxes were loaded from it
+    qint64 m_loadedKey = -1;     // its key; -1 for a record not stored yet
+    bool m_loadedNew = false;    // the boxes were loaded from a record being added
+    QString m_savedRecord;
+    int m_depth = 0;          // operations under way (they nest)
+    bool m_validated = false; // one of them raised Validate
+    bool m_loading = false;
+    bool m_edited = false;
+    bool m_stale = false; // the last save found the record changed or deleted by someone else
+
+    QToolButton *m_buttons[4] = {};
+    QLabel *m_caption = nullptr;
+    QList<QMetaObject::Connection> m_rsConnections;
+};
