@@ -15,9 +15,10 @@ set(LAYER_RULES
   "safekeeping|safekeeping records jetsql platform/core|QtCore"
   "platform|platform platform/core|QtCore QtGui QtWidgets"
   "caseform|caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "find|find caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
   "browser|browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets"
-  "app|app caseform print browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
+  "app|app caseform find print browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 
 foreach(rule ${LAYER_RULES})

@@ -20,8 +20,9 @@ class CaseDataGenerator
     static constexpr std::int64_t MaxEmployees = 1'000'000;
     // The fixed start value of the random engine.
     static constexpr std::uint64_t FixedStart = 0x5157'4d31'2024'0611ULL;
-    // Part of every cached file's name: bump it when the generated rows change.
-    static constexpr int FormatVersion = 1;
+    // Part of every cached file's name: bump it when the generated rows or
+    // the schema change (2: the find index).
+    static constexpr int FormatVersion = 2;
 
     CaseDataGenerator(std::int64_t employees, std::int64_t complaints);
 

@@ -40,6 +40,11 @@ QStringList CaseDataGenerator::verify(const QString &path) const
     auto equals = [](long long want) { return [want](long long v) { return v == want; }; };
     auto positive = [](long long v) { return v > 0; };
 
+    // Find's index holds every row (a document count per table).
+    expect("Employees in the find index", "SELECT COUNT(*) FROM \"Employee Find_docsize\"",
+           equals(m_employees));
+    expect("Complaints in the find index", "SELECT COUNT(*) FROM \"Complaint Find_docsize\"",
+           equals(m_complaints));
     if (db.text("PRAGMA journal_mode") != "wal")
         problems << QStringLiteral("The file is not in WAL mode, as the program keeps it");
     expect("Employees in the Employee table", "SELECT COUNT(*) FROM Employee", equals(m_employees));

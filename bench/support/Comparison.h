@@ -41,6 +41,7 @@ class Comparison
     void publish(benchmark::State *state) const;
 
     const std::vector<double> &windowSamples() const { return m_window; }
+    const std::vector<double> &baselineSamples() const { return m_baseline; }
 
   private:
     template <typename Work> static double timed(Work &work)

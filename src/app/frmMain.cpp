@@ -10,6 +10,8 @@
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
 #include "browser/GridHandlers.h"
+#include "find/FileNumberChecks.h"
+#include "find/FindHandlers.h"
 #include "platform/AppIcon.h"
 #include "platform/core/AppInfo.h"
 #include "platform/Dialogs.h"
@@ -180,6 +182,12 @@ void frmMain::buildMenus()
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEditFind = edit->addAction(QStringLiteral("&Find..."));
+    mnuEditFind->setObjectName(QStringLiteral("mnuEditFind"));
+    mnuEditFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(mnuEditFind, &QAction::triggered, this, &frmMain::mnuEditFind_Click);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelpAbout = help->addAction(QStringLiteral("&About Quillmark_Wizard..."));
@@ -193,8 +201,12 @@ void frmMain::wireHandlers()
     for (int page = 0; page < CaseFields::PaneCount; ++page) {
         connect(cmdAdd[page], &QPushButton::clicked, this,
                 [&f, page] { CaseHandlers::cmdAdd_Click(f, page); });
-        connect(cmdDelete[page], &QPushButton::clicked, this,
-                [&f, page] { CaseHandlers::cmdDelete_Click(f, page); });
+        connect(cmdDelete[page], &QPushButton::clicked, this, [&f, page] {
+            if (page == 0)
+                FileNumberChecks::cmdDelete_Click(f, [&f] { CaseHandlers::cmdDelete_Click(f, 0); });
+            else
+                CaseHandlers::cmdDelete_Click(f, page);
+        });
         connect(cmdRefresh[page], &QPushButton::clicked, this,
                 [&f, page] { CaseHandlers::cmdRefresh_Click(f, page); });
         connect(cmdUpdate[page], &QPushButton::clicked, this,
@@ -223,6 +235,7 @@ void frmMain::wireHandlers()
     connect(f.txtFileNumber, &TextBox::keyUp, this, [&f](int key, Qt::KeyboardModifiers mods) {
         CaseHandlers::txtFileNumber_KeyUp(f, key, mods);
     });
+    FileNumberChecks::watch(f);
     int previous = 0;
     connect(f.SSTab2, &QTabWidget::currentChanged, this, [&f, previous](int) mutable {
         const int was = previous;
@@ -482,4 +495,9 @@ void frmMain::mnuFileImport_Click()
 void frmMain::mnuHelpAbout_Click()
 {
     showAboutBox(this);
+}
+
+void frmMain::mnuEditFind_Click()
+{
+    FindHandlers::mnuEditFind_Click(m_form, m_db, this);
 }

@@ -35,6 +35,7 @@ class frmMain : public QMainWindow
 
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
+    void mnuEditFind_Click();
     void mnuFilePrint_Click();
     void cmdPrintGrievance_Click();
     void mnuPrintBack_Click();
@@ -115,6 +116,7 @@ class frmMain : public QMainWindow
     QAction *mnuFileExport = nullptr;
     QAction *mnuFileImport = nullptr;
     QAction *mnuFileExit = nullptr;
+    QAction *mnuEditFind = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
     CaseForm m_form;

@@ -231,6 +231,9 @@ void RecordBinder::save()
                                                     : QVariant(text));
     }
     const bool adding = m_rs->editMode() == RecordSet::Adding;
+    const QVariantList before = m_loadedValues;
+    if (!adding && onBeforeSave)
+        onBeforeSave(m_index, before, m_rs->values());
     try {
         m_rs->update();
     } catch (const DataError &e) {
@@ -261,6 +264,8 @@ void RecordBinder::save()
         m_loadedValues.clear(); // the next save checks against the set's own copy
     }
     m_savedRecord = m_rs->describeRow(m_loadedValues);
+    if (onSaved)
+        onSaved(m_index, m_loadedKey, before, m_loadedValues, adding);
 }
 
 void RecordBinder::navigate(int action)

@@ -52,6 +52,17 @@ class RecordBinder : public QObject
     std::function<void(int index)> onReposition;
     std::function<void(int index, int action, bool &save)> onValidate;
     std::function<void(int index)> onMouseDown;
+    // Before the changes of a stored record are written: the record as the
+    // boxes were loaded from it and as it is about to be written. The
+    // handler may give the record set work for the same transaction
+    // (RecordSet::setAlsoWrite).
+    std::function<void(int index, const QVariantList &before, const QVariantList &after)>
+        onBeforeSave;
+    // After a save stored the record (new when added is true): its key, the
+    // record as loaded before and as stored now.
+    std::function<void(int index, qint64 key, const QVariantList &before,
+                       const QVariantList &stored, bool added)>
+        onSaved;
 
     void setDatabase(std::shared_ptr<CaseDatabase> db) { m_db = std::move(db); }
     std::shared_ptr<CaseDatabase> database() const { return m_db; }

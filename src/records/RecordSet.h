@@ -6,9 +6,11 @@
 #include <QSet>
 #include <QVariantList>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 class CaseDatabase;
+class QSqlQuery;
 
 // A dynaset: the keys of the rows a record source selects, read in
 // growing chunks as the steward moves through them, plus the current row's
@@ -68,6 +70,11 @@ class RecordSet : public QObject
     void update();
     void cancelUpdate();
     void deleteCurrent();
+    // Work that the next update of an edited record runs inside its own
+    // transaction, after writing the record: a change that must stand or
+    // fall with it. Every update, written or refused, and cancelUpdate
+    // forget it.
+    void setAlsoWrite(std::function<void(QSqlQuery &)> work) { m_alsoWrite = std::move(work); }
 
     void requery();
 
@@ -119,7 +126,8 @@ class RecordSet : public QObject
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
-                     const QVector<bool> &dirty);
+                     const QVector<bool> &dirty,
+                     const std::function<void(QSqlQuery &)> &alsoWrite = {});
     qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty);
     bool sameValues(const QVariantList &now, const QVariantList &read) const;
 
@@ -154,6 +162,7 @@ class RecordSet : public QObject
     QVariantList m_buffer;
     QVariantList m_original;
     QVector<bool> m_dirty;
+    std::function<void(QSqlQuery &)> m_alsoWrite;
 
     QString m_filter;
     QString m_sort;

@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <utility>
 
 void RecordSet::requireWritable() const
 {
@@ -48,12 +49,15 @@ void RecordSet::setValue(int field, const QVariant &value)
 
 void RecordSet::cancelUpdate()
 {
+    m_alsoWrite = {};
     m_editMode = NoEdit;
     m_buffer.clear();
 }
 
 void RecordSet::update()
 {
+    if (m_editMode == Adding)
+        m_alsoWrite = {};
     if (m_editMode == NoEdit)
         throw DataError(DataErrors::General, QStringLiteral("Update without AddNew or Edit."));
     if (m_editMode == Adding) {
@@ -72,7 +76,7 @@ void RecordSet::update()
         return;
     }
     const qint64 key = m_currentKey;
-    writeUpdate(key, m_original, m_buffer, m_dirty);
+    writeUpdate(key, m_original, m_buffer, m_dirty, std::exchange(m_alsoWrite, {}));
     m_lastModified = key;
     m_editMode = NoEdit;
     m_current = readRow(key);
@@ -154,7 +158,8 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
 }
 
 void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
-                            const QVector<bool> &dirty)
+                            const QVector<bool> &dirty,
+                            const std::function<void(QSqlQuery &)> &alsoWrite)
 {
     requireWritable();
     QStringList sets;
@@ -165,7 +170,7 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
             setParams << changed.at(i);
         }
     }
-    if (sets.isEmpty())
+    if (sets.isEmpty() && !alsoWrite)
         return;
     const QString sql =
         QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
@@ -190,13 +195,17 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
                     "The %1 was changed by another user since you read it; "
                     "your changes were not saved. Reload the record to see the other change.")
                     .arg(describeRow(original)));
-        if (!q.prepare(sql))
-            throw m_db->error(q.lastError());
-        for (const QVariant &p : std::as_const(setParams))
-            q.addBindValue(p);
-        q.addBindValue(key);
-        if (!q.exec())
-            throw m_db->error(q.lastError());
+        if (!sets.isEmpty()) {
+            if (!q.prepare(sql))
+                throw m_db->error(q.lastError());
+            for (const QVariant &p : std::as_const(setParams))
+                q.addBindValue(p);
+            q.addBindValue(key);
+            if (!q.exec())
+                throw m_db->error(q.lastError());
+        }
+        if (alsoWrite)
+            alsoWrite(q);
     });
 }
 

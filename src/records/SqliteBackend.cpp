@@ -225,14 +225,16 @@ void SqliteBackend::configure(const QSqlDatabase &db) const
 }
 
 // An existing database gains what a newer version adds beside the tables.
-// One that may only be read is used as it is: nothing of it needs the
-// additions to work.
+// One that may not be written now is used as it is: nothing of it needs
+// the additions to work.
 void SqliteBackend::addMissingSteps(QSqlDatabase &db)
 {
     try {
         runSchemaSteps(db, false);
     } catch (const DataError &e) {
-        if (e.number() != DataErrors::ReadOnly)
+        // Read only, or held by another program past the busy timeout: the
+        // file is used as it is, and a later start adds them.
+        if (e.number() != DataErrors::ReadOnly && e.number() != DataErrors::Locked)
             throw;
     }
 }

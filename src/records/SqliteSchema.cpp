@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "records/CaseSchema.h"
+#include "records/FindIndex.h"
 #include "records/SqliteBackend.h"
 
 #include <QSqlError>
@@ -58,7 +59,16 @@ QList<SchemaStep> steps()
              QStringLiteral(
                  "CREATE INDEX \"Complaints File Number\" ON Complaints (\"File Number\")")});
     };
-    return {tables, indexes};
+    // The full-text index behind Find: made with a new file, and given once
+    // to a file from before Find on its first open.
+    SchemaStep find;
+    find.name = QStringLiteral("find index");
+    find.present = [](const QSqlDatabase &db) { return FindIndex::isPresent(db); };
+    find.create = [](QSqlQuery &q) {
+        // A part left by an interrupted build elsewhere is rebuilt with the rest.
+        run(q, FindIndex::dropStatements() + FindIndex::createStatements());
+    };
+    return {tables, indexes, find};
 }
 
 } // namespace SqliteSchema

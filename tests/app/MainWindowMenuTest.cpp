@@ -17,9 +17,10 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
 {
     start();
     const QList<QAction *> menus = window->menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Help"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Edit"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("&Help"));
     struct Item {
         const char *caption;
         QKeySequence shortcut;
@@ -41,7 +42,11 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
         EXPECT_EQ(fileItems[i]->text(), QString::fromUtf8(file[i].caption));
         EXPECT_EQ(fileItems[i]->shortcut(), file[i].shortcut);
     }
-    const QList<QAction *> helpItems = menus[1]->menu()->actions();
+    const QList<QAction *> editItems = menus[1]->menu()->actions();
+    ASSERT_EQ(editItems.size(), 1);
+    EXPECT_EQ(editItems[0]->text(), QStringLiteral("&Find..."));
+    EXPECT_EQ(editItems[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    const QList<QAction *> helpItems = menus[2]->menu()->actions();
     ASSERT_EQ(helpItems.size(), 1);
     EXPECT_EQ(helpItems[0]->text(), QStringLiteral("&About Quillmark_Wizard..."));
 }

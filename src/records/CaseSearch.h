@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+class CaseDatabase;
+
+// An employee found by Find.
+struct EmployeeHit {
+    qint64 key = -1; // the row's key in Employee
+    QString name, fileNumber, department;
+    int complaints = 0; // complaints filed under the file number
+};
+
+// A complaint found by Find, with the employee it belongs to.
+struct ComplaintHit {
+    qint64 key = -1;
+    QString fileNumber;
+    qint64 employeeKey = -1; // an employee with that file number; -1 when none
+    QString employee;        // that employee's name
+    QString remedy, contract, facts;
+};
+
+// A complaint whose file number matches no employee, as read in full: the
+// values, in the table's field order, are what a change of its file number
+// must still find in the row.
+struct StrandedComplaint {
+    qint64 key = -1;
+    QVariant number; // its "Grievance Number"
+    QString fileNumber;
+    QString facts; // the case facts, whole
+    QVariantList row;
+};
+
+// The searches of the Find window and of the file-number checks, on the
+// case database's own connection. Text typed is always bound, never part
+// of the SQL.
+class CaseSearch
+{
+  public:
+    // Searches shorter than this cannot use the trigram index: they match
+    // the beginning of a name, file number or department instead.
+    static constexpr int TrigramLength = 3;
+    static constexpr int Limit = 100;
+
+    struct Result {
+        QList<EmployeeHit> employees;
+        bool moreEmployees = false; // more matched than are listed
+        QList<ComplaintHit> complaints;
+        bool moreComplaints = false;
+        bool complaintsSearched = false; // false: the text was too short
+    };
+
+    explicit CaseSearch(std::shared_ptr<CaseDatabase> db);
+
+    // Employees whose name, file number or department contains text, and
+    // complaints whose remedy, contract provisions or case facts contain
+    // it (case-insensitive; accents as typed). At most Limit of each, the
+    // employees in name order. Throws DataError.
+    Result find(const QString &text) const;
+
+    // Complaints whose file number (empty ones included) matches no
+    // employee, at most limit of them in their stored order.
+    QList<StrandedComplaint> stranded(int limit, bool *more = nullptr) const;
+
+    // Complaints filed under fileNumber.
+    int complaintsUnder(const QString &fileNumber) const;
+    // Names of the employees other than exceptKey with this file number.
+    QStringList employeesWith(const QString &fileNumber, qint64 exceptKey) const;
+
+    bool usesIndex() const { return m_indexed; }
+
+  private:
+    QList<EmployeeHit> employees(const QString &text, bool *more) const;
+    QList<ComplaintHit> complaints(const QString &text, bool *more) const;
+
+    std::shared_ptr<CaseDatabase> m_db;
+    bool m_indexed = false;
+};
