@@ -15,6 +15,7 @@
 #include "support/OffscreenWindow.h"
 #include "support/RawDatabase.h"
 #include "support/RawStatement.h"
+#include "support/WindowControls.h"
 
 #include <QApplication>
 #include <QFile>
@@ -41,7 +42,7 @@ struct FindBench {
           prefix(raw, "SELECT rowid, * FROM Employee WHERE \"Name\" >= ?1 AND \"Name\" < ?2 "
                       "LIMIT 101")
     {
-        window.window().mnuEditFind->trigger();
+        windowAction(window.window(), "mnuEditFind")->trigger();
         find = window.window().findChild<FindWindow *>();
         find->searchBox()->setFocus(Qt::OtherFocusReason);
     }

@@ -4,9 +4,9 @@
 #include "browser/DataGrid.h"
 #include "browser/GridTableModel.h"
 #include "browser/frmDataGrid.h"
-#include "support/ScriptedDialogs.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -4,8 +4,8 @@
 // so a keystroke costs a record set and a record. Each keystroke is timed
 // whole (press and release); beside it, in the same loop, SQLite alone
 // answers the same prefix with a prepared range query on the index.
-#include "platform/TextBox.h"
 #include "caseform/RecordBinder.h"
+#include "platform/TextBox.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
@@ -58,7 +58,8 @@ struct Lookup {
         const QString shown = window.field(FileNumber)->text();
         const bool showsMatch =
             !shown.isEmpty() && shown.startsWith(prefix) && !window.field(Name)->text().isEmpty();
-        const bool showsBlank = shown.isEmpty() && window.form().Data1[EmployeePane]->isOnNewRecord();
+        const bool showsBlank =
+            shown.isEmpty() && window.form().Data1[EmployeePane]->isOnNewRecord();
         if (box()->text() == prefix && (found ? showsMatch : showsBlank))
             return {};
         return "After typing '" + prefix.toStdString() + "' (box holds '" +

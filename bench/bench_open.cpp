@@ -4,11 +4,11 @@
 // employee boxes. Beside it, in the same loop, the cheapest way SQLite gives
 // the same row: a prepared SELECT * FROM Employee LIMIT 1 on a connection
 // of its own.
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "caseform/RecordBinder.h"
-#include "caseform/TextBoxBinding.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/RawDatabase.h"
@@ -30,7 +30,8 @@ struct EmployeePane {
         for (int i = 0; i < EmployeeBoxes; ++i) {
             boxes[i] = new TextBox(&host);
             boxes[i]->setMaxLength(CaseSchema::fieldLength(CaseFields::Field(i)));
-            pane->bind(TextBoxBinding::of(boxes[i]), QString::fromUtf8(CaseSchema::fieldName(CaseFields::Field(i))));
+            pane->bind(TextBoxBinding::of(boxes[i]),
+                       QString::fromUtf8(CaseSchema::fieldName(CaseFields::Field(i))));
         }
         pane->setDatabase(db);
         pane->setRecordSource(QString::fromLatin1(CaseSchema::EmployeeTable));

@@ -4,8 +4,8 @@
 // whole Complaints table. Measured for an employee with no complaint, one
 // with a few and the one with the most; beside it, SQLite alone finds the
 // first of those complaints with a prepared query on the index.
-#include "platform/TextBox.h"
 #include "caseform/RecordBinder.h"
+#include "platform/TextBox.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

@@ -3,9 +3,9 @@
 // key events on the lookup box, against raw libpq running a prepared range
 // query on the same index for the same prefix, in the same loop. The
 // database quillmark_bench is filled once per size, outside every timing.
+#include "caseform/RecordBinder.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "caseform/RecordPane.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"

@@ -20,10 +20,10 @@
 // window shown and closed again (placement written, database closed): an
 // upper bound of the installed program's start-up.
 #include "app/frmMain.h"
-#include "support/ScriptedDialogs.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Any file number without a NUL must give a working complaints statement.
     try {
-        checkQuery(JetSql::parseRecordSource(
-            "SELECT * FROM Complaints WHERE [File Number] = " + JetSql::quoteString(text), tables,
-            dialect));
+        checkQuery(JetSql::parseRecordSource("SELECT * FROM Complaints WHERE [File Number] = " +
+                                                 JetSql::quoteString(text),
+                                             tables, dialect));
     } catch (const DataError &e) {
         if (!text.contains(QChar(0)))
             JetFuzz::fail("the complaints statement fails", e.description());

@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 constexpr size_t MaxChars = 4096;
 

@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libsqlite3-dev sqlite3
   fonts-liberation2 fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth x11-utils openbox
   cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils
   librsvg2-bin

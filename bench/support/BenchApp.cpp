@@ -1,7 +1,7 @@
 #include "support/BenchApp.h"
 
-#include "support/ScriptedDialogs.h"
 #include "support/CaseDataGenerator.h"
+#include "support/ScriptedDialogs.h"
 #include "support/Summary.h"
 
 #include <QApplication>

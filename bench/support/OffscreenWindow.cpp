@@ -1,8 +1,8 @@
 #include "support/OffscreenWindow.h"
 
 #include "app/SafekeepingCommands.h"
-#include "platform/TextBox.h"
 #include "caseform/CaseHandlers.h"
+#include "platform/TextBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

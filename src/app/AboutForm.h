@@ -6,7 +6,8 @@
 
 // The About box as data: its texts, the place of every control in twips and
 // the order the Tab key visits them.
-namespace AboutForm {
+namespace AboutForm
+{
 
 enum class Kind { Picture, Label, Button };
 

@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 
 // Draws on a 100 × 100 canvas; the caller scales it. `flat` keeps to plain
 // fills that survive reduction to 16 colours without banding.

@@ -5,7 +5,8 @@
 
 // The program's emblem, drawn rather than shipped as an image file: a case
 // sheet with a quill across it.
-namespace AboutLogo {
+namespace AboutLogo
+{
 
 // The emblem at `size` × `size` pixels in full colour, its rounded corners
 // on `background`.

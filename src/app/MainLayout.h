@@ -5,7 +5,8 @@
 // Positions (twips), captions and tab indexes of the main window's controls.
 // The stored fields behind the bound boxes, and their lengths, are the data
 // layer's (CaseSchema); only where and how the boxes stand is here.
-namespace MainLayout {
+namespace MainLayout
+{
 
 constexpr int ClientWidth = 9480;
 constexpr int ClientHeight = 6525;

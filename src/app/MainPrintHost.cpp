@@ -1,7 +1,7 @@
 #include "app/MainPrintHost.h"
 
-#include "platform/TextBox.h"
 #include "caseform/CaseForm.h"
+#include "platform/TextBox.h"
 
 #include <QStatusBar>
 

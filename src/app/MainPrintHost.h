@@ -13,11 +13,11 @@ class QStatusBar;
 // text under it is not lost.
 class MainPrintHost : public PrintHost
 {
-public:
-  MainPrintHost(CaseForm &form, QImage logo, QStatusBar *statusBar)
-      : m_form(form), m_logo(std::move(logo)), m_statusBar(statusBar)
-  {
-  }
+  public:
+    MainPrintHost(CaseForm &form, QImage logo, QStatusBar *statusBar)
+        : m_form(form), m_logo(std::move(logo)), m_statusBar(statusBar)
+    {
+    }
 
     QString fieldText(int index) const override;
     QString copiesText() const override;

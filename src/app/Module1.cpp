@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QFont>
 
-namespace Module1 {
+namespace Module1
+{
 
-namespace {
+namespace
+{
 frmMain *g_main = nullptr;
 }
 

@@ -7,7 +7,8 @@ class frmMain;
 // The start procedure: settings, splash window, the main window loaded while
 // hidden, then shown, on the usual case database ($QUILLMARK_DATABASE or the
 // per-user file) or on databasePath, which the command line chose.
-namespace Module1 {
+namespace Module1
+{
 frmMain *Main();
 frmMain *Main(const QString &databasePath);
 frmMain *mainWindow();

@@ -10,13 +10,13 @@ class QTimer;
 class StatusBar : public QStatusBar
 {
     Q_OBJECT
-public:
+  public:
     explicit StatusBar(QWidget *parent = nullptr);
 
-    QString panelText(int panel) const; // 1, 2 or 3
+    QString panelText(int panel) const;     // 1, 2 or 3
     void setPanelText(const QString &text); // panel 1, also its tooltip
 
-private:
+  private:
     void tick();
 
     QLabel *m_panels[3] = {};

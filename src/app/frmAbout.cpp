@@ -2,8 +2,8 @@
 
 #include "app/AboutForm.h"
 #include "app/AboutLogo.h"
-#include "platform/core/AppInfo.h"
 #include "platform/Twips.h"
+#include "platform/core/AppInfo.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -118,8 +118,7 @@ void frmAbout::paintEvent(QPaintEvent *event)
         const QRect to = Twips::rect(line.x2, line.y2, 0, 0);
         // The line's pixels start at its coordinate and grow right and down,
         // so the two lines of the separator sit on adjacent rows.
-        p.fillRect(QRect(from.topLeft(),
-                         QPoint(to.x(), to.y() + line.widthPixels - 1)),
+        p.fillRect(QRect(from.topLeft(), QPoint(to.x(), to.y() + line.widthPixels - 1)),
                    QColor::fromRgb(line.colour));
     }
 }

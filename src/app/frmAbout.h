@@ -12,7 +12,7 @@ class QPushButton;
 class frmAbout : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget *owner = nullptr,
                       const SysInfoServices &services = SysInfoServices::system());
 
@@ -27,11 +27,11 @@ public:
     void cmdOK_Click();
     void cmdSysInfo_Click();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void buildControls();
     void Form_Load();
 

@@ -1,8 +1,8 @@
 #include "app/frmSplash.h"
 
 #include "platform/AppIcon.h"
-#include "platform/core/AppInfo.h"
 #include "platform/Twips.h"
+#include "platform/core/AppInfo.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -11,7 +11,8 @@
 #include <QSysInfo>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 struct LabelSpec {
     int left, top, width, height;
@@ -49,7 +50,8 @@ void sizeToText(QLabel *l, bool rightAligned)
     const int margin = Twips::toPixels(FrameMargin);
     const int room = l->parentWidget()->width() - 2 * margin;
     const int w = std::min(l->sizeHint().width(), room);
-    const int x = std::clamp(rightAligned ? g.right() - w + 1 : g.left(), margin, margin + room - w);
+    const int x =
+        std::clamp(rightAligned ? g.right() - w + 1 : g.left(), margin, margin + room - w);
     l->setGeometry(x, g.top(), w, std::max(g.height(), l->sizeHint().height()));
 }
 

@@ -1,7 +1,7 @@
 #include "browser/GridDataSource.h"
 
-#include "records/CaseDatabase.h"
 #include "jetsql/DataError.h"
+#include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
 
 GridDataSource::GridDataSource(QObject *parent) : QObject(parent) {}

@@ -18,8 +18,8 @@ constexpr const char *CsvFilter = "CSV files (*.csv);;All files (*)";
 constexpr const char *Exporting = "Exporting %1: %2 rows written...";
 constexpr const char *ExportDone = "%1 rows of %2 were written to \"%3\".";
 constexpr const char *ExportFailed = "%1 was not exported: %2";
-constexpr const char *ExportNeedsFile =
-    "Export works on a database file on this computer; the shared server's tables are exported with its own tools.";
+constexpr const char *ExportNeedsFile = "Export works on a database file on this computer; the "
+                                        "shared server's tables are exported with its own tools.";
 
 QString suggestedPath(const QString &what)
 {
@@ -81,7 +81,7 @@ Outcome recordset(QWidget *parent, const RecordSet &records)
     const QString file = records.database().filePath();
     if (file.isEmpty()) {
         Dialogs::instance().message(QString::fromUtf8(ExportNeedsFile), Dialogs::Buttons::Ok,
-                                  Dialogs::Icon::Information);
+                                    Dialogs::Icon::Information);
         return {};
     }
     QVariantList params;

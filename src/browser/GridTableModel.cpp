@@ -1,8 +1,8 @@
 #include "browser/GridTableModel.h"
 
+#include "jetsql/DataError.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <utility>

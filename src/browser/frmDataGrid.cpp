@@ -5,13 +5,13 @@
 #include "browser/GridExport.h"
 #include "browser/GridLayout.h"
 #include "browser/GridTableModel.h"
+#include "jetsql/DataError.h"
 #include "platform/AppIcon.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/MousePointer.h"
 #include "platform/Twips.h"
 #include "records/AppSettings.h"
-#include "jetsql/DataError.h"
 #include "records/RecordSet.h"
 
 #include <QCloseEvent>

@@ -18,7 +18,8 @@ class TextBox;
 struct CaseForm {
     TextBox *txtFields[CaseFields::BoundFieldCount] = {};
     QLabel *lblLabels[CaseFields::BoundFieldCount] = {};
-    RecordBinder *Data1[CaseFields::PaneCount] = {}; // the panes' binders; their bars are the window's
+    RecordBinder *Data1[CaseFields::PaneCount] =
+        {}; // the panes' binders; their bars are the window's
     TextBox *txtFileNumber = nullptr;
     TextBox *txtCaseFacts = nullptr;
     TextBox *txtCopies = nullptr;

@@ -1,12 +1,12 @@
 #include "caseform/CaseHandlers.h"
 
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
+#include "jetsql/DataError.h"
+#include "jetsql/JetSql.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "platform/TextBox.h"
-#include "jetsql/DataError.h"
-#include "jetsql/JetSql.h"
-#include "caseform/RecordBinder.h"
-#include "caseform/TextBoxBinding.h"
 
 #include <QScopedValueRollback>
 #include <QTabWidget>
@@ -69,7 +69,8 @@ void cmdAdd_Click(CaseForm &f, int Index)
                 QStringLiteral("grievance with no file number it will get lost!"),
             Dialogs::Buttons::Ok, Dialogs::Icon::None, FileNumberTitle);
     }
-    f.Data1[GrievancePane]->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
+    f.Data1[GrievancePane]->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]),
+                                        f.txtFields[FileNumber]->text());
     f.focus(f.txtFields[ContractProvisions]);
 }
 
@@ -223,8 +224,10 @@ void SSTab2_Click(CaseForm &f, int)
         return;
     }
     if (pane->rs() && pane->rs()->isBOF() && pane->rs()->isEOF())
-        pane->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]), f.txtFields[FileNumber]->text());
-    f.SSTab2->setTabText(GrievancePane, QStringLiteral("Grievance For: ") + f.txtFields[Name]->text());
+        pane->presetField(TextBoxBinding::of(f.txtFields[GrievanceFileNumber]),
+                          f.txtFields[FileNumber]->text());
+    f.SSTab2->setTabText(GrievancePane,
+                         QStringLiteral("Grievance For: ") + f.txtFields[Name]->text());
 }
 
 namespace
@@ -257,7 +260,8 @@ void txtFields_Change(CaseForm &f, int Index)
 {
     if (f.txtCaseFacts && splitting != &f) {
         const QScopedValueRollback<const CaseForm *> guard(joining, &f);
-        f.txtCaseFacts->setText(trimSpaces(f.txtFields[CaseFacts1]->text() + f.txtFields[CaseFacts2]->text() +
+        f.txtCaseFacts->setText(trimSpaces(f.txtFields[CaseFacts1]->text() +
+                                           f.txtFields[CaseFacts2]->text() +
                                            f.txtFields[CaseFacts3]->text()));
     }
     if (Index == Name && f.setStatusText)

@@ -1,13 +1,13 @@
 #include "find/FileNumberChecks.h"
 
+#include "caseform/CaseForm.h"
+#include "caseform/RecordBinder.h"
 #include "find/FindTexts.h"
+#include "jetsql/DataError.h"
 #include "platform/Dialogs.h"
 #include "records/CaseDatabase.h"
-#include "caseform/CaseForm.h"
 #include "records/CaseSearch.h"
 #include "records/ComplaintLinks.h"
-#include "jetsql/DataError.h"
-#include "caseform/RecordPane.h"
 
 #include <QRegularExpression>
 
@@ -26,7 +26,7 @@ QString fileNumberOf(const RecordSet &rs, const QVariantList &values)
 // locked while the steward thinks.
 void beforeSave(CaseForm &f, const QVariantList &before, const QVariantList &after)
 {
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[0];
     RecordSet *rs = pane->rs();
     const QString from = fileNumberOf(*rs, before), to = fileNumberOf(*rs, after);
     // Complaints under a number that differs only in the case of its
@@ -51,7 +51,7 @@ void beforeSave(CaseForm &f, const QVariantList &before, const QVariantList &aft
 void saved(CaseForm &f, qint64 key, const QVariantList &before, const QVariantList &stored,
            bool added)
 {
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[0];
     const QString number = fileNumberOf(*pane->rs(), stored);
     if (number.isEmpty() || (!added && number == fileNumberOf(*pane->rs(), before)))
         return;
@@ -75,7 +75,7 @@ void saved(CaseForm &f, qint64 key, const QVariantList &before, const QVariantLi
 
 void watch(CaseForm &f)
 {
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[0];
     pane->onBeforeSave = [&f](int, const QVariantList &before, const QVariantList &after) {
         beforeSave(f, before, after);
     };
@@ -85,7 +85,7 @@ void watch(CaseForm &f)
 
 void cmdDelete_Click(CaseForm &f, const std::function<void()> &deleteCommand)
 {
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[0];
     qint64 key = -1;
     QString number;
     if (pane->rs() && pane->rs()->hasCurrent() && !pane->isOnNewRecord()) {

@@ -1,11 +1,11 @@
 #include "find/FindHandlers.h"
 
-#include "find/FindWindow.h"
-#include "platform/TextBox.h"
 #include "caseform/CaseForm.h"
 #include "caseform/CaseHandlers.h"
+#include "caseform/RecordBinder.h"
+#include "find/FindWindow.h"
 #include "jetsql/DataError.h"
-#include "caseform/RecordPane.h"
+#include "platform/TextBox.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -42,7 +42,7 @@ const QString EveryEmployee = QStringLiteral("SELECT * FROM Employee");
 
 // Rebuilds the employee pane from source and stands on key (on its first
 // record when key is -1). False when key is not among the rows.
-bool openOn(RecordPane *pane, const QString &source, qint64 key)
+bool openOn(RecordBinder *pane, const QString &source, qint64 key)
 {
     pane->setRecordSource(source);
     pane->refresh();
@@ -62,7 +62,7 @@ bool openOn(RecordPane *pane, const QString &source, qint64 key)
 
 bool showEmployee(CaseForm &f, qint64 key, const QString &fileNumber)
 {
-    RecordPane *pane = f.Data1[0];
+    RecordBinder *pane = f.Data1[0];
     if (!pane->rs())
         return false;
     if (f.SSTab2->currentIndex() != 0)
@@ -102,7 +102,7 @@ bool showComplaint(CaseForm &f, qint64 complaintKey, qint64 employeeKey, const Q
     if (f.txtFields[CaseFields::FileNumber]->text().compare(fileNumber, Qt::CaseInsensitive) != 0)
         return false;
     f.SSTab2->setCurrentIndex(1); // the page switch loads this employee's complaints
-    RecordPane *grievances = f.Data1[1];
+    RecordBinder *grievances = f.Data1[1];
     if (f.SSTab2->currentIndex() != 1 || !grievances->rs())
         return false;
     try {

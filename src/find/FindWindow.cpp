@@ -1,11 +1,11 @@
 #include "find/FindWindow.h"
 
 #include "find/FindTexts.h"
+#include "jetsql/DataError.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "records/CaseDatabase.h"
 #include "records/ComplaintLinks.h"
-#include "jetsql/DataError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -30,8 +30,7 @@ QString seekColumn(const JetSqlExpr *expr, const TextColumnTest &isText)
             const JetSqlExpr &left = *term->operands[0];
             const JetSqlExpr &right = *term->operands[1];
             // `= Null` selects nothing and an index seek on it is pointless.
-            if (isColumn(left) && right.kind == JetSqlExpr::Kind::Constant &&
-                !right.value.isNull())
+            if (isColumn(left) && right.kind == JetSqlExpr::Kind::Constant && !right.value.isNull())
                 return left.text;
             if (isColumn(right) && left.kind == JetSqlExpr::Kind::Constant && !left.value.isNull())
                 return right.text;

@@ -20,10 +20,10 @@ void writeSeek(const KeysetChunk &chunk, const SqlDialect &d, const QStringList 
     if (rowValue) {
         QStringList terms = values;
         terms << chunk.key;
-        conditions << QStringLiteral("(%1) > (%2)")
-                          .arg(terms.join(QLatin1String(", ")),
-                               QStringList(terms.size(), QStringLiteral("?"))
-                                   .join(QLatin1String(", ")));
+        conditions
+            << QStringLiteral("(%1) > (%2)")
+                   .arg(terms.join(QLatin1String(", ")),
+                        QStringList(terms.size(), QStringLiteral("?")).join(QLatin1String(", ")));
         params << last.values << last.key;
         return;
     }

@@ -16,11 +16,11 @@ struct KeysetPosition {
 
 // One chunk of a record set's keys, in the set's order.
 struct KeysetChunk {
-    QString table;          // canonical table name
-    QString key;            // the table's key expression, e.g. rowid
-    QList<SortTerm> order;  // the set's order; the key breaks ties, ascending
-    TextColumnTest isText;  // which order columns hold text; empty: all
-    SqlCondition where;     // the rows of the set; empty: every row
+    QString table;                       // canonical table name
+    QString key;                         // the table's key expression, e.g. rowid
+    QList<SortTerm> order;               // the set's order; the key breaks ties, ascending
+    TextColumnTest isText;               // which order columns hold text; empty: all
+    SqlCondition where;                  // the rows of the set; empty: every row
     std::optional<KeysetPosition> after; // empty for the first chunk
     int limit = 16;
 };

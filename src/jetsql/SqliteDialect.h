@@ -11,7 +11,8 @@ class SqliteDialect : public SqlDialect
   public:
     static const SqliteDialect &instance();
 
-    SqlCondition condition(const JetSqlExpr *expr, const TextColumnTest &isText = {}) const override;
+    SqlCondition condition(const JetSqlExpr *expr,
+                           const TextColumnTest &isText = {}) const override;
     QString orderValue(const QString &column, bool isText) const override;
     QString nullsOrder(bool descending) const override;
     QString nullSafeEquals(const QString &expr) const override;

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QObject>
 
-namespace Forms {
+namespace Forms
+{
 
-namespace {
+namespace
+{
 QList<QPointer<QWidget>> &windows()
 {
     static QList<QPointer<QWidget>> list;

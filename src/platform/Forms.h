@@ -6,7 +6,8 @@
 
 // The collection of loaded windows, earliest first, as the classic runtime
 // keeps it: position 0 is the main window.
-namespace Forms {
+namespace Forms
+{
 void add(QWidget *window);
 void remove(QWidget *window);
 // Loaded windows that still exist, in load order.

@@ -3,9 +3,11 @@
 #include <QCursor>
 #include <QGuiApplication>
 
-namespace MousePointer {
+namespace MousePointer
+{
 
-namespace {
+namespace
+{
 int g_pointer = Default;
 }
 

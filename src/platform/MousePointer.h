@@ -2,7 +2,8 @@
 
 // The application-wide mouse pointer of the classic runtime: 0 is the default
 // pointer, 11 the hourglass.
-namespace MousePointer {
+namespace MousePointer
+{
 
 constexpr int Default = 0;
 constexpr int Hourglass = 11;

@@ -4,7 +4,8 @@
 #include <QScreen>
 #include <cmath>
 
-namespace Twips {
+namespace Twips
+{
 
 double screenDpi()
 {

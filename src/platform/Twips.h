@@ -4,7 +4,8 @@
 
 // Window layouts are kept in twips (1440 to the inch); this is the one place
 // where they become pixels of the screen.
-namespace Twips {
+namespace Twips
+{
 
 constexpr int perInch = 1440;
 

@@ -121,10 +121,9 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
     return openCups(printer, documentTitle(side, fileNumber), m_lastError, m_choice.paper);
 }
 
-std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openCups(const QString &queue,
-                                                                 const QString &title,
-                                                                 QString &error,
-                                                                 const std::optional<QPageSize> &paper)
+std::unique_ptr<PrinterSurface>
+DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QString &error,
+                                 const std::optional<QPageSize> &paper)
 {
     // A folder of the owner's alone (mkdtemp's 0700) holding the page until
     // CUPS has it; the surface removes it then.

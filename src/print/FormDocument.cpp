@@ -16,8 +16,8 @@ void drawForm(PrinterSurface &s, const FrontSideData &d, const FormPages &pages)
     if (pages.front) {
         drawFrontSide(s, d);
         if (pages.continuation)
-            drawCaseFactsContinuation(s, d.fields[CaseFields::Name], d.fields[CaseFields::FileNumber],
-                                      d.caseFacts);
+            drawCaseFactsContinuation(s, d.fields[CaseFields::Name],
+                                      d.fields[CaseFields::FileNumber], d.caseFacts);
     }
     if (pages.back) {
         if (pages.front)

@@ -1,8 +1,8 @@
 #include "print/PrintJobs.h"
 
-#include "platform/core/Classic.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
+#include "platform/core/Classic.h"
 #include "print/CaseFactsBlock.h"
 #include "print/FormDocument.h"
 #include "print/FormFont.h"

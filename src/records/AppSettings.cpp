@@ -1,6 +1,7 @@
 #include "records/AppSettings.h"
 
-namespace AppSettings {
+namespace AppSettings
+{
 QString DatabasePath;
 QString ConnectString;
 QString GridRecordSource;

@@ -1,6 +1,7 @@
 #include "records/CaseSchema.h"
 
-namespace CaseSchema {
+namespace CaseSchema
+{
 
 const char *const EmployeeTable = "Employee";
 const char *const ComplaintsTable = "Complaints";
@@ -8,10 +9,17 @@ const char *const ComplaintsTable = "Complaints";
 const QList<Column> &employeeColumns()
 {
     static const QList<Column> c = {
-        {"Name", 50},           {"Department", 10},        {"Shift Start Time", 10},
-        {"File Number", 10},    {"Home Phone", 14},        {"Work Phone", 14},
-        {"Company Seniority", 10}, {"Class Seniortity", 10}, {"Classification", 40},
-        {"Address", 100},       {"Days Off", 100},
+        {"Name", 50},
+        {"Department", 10},
+        {"Shift Start Time", 10},
+        {"File Number", 10},
+        {"Home Phone", 14},
+        {"Work Phone", 14},
+        {"Company Seniority", 10},
+        {"Class Seniortity", 10},
+        {"Classification", 40},
+        {"Address", 100},
+        {"Days Off", 100},
     };
     return c;
 }
@@ -19,22 +27,18 @@ const QList<Column> &employeeColumns()
 const QList<Column> &complaintsColumns()
 {
     static const QList<Column> c = {
-        {"Grievance Number", 0},
-        {"File Number", 10},
-        {"Contract Provinsions", 30},
-        {"Date of Violation", 30},
-        {"Remedy Sought", 100},
-        {"Supervisor First Contacted", 50},
-        {"Contact Date", 10},
-        {"Supervisor's Oral Answer Date", 10},
-        {"Case Facts1", 255},
-        {"Case Facts2", 255},
+        {"Grievance Number", 0},      {"File Number", 10},
+        {"Contract Provinsions", 30}, {"Date of Violation", 30},
+        {"Remedy Sought", 100},       {"Supervisor First Contacted", 50},
+        {"Contact Date", 10},         {"Supervisor's Oral Answer Date", 10},
+        {"Case Facts1", 255},         {"Case Facts2", 255},
         {"Case Facts3", 255},
     };
     return c;
 }
 
-namespace {
+namespace
+{
 const char *const g_fieldNames[CaseFields::BoundFieldCount] = {
     "Name",
     "Department",

@@ -7,7 +7,8 @@
 
 // The two tables of the case database and the stored field behind each of
 // the case's named fields.
-namespace CaseSchema {
+namespace CaseSchema
+{
 
 struct Column {
     const char *name;

@@ -287,10 +287,9 @@ QVariant RecordSet::value(int field) const
 
 QVariantList RecordSet::readRow(qint64 key) const
 {
-    QSqlQuery &q =
-        m_db->cachedQuery(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                              .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table),
-                                   m_keyExpression));
+    QSqlQuery &q = m_db->cachedQuery(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+            .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table), m_keyExpression));
     q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;

@@ -1,7 +1,7 @@
 // Writing through a record set: add, edit, delete and the grid's row writes.
+#include "jetsql/SqlDialect.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
-#include "jetsql/SqlDialect.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -172,10 +172,9 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
     }
     if (sets.isEmpty() && !alsoWrite)
         return;
-    const QString sql =
-        QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-            .arg(JetSql::quoteIdentifier(m_query.table), sets.join(QStringLiteral(", ")),
-                 m_keyExpression);
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                            .arg(JetSql::quoteIdentifier(m_query.table),
+                                 sets.join(QStringLiteral(", ")), m_keyExpression);
     m_db->write([&](QSqlQuery &q) {
         // The row must still hold what was read, to the letter. It is read
         // again inside the write transaction and compared as read, not as

@@ -1,5 +1,7 @@
 #include "records/RecordSet.h"
 
+#include "records/CaseDatabase.h"
+
 QString RecordSet::exportQuery(QVariantList *params) const
 {
     params->clear();

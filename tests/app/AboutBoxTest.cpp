@@ -1,8 +1,8 @@
 #include "support/SysInfoTestDoubles.h"
 
 #include "app/AboutForm.h"
-#include "app/sysinfo/SysInfoMemoryRegistry.h"
 #include "app/frmAbout.h"
+#include "app/sysinfo/SysInfoMemoryRegistry.h"
 #include "platform/core/AppInfo.h"
 #include "support/ScriptedDialogs.h"
 
@@ -13,7 +13,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // An About box over a machine with no registry, nothing on the search path
 // and a launcher that records what it is asked to start.

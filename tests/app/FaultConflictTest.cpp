@@ -15,7 +15,8 @@
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
 // Short enough for every field: a shared database holds each to its length.
 const QString OtherValue = QStringLiteral("Elsewhere");
@@ -49,14 +50,14 @@ TEST(FaultOtherProgram, DISABLED_ChangesOneRecord)
 struct Conflict {
     const char *name;
     int page;
-    int stewardBox;      // the box the steward edits
-    int otherBox;        // the box the other program changes; -1 deletes the record
-    const char *naming;  // how the message names the record
+    int stewardBox;     // the box the steward edits
+    int otherBox;       // the box the other program changes; -1 deletes the record
+    const char *naming; // how the message names the record
 };
 
 class FaultConflict : public MainWindowTest, public ::testing::WithParamInterface<Conflict>
 {
-protected:
+  protected:
     void append(TextBox *box, const QString &text)
     {
         box->setFocus(Qt::OtherFocusReason);
@@ -67,11 +68,12 @@ protected:
     {
         const Conflict &c = GetParam();
         const char *table = c.page == 0 ? CaseSchema::EmployeeTable : CaseSchema::ComplaintsTable;
-        const QString field = c.otherBox < 0 ? QString()
-                                             : QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)));
-        ChildProgram other(QStringLiteral("FaultOtherProgram.DISABLED_ChangesOneRecord"),
-                           {db.path(), QString::fromLatin1(table), QString::number(key), field,
-                            OtherValue});
+        const QString field = c.otherBox < 0
+                                  ? QString()
+                                  : QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)));
+        ChildProgram other(
+            QStringLiteral("FaultOtherProgram.DISABLED_ChangesOneRecord"),
+            {db.path(), QString::fromLatin1(table), QString::number(key), field, OtherValue});
         ASSERT_TRUE(other.start());
         EXPECT_EQ(other.nextReport(), QStringLiteral("done"));
         ASSERT_TRUE(other.finish()) << other.errors().toStdString();
@@ -81,13 +83,15 @@ protected:
 TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherChange)
 {
     const Conflict &c = GetParam();
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada O'Neil")},
-                                           {QStringLiteral("File Number"), QStringLiteral("000123")},
-                                           {QStringLiteral("Department"), QStringLiteral("Press")}});
-    const qint64 complaint = db.insert(QStringLiteral("Complaints"),
-                                       {{QStringLiteral("File Number"), QStringLiteral("000123")},
-                                        {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")},
-                                        {QStringLiteral("Date of Violation"), QStringLiteral("3/4/24")}});
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), QStringLiteral("Ada O'Neil")},
+               {QStringLiteral("File Number"), QStringLiteral("000123")},
+               {QStringLiteral("Department"), QStringLiteral("Press")}});
+    const qint64 complaint =
+        db.insert(QStringLiteral("Complaints"),
+                  {{QStringLiteral("File Number"), QStringLiteral("000123")},
+                   {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")},
+                   {QStringLiteral("Date of Violation"), QStringLiteral("3/4/24")}});
     start();
     if (c.page == 1)
         clickTab(GrievancePane);
@@ -105,7 +109,8 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     ASSERT_EQ(dialogs.messages().size(), 1) << "the steward is told";
     const QString prompt = dialogs.messages().at(0).prompt;
     EXPECT_TRUE(prompt.contains(QString::fromLatin1(c.naming))) << prompt.toStdString();
-    EXPECT_TRUE(prompt.contains(c.otherBox < 0 ? QStringLiteral("deleted") : QStringLiteral("changed")))
+    EXPECT_TRUE(
+        prompt.contains(c.otherBox < 0 ? QStringLiteral("deleted") : QStringLiteral("changed")))
         << prompt.toStdString();
     EXPECT_EQ(field(c.stewardBox)->text(), typed) << "what was typed stays on screen";
     const QString table = QString::fromLatin1(c.page == 0 ? "Employee" : "Complaints");
@@ -113,8 +118,9 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
         const QVariantMap row = db.row(table, QStringLiteral("rowid = ?"), {key});
         EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.otherBox)))).toString(),
                   OtherValue);
-        EXPECT_EQ(row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox)))).toString(),
-                  c.otherBox == c.stewardBox ? OtherValue : before)
+        EXPECT_EQ(
+            row.value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox)))).toString(),
+            c.otherBox == c.stewardBox ? OtherValue : before)
             << "the other program's record is not overwritten";
     } else {
         EXPECT_EQ(db.count(table), 0) << "the deleted record is not brought back";
@@ -129,7 +135,8 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
         // The reloaded record takes the steward's edit again.
         append(field(c.stewardBox), QStringLiteral("!"));
         QTest::mouseClick(recordCommand(*window, "cmdUpdate", c.page), Qt::LeftButton);
-        EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
+        EXPECT_TRUE(dialogs.messages().isEmpty())
+            << dialogs.messages().value(0).prompt.toStdString();
         EXPECT_EQ(db.row(table, QStringLiteral("rowid = ?"), {key})
                       .value(QString::fromUtf8(CaseSchema::fieldName(Field(c.stewardBox))))
                       .toString(),

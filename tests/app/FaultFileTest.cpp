@@ -18,7 +18,8 @@
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
 using Fault::ChildProgram;
 
@@ -27,11 +28,12 @@ using Fault::ChildProgram;
 // root the plain permission bits are enough.
 class ReadOnlyFile
 {
-public:
+  public:
     explicit ReadOnlyFile(const QString &path) : m_path(path)
     {
         if (::geteuid() != 0) {
-            m_done = QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            m_done =
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
             m_how = "permission bits";
             return;
         }
@@ -48,7 +50,7 @@ public:
     bool done() const { return m_done; }
     const char *how() const { return m_how; }
 
-private:
+  private:
     bool setImmutable(bool on)
     {
         const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY);
@@ -78,16 +80,24 @@ struct Route {
 
 class FaultFile : public MainWindowTest, public ::testing::WithParamInterface<Route>
 {
-protected:
+  protected:
     // Saves the way the route says; returns the messages shown.
     QList<ScriptedDialogs::Shown> save()
     {
         dialogs.clear();
         switch (GetParam().by) {
-        case SaveBy::UpdateButton: QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton); break;
-        case SaveBy::AddButton: QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton); break;
-        case SaveBy::RefreshButton: QTest::mouseClick(recordCommand(*window, "cmdRefresh", EmployeePane), Qt::LeftButton); break;
-        case SaveBy::NextButton: QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); break;
+        case SaveBy::UpdateButton:
+            QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
+            break;
+        case SaveBy::AddButton:
+            QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton);
+            break;
+        case SaveBy::RefreshButton:
+            QTest::mouseClick(recordCommand(*window, "cmdRefresh", EmployeePane), Qt::LeftButton);
+            break;
+        case SaveBy::NextButton:
+            QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
+            break;
         case SaveBy::Closing:
             dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's own report of the failure
             dialogs.queueAnswer(Dialogs::Answer::No); // do not close and lose the changes
@@ -96,7 +106,12 @@ protected:
         }
         return dialogs.messages();
     }
-    QString storedName() { return db.row(QStringLiteral("Employee"), QStringLiteral("rowid = 1")).value(QStringLiteral("Name")).toString(); }
+    QString storedName()
+    {
+        return db.row(QStringLiteral("Employee"), QStringLiteral("rowid = 1"))
+            .value(QStringLiteral("Name"))
+            .toString();
+    }
     static QString prompts(const QList<ScriptedDialogs::Shown> &shown)
     {
         QStringList p;
@@ -106,8 +121,9 @@ protected:
     }
     void addTwoEmployees()
     {
-        db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada")},
-                                               {QStringLiteral("File Number"), QStringLiteral("000123")}});
+        db.insert(QStringLiteral("Employee"),
+                  {{QStringLiteral("Name"), QStringLiteral("Ada")},
+                   {QStringLiteral("File Number"), QStringLiteral("000123")}});
         db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Bea")}});
     }
 };
@@ -122,13 +138,15 @@ TEST_P(FaultFile, ReadOnlyFileRefusesEverySaveWithAMessageAndKeepsTheTypedValues
     RecordProperty("read-only by", readOnly.how());
     start();
     ASSERT_TRUE(dialogs.messages().isEmpty()) << prompts(dialogs.messages()).toStdString();
-    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ada")) << "a read-only file still shows its records";
+    ASSERT_EQ(field(Name)->text(), QStringLiteral("Ada"))
+        << "a read-only file still shows its records";
     typeInto(field(Name), QStringLiteral(" Lovelace"));
     const QString typed = field(Name)->text();
 
     const auto shown = save();
     ASSERT_FALSE(shown.isEmpty()) << "the refusal is reported";
-    EXPECT_TRUE(prompts(shown).contains(QStringLiteral("cannot be written"))) << prompts(shown).toStdString();
+    EXPECT_TRUE(prompts(shown).contains(QStringLiteral("cannot be written")))
+        << prompts(shown).toStdString();
     EXPECT_EQ(field(Name)->text(), typed);
     EXPECT_EQ(storedName(), QStringLiteral("Ada"));
     // And again: the second try is refused the same way, nothing is lost.
@@ -149,7 +167,8 @@ TEST_P(FaultFile, LockHeldPastTheBusyTimeoutIsReportedAndARetryAfterItGoesSuccee
 
     const auto shown = save();
     ASSERT_FALSE(shown.isEmpty()) << "the lock is reported";
-    EXPECT_TRUE(prompts(shown).contains(QStringLiteral("in use by another program"))) << prompts(shown).toStdString();
+    EXPECT_TRUE(prompts(shown).contains(QStringLiteral("in use by another program")))
+        << prompts(shown).toStdString();
     EXPECT_EQ(field(Name)->text(), typed);
 
     holder.send("release");
@@ -248,18 +267,23 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
             refused = dialogs.messages();
     }
     ASSERT_FALSE(refused.isEmpty()) << "the file never filled up";
-    EXPECT_TRUE(refused.at(0).prompt.contains(QStringLiteral("disk is full"))) << refused.at(0).prompt.toStdString();
+    EXPECT_TRUE(refused.at(0).prompt.contains(QStringLiteral("disk is full")))
+        << refused.at(0).prompt.toStdString();
     EXPECT_EQ(field(Name)->text(), typedName);
     EXPECT_EQ(field(Address)->text(), typedAddress);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), saved) << "no half record";
-    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? OR Address = ?"), {typedName, typedAddress}), 0);
+    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? OR Address = ?"),
+                       {typedName, typedAddress}),
+              0);
 
     limit(1 << 30);
     dialogs.clear();
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
     EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
     EXPECT_EQ(db.count(QStringLiteral("Employee")), saved + 1);
-    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? AND Address = ?"), {typedName, typedAddress}), 1);
+    EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = ? AND Address = ?"),
+                       {typedName, typedAddress}),
+              1);
     QSqlQuery check = db.query(QStringLiteral("PRAGMA integrity_check"));
     ASSERT_TRUE(check.next());
     EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));

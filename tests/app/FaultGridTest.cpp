@@ -14,7 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 using Fault::ChildProgram;
 
@@ -28,11 +29,12 @@ struct GridCase {
 
 class FaultGrid : public MainWindowTest, public ::testing::WithParamInterface<GridCase>
 {
-protected:
+  protected:
     frmDataGrid *openGrid()
     {
         const qsizetype before = Forms::loaded().size();
-        QTest::mouseClick(recordCommand(*window, "cmdGrid", CaseFields::EmployeePane), Qt::LeftButton);
+        QTest::mouseClick(recordCommand(*window, "cmdGrid", CaseFields::EmployeePane),
+                          Qt::LeftButton);
         const QList<QWidget *> loaded = Forms::loaded();
         if (loaded.size() != before + 1)
             return nullptr;
@@ -72,7 +74,9 @@ protected:
     }
     QString storedName(qint64 key)
     {
-        return db.row(QStringLiteral("Employee"), QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("Name")).toString();
+        return db.row(QStringLiteral("Employee"), QStringLiteral("rowid = ?"), {key})
+            .value(QStringLiteral("Name"))
+            .toString();
     }
     QStringList prompts() const
     {
@@ -86,9 +90,12 @@ protected:
 TEST_P(FaultGrid, AnotherProgramsWorkIsNeverOverwrittenAndTheStewardIsTold)
 {
     const GridCase &c = GetParam();
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Adams")}, {QStringLiteral("File Number"), QStringLiteral("000001")}});
-    const qint64 baker = db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Baker")},
-                                                                {QStringLiteral("File Number"), QStringLiteral("000002")}});
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), QStringLiteral("Adams")},
+               {QStringLiteral("File Number"), QStringLiteral("000001")}});
+    const qint64 baker = db.insert(QStringLiteral("Employee"),
+                                   {{QStringLiteral("Name"), QStringLiteral("Baker")},
+                                    {QStringLiteral("File Number"), QStringLiteral("000002")}});
     start();
     frmDataGrid *grid = openGrid();
     ASSERT_NE(grid, nullptr);
@@ -96,7 +103,8 @@ TEST_P(FaultGrid, AnotherProgramsWorkIsNeverOverwrittenAndTheStewardIsTold)
 
     std::unique_ptr<ChildProgram> other;
     if (c.other == Other::HoldsTheLock) {
-        other = std::make_unique<ChildProgram>(QStringLiteral("FaultLockHolder.DISABLED_HoldsTheWriteLock"), QStringList{db.path()});
+        other = std::make_unique<ChildProgram>(
+            QStringLiteral("FaultLockHolder.DISABLED_HoldsTheWriteLock"), QStringList{db.path()});
         ASSERT_TRUE(other->start());
         ASSERT_EQ(other->nextReport(), QStringLiteral("holding"));
     } else {
@@ -114,13 +122,15 @@ TEST_P(FaultGrid, AnotherProgramsWorkIsNeverOverwrittenAndTheStewardIsTold)
     const QStringList shown = prompts();
     ASSERT_EQ(shown.size(), 2) << shown.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(shown.at(0), QStringLiteral("Commit changes?"));
-    EXPECT_TRUE(shown.at(1).startsWith(QStringLiteral("Error:") + QLatin1String(c.errorNumber))) << shown.at(1).toStdString();
+    EXPECT_TRUE(shown.at(1).startsWith(QStringLiteral("Error:") + QLatin1String(c.errorNumber)))
+        << shown.at(1).toStdString();
 
     switch (c.other) {
     case Other::ChangesTheRow:
         EXPECT_TRUE(shown.at(1).contains(QStringLiteral("000002"))) << "names the record";
         EXPECT_EQ(storedName(baker), QStringLiteral("Bakerman"));
-        EXPECT_EQ(grid->grdDataGrid->model()->index(1, nameColumn(grid)).data().toString(), QStringLiteral("Bakerman"));
+        EXPECT_EQ(grid->grdDataGrid->model()->index(1, nameColumn(grid)).data().toString(),
+                  QStringLiteral("Bakerman"));
         break;
     case Other::DeletesTheRow:
         EXPECT_TRUE(shown.at(1).contains(QStringLiteral("deleted"))) << shown.at(1).toStdString();
@@ -144,7 +154,8 @@ TEST_P(FaultGrid, AnotherProgramsWorkIsNeverOverwrittenAndTheStewardIsTold)
 INSTANTIATE_TEST_SUITE_P(Others, FaultGrid,
                          ::testing::Values(GridCase{"RowChanged", Other::ChangesTheRow, "3020"},
                                            GridCase{"RowDeleted", Other::DeletesTheRow, "3026"},
-                                           GridCase{"LockHeldPastTheTimeout", Other::HoldsTheLock, "3022"}),
+                                           GridCase{"LockHeldPastTheTimeout", Other::HoldsTheLock,
+                                                    "3022"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -10,14 +10,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTabWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <iostream>
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
 struct CopiesText {
     const char *name;
@@ -27,7 +28,7 @@ struct CopiesText {
 
 class FaultPrint : public MainWindowTest, public ::testing::WithParamInterface<CopiesText>
 {
-protected:
+  protected:
     void SetUp() override
     {
         MainWindowTest::SetUp();
@@ -51,7 +52,8 @@ protected:
     }
     static QStringList documents()
     {
-        return QDir(DefaultPrinterProvider::pdfFolder()).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        return QDir(DefaultPrinterProvider::pdfFolder())
+            .entryList({QStringLiteral("*.pdf")}, QDir::Files);
     }
     void setCopies(TextBox *box, const QString &text)
     {
@@ -74,7 +76,8 @@ protected:
         bool toldNothingPrinted = false, toldCopies = false;
         for (const auto &m : dialogs.messages()) {
             toldNothingPrinted |= m.prompt.startsWith(QStringLiteral("Nothing was printed: "));
-            toldCopies |= m.prompt == QStringLiteral("Your print driver does not support a 'Copies'property!");
+            toldCopies |= m.prompt ==
+                          QStringLiteral("Your print driver does not support a 'Copies'property!");
         }
         EXPECT_EQ(made.size() + (toldNothingPrinted ? 1 : 0), 1)
             << "one document, or a message that there is none";
@@ -91,7 +94,8 @@ protected:
         }
         EXPECT_FALSE(toldCopies) << "a file holds one copy";
         if (toldNothingPrinted) {
-            EXPECT_FALSE(window->form().statusText().contains(QStringLiteral("sent to the printer")));
+            EXPECT_FALSE(
+                window->form().statusText().contains(QStringLiteral("sent to the printer")));
         }
         for (const auto &m : dialogs.messages())
             std::cout << "message: " << m.prompt.toStdString() << "\n";
@@ -104,10 +108,12 @@ protected:
 
 TEST_P(FaultPrint, BothSidesPrintOrSayTheyDidNotWhateverTheCopiesBoxHolds)
 {
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Pat Doe")},
-                                           {QStringLiteral("File Number"), QStringLiteral("000123")}});
-    db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("000123")},
-                                             {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), QStringLiteral("Pat Doe")},
+               {QStringLiteral("File Number"), QStringLiteral("000123")}});
+    db.insert(QStringLiteral("Complaints"),
+              {{QStringLiteral("File Number"), QStringLiteral("000123")},
+               {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     start();
     const QString copies = QString::fromUtf8(GetParam().text);
     setCopies(window->form().txtBackCopies, copies);
@@ -117,7 +123,8 @@ TEST_P(FaultPrint, BothSidesPrintOrSayTheyDidNotWhateverTheCopiesBoxHolds)
     ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     setCopies(window->form().txtCopies, copies);
     printAndCheck(windowButton(*window, "cmdPrintGrievance"));
-    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay")) << "printing leaves the record alone";
+    EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"))
+        << "printing leaves the record alone";
 }
 
 INSTANTIATE_TEST_SUITE_P(

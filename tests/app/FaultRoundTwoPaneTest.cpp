@@ -69,7 +69,10 @@ class FaultRoundTwoPane : public MainWindowTest
         QTest::keyClicks(box->editor(), text);
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
-    void next() { QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); }
+    void next()
+    {
+        QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton);
+    }
     QString name(qint64 key)
     {
         return db.row(Employee, QStringLiteral("rowid = ?"), {key})

@@ -55,7 +55,10 @@ class FaultRoundTwoText : public MainWindowTest
         ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
     }
     TextBox *editor() { return window->form().txtCaseFacts; }
-    QString piecesJoined() { return field(CaseFacts1)->text() + field(CaseFacts2)->text() + field(CaseFacts3)->text(); }
+    QString piecesJoined()
+    {
+        return field(CaseFacts1)->text() + field(CaseFacts2)->text() + field(CaseFacts3)->text();
+    }
     QString storedJoined()
     {
         const QVariantMap r = db.row(Complaints, QStringLiteral("rowid = ?"), {m_key});

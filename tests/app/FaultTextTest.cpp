@@ -16,12 +16,13 @@
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
 struct Awkward {
     const char *name;
     QString text;
-    QString decoy;     // a file number that matches only if the text were read as a pattern
+    QString decoy;      // a file number that matches only if the text were read as a pattern
     bool literalLookup; // the lookup takes the text literally (no Jet wildcard in it)
 };
 
@@ -36,7 +37,7 @@ QString longPaste()
 
 class FaultText : public MainWindowTest, public ::testing::WithParamInterface<Awkward>
 {
-protected:
+  protected:
     // Pastes as the steward does: the clipboard and Ctrl+V into the box.
     void paste(TextBox *box, const QString &text)
     {
@@ -65,15 +66,18 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     QTest::mouseClick(recordCommand(*window, "cmdAdd", EmployeePane), Qt::LeftButton);
     for (int i = Name; i <= DaysOff; ++i) {
         paste(field(i), a.text);
-        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i)))) << "box " << i;
+        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i))))
+            << "box " << i;
     }
     dialogs.clear();
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", EmployeePane), Qt::LeftButton);
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     const QString fileNumber = field(FileNumber)->text();
-    const QVariantMap employee = db.row(QStringLiteral("Employee"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
+    const QVariantMap employee =
+        db.row(QStringLiteral("Employee"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
     for (int i = Name; i <= DaysOff; ++i)
-        EXPECT_EQ(employee.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(), field(i)->text())
+        EXPECT_EQ(employee.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(),
+                  field(i)->text())
             << "box " << i;
 
     // The grievance page: the complaints of that file number (none yet).
@@ -82,7 +86,8 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     ASSERT_TRUE(pane(GrievancePane)->isOnNewRecord());
     for (int i = OralAnswerDate; i <= ContractProvisions; ++i) {
         paste(field(i), a.text);
-        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i)))) << "box " << i;
+        EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i))))
+            << "box " << i;
     }
     paste(window->form().txtCaseFacts, a.text);
     const QString facts = window->form().txtCaseFacts->text();
@@ -90,13 +95,16 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     dialogs.clear();
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     ASSERT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
-    const QVariantMap complaint = db.row(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
+    const QVariantMap complaint =
+        db.row(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = ?"), {fileNumber});
     ASSERT_FALSE(complaint.isEmpty()) << "the complaint carries the employee's file number";
     for (int i = OralAnswerDate; i <= ContractProvisions; ++i)
-        EXPECT_EQ(complaint.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(), field(i)->text())
+        EXPECT_EQ(complaint.value(QString::fromUtf8(CaseSchema::fieldName(Field(i)))).toString(),
+                  field(i)->text())
             << "box " << i;
-    EXPECT_EQ(complaint.value(QStringLiteral("Case Facts1")).toString() + complaint.value(QStringLiteral("Case Facts2")).toString()
-                  + complaint.value(QStringLiteral("Case Facts3")).toString(),
+    EXPECT_EQ(complaint.value(QStringLiteral("Case Facts1")).toString() +
+                  complaint.value(QStringLiteral("Case Facts2")).toString() +
+                  complaint.value(QStringLiteral("Case Facts3")).toString(),
               facts);
 
     // Refresh finds the complaint again by that file number, quotes and all.
@@ -116,28 +124,32 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
         EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
         ASSERT_NE(pane(EmployeePane)->rs(), nullptr);
         pane(EmployeePane)->rs()->fetchAll();
-        EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), 1) << "only the employee whose file number begins with the text";
+        EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), 1)
+            << "only the employee whose file number begins with the text";
         EXPECT_EQ(field(FileNumber)->text(), fileNumber);
     } else {
         // A Jet pattern character: either a lookup that runs, or a message;
         // the program carries on either way.
         EXPECT_LE(dialogs.messages().size(), 2);
-        std::cout << "lookup of " << fileNumber.toStdString() << ": " << shown().toStdString() << std::endl;
+        std::cout << "lookup of " << fileNumber.toStdString() << ": " << shown().toStdString()
+                  << std::endl;
     }
-    EXPECT_EQ(db.count(QStringLiteral("Employee")), a.decoy.isEmpty() ? 1 : 2) << "the lookup wrote nothing";
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), a.decoy.isEmpty() ? 1 : 2)
+        << "the lookup wrote nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Pastes, FaultText,
-    ::testing::Values(Awkward{"Apostrophes", QStringLiteral("O'Brien's 'x'"), QString(), true},
-                      Awkward{"DoubleQuotes", QStringLiteral("\"Red\" \"x\""), QString(), true},
-                      Awkward{"Percent", QStringLiteral("10%"), QStringLiteral("10x9"), true},
-                      Awkward{"Underscore", QStringLiteral("a_b"), QStringLiteral("aXbY"), true},
-                      Awkward{"Star", QStringLiteral("*x*"), QString(), false},
-                      Awkward{"OpenBracket", QStringLiteral("[ab"), QString(), false},
-                      Awkward{"Unicode", QStringLiteral("Zoë Łódź 日本 🙂"), QString(), true},
-                      Awkward{"SqlComment", QStringLiteral("1'; DROP TABLE Employee; --"), QString(), true},
-                      Awkward{"TenThousandCharacters", longPaste(), QString(), true}),
+    ::testing::Values(
+        Awkward{"Apostrophes", QStringLiteral("O'Brien's 'x'"), QString(), true},
+        Awkward{"DoubleQuotes", QStringLiteral("\"Red\" \"x\""), QString(), true},
+        Awkward{"Percent", QStringLiteral("10%"), QStringLiteral("10x9"), true},
+        Awkward{"Underscore", QStringLiteral("a_b"), QStringLiteral("aXbY"), true},
+        Awkward{"Star", QStringLiteral("*x*"), QString(), false},
+        Awkward{"OpenBracket", QStringLiteral("[ab"), QString(), false},
+        Awkward{"Unicode", QStringLiteral("Zoë Łódź 日本 🙂"), QString(), true},
+        Awkward{"SqlComment", QStringLiteral("1'; DROP TABLE Employee; --"), QString(), true},
+        Awkward{"TenThousandCharacters", longPaste(), QString(), true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,9 +9,12 @@
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
-class MainWindowMenus : public MainWindowTest {};
+class MainWindowMenus : public MainWindowTest
+{
+};
 
 TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
 {
@@ -58,7 +61,8 @@ TEST_F(MainWindowMenus, PagesCarryTheirCaptionsAndTheHiddenAndCoveredBoxes)
     EXPECT_EQ(window->form().SSTab2->tabText(0), QStringLiteral("Employee Information"));
     EXPECT_EQ(window->form().SSTab2->tabText(1), QStringLiteral("Grievance Information"));
     EXPECT_EQ(window->form().SSTab2->currentIndex(), 0);
-    EXPECT_EQ(window->form().lblLabels[FileNumber]->text(), QStringLiteral("File Number: (use all 6 digits)"));
+    EXPECT_EQ(window->form().lblLabels[FileNumber]->text(),
+              QStringLiteral("File Number: (use all 6 digits)"));
     EXPECT_EQ(window->form().lblLabels[CaseFacts1]->text(), QStringLiteral("Case Facts:"));
     EXPECT_TRUE(window->form().txtFields[GrievanceNumber]->isHidden());
     EXPECT_TRUE(window->form().txtFields[GrievanceFileNumber]->isHidden());

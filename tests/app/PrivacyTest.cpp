@@ -3,6 +3,7 @@
 // database others can already read is left as it is, with a word to the
 // steward.
 #include "support/CaseFixture.h"
+#include "support/WindowControls.h"
 
 #include "app/Module1.h"
 #include "app/StatusBar.h"
@@ -88,7 +89,7 @@ TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
     const QString exported = home.path() + QStringLiteral("/employees.csv");
     dialogs.queueDialog([](QDialog &d) { return int(d.Accepted); });
     dialogs.queueSaveFileName(exported);
-    window->mnuFileExport->trigger();
+    windowAction(*window, "mnuFileExport")->trigger();
     EXPECT_EQ(modeOf(exported), "600");
     window->close();
     const QString backups = QFileInfo(database).absolutePath() + QStringLiteral("/Backups");

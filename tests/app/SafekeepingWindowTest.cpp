@@ -11,15 +11,15 @@
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "browser/frmDataGrid.h"
-#include "platform/Forms.h"
-#include "support/ScriptedDialogs.h"
-#include "platform/TextBox.h"
 #include "caseform/RecordBinder.h"
-#include "support/WindowControls.h"
+#include "platform/Forms.h"
+#include "platform/TextBox.h"
 #include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/CsvReader.h"
 #include "safekeeping/SafekeepingFixture.h"
+#include "support/ScriptedDialogs.h"
+#include "support/WindowControls.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QByteArray keyPath = "SOFTWARE\\Quillmark\\Test";
 constexpr qint32 root = SysInfoRegistry::LocalMachine;

@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 void writeFile(const QString &path, QFile::Permissions permissions)
 {

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 constexpr qint32 hklm = SysInfoRegistry::LocalMachine;
 const QByteArray firstKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";

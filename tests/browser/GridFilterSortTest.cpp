@@ -159,7 +159,8 @@ TEST_F(GridFilterSort, SecondFilterNarrowsTheRowsTheFirstLeft)
     EXPECT_EQ(names(grid), QStringList({QStringLiteral("Adams"), QStringLiteral("Abbot")}));
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << messageTexts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(pane(EmployeePane)->rs()->filter(), QStringLiteral("[Name] LIKE 'A*' OR [Name] = 'Cole'"))
+    EXPECT_EQ(pane(EmployeePane)->rs()->filter(),
+              QStringLiteral("[Name] LIKE 'A*' OR [Name] = 'Cole'"))
         << "the filter stays with the record set it was applied to";
 }
 

@@ -3,8 +3,8 @@
 
 #include "browser/GridDataSource.h"
 #include "browser/GridHandlers.h"
-#include "platform/Forms.h"
 #include "jetsql/DataError.h"
+#include "platform/Forms.h"
 #include "records/RecordSet.h"
 
 #include <QFile>
@@ -53,7 +53,8 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("rowid = ?"), {ids.at(1)}), 0);
     pane(EmployeePane)->rs()->fetchAll();
     EXPECT_EQ(pane(EmployeePane)->rs()->loadedCount(), 2);
-    EXPECT_LT(pane(EmployeePane)->rs()->rowOfKey(ids.at(1)), 0) << "the pane's own record set lost the row";
+    EXPECT_LT(pane(EmployeePane)->rs()->rowOfKey(ids.at(1)), 0)
+        << "the pane's own record set lost the row";
     EXPECT_EQ(column(grid, QStringLiteral("Name")),
               QStringList({QStringLiteral("Adams"), QStringLiteral("Cole")}));
 }
@@ -193,7 +194,8 @@ TEST_P(GridRefreshWithPaneEdit, SavesThePanesRecordToItsOwnRowFirst)
     const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
     start();
     for (int press = 0; press < (newRecord ? 2 : 1); ++press)
-        QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next), Qt::LeftButton); // Next: Baker, then a new record
+        QTest::mouseClick(bar(EmployeePane)->button(NavigatorBar::Next),
+                          Qt::LeftButton); // Next: Baker, then a new record
     ASSERT_EQ(pane(EmployeePane)->isOnNewRecord(), newRecord);
     typeInto(field(Name), QStringLiteral("Cole"));
     const QString typed = field(Name)->text();

@@ -20,7 +20,8 @@ using namespace CaseFields;
     *os << '"' << s.toStdString() << '"';
 }
 
-namespace {
+namespace
+{
 
 const QString Complaints = QStringLiteral("Complaints");
 const QString Employee = QStringLiteral("Employee");
@@ -38,7 +39,7 @@ QString numberedText(int length)
 
 class CaseFactsTest : public MainWindowTest
 {
-protected:
+  protected:
     // One employee with one complaint whose facts are "old facts"; the
     // grievance page open on it.
     void openComplaint(const QVariantMap &complaint = {})
@@ -55,11 +56,15 @@ protected:
     }
 
     TextBox *editor() { return window->form().txtCaseFacts; }
-    QStringList pieces() { return {field(Piece1)->text(), field(Piece2)->text(), field(Piece3)->text()}; }
+    QStringList pieces()
+    {
+        return {field(Piece1)->text(), field(Piece2)->text(), field(Piece3)->text()};
+    }
     QStringList storedPieces()
     {
         const QVariantMap r = db.row(Complaints, QStringLiteral("rowid = ?"), {m_complaintKey});
-        return {r.value(QStringLiteral("Case Facts1")).toString(), r.value(QStringLiteral("Case Facts2")).toString(),
+        return {r.value(QStringLiteral("Case Facts1")).toString(),
+                r.value(QStringLiteral("Case Facts2")).toString(),
                 r.value(QStringLiteral("Case Facts3")).toString()};
     }
     // Replaces the whole text as the steward would: select all, then type.
@@ -77,12 +82,17 @@ protected:
         QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
         QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
     }
-    static QStringList cut(const QString &t) { return {t.left(255), t.mid(255, 255), t.mid(510, 255)}; }
+    static QStringList cut(const QString &t)
+    {
+        return {t.left(255), t.mid(255, 255), t.mid(510, 255)};
+    }
 
     qint64 m_complaintKey = -1;
 };
 
-class CaseFactsSplit : public CaseFactsTest, public ::testing::WithParamInterface<int> {};
+class CaseFactsSplit : public CaseFactsTest, public ::testing::WithParamInterface<int>
+{
+};
 
 TEST_P(CaseFactsSplit, CutsTheTypedTextAfterCharacters255And510AndJoinsItBackOnLoad)
 {
@@ -158,8 +168,8 @@ TEST_F(CaseFactsTest, TextComposedByAnInputMethodStopsAtTheLimitToo)
 
 struct PasteCase {
     const char *name;
-    int before;     // characters already typed
-    int pasted;     // characters on the clipboard
+    int before;      // characters already typed
+    int pasted;      // characters on the clipboard
     bool lineBreaks; // the clipboard holds line breaks every 50 characters
 };
 
@@ -168,7 +178,9 @@ void PrintTo(const PasteCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class CaseFactsPaste : public CaseFactsTest, public ::testing::WithParamInterface<PasteCase> {};
+class CaseFactsPaste : public CaseFactsTest, public ::testing::WithParamInterface<PasteCase>
+{
+};
 
 TEST_P(CaseFactsPaste, KeepsOnlyWhatFitsIn765)
 {
@@ -225,7 +237,8 @@ TEST_F(CaseFactsTest, OuterSpacesAreStoredAsTypedButDroppedByTheJoin)
 {
     openComplaint();
     retype(QStringLiteral("  late for shift  "));
-    EXPECT_EQ(editor()->text(), QStringLiteral("  late for shift  ")) << "no join while the editor has the focus";
+    EXPECT_EQ(editor()->text(), QStringLiteral("  late for shift  "))
+        << "no join while the editor has the focus";
     EXPECT_EQ(field(Piece1)->text(), QStringLiteral("  late for shift  "));
     saveAndReload();
     EXPECT_EQ(storedPieces().at(0), QStringLiteral("  late for shift  "));
@@ -246,7 +259,8 @@ TEST_F(CaseFactsTest, SpacesAtTheCutsInsideTheTextSurviveTheJoin)
 {
     const QString p1 = numberedText(250) + QStringLiteral("     ");
     const QString p2 = QStringLiteral("  middle") + QString(247, QLatin1Char(' '));
-    openComplaint({{QStringLiteral("Case Facts1"), p1}, {QStringLiteral("Case Facts2"), p2},
+    openComplaint({{QStringLiteral("Case Facts1"), p1},
+                   {QStringLiteral("Case Facts2"), p2},
                    {QStringLiteral("Case Facts3"), QStringLiteral("end\r\n ")}});
     EXPECT_EQ(editor()->text(), p1 + p2 + QStringLiteral("end\r\n"))
         << "only spaces at the very ends go; line breaks stay";
@@ -295,16 +309,20 @@ void PrintTo(const CommandKey &c, std::ostream *os)
     *os << c.name;
 }
 
-class CaseFactsCommandKey : public CaseFactsTest, public ::testing::WithParamInterface<CommandKey> {};
+class CaseFactsCommandKey : public CaseFactsTest, public ::testing::WithParamInterface<CommandKey>
+{
+};
 
 TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
 {
     db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Ruth")},
                          {QStringLiteral("File Number"), QStringLiteral("000321")}});
-    const qint64 first = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
-                                                {QStringLiteral("Case Facts1"), QStringLiteral("first")}});
-    const qint64 second = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
-                                                 {QStringLiteral("Case Facts1"), QStringLiteral("second")}});
+    const qint64 first =
+        db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
+                               {QStringLiteral("Case Facts1"), QStringLiteral("first")}});
+    const qint64 second =
+        db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
+                               {QStringLiteral("Case Facts1"), QStringLiteral("second")}});
     start();
     clickTab(GrievancePane);
     QTest::mouseClick(bar(GrievancePane)->button(NavigatorBar::Next), Qt::LeftButton);
@@ -325,9 +343,12 @@ TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
     QTest::keyClicks(editor()->editor(), QStringLiteral("!"));
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
     auto facts = [this](qint64 key) {
-        return db.row(Complaints, QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("Case Facts1")).toString();
+        return db.row(Complaints, QStringLiteral("rowid = ?"), {key})
+            .value(QStringLiteral("Case Facts1"))
+            .toString();
     };
-    EXPECT_EQ(facts(second), QStringLiteral("second more") + (shown == QStringLiteral("second more") ? "!" : ""));
+    EXPECT_EQ(facts(second),
+              QStringLiteral("second more") + (shown == QStringLiteral("second more") ? "!" : ""));
     if (shown == QStringLiteral("first")) {
         EXPECT_EQ(facts(first), QStringLiteral("first!"));
     } else {
@@ -335,11 +356,18 @@ TEST_P(CaseFactsCommandKey, PressedWhileTypingInTheEditorShowsTheRecordItLoads)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, CaseFactsCommandKey,
-                         ::testing::Values(CommandKey{"Refresh", Qt::Key_R, [](frmMain &w) { return recordCommand(w, "cmdRefresh", GrievancePane); }, "first"},
-                                           CommandKey{"Add", Qt::Key_A, [](frmMain &w) { return recordCommand(w, "cmdAdd", GrievancePane); }, ""},
-                                           CommandKey{"Update", Qt::Key_U, [](frmMain &w) { return recordCommand(w, "cmdUpdate", GrievancePane); }, "second more"}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CaseFactsCommandKey,
+    ::testing::Values(
+        CommandKey{"Refresh", Qt::Key_R,
+                   [](frmMain &w) { return recordCommand(w, "cmdRefresh", GrievancePane); },
+                   "first"},
+        CommandKey{"Add", Qt::Key_A,
+                   [](frmMain &w) { return recordCommand(w, "cmdAdd", GrievancePane); }, ""},
+        CommandKey{"Update", Qt::Key_U,
+                   [](frmMain &w) { return recordCommand(w, "cmdUpdate", GrievancePane); },
+                   "second more"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereTheEditorHadTheFocus)
 {
@@ -349,8 +377,9 @@ TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereT
                          {QStringLiteral("File Number"), QStringLiteral("000654")}});
     db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000321")},
                            {QStringLiteral("Case Facts1"), QStringLiteral("Ruth's facts")}});
-    const qint64 sams = db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000654")},
-                                               {QStringLiteral("Case Facts1"), QStringLiteral("Sam's facts")}});
+    const qint64 sams =
+        db.insert(Complaints, {{QStringLiteral("File Number"), QStringLiteral("000654")},
+                               {QStringLiteral("Case Facts1"), QStringLiteral("Sam's facts")}});
     start();
     clickTab(GrievancePane);
     editor()->setFocus(Qt::MouseFocusReason);
@@ -366,7 +395,9 @@ TEST_F(CaseFactsTest, TurningBackToTheGrievancePageShowsTheLoadedFactsEvenWhereT
     QTest::keyClick(editor()->editor(), Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor()->editor(), QStringLiteral("!"));
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
-    EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {sams}).value(QStringLiteral("Case Facts1")).toString(),
+    EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {sams})
+                  .value(QStringLiteral("Case Facts1"))
+                  .toString(),
               QStringLiteral("Sam's facts!"));
 }
 

@@ -14,14 +14,18 @@
 
 using namespace CaseFields;
 
-namespace {
+namespace
+{
 
 enum Bar { First = 0, Previous = 1, Next = 2, Last = 3 };
 
 class MainWindowBinding : public MainWindowTest
 {
-protected:
-    void press(int paneIndex, Bar b) { QTest::mouseClick(bar(paneIndex)->button(NavigatorBar::Button(b)), Qt::LeftButton); }
+  protected:
+    void press(int paneIndex, Bar b)
+    {
+        QTest::mouseClick(bar(paneIndex)->button(NavigatorBar::Button(b)), Qt::LeftButton);
+    }
 };
 
 TEST_F(MainWindowBinding, EmptyTableStartsOnANewRecordAndStoresWhatIsTypedWhenThePaneMoves)
@@ -60,7 +64,8 @@ TEST_F(MainWindowBinding, NextPastTheLastStartsANewRecordThatIsDroppedWhenLeftUn
     EXPECT_EQ(field(Name)->text(), QStringLiteral("First"));
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 2);
     press(EmployeePane, Previous);
-    EXPECT_EQ(field(Name)->text(), QStringLiteral("First")) << "before the first stays on the first";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("First"))
+        << "before the first stays on the first";
     press(EmployeePane, Last);
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Second"));
 }
@@ -81,7 +86,9 @@ TEST_F(MainWindowBinding, AnEditedRecordIsWrittenBackBeforeAMove)
 TEST_F(MainWindowBinding, ProgramTextLongerThanTheLimitIsKeptWhileTypedTextStopsAtIt)
 {
     const QString longName = QString(60, QLatin1Char('n'));
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), longName}, {QStringLiteral("File Number"), QStringLiteral("123456789012")}});
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), longName},
+               {QStringLiteral("File Number"), QStringLiteral("123456789012")}});
     start();
     EXPECT_EQ(field(Name)->text(), longName) << "text the program assigns is not cut";
     EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("123456789012"));
@@ -89,20 +96,24 @@ TEST_F(MainWindowBinding, ProgramTextLongerThanTheLimitIsKeptWhileTypedTextStops
     EXPECT_EQ(field(FileNumber)->text().size(), 12) << "a box over its limit takes no more typing";
     QTest::keyClick(field(FileNumber)->editor(), Qt::Key_End);
     QTest::keyClick(field(FileNumber)->editor(), Qt::Key_Backspace);
-    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("12345678901")) << "but deleting still works";
+    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("12345678901"))
+        << "but deleting still works";
 
     pane(EmployeePane)->addNew();
     typeInto(field(FileNumber), QStringLiteral("12345678901234"));
-    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("1234567890")) << "the eleventh character cannot be typed";
+    EXPECT_EQ(field(FileNumber)->text(), QStringLiteral("1234567890"))
+        << "the eleventh character cannot be typed";
 }
 
 TEST_F(MainWindowBinding, StatusBarNamesTheEmployeeAndTheSecondPaneShowsTheFirstComplaint)
 {
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Grace")}});
-    db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("999")},
-                                              {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
+    db.insert(QStringLiteral("Complaints"),
+              {{QStringLiteral("File Number"), QStringLiteral("999")},
+               {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     start();
-    EXPECT_EQ(window->sbStatusBar()->panelText(1), QStringLiteral("Preparing grievance for: Grace"));
+    EXPECT_EQ(window->sbStatusBar()->panelText(1),
+              QStringLiteral("Preparing grievance for: Grace"));
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("999"));
 }
@@ -111,7 +122,8 @@ TEST_F(MainWindowBinding, PressingTheEmployeeBarLeavesTheHiddenGrievanceBoxAlone
 {
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("A")}});
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("B")}});
-    db.insert(QStringLiteral("Complaints"), {{QStringLiteral("Contract Provinsions"), QStringLiteral("Art. 5")}});
+    db.insert(QStringLiteral("Complaints"),
+              {{QStringLiteral("Contract Provinsions"), QStringLiteral("Art. 5")}});
     start();
     press(EmployeePane, Next);
     EXPECT_FALSE(field(ContractProvisions)->isActiveControl());
@@ -127,10 +139,13 @@ TEST_F(MainWindowBinding, ClosingSavesTheEditedRecordAndThePlacement)
     typeInto(field(ShiftStartTime), QStringLiteral("07:00"));
     const frmMain::Placement p = window->placementTwips();
     ASSERT_TRUE(window->close());
-    EXPECT_EQ(db.row(QStringLiteral("Employee"), QStringLiteral("1")).value(QStringLiteral("Shift Start Time")).toString(),
+    EXPECT_EQ(db.row(QStringLiteral("Employee"), QStringLiteral("1"))
+                  .value(QStringLiteral("Shift Start Time"))
+                  .toString(),
               QStringLiteral("07:00"));
     QSettings s(AppInfo::title(), AppInfo::title());
-    EXPECT_EQ(s.value(QStringLiteral("Settings/MainLeft")).toString(), QString::number(float(p.left), 'g', 7));
+    EXPECT_EQ(s.value(QStringLiteral("Settings/MainLeft")).toString(),
+              QString::number(float(p.left), 'g', 7));
     EXPECT_EQ(s.value(QStringLiteral("Settings/MainWidth")).toDouble(), p.width);
     EXPECT_GT(s.value(QStringLiteral("Settings/MainHeight")).toDouble(), 6000);
 }
@@ -150,7 +165,9 @@ struct BadFile {
     QByteArray content;
 };
 
-class UnopenableDatabase : public MainWindowTest, public ::testing::WithParamInterface<BadFile> {};
+class UnopenableDatabase : public MainWindowTest, public ::testing::WithParamInterface<BadFile>
+{
+};
 
 TEST_P(UnopenableDatabase, IsReportedOncePerPaneAndLeftByteForByte)
 {
@@ -162,7 +179,8 @@ TEST_P(UnopenableDatabase, IsReportedOncePerPaneAndLeftByteForByte)
     start();
     ASSERT_EQ(dialogs.messages().size(), 2);
     for (const auto &m : dialogs.messages()) {
-        EXPECT_TRUE(m.prompt.startsWith(QStringLiteral("Data error event hit err:"))) << m.prompt.toStdString();
+        EXPECT_TRUE(m.prompt.startsWith(QStringLiteral("Data error event hit err:")))
+            << m.prompt.toStdString();
         EXPECT_GT(m.prompt.size(), QStringLiteral("Data error event hit err:").size());
         EXPECT_EQ(m.title, QStringLiteral("Quillmark_Wizard"));
     }
@@ -181,7 +199,8 @@ QByteArray otherSqliteDatabase()
     QTemporaryDir dir;
     const QString p = dir.path() + QStringLiteral("/other.db");
     {
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        QSqlDatabase d =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
         d.setDatabaseName(p);
         d.open();
         QSqlQuery(d).exec(QStringLiteral("CREATE TABLE Recipes (Title TEXT)"));
@@ -196,9 +215,11 @@ QByteArray otherSqliteDatabase()
 
 INSTANTIATE_TEST_SUITE_P(
     Files, UnopenableDatabase,
-    ::testing::Values(BadFile{"PlainText", QByteArray("This is a letter to the company, not a database.\n").repeated(100)},
-                      BadFile{"DamagedHeader", QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff')},
-                      BadFile{"OtherProgramsDatabase", otherSqliteDatabase()}),
+    ::testing::Values(
+        BadFile{"PlainText",
+                QByteArray("This is a letter to the company, not a database.\n").repeated(100)},
+        BadFile{"DamagedHeader", QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff')},
+        BadFile{"OtherProgramsDatabase", otherSqliteDatabase()}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -18,19 +18,23 @@ using namespace CaseFields;
     *os << '"' << s.toStdString() << '"';
 }
 
-namespace {
+namespace
+{
 
 const QString Complaints = QStringLiteral("Complaints");
 const QString Employee = QStringLiteral("Employee");
-const QString FileNumberTitle = QStringLiteral("A File Number must be entered before entering a grievance!");
-const QString BlankQuestion = QStringLiteral("The File Number field is blank do you want \n\rto go to the next page anyway?");
+const QString FileNumberTitle =
+    QStringLiteral("A File Number must be entered before entering a grievance!");
+const QString BlankQuestion =
+    QStringLiteral("The File Number field is blank do you want \n\rto go to the next page anyway?");
 
 class PageSwitch : public MainWindowTest
 {
-protected:
+  protected:
     void employee(const QString &name, const QVariant &fileNumber)
     {
-        db.insert(Employee, {{QStringLiteral("Name"), name}, {QStringLiteral("File Number"), fileNumber}});
+        db.insert(Employee,
+                  {{QStringLiteral("Name"), name}, {QStringLiteral("File Number"), fileNumber}});
     }
     qint64 complaint(const QVariant &fileNumber, const QString &provisions)
     {
@@ -50,11 +54,13 @@ TEST_F(PageSwitch, ShowsTheFirstOfTheEmployeesComplaintsAndNamesHimInTheCaption)
     complaint(QStringLiteral("0003210"), QStringLiteral("a longer number"));
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     start();
-    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("someone else's")) << "before the first turn: the whole table";
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("someone else's"))
+        << "before the first turn: the whole table";
     clickTab(GrievancePane);
     EXPECT_TRUE(dialogs.messages().isEmpty());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance For: Ruth Miles"));
-    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = '000321'"));
+    EXPECT_EQ(pane(GrievancePane)->recordSource(),
+              QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = '000321'"));
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"));
     EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 1"));
     next(1);
@@ -86,7 +92,10 @@ TEST_F(PageSwitch, AnEmployeeWithoutComplaintsGetsABlankOneCarryingHisFileNumber
     typeInto(field(RemedySought), QStringLiteral("Reinstatement"));
     clickTab(EmployeePane);
     clickTab(GrievancePane);
-    EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000654' AND \"Remedy Sought\" = 'Reinstatement'")), 1);
+    EXPECT_EQ(db.count(Complaints,
+                       QStringLiteral(
+                           "\"File Number\" = '000654' AND \"Remedy Sought\" = 'Reinstatement'")),
+              1);
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Reinstatement"));
     EXPECT_EQ(pane(GrievancePane)->caption(), QStringLiteral("Record: 1"));
 }
@@ -107,7 +116,8 @@ TEST_F(PageSwitch, ABlankFileNumberAnsweredNoReturnsToTheEmployeePage)
     EXPECT_EQ(tabs()->currentIndex(), 0);
     EXPECT_TRUE(field(FileNumber)->isActiveControl());
     EXPECT_EQ(tabs()->tabText(1), QStringLiteral("Grievance Information"));
-    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("Complaints")) << "the grievance pane was not rebuilt";
+    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("Complaints"))
+        << "the grievance pane was not rebuilt";
     EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("someone else's"));
 }
 
@@ -121,7 +131,8 @@ TEST_F(PageSwitch, ABlankFileNumberAnsweredYesLooksForComplaintsWithAnEmptyNumbe
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_EQ(dialogs.messages().at(0).prompt, BlankQuestion);
     EXPECT_EQ(tabs()->currentIndex(), 1);
-    EXPECT_EQ(pane(GrievancePane)->recordSource(), QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ''"));
+    EXPECT_EQ(pane(GrievancePane)->recordSource(),
+              QStringLiteral("SELECT * FROM Complaints WHERE [File Number] = ''"));
     EXPECT_TRUE(pane(GrievancePane)->isOnNewRecord());
     EXPECT_EQ(field(ContractProvisions)->text(), QString());
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
@@ -139,7 +150,9 @@ TEST_F(PageSwitch, EveryTurnRebuildsTheGrievancePaneAndSavesTheEditedComplaintFi
     // Someone else files a second complaint meanwhile.
     complaint(QStringLiteral("000321"), QStringLiteral("Art. 9"));
     clickTab(GrievancePane);
-    EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {first}).value(QStringLiteral("Remedy Sought")).toString(),
+    EXPECT_EQ(db.row(Complaints, QStringLiteral("rowid = ?"), {first})
+                  .value(QStringLiteral("Remedy Sought"))
+                  .toString(),
               QStringLiteral("Back pay"));
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     next(1);
@@ -147,8 +160,10 @@ TEST_F(PageSwitch, EveryTurnRebuildsTheGrievancePaneAndSavesTheEditedComplaintFi
 
     typeInto(field(SupervisorFirstContacted), QStringLiteral("Mr. Grey"));
     QTest::mouseClick(recordCommand(*window, "cmdRefresh", GrievancePane), Qt::LeftButton);
-    EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Supervisor First Contacted\" = 'Mr. Grey'")), 1);
-    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5")) << "a refresh returns to the first record";
+    EXPECT_EQ(db.count(Complaints, QStringLiteral("\"Supervisor First Contacted\" = 'Mr. Grey'")),
+              1);
+    EXPECT_EQ(field(ContractProvisions)->text(), QStringLiteral("Art. 5"))
+        << "a refresh returns to the first record";
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
 

@@ -18,18 +18,20 @@ static void PrintTo(const QVariant &v, std::ostream *os)
     *os << (v.isNull() ? std::string("NULL") : '"' + v.toString().toStdString() + '"');
 }
 
-namespace {
+namespace
+{
 
 const QString Employee = QStringLiteral("Employee");
 
 class RecordBinderTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (const char *n : {"Ada", "Bea"})
             db.insert(Employee, {{QStringLiteral("Name"), QString::fromLatin1(n)},
-                                 {QStringLiteral("File Number"), QStringLiteral("00000") + QLatin1Char(n[0])}});
+                                 {QStringLiteral("File Number"),
+                                  QStringLiteral("00000") + QLatin1Char(n[0])}});
         pane.bind(TextBoxBinding::of(&nameBox), QStringLiteral("Name"));
         pane.bind(TextBoxBinding::of(&fileBox), QStringLiteral("File Number"));
         pane.onError = [this](int, int number, const QString &, int &) { errors << number; };
@@ -52,7 +54,10 @@ protected:
             names << q.value(0).toString();
         return names;
     }
-    void press(int button) { QTest::mouseClick(bar.button(NavigatorBar::Button(button)), Qt::LeftButton); }
+    void press(int button)
+    {
+        QTest::mouseClick(bar.button(NavigatorBar::Button(button)), Qt::LeftButton);
+    }
 
     TempCaseDb db;
     std::shared_ptr<CaseDatabase> cdb = db.open();
@@ -113,7 +118,8 @@ TEST_F(RecordBinderTest, AGridWriteToTheSharedRecordSetIsNotOverwrittenByThePane
     changed[pane.rs()->fieldIndex(QStringLiteral("Name"))] = QStringLiteral("Ada Lovelace");
     pane.rs()->updateRow(0, original, changed);
     EXPECT_THROW(pane.updateRecord(), DataError);
-    EXPECT_EQ(db.row(Employee, QStringLiteral("\"File Number\" = '00000A'")).value(QStringLiteral("Name")),
+    EXPECT_EQ(db.row(Employee, QStringLiteral("\"File Number\" = '00000A'"))
+                  .value(QStringLiteral("Name")),
               QStringLiteral("Ada Lovelace"));
     EXPECT_EQ(nameBox.text(), QStringLiteral("Ada Byron")) << "the pane's typing stays on screen";
 }
@@ -156,7 +162,8 @@ struct NewRecordCase {
     QStringList stored;
 };
 
-class RecordBinderNewRecord : public RecordBinderTest, public ::testing::WithParamInterface<NewRecordCase>
+class RecordBinderNewRecord : public RecordBinderTest,
+                              public ::testing::WithParamInterface<NewRecordCase>
 {
 };
 
@@ -168,17 +175,20 @@ TEST_P(RecordBinderNewRecord, IsStoredOnAMoveOnlyWhenTheStewardChangedIt)
         nameBox.setText(QStringLiteral("Cleo"));
     press(0);
     EXPECT_EQ(storedNames(), GetParam().stored);
-    EXPECT_EQ(db.count(Employee, QStringLiteral("\"File Number\" = '000123'")), GetParam().typed ? 1 : 0);
+    EXPECT_EQ(db.count(Employee, QStringLiteral("\"File Number\" = '000123'")),
+              GetParam().typed ? 1 : 0);
     EXPECT_EQ(nameBox.text(), QStringLiteral("Ada"));
 }
 
 INSTANTIATE_TEST_SUITE_P(NewRecords, RecordBinderNewRecord,
                          ::testing::Values(NewRecordCase{"OnlyPreset", false, {"Ada", "Bea"}},
-                                           NewRecordCase{"PresetAndTyped", true, {"Ada", "Bea", "Cleo"}}),
+                                           NewRecordCase{
+                                               "PresetAndTyped", true, {"Ada", "Bea", "Cleo"}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // Each bar button validates with its own action code, then repositions.
-class RecordBinderBar : public RecordBinderTest, public ::testing::WithParamInterface<std::tuple<int, int, QString>>
+class RecordBinderBar : public RecordBinderTest,
+                        public ::testing::WithParamInterface<std::tuple<int, int, QString>>
 {
 };
 
@@ -198,11 +208,13 @@ std::string buttonName(const ::testing::TestParamInfo<std::tuple<int, int, QStri
     return names[std::get<0>(info.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, RecordBinderBar,
-                         ::testing::Values(std::make_tuple(0, int(RecordBinder::MoveFirstAction), QStringLiteral("Ada")),
-                                           std::make_tuple(1, int(RecordBinder::MovePreviousAction), QStringLiteral("Ada")),
-                                           std::make_tuple(2, int(RecordBinder::MoveNextAction), QString()),
-                                           std::make_tuple(3, int(RecordBinder::MoveLastAction), QStringLiteral("Bea"))),
-                         buttonName);
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, RecordBinderBar,
+    ::testing::Values(std::make_tuple(0, int(RecordBinder::MoveFirstAction), QStringLiteral("Ada")),
+                      std::make_tuple(1, int(RecordBinder::MovePreviousAction),
+                                      QStringLiteral("Ada")),
+                      std::make_tuple(2, int(RecordBinder::MoveNextAction), QString()),
+                      std::make_tuple(3, int(RecordBinder::MoveLastAction), QStringLiteral("Bea"))),
+    buttonName);
 
 } // namespace

@@ -16,7 +16,8 @@ using namespace CaseFields;
     *os << '"' << s.toStdString() << '"';
 }
 
-namespace {
+namespace
+{
 
 const QString Complaints = QStringLiteral("Complaints");
 const QString Employee = QStringLiteral("Employee");
@@ -24,18 +25,20 @@ const QString Refusal = QStringLiteral("Records are frozen for the audit");
 
 class RefusedSave : public MainWindowTest
 {
-public:
+  public:
     using MainWindowTest::dialogs;
     using MainWindowTest::typeInto;
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 
-protected:
+  protected:
     // A trigger is a refusal by the database itself, reached through the
     // program's real write path.
     void refuse(const QString &table, const char *what)
     {
-        db.query(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 BEGIN SELECT RAISE(ABORT, '%3'); END")
-                     .arg(table, QString::fromLatin1(what), Refusal));
+        db.query(
+            QStringLiteral(
+                "CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 BEGIN SELECT RAISE(ABORT, '%3'); END")
+                .arg(table, QString::fromLatin1(what), Refusal));
     }
     void allow(const QString &table, const char *what)
     {
@@ -64,7 +67,9 @@ void PrintTo(const Trigger &t, std::ostream *os)
     *os << t.name;
 }
 
-class RefusedEmployeeSave : public RefusedSave, public ::testing::WithParamInterface<Trigger> {};
+class RefusedEmployeeSave : public RefusedSave, public ::testing::WithParamInterface<Trigger>
+{
+};
 
 TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
 {
@@ -86,22 +91,34 @@ TEST_P(RefusedEmployeeSave, IsReportedAndKeepsTheTypedValues)
     dialogs.clear();
     click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_TRUE(dialogs.messages().isEmpty());
-    EXPECT_EQ(stored(Employee, QStringLiteral("Name = 'Ruth'"), "Department"), QStringLiteral("Sorting"));
+    EXPECT_EQ(stored(Employee, QStringLiteral("Name = 'Ruth'"), "Department"),
+              QStringLiteral("Sorting"));
     EXPECT_EQ(db.count(Employee), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, RefusedEmployeeSave,
     ::testing::Values(
-        Trigger{"Update", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdUpdate", EmployeePane)); }},
-        Trigger{"Refresh", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdRefresh", EmployeePane)); }},
-        Trigger{"Add", [](RefusedSave &t, frmMain &w) { t.click(recordCommand(w, "cmdAdd", EmployeePane)); }},
+        Trigger{"Update", [](RefusedSave &t,
+                             frmMain &w) { t.click(recordCommand(w, "cmdUpdate", EmployeePane)); }},
+        Trigger{"Refresh",
+                [](RefusedSave &t, frmMain &w) {
+                    t.click(recordCommand(w, "cmdRefresh", EmployeePane));
+                }},
+        Trigger{"Add", [](RefusedSave &t,
+                          frmMain &w) { t.click(recordCommand(w, "cmdAdd", EmployeePane)); }},
         Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(windowButton(w, "cmdReset")); }},
-        Trigger{"LookupKey", [](RefusedSave &t, frmMain &w) {
+        Trigger{"LookupKey",
+                [](RefusedSave &t, frmMain &w) {
                     t.typeInto(w.form().txtFileNumber, QStringLiteral("0"));
                 }},
-        Trigger{"NavigatorBar", [](RefusedSave &t, frmMain &w) { t.click(windowControl<NavigatorBar>(w, QStringLiteral("Data1_0"))->button(NavigatorBar::Next)); }},
-        Trigger{"ClosingAnsweredNo", [](RefusedSave &t, frmMain &w) {
+        Trigger{"NavigatorBar",
+                [](RefusedSave &t, frmMain &w) {
+                    t.click(windowControl<NavigatorBar>(w, QStringLiteral("Data1_0"))
+                                ->button(NavigatorBar::Next));
+                }},
+        Trigger{"ClosingAnsweredNo",
+                [](RefusedSave &t, frmMain &w) {
                     t.dialogs.queueAnswer(Dialogs::Answer::Ok); // the pane's error message
                     t.dialogs.queueAnswer(Dialogs::Answer::No); // close anyway?
                     EXPECT_FALSE(w.close());
@@ -134,7 +151,8 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
                          {QStringLiteral("File Number"), QStringLiteral("000654")}});
     start();
     clickTab(GrievancePane);
-    ASSERT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321")) << "a complaint prepared for Ruth";
+    ASSERT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"))
+        << "a complaint prepared for Ruth";
     typeInto(field(RemedySought), QStringLiteral("Back pay"));
     refuse(Complaints, "INSERT");
     clickTab(EmployeePane);
@@ -143,7 +161,8 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
     clickTab(GrievancePane);
     EXPECT_EQ(refusalsShown(), 1);
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
-    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321")) << "still Ruth's complaint";
+    EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"))
+        << "still Ruth's complaint";
     EXPECT_NE(window->form().SSTab2->tabText(1), QStringLiteral("Grievance For: Sam"))
         << "the page does not show Sam's complaints";
     allow(Complaints, "INSERT");
@@ -166,7 +185,8 @@ TEST_F(RefusedSave, ClosingWithARefusedComplaintAsksBeforeLosingIt)
     dialogs.queueAnswer(Dialogs::Answer::No);
     EXPECT_FALSE(window->close());
     ASSERT_EQ(dialogs.messages().size(), 2);
-    EXPECT_TRUE(dialogs.messages().at(0).prompt.startsWith(QStringLiteral("Data error event hit err:")));
+    EXPECT_TRUE(
+        dialogs.messages().at(0).prompt.startsWith(QStringLiteral("Data error event hit err:")));
     EXPECT_TRUE(dialogs.messages().at(0).prompt.contains(Refusal));
     EXPECT_EQ(dialogs.messages().at(1).buttons, Dialogs::Buttons::YesNo);
     EXPECT_EQ(field(SupervisorFirstContacted)->text(), QStringLiteral("Mr. Grey"));

@@ -15,18 +15,21 @@ using namespace CaseFields;
     *os << '"' << s.toStdString() << '"';
 }
 
-namespace {
+namespace
+{
 
 const QString Complaints = QStringLiteral("Complaints");
 const QString Employee = QStringLiteral("Employee");
-const QString FileNumberTitle = QStringLiteral("A File Number must be entered before entering a grievance!");
+const QString FileNumberTitle =
+    QStringLiteral("A File Number must be entered before entering a grievance!");
 
 class RecordCommands : public MainWindowTest
 {
-protected:
+  protected:
     void employee(const QString &name, const QVariant &fileNumber = QVariant())
     {
-        db.insert(Employee, {{QStringLiteral("Name"), name}, {QStringLiteral("File Number"), fileNumber}});
+        db.insert(Employee,
+                  {{QStringLiteral("Name"), name}, {QStringLiteral("File Number"), fileNumber}});
     }
     qint64 complaint(const QVariant &fileNumber, const QString &provisions)
     {
@@ -72,7 +75,8 @@ TEST_F(RecordCommands, AddOnTheEmployeePageStartsABlankRecordThatUpdateStoresAnd
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Tess"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 3"));
     move(EmployeePane, NavigatorBar::Previous);
-    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam")) << "the stored record sits after the others";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"))
+        << "the stored record sits after the others";
     EXPECT_EQ(db.count(Employee), 3);
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
@@ -103,7 +107,7 @@ TEST_F(RecordCommands, AddOnTheGrievancePageCopiesTheEmployeesFileNumberIntoTheN
 
 class AddWithoutFileNumber : public RecordCommands
 {
-protected:
+  protected:
     void SetUp() override
     {
         RecordCommands::SetUp();
@@ -115,7 +119,8 @@ protected:
         ASSERT_EQ(tabs()->currentIndex(), 1);
         dialogs.clear();
     }
-    const QString question = QStringLiteral("The File Number field is blank, do you want \n\rto enter a file number now?");
+    const QString question = QStringLiteral(
+        "The File Number field is blank, do you want \n\rto enter a file number now?");
 };
 
 TEST_F(AddWithoutFileNumber, AnsweredYesReturnsToTheFileNumberBox)
@@ -136,10 +141,12 @@ TEST_F(AddWithoutFileNumber, AnsweredNoWarnsAndStoresTheComplaintWithoutANumber)
     click(recordCommand(*window, "cmdAdd", GrievancePane));
     ASSERT_EQ(dialogs.messages().size(), 2);
     expectMessage(0, question, Dialogs::Buttons::YesNo, FileNumberTitle);
-    expectMessage(1,
-                  QStringLiteral("The File Number field is blank. If you enter a\n\rgrievance with no file number "
-                                 "it will get lost!"),
-                  Dialogs::Buttons::Ok, FileNumberTitle);
+    expectMessage(
+        1,
+        QStringLiteral(
+            "The File Number field is blank. If you enter a\n\rgrievance with no file number "
+            "it will get lost!"),
+        Dialogs::Buttons::Ok, FileNumberTitle);
     EXPECT_EQ(tabs()->currentIndex(), 1);
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QString());
     EXPECT_TRUE(field(ContractProvisions)->isActiveControl());
@@ -165,7 +172,9 @@ TEST_F(RecordCommands, UpdateStaysOnTheRecordItUpdatedEvenWhenNothingWasChanged)
     typeInto(field(Department), QStringLiteral("Yard"));
     click(recordCommand(*window, "cmdUpdate", EmployeePane));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Sam"));
-    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
+    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'"))
+                  .value(QStringLiteral("Department"))
+                  .toString(),
               QStringLiteral("Yard"));
     EXPECT_TRUE(dialogs.messages().isEmpty());
 }
@@ -184,9 +193,9 @@ TEST_F(RecordCommands, DeleteAnsweredNoChangesNothing)
 
 struct DeleteCase {
     const char *name;
-    int employees;      // stored before the deletion
-    bool fromLast;      // delete the last one rather than the first
-    const char *shown;  // the name shown afterwards; empty for a blank new record
+    int employees;     // stored before the deletion
+    bool fromLast;     // delete the last one rather than the first
+    const char *shown; // the name shown afterwards; empty for a blank new record
 };
 
 void PrintTo(const DeleteCase &c, std::ostream *os)
@@ -194,7 +203,9 @@ void PrintTo(const DeleteCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class DeleteYes : public RecordCommands, public ::testing::WithParamInterface<DeleteCase> {};
+class DeleteYes : public RecordCommands, public ::testing::WithParamInterface<DeleteCase>
+{
+};
 
 TEST_P(DeleteYes, RemovesTheRecordAndMovesOnOrStartsABlankOne)
 {
@@ -214,7 +225,8 @@ TEST_P(DeleteYes, RemovesTheRecordAndMovesOnOrStartsABlankOne)
     }
     EXPECT_EQ(field(Name)->text(), QString::fromLatin1(c.shown));
     EXPECT_EQ(pane(EmployeePane)->isOnNewRecord(), *c.shown == '\0');
-    EXPECT_EQ(pane(EmployeePane)->caption(), *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
+    EXPECT_EQ(pane(EmployeePane)->caption(),
+              *c.shown ? QStringLiteral("Record: 1") : QStringLiteral("Record: 0"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, DeleteYes,
@@ -250,7 +262,9 @@ TEST_F(RecordCommands, RefreshSavesTheEditedRecordThenShowsTheFirstOfTheRebuiltS
     typeInto(field(Department), QStringLiteral("Sorting"));
     employee(QStringLiteral("Tess"), QStringLiteral("000777")); // filed by someone else meanwhile
     click(recordCommand(*window, "cmdRefresh", EmployeePane));
-    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'")).value(QStringLiteral("Department")).toString(),
+    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Sam'"))
+                  .value(QStringLiteral("Department"))
+                  .toString(),
               QStringLiteral("Sorting"));
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
@@ -279,7 +293,8 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
     move(EmployeePane, NavigatorBar::Next);
-    EXPECT_EQ(field(Name)->text(), QStringLiteral("Nobody Yet")) << "also the employee without a file number";
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Nobody Yet"))
+        << "also the employee without a file number";
 }
 
 } // namespace

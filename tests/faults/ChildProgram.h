@@ -18,7 +18,8 @@
 #include <functional>
 #include <unistd.h>
 
-namespace Fault {
+namespace Fault
+{
 
 // The environment variable that carries a child's arguments.
 inline constexpr const char *ArgsVariable = "QUILLMARK_FAULT_ARGS";
@@ -39,7 +40,8 @@ inline void report(const QString &line)
     std::fflush(stdout);
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
+        const ssize_t n =
+            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
         if (n <= 0)
             break;
         done += n;
@@ -48,7 +50,7 @@ inline void report(const QString &line)
 
 class ChildProgram
 {
-public:
+  public:
     // test: the full name of the DISABLED_ test that plays the child.
     ChildProgram(const QString &test, const QStringList &args)
     {
@@ -139,7 +141,7 @@ public:
     QString output() { return QString::fromUtf8(m_process.readAllStandardOutput()); }
     bool running() const { return m_process.state() != QProcess::NotRunning; }
 
-private:
+  private:
     QProcess m_process;
     QStringList m_seen;
 };

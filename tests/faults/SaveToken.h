@@ -11,7 +11,8 @@
 #include <QStringList>
 #include <optional>
 
-namespace Fault {
+namespace Fault
+{
 
 struct BoundColumn {
     QString table;

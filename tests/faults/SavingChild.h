@@ -5,22 +5,23 @@
 // boxes, exactly as the main window does, and reports each save once its
 // commit has returned.
 
+#include "caseform/RecordBinder.h"
+#include "caseform/TextBoxBinding.h"
 #include "faults/ChildProgram.h"
 #include "faults/SaveToken.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
-#include "caseform/RecordBinder.h"
-#include "caseform/TextBoxBinding.h"
 
 #include <QWidget>
 #include <memory>
 #include <random>
 
-namespace Fault {
+namespace Fault
+{
 
 class SavingChild
 {
-public:
+  public:
     // label: the token's round part; every save's token is r<label>s<n>.
     SavingChild(const QString &path, int label, unsigned randomness)
         : m_db(std::make_shared<CaseDatabase>(path)), m_label(label), m_random(randomness)
@@ -72,7 +73,7 @@ public:
         return QStringLiteral("%1 %2 %3").arg(p.table).arg(p.pane->rs()->lastModified()).arg(token);
     }
 
-private:
+  private:
     struct Pane {
         QString table;
         RecordBinder *pane = nullptr;

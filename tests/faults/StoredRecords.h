@@ -14,11 +14,12 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 
-namespace Fault {
+namespace Fault
+{
 
 class StoredRecords
 {
-public:
+  public:
     // Records one "<table> <key> <token>" report.
     void saved(const QString &reportLine)
     {
@@ -49,7 +50,8 @@ public:
     Verdict check(const QString &path) const
     {
         Verdict v;
-        const QString name = QStringLiteral("verify-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const QString name =
+            QStringLiteral("verify-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             db.setDatabaseName(path);
@@ -71,7 +73,7 @@ public:
         return v;
     }
 
-private:
+  private:
     void checkTable(QSqlDatabase &db, const QString &table, Verdict &v) const
     {
         const QList<BoundColumn> cols = boundColumns(table);
@@ -106,11 +108,16 @@ private:
             const auto found = tokens.constFind(it.key());
             if (found == tokens.cend()) {
                 ++v.lost;
-                v.details << QStringLiteral("%1 %2 (%3) is missing").arg(table).arg(it.key()).arg(it.value());
+                v.details << QStringLiteral("%1 %2 (%3) is missing")
+                                 .arg(table)
+                                 .arg(it.key())
+                                 .arg(it.value());
             } else if (tokenOrder(*found) < tokenOrder(it.value())) {
                 ++v.lost;
                 v.details << QStringLiteral("%1 %2 holds %3, older than the reported %4")
-                                 .arg(table).arg(it.key()).arg(*found, it.value());
+                                 .arg(table)
+                                 .arg(it.key())
+                                 .arg(*found, it.value());
             }
         }
     }

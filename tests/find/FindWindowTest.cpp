@@ -129,7 +129,8 @@ TEST_P(FindAndChoose, EnterShowsTheRightRecordInTheMainWindow)
         EXPECT_EQ(field(CaseFields::RemedySought)->text(), QString::fromUtf8(c.remedy));
     }
     // The lookup box still says what the employee pane holds.
-    EXPECT_TRUE(field(CaseFields::FileNumber)->text().startsWith(window->form().txtFileNumber->text()));
+    EXPECT_TRUE(
+        field(CaseFields::FileNumber)->text().startsWith(window->form().txtFileNumber->text()));
     EXPECT_TRUE(dialogs.messages().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
 }
 
@@ -147,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FindWindowTest, CtrlFOpensItAndDoubleClickChoosesAfterSavingTheEditedRecord)
 {
     start();
-    typeInto(field(CaseFields::HomePhone), QStringLiteral("555-0101")); // Ann's home phone, not saved yet
+    typeInto(field(CaseFields::HomePhone),
+             QStringLiteral("555-0101")); // Ann's home phone, not saved yet
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     auto *find = window->findChild<FindWindow *>();
     ASSERT_TRUE(find && QTest::qWaitForWindowExposed(find));

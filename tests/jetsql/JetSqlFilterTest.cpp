@@ -52,11 +52,11 @@ TEST_P(JetSqlFilterTest, SelectsTheSameRowsOnTheServer)
         GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
     for (const QVariantList &e : Employees)
         server.insert("Employee", {"Name", "Department", "File Number"}, e);
-    const SqlCondition where =
-        JetSql::parseFilter(QString::fromUtf8(GetParam().filter),
-                            JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()),
-                            PostgresDialect::instance());
-    EXPECT_EQ(server.select("Employee", where, "Name"), GetParam().names) << where.sql.toStdString();
+    const SqlCondition where = JetSql::parseFilter(
+        QString::fromUtf8(GetParam().filter),
+        JetSqlTestDb::resolverFor(JetSqlTestDb::employeeColumns()), PostgresDialect::instance());
+    EXPECT_EQ(server.select("Employee", where, "Name"), GetParam().names)
+        << where.sql.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

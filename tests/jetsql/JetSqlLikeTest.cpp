@@ -257,7 +257,8 @@ TEST(JetSqlLikeRangePropertyTest, TheServerSelectsWhatSqliteSelects)
         pattern += endings[i % endings.size()];
         const QString filter = "[File Number] LIKE " + JetSql::quoteString(pattern);
         const SqlCondition onFile = JetSql::parseFilter(filter, columns, SqliteDialect::instance());
-        const SqlCondition onServer = JetSql::parseFilter(filter, columns, PostgresDialect::instance());
+        const SqlCondition onServer =
+            JetSql::parseFilter(filter, columns, PostgresDialect::instance());
         ASSERT_EQ(server.select(onServer), db.select("Employee", onFile, "File Number"))
             << "pattern " << pattern.toStdString() << " as " << onServer.sql.toStdString();
     }

@@ -57,9 +57,9 @@ class JetSqlRecordSourceTest : public JetSqlStatementFixture,
 
 TEST_P(JetSqlRecordSourceTest, SelectsTheRowsOfTheStatement)
 {
-    const SelectQuery query = JetSql::parseRecordSource(QString::fromStdString(GetParam().source),
-                                                        JetSqlTestDb::tables(),
-                                                        SqliteDialect::instance());
+    const SelectQuery query =
+        JetSql::parseRecordSource(QString::fromStdString(GetParam().source), JetSqlTestDb::tables(),
+                                  SqliteDialect::instance());
     EXPECT_EQ(query.table, GetParam().table);
     EXPECT_EQ(fileNumbers(query), GetParam().fileNumbers) << query.where.sql.toStdString();
     EXPECT_EQ(query.seekColumn, QString(GetParam().seekColumn));
@@ -206,7 +206,8 @@ TEST(JetSqlQueryPlanTest, LookupAndComplaintsSearchTheFileNumberIndex)
 {
     JetSqlTestDb db;
     for (const QString &source : {lookup("00012"), complaintsOf("000123")}) {
-        const SelectQuery query = JetSql::parseRecordSource(source, JetSqlTestDb::tables(), SqliteDialect::instance());
+        const SelectQuery query =
+            JetSql::parseRecordSource(source, JetSqlTestDb::tables(), SqliteDialect::instance());
         ASSERT_EQ(query.seekColumn, "File Number");
         QSqlQuery plan = db.run(
             QString("EXPLAIN QUERY PLAN SELECT rowid FROM %1 WHERE %2 ORDER BY %3, rowid")

@@ -49,28 +49,46 @@ const QVariant Null = QVariant(QMetaType(QMetaType::QString));
 INSTANTIATE_TEST_SUITE_P(
     Chunks, KeysetQueryShape,
     ::testing::Values(
-        Shape{"FirstInKeyOrder", {}, false, {},
+        Shape{"FirstInKeyOrder",
+              {},
+              false,
+              {},
               "SELECT rowid FROM \"Employee\" WHERE (\"Department\" = ?) ORDER BY rowid LIMIT 4",
               {"D1"}},
-        Shape{"NextInKeyOrder", {}, true, {},
+        Shape{"NextInKeyOrder",
+              {},
+              true,
+              {},
               "SELECT rowid FROM \"Employee\" WHERE (\"Department\" = ?) AND (rowid) > (?) "
               "ORDER BY rowid LIMIT 4",
               {"D1", 7}},
-        Shape{"NextAscendingSeeksWithARowValue", {{"File Number", false}}, true, {"000123"},
+        Shape{"NextAscendingSeeksWithARowValue",
+              {{"File Number", false}},
+              true,
+              {"000123"},
               "SELECT rowid, \"File Number\" FROM \"Employee\" WHERE (\"Department\" = ?) AND "
               "(\"File Number\", rowid) > (?, ?) ORDER BY \"File Number\", rowid LIMIT 4",
               {"D1", "000123", 7}},
-        Shape{"NextAscendingAfterANull", {{"File Number", false}}, true, {Null},
+        Shape{"NextAscendingAfterANull",
+              {{"File Number", false}},
+              true,
+              {Null},
               "SELECT rowid, \"File Number\" FROM \"Employee\" WHERE (\"Department\" = ?) AND "
               "((\"File Number\" IS NOT NULL) OR (\"File Number\" IS ? AND rowid > ?)) "
               "ORDER BY \"File Number\", rowid LIMIT 4",
               {"D1", Null, 7}},
-        Shape{"NextDescendingLetsTheNullsCome", {{"File Number", true}}, true, {"000123"},
+        Shape{"NextDescendingLetsTheNullsCome",
+              {{"File Number", true}},
+              true,
+              {"000123"},
               "SELECT rowid, \"File Number\" FROM \"Employee\" WHERE (\"Department\" = ?) AND "
               "(((\"File Number\" < ? OR \"File Number\" IS NULL)) OR (\"File Number\" IS ? AND "
               "rowid > ?)) ORDER BY \"File Number\" DESC, rowid LIMIT 4",
               {"D1", "000123", "000123", 7}},
-        Shape{"NextDescendingAfterANullOnlyTies", {{"File Number", true}}, true, {Null},
+        Shape{"NextDescendingAfterANullOnlyTies",
+              {{"File Number", true}},
+              true,
+              {Null},
               "SELECT rowid, \"File Number\" FROM \"Employee\" WHERE (\"Department\" = ?) AND "
               "((0) OR (\"File Number\" IS ? AND rowid > ?)) ORDER BY \"File Number\" DESC, "
               "rowid LIMIT 4",
@@ -79,10 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Rows with nulls, ties and both cases; rowid is their position + 1.
 const QList<QVariantList> Rows = {
-    {"ada", "D1", "000200"}, {"Bea", Null, "000100"}, {"cleo", "d1", Null},
-    {"Dan", "D2", "000100"}, {"eve", Null, Null},     {"FAY", "D1", "000300"},
-    {"gus", "D2", "ab"},     {"Hal", "D1", "AB"},     {"ivy", "D3", "Ab"},
-    {"jo", Null, "000200"},  {"Kim", "d2", Null},     {"lu", "D1", "000100"},
+    {"ada", "D1", "000200"}, {"Bea", Null, "000100"}, {"cleo", "d1", Null}, {"Dan", "D2", "000100"},
+    {"eve", Null, Null},     {"FAY", "D1", "000300"}, {"gus", "D2", "ab"},  {"Hal", "D1", "AB"},
+    {"ivy", "D3", "Ab"},     {"jo", Null, "000200"},  {"Kim", "d2", Null},  {"lu", "D1", "000100"},
     {"MAX", "D3", "aB"},
 };
 const QStringList Columns = {"Name", "Department", "File Number"};
@@ -163,8 +180,7 @@ TEST_P(KeysetQueryPaging, ChunksReadTheWholeSetInItsOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Orders, KeysetQueryPaging,
-    ::testing::Values(Paging{"KeyOnly", {}, 3},
-                      Paging{"FileNumber", {{"File Number", false}}, 2},
+    ::testing::Values(Paging{"KeyOnly", {}, 3}, Paging{"FileNumber", {{"File Number", false}}, 2},
                       Paging{"FileNumberDescending", {{"File Number", true}}, 2},
                       Paging{"DepartmentThenName", {{"Department", false}, {"Name", false}}, 3},
                       Paging{"DepartmentDescendingThenFileNumber",

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct ValCase {
     const char *name;
@@ -12,7 +13,9 @@ struct ValCase {
     double expected;
 };
 
-class ValTest : public ::testing::TestWithParam<ValCase> {};
+class ValTest : public ::testing::TestWithParam<ValCase>
+{
+};
 
 TEST_P(ValTest, ReadsTheNumberTheTextBeginsWith)
 {
@@ -73,7 +76,9 @@ struct RoundCase {
     int expected; // -99999 when the value does not fit 16 bits
 };
 
-class Int16Test : public ::testing::TestWithParam<RoundCase> {};
+class Int16Test : public ::testing::TestWithParam<RoundCase>
+{
+};
 
 TEST_P(Int16Test, RoundsHalfToEvenWithinSixteenBits)
 {
@@ -90,8 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
     Values, Int16Test,
     ::testing::Values(RoundCase{"OnePointFive", 1.5, 2}, RoundCase{"TwoPointFive", 2.5, 2},
                       RoundCase{"ThreePointFive", 3.5, 4}, RoundCase{"MinusTwoPointFive", -2.5, -2},
-                      RoundCase{"MinusOnePointFive", -1.5, -2}, RoundCase{"JustBelowHalf", 2.4999, 2},
-                      RoundCase{"Max", 32767.4, 32767}, RoundCase{"MaxHalfRoundsUp", 32767.5, -99999},
+                      RoundCase{"MinusOnePointFive", -1.5, -2},
+                      RoundCase{"JustBelowHalf", 2.4999, 2}, RoundCase{"Max", 32767.4, 32767},
+                      RoundCase{"MaxHalfRoundsUp", 32767.5, -99999},
                       RoundCase{"Min", -32768.5, -32768}, RoundCase{"BelowMin", -32769, -99999},
                       RoundCase{"FortyThousand", 40000, -99999}, RoundCase{"Huge", 1e10, -99999}),
     [](const auto &info) { return std::string(info.param.name); });

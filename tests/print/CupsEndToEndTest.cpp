@@ -2,17 +2,17 @@
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
 #include "CupsJobs.h"
-#include "support/FakeMainWindow.h"
 #include "PdfText.h"
 #include "PrintedCase.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
-#include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/PrintJobs.h"
 #include "records/CaseSchema.h"
 #include "support/CaseFixture.h"
+#include "support/FakeMainWindow.h"
+#include "support/ScriptedDialogs.h"
 #include <QAction>
 #include <QPushButton>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "support/FakeMainWindow.h"
 #include "platform/MousePointer.h"
-#include "support/ScriptedDialogs.h"
+#include "support/FakeMainWindow.h"
 #include "support/RecordingPrinterProvider.h"
+#include "support/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "support/ScriptedDialogs.h"
 #include "support/CaseFixture.h"
+#include "support/ScriptedDialogs.h"
 
 #include <memory>
 

@@ -12,14 +12,15 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Root writes through any permission bits. Without CAP_DAC_OVERRIDE in this
 // thread's effective set it is held to them like anyone else, which lets the
 // test use a truly read-only file whoever runs it.
 class HeldToPermissions
 {
-public:
+  public:
     HeldToPermissions()
     {
         if (syscall(SYS_capget, &m_header, m_saved) != 0)
@@ -36,7 +37,7 @@ public:
     HeldToPermissions(const HeldToPermissions &) = delete;
     HeldToPermissions &operator=(const HeldToPermissions &) = delete;
 
-private:
+  private:
     __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct m_saved[2] = {};
     bool m_changed = false;
@@ -55,15 +56,16 @@ enum class Journal { Wal, Rollback };
 
 class CaseDatabaseReadOnly : public ::testing::TestWithParam<std::tuple<Save, Journal>>
 {
-protected:
+  protected:
     void SetUp() override
     {
         db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada")}});
         // As the program leaves it, or as an older tool would.
-        db.query(std::get<1>(GetParam()) == Journal::Wal ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")
-                                                         : QStringLiteral("PRAGMA journal_mode=DELETE"));
-        ASSERT_TRUE(QFile::setPermissions(db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                                         | QFileDevice::ReadOther));
+        db.query(std::get<1>(GetParam()) == Journal::Wal
+                     ? QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")
+                     : QStringLiteral("PRAGMA journal_mode=DELETE"));
+        ASSERT_TRUE(QFile::setPermissions(
+            db.path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     }
     void TearDown() override
     {
@@ -95,8 +97,12 @@ TEST_P(CaseDatabaseReadOnly, OpensAndRefusesEverySaveAsReadOnly)
             rs.setValue(name, QStringLiteral("Bea"));
             rs.update();
             break;
-        case Save::Delete: rs.deleteCurrent(); break;
-        case Save::GridInsert: rs.insertRow({QStringLiteral("Bea")}); break;
+        case Save::Delete:
+            rs.deleteCurrent();
+            break;
+        case Save::GridInsert:
+            rs.insertRow({QStringLiteral("Bea")});
+            break;
         }
         FAIL() << "a read-only database was written";
     } catch (const DataError &e) {
@@ -111,13 +117,13 @@ TEST_P(CaseDatabaseReadOnly, OpensAndRefusesEverySaveAsReadOnly)
 std::string caseName(const ::testing::TestParamInfo<std::tuple<Save, Journal>> &info)
 {
     const char *saves[] = {"AddNew", "Edit", "Delete", "GridInsert"};
-    return std::string(saves[int(std::get<0>(info.param))])
-        + (std::get<1>(info.param) == Journal::Wal ? "_WalFile" : "_RollbackJournalFile");
+    return std::string(saves[int(std::get<0>(info.param))]) +
+           (std::get<1>(info.param) == Journal::Wal ? "_WalFile" : "_RollbackJournalFile");
 }
 
 INSTANTIATE_TEST_SUITE_P(Saves, CaseDatabaseReadOnly,
-                         ::testing::Combine(::testing::Values(Save::AddNew, Save::Edit, Save::Delete,
-                                                              Save::GridInsert),
+                         ::testing::Combine(::testing::Values(Save::AddNew, Save::Edit,
+                                                              Save::Delete, Save::GridInsert),
                                             ::testing::Values(Journal::Wal, Journal::Rollback)),
                          caseName);
 

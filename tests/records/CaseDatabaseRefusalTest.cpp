@@ -9,7 +9,8 @@
 #include <QUuid>
 #include <functional>
 
-namespace {
+namespace
+{
 
 QByteArray readAll(const QString &path)
 {
@@ -36,14 +37,16 @@ QByteArray caseDatabaseImage()
 // A database another program made, in the classic rollback journal mode.
 void makeSqlite(const QString &path, const QStringList &statements)
 {
-    const QString name = QStringLiteral("other-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString name =
+        QStringLiteral("other-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
         for (const QString &s : statements)
-            ASSERT_TRUE(q.exec(s)) << q.lastError().text().toStdString() << " in " << s.toStdString();
+            ASSERT_TRUE(q.exec(s))
+                << q.lastError().text().toStdString() << " in " << s.toStdString();
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
@@ -56,7 +59,8 @@ QByteArray withBytes(QByteArray image, int at, const QByteArray &bytes)
 }
 
 const QString CaseTablesBut = QStringLiteral(
-    "CREATE TABLE Complaints (\"Grievance Number\" INTEGER PRIMARY KEY, \"File Number\", \"Contract Provinsions\", "
+    "CREATE TABLE Complaints (\"Grievance Number\" INTEGER PRIMARY KEY, \"File Number\", "
+    "\"Contract Provinsions\", "
     "\"Date of Violation\", \"Remedy Sought\", \"Supervisor First Contacted\", \"Contact Date\", "
     "\"Supervisor's Oral Answer Date\", \"Case Facts1\", \"Case Facts2\", \"Case Facts3\")");
 
@@ -105,23 +109,30 @@ INSTANTIATE_TEST_SUITE_P(
                     writeAll(p, b);
                 }},
         Refused{"DamagedHeaderText",
-                [](const QString &p) { writeAll(p, withBytes(caseDatabaseImage(), 0, "SQLite format 2")); }},
+                [](const QString &p) {
+                    writeAll(p, withBytes(caseDatabaseImage(), 0, "SQLite format 2"));
+                }},
         Refused{"DamagedPageSize",
-                [](const QString &p) { writeAll(p, withBytes(caseDatabaseImage(), 16, QByteArray("\x00\x07", 2))); }},
+                [](const QString &p) {
+                    writeAll(p, withBytes(caseDatabaseImage(), 16, QByteArray("\x00\x07", 2)));
+                }},
         Refused{"HeaderOnly", [](const QString &p) { writeAll(p, caseDatabaseImage().left(100)); }},
         Refused{"AnotherProgramsTables",
                 [](const QString &p) {
-                    makeSqlite(p, {QStringLiteral("CREATE TABLE Notes (id INTEGER PRIMARY KEY, text TEXT)"),
+                    makeSqlite(p, {QStringLiteral(
+                                       "CREATE TABLE Notes (id INTEGER PRIMARY KEY, text TEXT)"),
                                    QStringLiteral("INSERT INTO Notes (text) VALUES ('keep me')")});
                 }},
         Refused{"OnlyTheComplaintsTable", [](const QString &p) { makeSqlite(p, {CaseTablesBut}); }},
         Refused{"EmployeeTableWithoutAField",
                 [](const QString &p) {
-                    makeSqlite(p, {CaseTablesBut,
-                                   QStringLiteral("CREATE TABLE Employee (Name, Department, \"Shift Start Time\", "
-                                                  "\"File Number\", \"Home Phone\", \"Work Phone\", "
-                                                  "\"Company Seniority\", \"Class Seniortity\", Classification, "
-                                                  "Address)")});
+                    makeSqlite(
+                        p, {CaseTablesBut,
+                            QStringLiteral(
+                                "CREATE TABLE Employee (Name, Department, \"Shift Start Time\", "
+                                "\"File Number\", \"Home Phone\", \"Work Phone\", "
+                                "\"Company Seniority\", \"Class Seniortity\", Classification, "
+                                "Address)")});
                 }}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -131,11 +142,15 @@ TEST(CaseDatabaseAcceptance, ExtraFieldsAndOtherLetterCaseAreAccepted)
 {
     QTemporaryDir dir;
     const QString path = dir.path() + QStringLiteral("/Quillmark.db");
-    makeSqlite(path, {QString(CaseTablesBut).replace(QStringLiteral("TABLE Complaints"), QStringLiteral("TABLE COMPLAINTS")),
-                      QStringLiteral("CREATE TABLE employee (Name, Department, \"Shift Start Time\", \"File Number\", "
-                                     "\"Home Phone\", \"Work Phone\", \"Company Seniority\", \"Class Seniortity\", "
-                                     "Classification, Address, \"Days Off\", Notes)"),
-                      QStringLiteral("INSERT INTO employee (Name, Notes) VALUES ('Ada', 'kept')")});
+    makeSqlite(
+        path,
+        {QString(CaseTablesBut)
+             .replace(QStringLiteral("TABLE Complaints"), QStringLiteral("TABLE COMPLAINTS")),
+         QStringLiteral(
+             "CREATE TABLE employee (Name, Department, \"Shift Start Time\", \"File Number\", "
+             "\"Home Phone\", \"Work Phone\", \"Company Seniority\", \"Class Seniortity\", "
+             "Classification, Address, \"Days Off\", Notes)"),
+         QStringLiteral("INSERT INTO employee (Name, Notes) VALUES ('Ada', 'kept')")});
     CaseDatabase cdb(path);
     cdb.open();
     EXPECT_EQ(cdb.tableName(QStringLiteral("Employee")), QStringLiteral("employee"));

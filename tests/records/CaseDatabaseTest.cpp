@@ -9,7 +9,8 @@
 #include <QSqlError>
 #include <QTemporaryDir>
 
-namespace {
+namespace
+{
 
 QStringList sorted(QStringList l)
 {
@@ -26,7 +27,7 @@ QVariant pragma(const std::shared_ptr<CaseDatabase> &cdb, const QString &name)
 
 class CaseDatabaseFresh : public ::testing::Test
 {
-protected:
+  protected:
     TempCaseDb db;
     std::shared_ptr<CaseDatabase> cdb = db.open();
 };
@@ -40,13 +41,15 @@ TEST_F(CaseDatabaseFresh, HasBothTablesWithExactlyTheFieldNames)
             names << q.value(1).toString();
         return names;
     };
-    EXPECT_EQ(sorted(stored(QStringLiteral("Employee"))),
-              sorted({"Name", "Department", "Shift Start Time", "File Number", "Home Phone", "Work Phone",
-                      "Company Seniority", "Class Seniortity", "Classification", "Address", "Days Off"}));
-    EXPECT_EQ(sorted(stored(QStringLiteral("Complaints"))),
-              sorted({"Grievance Number", "File Number", "Case Facts3", "Case Facts2", "Case Facts1",
-                      "Supervisor's Oral Answer Date", "Contact Date", "Supervisor First Contacted",
-                      "Remedy Sought", "Date of Violation", "Contract Provinsions"}));
+    EXPECT_EQ(
+        sorted(stored(QStringLiteral("Employee"))),
+        sorted({"Name", "Department", "Shift Start Time", "File Number", "Home Phone", "Work Phone",
+                "Company Seniority", "Class Seniortity", "Classification", "Address", "Days Off"}));
+    EXPECT_EQ(
+        sorted(stored(QStringLiteral("Complaints"))),
+        sorted({"Grievance Number", "File Number", "Case Facts3", "Case Facts2", "Case Facts1",
+                "Supervisor's Oral Answer Date", "Contact Date", "Supervisor First Contacted",
+                "Remedy Sought", "Date of Violation", "Contract Provinsions"}));
     // The record sets see the same names, spelled as stored.
     EXPECT_EQ(sorted(RecordSet(cdb, QStringLiteral("Complaints")).fieldNames()),
               sorted(stored(QStringLiteral("Complaints"))));
@@ -59,15 +62,18 @@ TEST_F(CaseDatabaseFresh, FileNumberIsIndexedInBothTablesAndTheIndexServesLookup
         QStringList indexed;
         QSqlQuery list = db.query(QStringLiteral("PRAGMA index_list(%1)").arg(table));
         while (list.next()) {
-            QSqlQuery info = db.query(QStringLiteral("PRAGMA index_info(\"%1\")").arg(list.value(1).toString()));
+            QSqlQuery info =
+                db.query(QStringLiteral("PRAGMA index_info(\"%1\")").arg(list.value(1).toString()));
             while (info.next())
                 indexed << info.value(2).toString();
         }
-        EXPECT_TRUE(indexed.contains(QStringLiteral("File Number"))) << indexed.join(',').toStdString();
+        EXPECT_TRUE(indexed.contains(QStringLiteral("File Number")))
+            << indexed.join(',').toStdString();
         // Usable by the text comparison the lookups make.
         QSqlQuery plan(cdb->connection());
-        ASSERT_TRUE(plan.exec(QStringLiteral("EXPLAIN QUERY PLAN SELECT rowid FROM %1 WHERE \"File Number\" = 'abc'")
-                                  .arg(table)));
+        ASSERT_TRUE(plan.exec(
+            QStringLiteral("EXPLAIN QUERY PLAN SELECT rowid FROM %1 WHERE \"File Number\" = 'abc'")
+                .arg(table)));
         QString detail;
         while (plan.next())
             detail += plan.value(3).toString();
@@ -77,8 +83,10 @@ TEST_F(CaseDatabaseFresh, FileNumberIsIndexedInBothTablesAndTheIndexServesLookup
 
 TEST_F(CaseDatabaseFresh, GrievanceNumberIsNumberedAutomaticallyAndNeverReused)
 {
-    const qint64 first = db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("1")}});
-    const qint64 second = db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("2")}});
+    const qint64 first = db.insert(QStringLiteral("Complaints"),
+                                   {{QStringLiteral("File Number"), QStringLiteral("1")}});
+    const qint64 second = db.insert(QStringLiteral("Complaints"),
+                                    {{QStringLiteral("File Number"), QStringLiteral("2")}});
     EXPECT_GT(second, first);
     EXPECT_EQ(db.row(QStringLiteral("Complaints"), QStringLiteral("rowid = ?"), {second})
                   .value(QStringLiteral("Grievance Number"))
@@ -86,7 +94,8 @@ TEST_F(CaseDatabaseFresh, GrievanceNumberIsNumberedAutomaticallyAndNeverReused)
               second)
         << "the number is the row's own key";
     db.query(QStringLiteral("DELETE FROM Complaints WHERE rowid = ?"), {second});
-    const qint64 third = db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("3")}});
+    const qint64 third = db.insert(QStringLiteral("Complaints"),
+                                   {{QStringLiteral("File Number"), QStringLiteral("3")}});
     EXPECT_GT(third, second) << "a deleted grievance's number is not handed out again";
 }
 
@@ -100,7 +109,8 @@ TEST_F(CaseDatabaseFresh, TextComparesWithoutRegardToLetterCaseInEveryTextField)
             db.query(QStringLiteral("DELETE FROM %1").arg(table));
             db.insert(table, {{field, QStringLiteral("abc")}});
             QSqlQuery q(cdb->connection());
-            ASSERT_TRUE(q.prepare(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE \"%2\" = 'ABC'").arg(table, field)));
+            ASSERT_TRUE(q.prepare(
+                QStringLiteral("SELECT COUNT(*) FROM %1 WHERE \"%2\" = 'ABC'").arg(table, field)));
             ASSERT_TRUE(q.exec());
             ASSERT_TRUE(q.next());
             EXPECT_EQ(q.value(0).toInt(), 1);

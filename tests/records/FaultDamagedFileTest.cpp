@@ -11,7 +11,8 @@
 #include <iostream>
 #include <random>
 
-namespace {
+namespace
+{
 
 QByteArray realDatabase(const QString &path)
 {
@@ -20,12 +21,14 @@ QByteArray realDatabase(const QString &path)
         db->open();
         db->write([](QSqlQuery &q) {
             for (int i = 0; i < 300; ++i) {
-                q.prepare(QStringLiteral("INSERT INTO Employee (Name, \"File Number\", Address) VALUES (?, ?, ?)"));
+                q.prepare(QStringLiteral(
+                    "INSERT INTO Employee (Name, \"File Number\", Address) VALUES (?, ?, ?)"));
                 q.addBindValue(QStringLiteral("Employee %1").arg(i));
                 q.addBindValue(QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')));
                 q.addBindValue(QString(80, QChar(u'a' + i % 26)));
                 q.exec();
-                q.prepare(QStringLiteral("INSERT INTO Complaints (\"File Number\", \"Case Facts1\") VALUES (?, ?)"));
+                q.prepare(QStringLiteral(
+                    "INSERT INTO Complaints (\"File Number\", \"Case Facts1\") VALUES (?, ?)"));
                 q.addBindValue(QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0')));
                 q.addBindValue(QString(255, QChar(u'A' + i % 26)));
                 q.exec();
@@ -41,7 +44,9 @@ QByteArray realDatabase(const QString &path)
 // garbage, a page of zeros, the header hit, or the end cut off.
 QByteArray damage(QByteArray bytes, std::mt19937 &random)
 {
-    const auto at = [&](qsizetype n) { return qsizetype(random() % quint32(std::max<qsizetype>(n, 1))); };
+    const auto at = [&](qsizetype n) {
+        return qsizetype(random() % quint32(std::max<qsizetype>(n, 1)));
+    };
     switch (random() % 5) {
     case 0:
         for (int i = 1 + int(random() % 20); i > 0; --i)
@@ -120,15 +125,16 @@ TEST(FaultDamagedFile, EachDamagedCopyIsOpenedOrReportedAndNeverCrashesTheProgra
             db.reset();
             QFile f(path);
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-            EXPECT_TRUE(f.readAll() == damaged) << "copy " << i << " was changed after it was refused";
+            EXPECT_TRUE(f.readAll() == damaged)
+                << "copy " << i << " was changed after it was refused";
             continue;
         }
         ++o.opened;
         use(db, o);
     }
     std::cout << "damaged copies 200: opened " << o.opened << " (of which failed while used "
-              << o.failedLater << "), refused at open " << o.refusedAtOpen << ", random " << randomness
-              << std::endl;
+              << o.failedLater << "), refused at open " << o.refusedAtOpen << ", random "
+              << randomness << std::endl;
     EXPECT_EQ(o.opened + o.refusedAtOpen, 200);
 }
 

@@ -4,15 +4,16 @@
 #include "faults/SavingChild.h"
 #include "faults/StoredRecords.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <random>
 
-namespace {
+namespace
+{
 
 using Fault::ChildProgram;
 
@@ -83,8 +84,8 @@ TEST(FaultKill, ReportedSavesSurviveRandomKills)
 
     for (int round = 0; round < rounds; ++round) {
         const KillPlan plan = random() % 5 == 0
-            ? KillPlan{0, int(random() % 20000)}
-            : KillPlan{1 + int(random() % 6), int(random() % 4000)};
+                                  ? KillPlan{0, int(random() % 20000)}
+                                  : KillPlan{1 + int(random() % 6), int(random() % 4000)};
         ChildProgram child(QStringLiteral("FaultKillChild.DISABLED_SavesUntilKilled"),
                            {path, QString::number(round), QString::number(random())});
         ASSERT_TRUE(child.start());
@@ -159,7 +160,8 @@ TEST(FaultKill, KilledWhileCreatingTheDatabaseTheNextStartStillOpens)
     for (int round = 0; round < rounds; ++round) {
         const QString path = dir.path() + QStringLiteral("/round%1/Quillmark.db").arg(round);
         {
-            ChildProgram child(QStringLiteral("FaultKillChild.DISABLED_CreatesTheDatabase"), {path});
+            ChildProgram child(QStringLiteral("FaultKillChild.DISABLED_CreatesTheDatabase"),
+                               {path});
             ASSERT_TRUE(child.start());
             QThread::usleep(ulong(random() % ulong(span)));
             child.kill();

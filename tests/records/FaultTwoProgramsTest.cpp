@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 using Fault::ChildProgram;
 
@@ -60,8 +61,8 @@ TEST(FaultTwoPrograms, EverySaveOfBothIsStoredAndNoneIsRefusedAsLocked)
     EXPECT_EQ(stored.reported(), 2 * SavesEach);
     EXPECT_EQ(stored.distinctRecords(), 2 * SavesEach) << "each save is a record of its own";
     const Fault::StoredRecords::Verdict v = stored.check(path);
-    std::cout << "saves reported " << stored.reported() << ", rows " << v.rows << ", lost " << v.lost
-              << ", refused " << failures.size() << std::endl;
+    std::cout << "saves reported " << stored.reported() << ", rows " << v.rows << ", lost "
+              << v.lost << ", refused " << failures.size() << std::endl;
     EXPECT_EQ(v.integrity, QStringLiteral("ok"));
     EXPECT_EQ(v.rows, 2 * SavesEach);
     EXPECT_EQ(v.lost, 0) << v.details.join(QLatin1Char('\n')).toStdString();

@@ -5,7 +5,8 @@
 
 #include "records/RecordSet.h"
 
-namespace {
+namespace
+{
 
 enum class Path { EditUpdate, GridUpdateRow };
 enum class When { BeforeEdit, AfterEditBegan };
@@ -15,21 +16,23 @@ struct ConflictCase {
     const char *table;
     const char *otherWrite; // run through the second connection, ? is the row's key
     int error;
-    const char *namedAs;    // how the message names the record
+    const char *namedAs; // how the message names the record
 };
 
 const char *const ChangeName = "UPDATE Employee SET Name = 'Someone Else' WHERE rowid = ?";
 
 class ConflictFixture : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
-        db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada Byron")},
-                                               {QStringLiteral("File Number"), QStringLiteral("000123")},
-                                               {QStringLiteral("Department"), QStringLiteral("Mill")}});
-        db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("000123")},
-                                                 {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
+        db.insert(QStringLiteral("Employee"),
+                  {{QStringLiteral("Name"), QStringLiteral("Ada Byron")},
+                   {QStringLiteral("File Number"), QStringLiteral("000123")},
+                   {QStringLiteral("Department"), QStringLiteral("Mill")}});
+        db.insert(QStringLiteral("Complaints"),
+                  {{QStringLiteral("File Number"), QStringLiteral("000123")},
+                   {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     }
     QVariantMap stored(const QString &table) { return db.row(table, QStringLiteral("1")); }
 
@@ -50,8 +53,9 @@ TEST_P(RecordSetConflict, IsRefusedNamingTheRecordAndLeavesTheOtherChange)
     const qint64 key = rs.bookmark();
     const QVariantList read = rs.values();
     // Change the field the other writer did not touch, or the same one.
-    const int field = rs.fieldIndex(table == QLatin1String("Employee") ? QStringLiteral("Department")
-                                                                         : QStringLiteral("Remedy Sought"));
+    const int field =
+        rs.fieldIndex(table == QLatin1String("Employee") ? QStringLiteral("Department")
+                                                         : QStringLiteral("Remedy Sought"));
     auto otherWrite = [&] { db.query(QString::fromLatin1(c.otherWrite), {key}); };
 
     if (when == When::BeforeEdit)
@@ -96,10 +100,10 @@ const ConflictCase Cases[] = {
     {"RowDeleted", "Employee", "DELETE FROM Employee WHERE rowid = ?", DataErrors::RowDeleted,
      "Employee record with File Number 000123"},
     {"ComplaintChanged", "Complaints",
-     "UPDATE Complaints SET \"Case Facts1\" = 'More facts' WHERE rowid = ?", DataErrors::WriteConflict,
-     "Complaints record with Grievance Number 1"},
-    {"ComplaintDeleted", "Complaints", "DELETE FROM Complaints WHERE rowid = ?", DataErrors::RowDeleted,
-     "Grievance Number 1"},
+     "UPDATE Complaints SET \"Case Facts1\" = 'More facts' WHERE rowid = ?",
+     DataErrors::WriteConflict, "Complaints record with Grievance Number 1"},
+    {"ComplaintDeleted", "Complaints", "DELETE FROM Complaints WHERE rowid = ?",
+     DataErrors::RowDeleted, "Grievance Number 1"},
 };
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,9 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(Path::EditUpdate, Path::GridUpdateRow),
                        ::testing::Values(When::BeforeEdit, When::AfterEditBegan)),
     [](const auto &info) {
-        return std::string(std::get<0>(info.param).name)
-            + (std::get<1>(info.param) == Path::EditUpdate ? "_Update" : "_UpdateRow")
-            + (std::get<2>(info.param) == When::BeforeEdit ? "_BeforeEdit" : "_AfterEditBegan");
+        return std::string(std::get<0>(info.param).name) +
+               (std::get<1>(info.param) == Path::EditUpdate ? "_Update" : "_UpdateRow") +
+               (std::get<2>(info.param) == When::BeforeEdit ? "_BeforeEdit" : "_AfterEditBegan");
     });
 
 // What the set itself wrote, or re-read after another change, is no conflict.
@@ -124,7 +128,8 @@ TEST_F(RecordSetNoConflict, SuccessiveUpdatesOfTheSameRowGoThrough)
         rs.edit();
         rs.setValue(department, value.isNull() ? QVariant() : QVariant(value));
         ASSERT_NO_THROW(rs.update());
-        EXPECT_EQ(stored(QStringLiteral("Employee")).value(QStringLiteral("Department")).toString(), value);
+        EXPECT_EQ(stored(QStringLiteral("Employee")).value(QStringLiteral("Department")).toString(),
+                  value);
     }
 }
 

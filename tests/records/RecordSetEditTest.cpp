@@ -6,7 +6,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 const QString Employee = QStringLiteral("Employee");
 const QString NameField = QStringLiteral("Name");
@@ -14,21 +15,29 @@ const QString Department = QStringLiteral("Department");
 
 class RecordSetEdit : public ::testing::Test
 {
-protected:
+  protected:
     void fill(int rows)
     {
         for (int i = 0; i < rows; ++i)
             db.insert(Employee, {{NameField, QStringLiteral("E%1").arg(i)}});
     }
-    std::unique_ptr<RecordSet> openSet(const QString &source = Employee, int type = RecordSet::Dynaset)
+    std::unique_ptr<RecordSet> openSet(const QString &source = Employee,
+                                       int type = RecordSet::Dynaset)
     {
         return std::make_unique<RecordSet>(cdb, source, type);
     }
-    static QString name(const RecordSet &rs) { return rs.value(rs.fieldIndex(NameField)).toString(); }
-    static void set(RecordSet &rs, const QString &field, const QVariant &v) { rs.setValue(rs.fieldIndex(field), v); }
+    static QString name(const RecordSet &rs)
+    {
+        return rs.value(rs.fieldIndex(NameField)).toString();
+    }
+    static void set(RecordSet &rs, const QString &field, const QVariant &v)
+    {
+        rs.setValue(rs.fieldIndex(field), v);
+    }
     qint64 keyOf(const QString &employee)
     {
-        QSqlQuery q = db.query(QStringLiteral("SELECT rowid FROM Employee WHERE Name = ?"), {employee});
+        QSqlQuery q =
+            db.query(QStringLiteral("SELECT rowid FROM Employee WHERE Name = ?"), {employee});
         return q.next() ? q.value(0).toLongLong() : -1;
     }
     QStringList storedNames()
@@ -65,10 +74,19 @@ TEST_P(RecordSetAdd, AppendsTheNewKeyAndReturnsWhereItWas)
     fill(c.rows);
     auto rs = openSet();
     switch (c.where) {
-    case Where::First: break;
-    case Where::Middle: rs->moveNext(); break;
-    case Where::Bof: rs->movePrevious(); break;
-    case Where::Eof: rs->moveLast(); if (!rs->isEOF()) rs->moveNext(); break;
+    case Where::First:
+        break;
+    case Where::Middle:
+        rs->moveNext();
+        break;
+    case Where::Bof:
+        rs->movePrevious();
+        break;
+    case Where::Eof:
+        rs->moveLast();
+        if (!rs->isEOF())
+            rs->moveNext();
+        break;
     }
     const int position = rs->absolutePosition();
     const bool bof = rs->isBOF(), eof = rs->isEOF();
@@ -83,8 +101,9 @@ TEST_P(RecordSetAdd, AppendsTheNewKeyAndReturnsWhereItWas)
 
     const qint64 key = keyOf(QStringLiteral("New"));
     ASSERT_GT(key, 0) << "stored";
-    EXPECT_EQ(db.row(Employee, QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("File Number")),
-              QStringLiteral("000777"));
+    EXPECT_EQ(
+        db.row(Employee, QStringLiteral("rowid = ?"), {key}).value(QStringLiteral("File Number")),
+        QStringLiteral("000777"));
     EXPECT_EQ(rs->lastModified(), key);
     EXPECT_EQ(rs->editMode(), RecordSet::NoEdit);
     ASSERT_EQ(rs->loadedCount(), c.rows + 1);
@@ -115,7 +134,8 @@ TEST_F(RecordSetEdit, AnUntouchedNewRecordIsStoredBlankAndNumbered)
     rs->addNew();
     rs->update();
     ASSERT_EQ(db.count(QStringLiteral("Complaints")), 2);
-    QSqlQuery q = db.query(QStringLiteral("SELECT \"Grievance Number\", \"File Number\" FROM Complaints ORDER BY rowid"));
+    QSqlQuery q = db.query(QStringLiteral(
+        "SELECT \"Grievance Number\", \"File Number\" FROM Complaints ORDER BY rowid"));
     ASSERT_TRUE(q.next());
     const qint64 first = q.value(0).toLongLong();
     EXPECT_TRUE(q.value(1).isNull());
@@ -131,8 +151,10 @@ TEST_F(RecordSetEdit, TheAutomaticNumberIsNeverWrittenByTheSet)
     set(*rs, QStringLiteral("Grievance Number"), 99);
     set(*rs, QStringLiteral("File Number"), QStringLiteral("000123"));
     rs->update();
-    EXPECT_EQ(db.count(QStringLiteral("Complaints"), QStringLiteral("\"Grievance Number\" = 99")), 0);
-    EXPECT_EQ(db.count(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = '000123'")), 1);
+    EXPECT_EQ(db.count(QStringLiteral("Complaints"), QStringLiteral("\"Grievance Number\" = 99")),
+              0);
+    EXPECT_EQ(db.count(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = '000123'")),
+              1);
 }
 
 // ---- Edit + Update, CancelUpdate ------------------------------------------------
@@ -144,11 +166,14 @@ TEST_F(RecordSetEdit, EditAndUpdateWritesOnlyTheCurrentRow)
     rs->moveNext();
     rs->edit();
     set(*rs, Department, QStringLiteral("Stores"));
-    EXPECT_EQ(rs->value(rs->fieldIndex(Department)), QStringLiteral("Stores")) << "the edit buffer shows";
-    EXPECT_TRUE(db.row(Employee, QStringLiteral("Name = 'E1'")).value(Department).isNull()) << "not before update";
+    EXPECT_EQ(rs->value(rs->fieldIndex(Department)), QStringLiteral("Stores"))
+        << "the edit buffer shows";
+    EXPECT_TRUE(db.row(Employee, QStringLiteral("Name = 'E1'")).value(Department).isNull())
+        << "not before update";
     rs->update();
     EXPECT_EQ(db.count(Employee, QStringLiteral("Department = 'Stores'")), 1);
-    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'E1'")).value(Department), QStringLiteral("Stores"));
+    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'E1'")).value(Department),
+              QStringLiteral("Stores"));
     EXPECT_EQ(rs->value(rs->fieldIndex(Department)), QStringLiteral("Stores"));
     EXPECT_EQ(rs->absolutePosition(), 1);
     EXPECT_EQ(rs->lastModified(), keyOf(QStringLiteral("E1")));
@@ -191,10 +216,10 @@ TEST_F(RecordSetEdit, CancelUpdateDropsTheBufferOfAnEditAndOfANewRecord)
 struct DeleteCase {
     const char *name;
     int rows;
-    int at;            // position deleted
-    Move after;        // the move that leaves the deleted position
-    QString landsOn;   // name reached, empty for none
-    bool bof, eof;     // flags after that move
+    int at;          // position deleted
+    Move after;      // the move that leaves the deleted position
+    QString landsOn; // name reached, empty for none
+    bool bof, eof;   // flags after that move
 };
 
 class RecordSetDelete : public RecordSetEdit, public ::testing::WithParamInterface<DeleteCase>
@@ -233,9 +258,12 @@ TEST_P(RecordSetDelete, LeavesTheSetOnTheDeletedPositionUntilAMove)
 INSTANTIATE_TEST_SUITE_P(
     Delete, RecordSetDelete,
     ::testing::Values(
-        DeleteCase{"MiddleThenNextGoesToTheRowAfter", 3, 1, Move::Next, QStringLiteral("E2"), false, false},
-        DeleteCase{"MiddleThenPreviousGoesToTheRowBefore", 3, 1, Move::Previous, QStringLiteral("E0"), false, false},
-        DeleteCase{"FirstThenNextGoesToTheSecond", 3, 0, Move::Next, QStringLiteral("E1"), false, false},
+        DeleteCase{"MiddleThenNextGoesToTheRowAfter", 3, 1, Move::Next, QStringLiteral("E2"), false,
+                   false},
+        DeleteCase{"MiddleThenPreviousGoesToTheRowBefore", 3, 1, Move::Previous,
+                   QStringLiteral("E0"), false, false},
+        DeleteCase{"FirstThenNextGoesToTheSecond", 3, 0, Move::Next, QStringLiteral("E1"), false,
+                   false},
         DeleteCase{"FirstThenPreviousIsBOF", 3, 0, Move::Previous, QString(), true, false},
         DeleteCase{"LastThenNextIsEOF", 3, 2, Move::Next, QString(), false, true},
         DeleteCase{"OnlyRowThenNextIsAtBothEnds", 1, 0, Move::Next, QString(), true, true}),

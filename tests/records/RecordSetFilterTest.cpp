@@ -3,7 +3,8 @@
 
 #include "records/RecordSet.h"
 
-namespace {
+namespace
+{
 
 QStringList column(RecordSet &rs, const QString &field)
 {
@@ -19,14 +20,18 @@ TEST(RecordSetFilter, LikeOnTheNumberedKeyMatchesAsTextWithoutDroppingRows)
     TempCaseDb db;
     auto cases = db.open();
     for (int i = 1; i <= 12; ++i)
-        db.insert(QStringLiteral("Complaints"), {{QStringLiteral("File Number"), QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))}});
+        db.insert(QStringLiteral("Complaints"),
+                  {{QStringLiteral("File Number"),
+                    QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))}});
     RecordSet all(cases, QStringLiteral("Complaints"));
     all.setFilter(QStringLiteral("[Grievance Number] LIKE '1*'"));
     auto filtered = all.openRecordset(RecordSet::Dynaset);
     EXPECT_EQ(column(*filtered, QStringLiteral("Grievance Number")),
               (QStringList{"1", "10", "11", "12"}));
-    RecordSet source(cases, QStringLiteral("SELECT * FROM Complaints WHERE [Grievance Number] LIKE '1*'"));
-    EXPECT_EQ(column(source, QStringLiteral("Grievance Number")), (QStringList{"1", "10", "11", "12"}));
+    RecordSet source(cases,
+                     QStringLiteral("SELECT * FROM Complaints WHERE [Grievance Number] LIKE '1*'"));
+    EXPECT_EQ(column(source, QStringLiteral("Grievance Number")),
+              (QStringList{"1", "10", "11", "12"}));
 }
 
 TEST(RecordSetFilter, FilterAndSortBuildOnTheRecordSetTheyAreSetOn)
@@ -35,8 +40,9 @@ TEST(RecordSetFilter, FilterAndSortBuildOnTheRecordSetTheyAreSetOn)
     auto cases = db.open();
     const char *names[] = {"delta", "Alpha", "charlie", "bravo", "alfred"};
     for (const char *n : names)
-        db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QString::fromLatin1(n)},
-                                               {QStringLiteral("Department"), QStringLiteral("D")}});
+        db.insert(QStringLiteral("Employee"),
+                  {{QStringLiteral("Name"), QString::fromLatin1(n)},
+                   {QStringLiteral("Department"), QStringLiteral("D")}});
     RecordSet all(cases, QStringLiteral("Employee"));
     all.setFilter(QStringLiteral("[Name] LIKE 'a*' OR [Name] = 'DELTA'"));
     all.setSort(QStringLiteral("[Name] desc"));
@@ -54,7 +60,8 @@ TEST(RecordSetFilter, AnUnreadableFilterIsADataErrorAndReachesNoTable)
     auto cases = db.open();
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("x")}});
     RecordSet all(cases, QStringLiteral("Employee"));
-    for (const char *bad : {"[Name] = 'x", "DROP TABLE Employee", "1; DELETE FROM Employee", "[Nope] = 1"}) {
+    for (const char *bad :
+         {"[Name] = 'x", "DROP TABLE Employee", "1; DELETE FROM Employee", "[Nope] = 1"}) {
         all.setFilter(QString::fromLatin1(bad));
         EXPECT_THROW(all.openRecordset(RecordSet::Dynaset), DataError) << bad;
     }

@@ -6,7 +6,8 @@
 
 #include <QSignalSpy>
 
-namespace {
+namespace
+{
 
 constexpr int Rows = 200000;
 // Enough moves to cross several chunk boundaries (the chunks grow as read).
@@ -22,7 +23,7 @@ struct Source {
 
 class RecordSetLaziness : public ::testing::TestWithParam<Source>
 {
-protected:
+  protected:
     // The large tables are filled once; each test works on its own copy.
     static void SetUpTestSuite()
     {
@@ -30,13 +31,14 @@ protected:
         TempCaseDb &t = *s_filled;
         // File numbers repeat, differ only in letter case in places, and
         // are missing from every seventh row.
-        t.query(QStringLiteral(
-                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-                    "INSERT INTO Employee (Name, \"File Number\") "
-                    "SELECT 'E' || i, CASE WHEN i % 7 = 0 THEN NULL "
-                    "ELSE (CASE WHEN i % 2 = 0 THEN 'a' ELSE 'A' END) || printf('%05d', i % 3000) END "
-                    "FROM n")
-                    .arg(Rows));
+        t.query(
+            QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO Employee (Name, \"File Number\") "
+                "SELECT 'E' || i, CASE WHEN i % 7 = 0 THEN NULL "
+                "ELSE (CASE WHEN i % 2 = 0 THEN 'a' ELSE 'A' END) || printf('%05d', i % 3000) END "
+                "FROM n")
+                .arg(Rows));
         t.query(QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
             "INSERT INTO Complaints (\"File Number\", \"Remedy Sought\") "
@@ -61,10 +63,11 @@ protected:
     {
         QVector<qint64> keys;
         const QString where = QString::fromLatin1(s.where);
-        QSqlQuery q = db.query(QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
-                                   .arg(QString::fromLatin1(s.table),
-                                        where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
-                                        QString::fromLatin1(s.orderBy)));
+        QSqlQuery q =
+            db.query(QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
+                         .arg(QString::fromLatin1(s.table),
+                              where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where,
+                              QString::fromLatin1(s.orderBy)));
         while (q.next())
             keys << q.value(0).toLongLong();
         return keys;
@@ -148,7 +151,8 @@ TEST_P(RecordSetLaziness, ARowAddedBeforeTheKeysAreAllReadAppearsOnceAtTheEnd)
     RecordSet rs(cdb, QString::fromLatin1(s.recordSource));
     const QString table = QString::fromLatin1(s.table);
     // A value that sorts into the middle of a lookup's order.
-    const QString fileNumber = table == QLatin1String("Employee") ? QStringLiteral("a01500") : QStringLiteral("x00001");
+    const QString fileNumber =
+        table == QLatin1String("Employee") ? QStringLiteral("a01500") : QStringLiteral("x00001");
     rs.moveNext();
     rs.addNew();
     rs.setValue(rs.fieldIndex(QStringLiteral("File Number")), fileNumber);
@@ -159,7 +163,8 @@ TEST_P(RecordSetLaziness, ARowAddedBeforeTheKeysAreAllReadAppearsOnceAtTheEnd)
 
     rs.setBookmark(added);
     EXPECT_EQ(rs.value(rs.fieldIndex(QStringLiteral("File Number"))), fileNumber);
-    EXPECT_EQ(rs.absolutePosition(), expectedKeys(s).size() - (expectedKeys(s).contains(added) ? 1 : 0))
+    EXPECT_EQ(rs.absolutePosition(),
+              expectedKeys(s).size() - (expectedKeys(s).contains(added) ? 1 : 0))
         << "the caption shows its true position";
 
     rs.moveFirst();
@@ -222,15 +227,16 @@ TEST_P(RecordSetLaziness, ABookmarkInAChunkNotYetReadIsFoundWhileAnAddedRowWaits
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, RecordSetLaziness,
-    ::testing::Values(
-        Source{"WholeTableInRowOrder", "Employee", "Employee", "", "rowid"},
-        Source{"LookupOfAFewHundred", "Employee", "SELECT * FROM Employee WHERE [File Number] LIKE 'a0012*' ",
-               "\"File Number\" LIKE 'a0012%'", "\"File Number\", rowid"},
-        Source{"LookupOfAlmostAll", "Employee", "SELECT * FROM Employee WHERE [File Number] LIKE 'A*' ",
-               "\"File Number\" LIKE 'a%'", "\"File Number\", rowid"},
-        Source{"ComplaintsOfOneFileNumber", "Complaints",
-               "SELECT * FROM Complaints WHERE [File Number] = 'x00001'", "\"File Number\" = 'X00001'",
-               "\"File Number\", rowid"}),
+    ::testing::Values(Source{"WholeTableInRowOrder", "Employee", "Employee", "", "rowid"},
+                      Source{"LookupOfAFewHundred", "Employee",
+                             "SELECT * FROM Employee WHERE [File Number] LIKE 'a0012*' ",
+                             "\"File Number\" LIKE 'a0012%'", "\"File Number\", rowid"},
+                      Source{"LookupOfAlmostAll", "Employee",
+                             "SELECT * FROM Employee WHERE [File Number] LIKE 'A*' ",
+                             "\"File Number\" LIKE 'a%'", "\"File Number\", rowid"},
+                      Source{"ComplaintsOfOneFileNumber", "Complaints",
+                             "SELECT * FROM Complaints WHERE [File Number] = 'x00001'",
+                             "\"File Number\" = 'X00001'", "\"File Number\", rowid"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

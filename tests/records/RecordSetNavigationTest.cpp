@@ -6,7 +6,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 
 const QString Employee = QStringLiteral("Employee");
 const QString NameField = QStringLiteral("Name");
@@ -16,16 +17,24 @@ enum class Move { First, Previous, Next, Last };
 void apply(RecordSet &rs, Move m)
 {
     switch (m) {
-    case Move::First: rs.moveFirst(); break;
-    case Move::Previous: rs.movePrevious(); break;
-    case Move::Next: rs.moveNext(); break;
-    case Move::Last: rs.moveLast(); break;
+    case Move::First:
+        rs.moveFirst();
+        break;
+    case Move::Previous:
+        rs.movePrevious();
+        break;
+    case Move::Next:
+        rs.moveNext();
+        break;
+    case Move::Last:
+        rs.moveLast();
+        break;
     }
 }
 
 class RecordSetTest : public ::testing::Test
 {
-protected:
+  protected:
     // Employees "E0", "E1", ... in insertion order, so a name tells a position.
     void fill(int rows)
     {
@@ -36,10 +45,14 @@ protected:
     {
         return std::make_unique<RecordSet>(cdb, source);
     }
-    static QString name(const RecordSet &rs) { return rs.value(rs.fieldIndex(NameField)).toString(); }
+    static QString name(const RecordSet &rs)
+    {
+        return rs.value(rs.fieldIndex(NameField)).toString();
+    }
     qint64 keyOf(const QString &employee)
     {
-        QSqlQuery q = db.query(QStringLiteral("SELECT rowid FROM Employee WHERE Name = ?"), {employee});
+        QSqlQuery q =
+            db.query(QStringLiteral("SELECT rowid FROM Employee WHERE Name = ?"), {employee});
         return q.next() ? q.value(0).toLongLong() : -1;
     }
 
@@ -95,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"NextFromBOFReturnsToTheFirst", 3, {M::Previous, M::Next}, 0, false, false},
         MoveCase{"LastReachesTheLast", 3, {M::Last}, 2, false, false},
         MoveCase{"NextFromTheLastIsEOF", 3, {M::Last, M::Next}, -1, false, true},
-        MoveCase{"PreviousFromEOFReturnsToTheLast", 3, {M::Last, M::Next, M::Previous}, 2, false, false},
+        MoveCase{
+            "PreviousFromEOFReturnsToTheLast", 3, {M::Last, M::Next, M::Previous}, 2, false, false},
         MoveCase{"PreviousFromTheLast", 3, {M::Last, M::Previous}, 1, false, false},
         MoveCase{"FirstFromEOF", 3, {M::Last, M::Next, M::First}, 0, false, false},
         MoveCase{"LastFromBOF", 3, {M::Previous, M::Last}, 2, false, false},
@@ -111,7 +125,8 @@ struct BlockedMove {
     Move blocked;
 };
 
-class RecordSetBlockedMoves : public RecordSetTest, public ::testing::WithParamInterface<BlockedMove>
+class RecordSetBlockedMoves : public RecordSetTest,
+                              public ::testing::WithParamInterface<BlockedMove>
 {
 };
 
@@ -133,13 +148,13 @@ TEST_P(RecordSetBlockedMoves, ThrowNoCurrentRecordAndStay)
     EXPECT_EQ(rs->isEOF(), eof);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moves, RecordSetBlockedMoves,
-    ::testing::Values(BlockedMove{"NextOnEmpty", 0, {}, M::Next},
-                      BlockedMove{"PreviousOnEmpty", 0, {}, M::Previous},
-                      BlockedMove{"NextAtEOF", 2, {M::Last, M::Next}, M::Next},
-                      BlockedMove{"PreviousAtBOF", 2, {M::Previous}, M::Previous}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Moves, RecordSetBlockedMoves,
+                         ::testing::Values(BlockedMove{"NextOnEmpty", 0, {}, M::Next},
+                                           BlockedMove{"PreviousOnEmpty", 0, {}, M::Previous},
+                                           BlockedMove{"NextAtEOF", 2, {M::Last, M::Next}, M::Next},
+                                           BlockedMove{
+                                               "PreviousAtBOF", 2, {M::Previous}, M::Previous}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- positions, bookmarks, last modified --------------------------------------
 
@@ -179,7 +194,8 @@ TEST_F(RecordSetTest, BookmarkIsTheRowsKeyAndSettingItMovesThere)
 TEST_F(RecordSetTest, ABookmarkOutsideTheSetIsRefusedAndTheSetStays)
 {
     fill(3);
-    db.insert(Employee, {{NameField, QStringLiteral("Other")}, {QStringLiteral("File Number"), QStringLiteral("999999")}});
+    db.insert(Employee, {{NameField, QStringLiteral("Other")},
+                         {QStringLiteral("File Number"), QStringLiteral("999999")}});
     db.query(QStringLiteral("UPDATE Employee SET \"File Number\" = '000001' WHERE Name LIKE 'E%'"));
     auto rs = openSet(QStringLiteral("SELECT * FROM Employee WHERE [File Number] LIKE '0000*' "));
     rs->moveNext();
@@ -235,16 +251,19 @@ TEST_F(RecordSetTest, ARowDeletedElsewhereShowsEmptyWhenMovedOnto)
 // A lookup statement is ordered by file number, then by when the row came.
 TEST_F(RecordSetTest, LookupStatementOrdersByFileNumberThenByRow)
 {
-    const QStringList numbers = {QStringLiteral("000300"), QStringLiteral("000100"), QString(),
-                                 QStringLiteral("000200"), QStringLiteral("000100"), QStringLiteral("100000")};
+    const QStringList numbers = {
+        QStringLiteral("000300"), QStringLiteral("000100"), QString(),
+        QStringLiteral("000200"), QStringLiteral("000100"), QStringLiteral("100000")};
     for (int i = 0; i < numbers.size(); ++i)
         db.insert(Employee, {{NameField, QStringLiteral("E%1").arg(i)},
-                             {QStringLiteral("File Number"), numbers.at(i).isNull() ? QVariant() : numbers.at(i)}});
+                             {QStringLiteral("File Number"),
+                              numbers.at(i).isNull() ? QVariant() : numbers.at(i)}});
     auto rs = openSet(QStringLiteral("SELECT * FROM Employee WHERE [File Number] LIKE '000*' "));
     QStringList seen;
     for (; !rs->isEOF(); rs->moveNext())
         seen << name(*rs);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("E1"), QStringLiteral("E4"), QStringLiteral("E3"), QStringLiteral("E0")}));
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("E1"), QStringLiteral("E4"), QStringLiteral("E3"),
+                                 QStringLiteral("E0")}));
 }
 
 } // namespace

@@ -6,14 +6,15 @@
 
 #include <QSignalSpy>
 
-namespace {
+namespace
+{
 
 const QString Employee = QStringLiteral("Employee");
 const QString NameField = QStringLiteral("Name");
 
 class RecordSetRows : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (int i = 0; i < 4; ++i)
@@ -86,8 +87,9 @@ TEST_F(RecordSetRows, InsertRowAppendsStoresAndSignals)
     EXPECT_EQ(inserted.at(0).at(0).toInt(), 4);
     EXPECT_EQ(inserted.at(0).at(1).toInt(), 4);
     EXPECT_EQ(rs->rowValues(row).value(nameColumn).toString(), QStringLiteral("Added"));
-    EXPECT_EQ(db.row(Employee, QStringLiteral("Name = 'Added'")).value(QStringLiteral("File Number")),
-              QStringLiteral("000042"));
+    EXPECT_EQ(
+        db.row(Employee, QStringLiteral("Name = 'Added'")).value(QStringLiteral("File Number")),
+        QStringLiteral("000042"));
     EXPECT_EQ(rs->lastModified(), rs->keyAt(row));
     EXPECT_EQ(name(), QStringLiteral("E0"));
 }
@@ -104,8 +106,8 @@ TEST_F(RecordSetRows, InsertRowWhileAtEOFStaysAtEOF)
 
 struct DeleteRowCase {
     const char *name;
-    int current;      // the current position when the grid deletes
-    int deleted;      // the row the grid deletes
+    int current;       // the current position when the grid deletes
+    int deleted;       // the row the grid deletes
     int positionAfter; // -1: the current record was the one deleted
 };
 

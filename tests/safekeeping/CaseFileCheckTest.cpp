@@ -2,8 +2,8 @@
 // is judged by reading it only: a good one is counted, a damaged, foreign or
 // empty one is refused with its reason, and the folder stays exactly as it
 // was either way.
-#include "records/FindIndex.h"
 #include "safekeeping/CaseFileCheck.h"
+#include "records/FindIndex.h"
 #include "safekeeping/BackupFolder.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/SafekeepingFixture.h"

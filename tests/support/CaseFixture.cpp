@@ -3,13 +3,13 @@
 #include "support/PgTestServer.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QRegularExpression>
 #include <QUuid>
 
 CaseBackend testBackend()
@@ -69,9 +69,9 @@ QString TempCaseDb::adapted(const QString &sql) const
         return sql;
     // Bare words outside quotes: table and one-word field names are quoted
     // as stored, rowid becomes the key of the statement's table.
-    static const QStringList names = {QStringLiteral("Employee"), QStringLiteral("Complaints"),
-                                      QStringLiteral("Name"), QStringLiteral("Department"),
-                                      QStringLiteral("Classification"), QStringLiteral("Address")};
+    static const QStringList names = {
+        QStringLiteral("Employee"),   QStringLiteral("Complaints"),     QStringLiteral("Name"),
+        QStringLiteral("Department"), QStringLiteral("Classification"), QStringLiteral("Address")};
     const QString key = sql.contains(QLatin1String("Complaints"))
                             ? QStringLiteral("\"Grievance Number\"")
                             : QStringLiteral("\"qm!key\"");
@@ -135,14 +135,16 @@ QSqlQuery TempCaseDb::query(const QString &sql, const QVariantList &params)
     QSqlQuery q(QSqlDatabase::database(m_checker));
     // The server prepares only statements that read or write rows.
     if (onServer() && params.isEmpty()) {
-        EXPECT_TRUE(q.exec(statement)) << q.lastError().text().toStdString() << " in "
-                                       << statement.toStdString();
+        EXPECT_TRUE(q.exec(statement))
+            << q.lastError().text().toStdString() << " in " << statement.toStdString();
         return q;
     }
-    EXPECT_TRUE(q.prepare(statement)) << q.lastError().text().toStdString() << " in " << statement.toStdString();
+    EXPECT_TRUE(q.prepare(statement))
+        << q.lastError().text().toStdString() << " in " << statement.toStdString();
     for (const QVariant &p : params)
         q.addBindValue(p);
-    EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString() << " in " << statement.toStdString();
+    EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString() << " in "
+                          << statement.toStdString();
     return q;
 }
 
@@ -167,18 +169,20 @@ qint64 TempCaseDb::insert(const QString &table, const QVariantMap &values)
 
 int TempCaseDb::count(const QString &table, const QString &where, const QVariantList &params)
 {
-    QSqlQuery q = query(QStringLiteral("SELECT COUNT(*) FROM %1%2")
-                            .arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
-                        params);
+    QSqlQuery q =
+        query(QStringLiteral("SELECT COUNT(*) FROM %1%2")
+                  .arg(table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
+              params);
     return q.next() ? q.value(0).toInt() : -1;
 }
 
 QVariantMap TempCaseDb::row(const QString &table, const QString &where, const QVariantList &params)
 {
     // The first such row in the order rows were added, as SQLite reads them.
-    QSqlQuery q = query(QStringLiteral("SELECT * FROM %1 WHERE %2%3")
-                            .arg(table, where, onServer() ? QStringLiteral(" ORDER BY rowid") : QString()),
-                        params);
+    QSqlQuery q =
+        query(QStringLiteral("SELECT * FROM %1 WHERE %2%3")
+                  .arg(table, where, onServer() ? QStringLiteral(" ORDER BY rowid") : QString()),
+              params);
     QVariantMap m;
     if (q.next()) {
         const QSqlRecord r = q.record();

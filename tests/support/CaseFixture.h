@@ -3,10 +3,10 @@
 #include "app/frmMain.h"
 #include "caseform/NavigatorBar.h"
 #include "caseform/RecordBinder.h"
-#include "support/WindowControls.h"
-#include "support/ScriptedDialogs.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
+#include "support/ScriptedDialogs.h"
+#include "support/WindowControls.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -31,7 +31,7 @@ CaseBackend testBackend();
 // the table's key, so one test reads the same on both.
 class TempCaseDb
 {
-public:
+  public:
     explicit TempCaseDb(CaseBackend backend = testBackend());
     ~TempCaseDb();
     // The database location (a file path or a postgresql:// URI).
@@ -50,7 +50,7 @@ public:
     // A statement written for SQLite, as this back end reads it.
     QString adapted(const QString &sql) const;
 
-private:
+  private:
     CaseBackend m_backend;
     QTemporaryDir m_dir;
     QString m_checker;
@@ -68,7 +68,7 @@ private:
 // with scripted dialogs answering every message box.
 class MainWindowTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Loads and shows the window; fill the database first when needed.

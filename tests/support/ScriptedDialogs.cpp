@@ -28,8 +28,8 @@ Dialogs::Answer ScriptedDialogs::message(const QString &prompt, Buttons buttons,
 
 QString ScriptedDialogs::input(const QString &prompt, const QString &title, const QString &)
 {
-    m_inputPrompts.append({prompt, Buttons::OkCancel, Icon::None,
-                           title.isEmpty() ? AppInfo::title() : title});
+    m_inputPrompts.append(
+        {prompt, Buttons::OkCancel, Icon::None, title.isEmpty() ? AppInfo::title() : title});
     if (m_inputs.empty())
         return {};
     const QString t = m_inputs.front();

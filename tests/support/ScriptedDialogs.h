@@ -16,7 +16,7 @@
 // (rejected when none is left). Installs itself for its lifetime.
 class ScriptedDialogs : public Dialogs
 {
-public:
+  public:
     struct Shown {
         QString prompt;
         Buttons buttons;
@@ -35,8 +35,7 @@ public:
 
     Answer message(const QString &prompt, Buttons buttons, Icon icon,
                    const QString &title) override;
-    QString input(const QString &prompt, const QString &title,
-                  const QString &defaultText) override;
+    QString input(const QString &prompt, const QString &title, const QString &defaultText) override;
     void beep() override { ++m_beeps; }
     QString saveFileName(const QString &title, const QString &suggestedPath,
                          const QString &filter) override;
@@ -55,7 +54,7 @@ public:
     int pendingAnswers() const { return int(m_answers.size()); }
     void clear();
 
-private:
+  private:
     std::deque<Answer> m_answers;
     std::deque<QString> m_inputs;
     std::deque<QString> m_fileNames;

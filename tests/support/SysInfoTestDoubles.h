@@ -11,7 +11,7 @@
 // listed in `startable` start.
 class RecordingLauncher : public SysInfoLauncher
 {
-public:
+  public:
     bool start(const QString &program) override
     {
         m_asked.append(program);
@@ -25,7 +25,7 @@ public:
 // Files that exist and programs on the search path, as the test lays them out.
 class ListedFileSystem : public SysInfoFileSystem
 {
-public:
+  public:
     bool isFile(const QString &path) const override { return m_files.contains(path); }
     QString findExecutable(const QString &name) const override { return m_onPath.value(name); }
 

@@ -11,7 +11,8 @@
 
 #include <QScopeGuard>
 
-namespace {
+namespace
+{
 
 const QString firstKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QString firstValue = QStringLiteral("PATH");
@@ -109,9 +110,8 @@ bool GetKeyValue(SysInfoRegistry &registry, qint32 KeyRoot, const QString &KeyNa
             throw SysInfoFailure("32-bit number shorter than four bytes");
         QString hex = KeyVal;
         for (int i = 3; i >= 0; --i)
-            hex += QStringLiteral("%1")
-                       .arg(quint8(tmpVal.at(i)), 2, 16, QLatin1Char('0'))
-                       .toUpper();
+            hex +=
+                QStringLiteral("%1").arg(quint8(tmpVal.at(i)), 2, 16, QLatin1Char('0')).toUpper();
         KeyVal = QStringLiteral("&h") + hex;
         break;
     }

@@ -24,11 +24,12 @@ struct SysInfoServices {
 // A registry value that was found but cannot be read as its type says.
 class SysInfoFailure : public std::runtime_error
 {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
-namespace SysInfo {
+namespace SysInfo
+{
 
 inline const QString unavailableText =
     QStringLiteral("System Information Is Unavailable At This Time");

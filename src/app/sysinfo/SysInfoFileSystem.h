@@ -6,7 +6,7 @@
 // file, and where a program of a given name sits on the search path.
 class SysInfoFileSystem
 {
-public:
+  public:
     virtual ~SysInfoFileSystem() = default;
 
     // True only for an existing ordinary file (not a folder).

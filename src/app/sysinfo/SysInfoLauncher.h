@@ -5,7 +5,7 @@
 // Starts another program as a process of its own, without waiting for it.
 class SysInfoLauncher
 {
-public:
+  public:
     virtual ~SysInfoLauncher() = default;
 
     // False when the program could not be started.

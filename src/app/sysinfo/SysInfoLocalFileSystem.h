@@ -8,12 +8,12 @@
 // or on PATH when that list is empty.
 class SysInfoLocalFileSystem : public SysInfoFileSystem
 {
-public:
+  public:
     explicit SysInfoLocalFileSystem(QStringList searchPaths = {});
 
     bool isFile(const QString &path) const override;
     QString findExecutable(const QString &name) const override;
 
-private:
+  private:
     QStringList m_searchPaths;
 };

@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 // The predefined roots, HKEY_CLASSES_ROOT to HKEY_CURRENT_CONFIG.
 bool isRoot(qint32 root)
 {
@@ -31,8 +32,8 @@ void SysInfoMemoryRegistry::setText(qint32 root, const QByteArray &path, const Q
     setValue(root, path, name, TypeText, data);
 }
 
-void SysInfoMemoryRegistry::setNumber32(qint32 root, const QByteArray &path,
-                                        const QByteArray &name, quint32 value)
+void SysInfoMemoryRegistry::setNumber32(qint32 root, const QByteArray &path, const QByteArray &name,
+                                        quint32 value)
 {
     QByteArray data(4, '\0');
     for (int i = 0; i < 4; ++i)

@@ -11,7 +11,7 @@
 // of a platform that has none.
 class SysInfoMemoryRegistry : public SysInfoRegistry
 {
-public:
+  public:
     // Creates the key if needed and stores the value's bytes as given.
     void setValue(qint32 root, const QByteArray &path, const QByteArray &name, quint32 type,
                   const QByteArray &data);
@@ -32,7 +32,7 @@ public:
     // Keys opened and not yet closed.
     int openCount() const { return int(m_open.size()); }
 
-private:
+  private:
     struct Value {
         quint32 type = 0;
         QByteArray data;
@@ -44,7 +44,7 @@ private:
 
     static QByteArray address(qint32 root, const QByteArray &path);
 
-    QMap<QByteArray, KeyEntry> m_keys;   // by root and lower-cased path
-    QHash<Key, QByteArray> m_open;       // open handle -> key address
+    QMap<QByteArray, KeyEntry> m_keys; // by root and lower-cased path
+    QHash<Key, QByteArray> m_open;     // open handle -> key address
     Key m_nextHandle = 0x100;
 };

@@ -6,6 +6,6 @@
 // the program itself.
 class SysInfoProcessLauncher : public SysInfoLauncher
 {
-public:
+  public:
     bool start(const QString &program) override;
 };

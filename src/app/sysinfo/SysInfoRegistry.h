@@ -9,7 +9,7 @@
 // same against the real Windows registry and against an in-memory one.
 class SysInfoRegistry
 {
-public:
+  public:
     // An opened key; 0 means "no key".
     using Key = quintptr;
 

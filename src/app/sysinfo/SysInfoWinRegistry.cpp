@@ -8,7 +8,8 @@
 #pragma comment(lib, "advapi32.lib")
 #endif
 
-namespace {
+namespace
+{
 // A root handle is a 32-bit value sign-extended to pointer width, as the
 // Windows headers define HKEY_LOCAL_MACHINE.
 HKEY rootHandle(qint32 root)

@@ -9,7 +9,7 @@
 // The Windows registry through advapi32.
 class SysInfoWinRegistry : public SysInfoRegistry
 {
-public:
+  public:
     long openKey(qint32 root, const QByteArray &path, quint32 options, quint32 access,
                  Key &key) override;
     long queryValue(Key key, const QByteArray &name, quint32 reserved, quint32 &type,

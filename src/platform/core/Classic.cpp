@@ -6,14 +6,16 @@
 #include <limits>
 #include <locale.h>
 
-namespace Classic {
+namespace Classic
+{
 
-namespace {
+namespace
+{
 
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
-        || c == QLatin1Char('\r');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+           c == QLatin1Char('\r');
 }
 
 double radixValue(const QString &text, qsizetype i, int radix)
@@ -23,9 +25,9 @@ double radixValue(const QString &text, qsizetype i, int radix)
         const QChar c = text.at(i);
         if (isBlank(c))
             continue;
-        const int d = c.isDigit() ? c.digitValue()
-                                  : (radix == 16 && c.toLower() >= QLatin1Char('a')
-                                     && c.toLower() <= QLatin1Char('f'))
+        const int d =
+            c.isDigit() ? c.digitValue()
+            : (radix == 16 && c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'))
                 ? c.toLower().unicode() - 'a' + 10
                 : -1;
         if (d < 0 || d >= radix)
@@ -72,9 +74,9 @@ double Val(const QString &text)
         } else if (c == QLatin1Char('.') && !point && !exponent) {
             buf.push_back('.');
             point = true;
-        } else if ((c == QLatin1Char('e') || c == QLatin1Char('E') || c == QLatin1Char('d')
-                    || c == QLatin1Char('D'))
-                   && digits && !exponent) {
+        } else if ((c == QLatin1Char('e') || c == QLatin1Char('E') || c == QLatin1Char('d') ||
+                    c == QLatin1Char('D')) &&
+                   digits && !exponent) {
             buf.push_back('e');
             exponent = true;
         } else {
@@ -94,8 +96,9 @@ double Val(const QString &text)
     static const locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr));
     const double v =
         cLocale ? strtod_l(buf.c_str(), nullptr, cLocale) : std::strtod(buf.c_str(), nullptr);
-    return std::isfinite(v) ? v : (v > 0 ? std::numeric_limits<double>::max()
-                                         : -std::numeric_limits<double>::max());
+    return std::isfinite(v)
+               ? v
+               : (v > 0 ? std::numeric_limits<double>::max() : -std::numeric_limits<double>::max());
 }
 
 double roundHalfEven(double value)

@@ -6,7 +6,8 @@
 
 // Numeric rules of the classic runtime that stored layouts and typed values
 // rely on.
-namespace Classic {
+namespace Classic
+{
 
 // The number a text begins with: leading blanks ignored, blanks inside the
 // digits ignored, an optional sign, digits, one decimal point and an exponent;
