@@ -279,14 +279,17 @@ void frmMain::Form_Load(const QString &databasePath)
         m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
     else if (!restoredNotice.isEmpty())
         m_statusBar->setPanelText(restoredNotice);
-    // The backup of the file as opened starts once the window shows: the
-    // window is drawn first, and the copy runs beside the steward's work.
     // Backups, restore, export and import work on a database file; a shared
-    // server keeps its own (its administrator backs it up).
+    // server keeps its own (its administrator backs it up). The backup of
+    // the file as opened starts once the window shows: the window is drawn
+    // first, and the copy runs beside the steward's work.
     const bool onFile = !m_db->filePath().isEmpty();
     if (onFile)
         m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
-    for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
+    // Find searches the file's own full-text index; a server's trigram
+    // indexes are not built yet, so Find is off there too.
+    for (QAction *command :
+         {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport, mnuEditFind})
         command->setEnabled(onFile);
 }
 
