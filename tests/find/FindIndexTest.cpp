@@ -1,6 +1,7 @@
 // The search behind Find and the index that serves it: what a search finds,
 // the index following every kind of writer, and files from before Find.
 #include "support/CaseFixture.h"
+#include "support/HeldToPermissions.h"
 
 #include "records/CaseSearch.h"
 #include "records/FindIndex.h"
@@ -11,8 +12,6 @@
 #include <QFile>
 #include <QSqlError>
 #include <fcntl.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 [[maybe_unused]] static void PrintTo(const QString &s, std::ostream *os)
@@ -221,33 +220,6 @@ TEST_F(IndexInStep, AfterAnImportAndAnotherProgramsWrites)
     EXPECT_EQ(find("other"), QStringList{QStringLiteral("Jo Other")});
     EXPECT_EQ(find("ingrid"), QStringList());
 }
-
-// Root writes through any permission bits; without CAP_DAC_OVERRIDE in its
-// effective set it is held to them like anyone else.
-class HeldToPermissions
-{
-  public:
-    HeldToPermissions()
-    {
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_changed = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~HeldToPermissions()
-    {
-        if (m_changed)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-    HeldToPermissions(const HeldToPermissions &) = delete;
-    HeldToPermissions &operator=(const HeldToPermissions &) = delete;
-
-  private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2] = {};
-    bool m_changed = false;
-};
 
 // A file made before Find holds no index: opening it builds one from the
 // rows there; a file that cannot be written is searched without it.

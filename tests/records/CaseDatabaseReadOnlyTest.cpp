@@ -1,6 +1,7 @@
 // A case database the steward may read but not write: it opens, and every
 // save is refused as read-only instead of failing some other way or silently.
 #include "support/CaseFixture.h"
+#include "support/HeldToPermissions.h"
 
 #include "records/RecordSet.h"
 
@@ -8,40 +9,10 @@
 #include <QSqlError>
 #include <fcntl.h>
 #include <functional>
-#include <linux/capability.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace
 {
-
-// Root writes through any permission bits. Without CAP_DAC_OVERRIDE in this
-// thread's effective set it is held to them like anyone else, which lets the
-// test use a truly read-only file whoever runs it.
-class HeldToPermissions
-{
-  public:
-    HeldToPermissions()
-    {
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_changed = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~HeldToPermissions()
-    {
-        if (m_changed)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-    HeldToPermissions(const HeldToPermissions &) = delete;
-    HeldToPermissions &operator=(const HeldToPermissions &) = delete;
-
-  private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2] = {};
-    bool m_changed = false;
-};
 
 bool writable(const QString &path)
 {

@@ -8,6 +8,7 @@
 #include "records/CaseSchema.h"
 #include "safekeeping/CaseShape.h"
 #include "safekeeping/CsvImport.h"
+#include "support/HeldToPermissions.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -18,11 +19,9 @@
 #include <QTimeZone>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 // Readable failures: gtest shows strings, not their bytes.
@@ -199,34 +198,6 @@ class CaseFile
   private:
     QTemporaryDir m_dir;
     QString m_path;
-};
-
-// Root writes through any permission bits. Without CAP_DAC_OVERRIDE in this
-// thread's effective set it is held to them like anyone else, so that a
-// folder without write permission is one for whoever runs the test.
-class HeldToPermissions
-{
-  public:
-    HeldToPermissions()
-    {
-        if (syscall(SYS_capget, &m_header, m_saved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_changed = syscall(SYS_capset, &m_header, reduced) == 0;
-    }
-    ~HeldToPermissions()
-    {
-        if (m_changed)
-            syscall(SYS_capset, &m_header, m_saved);
-    }
-    HeldToPermissions(const HeldToPermissions &) = delete;
-    HeldToPermissions &operator=(const HeldToPermissions &) = delete;
-
-  private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2] = {};
-    bool m_changed = false;
 };
 
 // A disk that fills while a file is written: the file size limit makes
