@@ -112,7 +112,7 @@ void frmMain::applyTabOrder()
 // Tab and Shift+Tab walk the tab control's bar, then the controls in their
 // tab index order, passing over those on the page not shown, hidden or
 // covered ones and those that take no focus. Qt's own focus chain keeps
-// parts of a multi-line box (its viewport) where the box was created, and
+// pieces of a multi-line box (its viewport) where the box was created, and
 // Shift+Tab stopped there; the walk follows the window's own list instead.
 bool frmMain::focusNextPrevChild(bool next)
 {

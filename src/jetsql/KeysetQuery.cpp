@@ -53,9 +53,9 @@ void writeSeek(const KeysetChunk &chunk, const SqlDialect &d, const QStringList 
                 afterParams << v;
             }
         }
-        QStringList parts = equalSoFar;
-        parts << after;
-        alternatives << u'(' + parts.join(QLatin1String(" AND ")) + u')';
+        QStringList terms = equalSoFar;
+        terms << after;
+        alternatives << u'(' + terms.join(QLatin1String(" AND ")) + u')';
         params << equalParams << afterParams;
         if (i < chunk.order.size()) {
             equalSoFar << d.nullSafeEquals(values.at(i));
