@@ -1,5 +1,7 @@
 #include "records/CaseSchema.h"
 
+#include "jetsql/JetSql.h"
+
 namespace CaseSchema
 {
 
@@ -87,6 +89,17 @@ int fieldLength(CaseFields::Field field)
             return c.length;
     Q_ASSERT_X(false, "CaseSchema::fieldLength", "a named field without a column");
     return 0;
+}
+
+QString columnDefinitions(const QList<Column> &columns, const QString &numberedKey,
+                          const QString &textOfLength)
+{
+    QStringList defs;
+    for (const Column &c : columns) {
+        const QString name = JetSql::quoteIdentifier(QString::fromUtf8(c.name));
+        defs << name + u' ' + (c.length == 0 ? numberedKey : textOfLength.arg(c.length));
+    }
+    return defs.join(QStringLiteral(", "));
 }
 
 } // namespace CaseSchema

@@ -28,4 +28,10 @@ const char *fieldName(CaseFields::Field field);
 // The longest text the field holds; 0 for the automatically numbered key.
 int fieldLength(CaseFields::Field field);
 
+// The columns as CREATE TABLE lists them, in an engine's words: the
+// numbered key as `numberedKey`, each text column as `textOfLength` with
+// its length for %1.
+QString columnDefinitions(const QList<Column> &columns, const QString &numberedKey,
+                          const QString &textOfLength);
+
 } // namespace CaseSchema

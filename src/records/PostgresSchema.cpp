@@ -10,19 +10,13 @@
 namespace
 {
 
+// Numbered by the server and never handed out again; the steward's role
+// needs no right on a sequence to insert.
 QString columnDefinitions(const QList<CaseSchema::Column> &columns)
 {
-    QStringList defs;
-    for (const CaseSchema::Column &c : columns) {
-        const QString name = JetSql::quoteIdentifier(QString::fromUtf8(c.name));
-        // Numbered by the server and never handed out again; the steward's
-        // role needs no right on a sequence to insert.
-        if (c.length == 0)
-            defs << name + QStringLiteral(" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
-        else
-            defs << name + QStringLiteral(" varchar(%1) COLLATE \"C\"").arg(c.length);
-    }
-    return defs.join(QStringLiteral(", "));
+    return CaseSchema::columnDefinitions(
+        columns, QStringLiteral("bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY"),
+        QStringLiteral("varchar(%1) COLLATE \"C\""));
 }
 
 // Any number will do as long as only this program takes it: two programs

@@ -11,19 +11,13 @@
 namespace
 {
 
+// The numbered key is the rowid itself; AUTOINCREMENT never hands out the
+// number of a deleted grievance again.
 QString columnDefinitions(const QList<CaseSchema::Column> &columns)
 {
-    QStringList defs;
-    for (const CaseSchema::Column &c : columns) {
-        const QString name = JetSql::quoteIdentifier(QString::fromUtf8(c.name));
-        // The numbered key is the rowid itself; AUTOINCREMENT never hands out
-        // the number of a deleted grievance again.
-        if (c.length == 0)
-            defs << name + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
-        else
-            defs << name + QStringLiteral(" VARCHAR(%1) COLLATE NOCASE").arg(c.length);
-    }
-    return defs.join(QStringLiteral(", "));
+    return CaseSchema::columnDefinitions(columns,
+                                         QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                                         QStringLiteral("VARCHAR(%1) COLLATE NOCASE"));
 }
 
 void run(QSqlQuery &q, const QStringList &statements)
