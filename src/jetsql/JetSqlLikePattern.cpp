@@ -194,14 +194,25 @@ LikePattern::LikePattern(const QString &pattern)
     // The literal characters the pattern starts with, folded as NOCASE folds.
     QList<char32_t> prefix;
     bool prefixOpen = true;
+    // Whether a `*` ended the prefix and nothing but `*` came after it.
+    bool onlyStarsAfterPrefix = false;
+    auto closePrefix = [&](bool byStar) {
+        if (prefixOpen)
+            onlyStarsAfterPrefix = byStar;
+        else if (!byStar)
+            onlyStarsAfterPrefix = false;
+        prefixOpen = false;
+    };
     auto literal = [&](char32_t c) {
         const CaseVariants variants = caseVariants(c);
         QList<Interval> members;
         for (char32_t v : variants)
             members.append({v, v});
         appendSet(m_glob, members, false);
-        if (!prefixOpen)
+        if (!prefixOpen) {
+            onlyStarsAfterPrefix = false;
             return;
+        }
         // NOCASE folds A-Z and nothing else; a character with any other case
         // variant would be ordered apart from its variants, so the prefix ends.
         const bool folds = variants.size() == 1 || std::all_of(variants.begin(), variants.end(),
@@ -209,7 +220,7 @@ LikePattern::LikePattern(const QString &pattern)
         if (folds)
             prefix.append(c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c);
         else
-            prefixOpen = false;
+            closePrefix(false);
     };
 
     for (qsizetype i = 0; i < chars.size(); ++i) {
@@ -217,15 +228,15 @@ LikePattern::LikePattern(const QString &pattern)
         switch (c) {
         case U'*':
             m_glob.append(u'*');
-            prefixOpen = false;
+            closePrefix(true);
             break;
         case U'?':
             m_glob.append(u'?');
-            prefixOpen = false;
+            closePrefix(false);
             break;
         case U'#':
             m_glob.append(QLatin1String("[0-9]"));
-            prefixOpen = false;
+            closePrefix(false);
             break;
         case U'[': {
             const qsizetype close = chars.indexOf(uint(U']'), i + 1);
@@ -243,7 +254,7 @@ LikePattern::LikePattern(const QString &pattern)
                 literal(members[0].first); // [*], [?], [#], [[] and the like
                 break;
             }
-            prefixOpen = false;
+            closePrefix(false);
             if (members.isEmpty()) {
                 if (negated)
                     m_glob.append(u'?');
@@ -279,10 +290,13 @@ LikePattern::LikePattern(const QString &pattern)
             upper.removeLast();
             continue;
         }
-        last = last == 0xD7FF ? 0xE000 : last + 1; // surrogates are no characters
+        // Surrogates are no characters; and A-Z fold to a-z, so the character
+        // that follows '@' in NOCASE order is '['.
+        last = last == 0xD7FF ? 0xE000 : last == U'@' ? U'[' : last + 1;
         break;
     }
     for (char32_t c : upper)
         appendCodePoint(range.upper, c);
     m_range = range;
+    m_rangeIsExact = onlyStarsAfterPrefix && !range.upper.isEmpty();
 }

@@ -36,9 +36,15 @@ class LikePattern
     // Empty when the pattern starts with a wildcard or with a character whose
     // case variants NOCASE does not fold (é/É): a range there would drop rows.
     const std::optional<Range> &range() const { return m_range; }
+    // The range alone selects exactly the matches: the pattern is its prefix
+    // followed by nothing but `*`, and the range has an upper bound. A server
+    // then needs no per-row check, so its planner can read the index in
+    // order and stop at the first rows.
+    bool rangeIsExact() const { return m_rangeIsExact; }
 
   private:
     QString m_glob = QLatin1String(""); // the pattern '' matches empty text, not Null
     bool m_matchesEveryValue = false;
     std::optional<Range> m_range;
+    bool m_rangeIsExact = false;
 };

@@ -231,8 +231,14 @@ class PostgresConditionWriter : public ConditionWriter
             append(QLatin1String(" AND ") + folded + QLatin1String(" < "));
             bind(range->upper);
         }
-        append(QLatin1String(" AND ") + column + RegexMatch);
-        bind(regex);
+        // A plain prefix ("00012*") is the range and nothing more: without
+        // a per-row check the planner reads the index in the lookup's order
+        // and stops after the first rows, where a check it cannot estimate
+        // made it fetch every row of the range and sort them.
+        if (!pattern.rangeIsExact()) {
+            append(QLatin1String(" AND ") + column + RegexMatch);
+            bind(regex);
+        }
         append(u')');
     }
 };
