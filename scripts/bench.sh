@@ -35,6 +35,19 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="$BUILD_TYPE" -DQUILLMARK
 cmake --build "$BUILD_DIR" --target gen_casedb "${benches[@]}"
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+# The server benchmarks (bench_pg_*) run on the private PostgreSQL test
+# cluster. One that was not running is started here and, at the end,
+# stopped but kept with its filled benchmark database for the next run
+# (scripts/stop-postgres.sh without --keep throws it away).
+pg_env="$BUILD_DIR/postgres.env"
+pg_was_running=false
+if [ -f "$pg_env" ] && pg_isready -q -h "$(sed -n 's/^PGHOST=//p' "$pg_env")" \
+  -p "$(sed -n 's/^PGPORT=//p' "$pg_env")"; then
+  pg_was_running=true
+fi
+BUILD_DIR=$BUILD_DIR bash scripts/start-postgres.sh
+$pg_was_running || trap 'BUILD_DIR=$BUILD_DIR bash scripts/stop-postgres.sh --keep' EXIT
 results="$BUILD_DIR/bench-results/$(date +%Y%m%d-%H%M%S)"
 mkdir -p "$results"
 

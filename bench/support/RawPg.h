@@ -52,6 +52,9 @@ class RawPg
     // text, the way a record set loads its current record; returns the bytes
     // read, 0 when there was no row.
     std::size_t firstRow(const std::string &name, const std::vector<Param> &params);
+    // Runs a prepared statement and reads every column of every row as
+    // text, the way a grid fills its first screen; returns the rows read.
+    std::size_t allRows(const std::string &name, const std::vector<Param> &params);
     // Runs a prepared statement and reads every row's first column as a
     // key, the way a record set reads a chunk of keys.
     std::vector<long long> keys(const std::string &name, const std::vector<Param> &params);
