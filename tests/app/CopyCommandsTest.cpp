@@ -8,8 +8,8 @@
 #include "app/StatusBar.h"
 #include "records/CaseFields.h"
 
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QLineEdit>
 #include <QUrl>
 
