@@ -131,9 +131,10 @@ const StoredTable *findTable(const QList<StoredTable> &tables, const char *name)
     return nullptr;
 }
 
-// Finds both tables in the target (making them in this transaction when it
-// has neither) and the stored name of every field.
-void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery &q,
+// Finds both tables in the target and the stored name of every field. When
+// it has neither they are made in this transaction, and true is returned:
+// what a database holds besides them is made once the rows are in.
+bool findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery &q,
                 QList<CaseCopyTable> &tables)
 {
     QList<StoredTable> found = target.tables(db);
@@ -142,7 +143,8 @@ void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery
         any = any || findTable(found, t.name);
     if (!any) {
         for (const SchemaStep &step : target.schemaSteps())
-            step.create(q);
+            if (step.newDatabaseOnly)
+                step.create(q);
         found = target.tables(db);
     }
     for (CaseCopyTable &t : tables) {
@@ -166,6 +168,7 @@ void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery
             t.storedColumns << stored->columns.at(at);
         }
     }
+    return !any;
 }
 
 // Moves the server's numbering past the copied Grievance Numbers, so that
@@ -250,7 +253,7 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
 
         Connection to(target, "target");
         target.write(to.db(), [&](QSqlQuery &q) {
-            findTarget(target, to.db(), q, tables);
+            const bool made = findTarget(target, to.db(), q, tables);
             if (onServer(target)) {
                 // Nobody else writes the tables until the copy is committed;
                 // a steward's save waits for it, never mixes into it.
@@ -303,6 +306,12 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
                                                              .arg(original.hex(), copied.hex()));
                 (t.numbered ? counts.complaints : counts.employees) = original.rows();
             }
+            // A search index, say: built in one pass over the copied rows
+            // rather than row by row while they arrive.
+            if (made)
+                for (const SchemaStep &later : target.schemaSteps())
+                    if (!later.newDatabaseOnly)
+                        later.create(q);
             if (onServer(target) && highest > 0)
                 continueNumbering(target, to.db(), tables[1], highest);
             if (options.cancel && *options.cancel)

@@ -156,7 +156,21 @@ TEST_F(CaseCopyTest, RoundTripThroughTheServerKeepsEveryRowAndTheNumbering)
         ASSERT_EQ(after.at(i), before.at(i)) << "row " << i;
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("Laptop.db")});
 
-    // The new file is a case database the program opens, Find included.
+    // The new file is a case database the program opens, with Find's index
+    // over the copied rows.
+    {
+        QSqlDatabase raw =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("find"));
+        raw.setDatabaseName(laptop());
+        ASSERT_TRUE(raw.open());
+        QSqlQuery q(raw);
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            "SELECT count(*) FROM \"Employee Find\" WHERE \"Employee Find\" MATCH 'brien'")))
+            << q.lastError().text().toStdString();
+        ASSERT_TRUE(q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("find"));
     CaseDatabase opened(laptop());
     EXPECT_NO_THROW(opened.open());
 }
