@@ -242,13 +242,14 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
     CaseCopyCounts counts;
     try {
         // SQLite takes its snapshot at the first read: the counts.
-        const qint64 total = 2 * (count(source, read, QString::fromUtf8(tables[0].name)) +
-                                  count(source, read, QString::fromUtf8(tables[1].name)));
+        const qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
+                             count(source, read, QString::fromUtf8(tables[1].name));
         const qint64 numbered = onServer(source) ? 0 : handedOut(from.db());
         qint64 done = 0;
+        // Each row is written once and read back once: half a row each.
         auto step = [&] {
             if (++done % ReadRows == 0 && options.progress)
-                options.progress(done, total);
+                options.progress(done / 2, total);
         };
 
         Connection to(target, "target");

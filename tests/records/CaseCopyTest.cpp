@@ -134,7 +134,8 @@ TEST_F(CaseCopyTest, RoundTripThroughTheServerKeepsEveryRowAndTheNumbering)
     const CaseCopyCounts up = CaseCopy::copy(*original, *shared, options);
     EXPECT_EQ(up.employees, 2502);
     EXPECT_EQ(up.complaints, 3);
-    EXPECT_EQ(lastTotal, 2 * (2502 + 3));
+    EXPECT_EQ(lastTotal, 2502 + 3);
+    EXPECT_LE(lastDone, lastTotal);
     EXPECT_GT(lastDone, 0);
 
     // The server's own key for employees, and its numbering carries on
