@@ -1,5 +1,6 @@
 #include "app/frmMain.h"
 
+#include "app/CopyCommands.h"
 #include "app/DamagedStart.h"
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
@@ -179,6 +180,8 @@ void frmMain::buildMenus()
         (*item.action)->setObjectName(QString::fromLatin1(item.name));
         connect(*item.action, &QAction::triggered, this, item.handler);
     }
+    m_copyCommands = std::make_unique<CopyCommands>(*this);
+    m_copyCommands->addTo(file);
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
@@ -291,6 +294,7 @@ void frmMain::Form_Load(const QString &databasePath)
     for (QAction *command :
          {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport, mnuEditFind})
         command->setEnabled(onFile);
+    m_copyCommands->enableFor(onFile);
 }
 
 bool frmMain::saveEditedRecords()

@@ -6,6 +6,7 @@
 #include <memory>
 
 class CaseDatabase;
+class CopyCommands;
 class DefaultPrinterProvider;
 class MainPrintHost;
 class PrinterProvider;
@@ -130,4 +131,5 @@ class frmMain : public QMainWindow
     PrinterProvider *m_printers = nullptr;
     std::unique_ptr<MainPrintHost> m_printHost;
     std::unique_ptr<SafekeepingCommands> m_safekeeping;
+    std::unique_ptr<CopyCommands> m_copyCommands;
 };

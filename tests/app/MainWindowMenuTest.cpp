@@ -37,6 +37,8 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
                               {"Restore from Backup...", QKeySequence()},
                               {"Export...", QKeySequence()},
                               {"Import...", QKeySequence()},
+                              {"Copy to Shared Server...", QKeySequence()},
+                              {"Copy to a File...", QKeySequence()},
                               {"E&xit", QKeySequence()}};
     const QList<QAction *> fileItems = menus[0]->menu()->actions();
     ASSERT_EQ(fileItems.size(), file.size());

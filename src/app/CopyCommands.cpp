@@ -1,0 +1,233 @@
+#include "app/CopyCommands.h"
+
+#include "app/CopyCommandTexts.h"
+#include "app/StatusBar.h"
+#include "app/frmMain.h"
+#include "platform/BackgroundJob.h"
+#include "platform/Dialogs.h"
+#include "records/CaseCopy.h"
+#include "records/CaseDatabase.h"
+#include "records/PostgresBackend.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+#include <optional>
+
+using namespace CopyCommandTexts;
+
+namespace
+{
+
+QString text(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+QString number(qint64 n)
+{
+    return QLocale().toString(n);
+}
+
+QString documents()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
+}
+
+// A password box: what is typed is never shown, and never kept beyond the
+// command that asked for it.
+class PasswordDialog : public QDialog
+{
+  public:
+    PasswordDialog(const QString &prompt, QWidget *parent) : QDialog(parent)
+    {
+        setWindowTitle(text(ToServerTitle));
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(prompt, this));
+        m_password = new QLineEdit(this);
+        m_password->setObjectName(QStringLiteral("txtPassword"));
+        m_password->setEchoMode(QLineEdit::Password);
+        layout->addWidget(m_password);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        layout->addWidget(buttons);
+    }
+    QString password() const { return m_password->text(); }
+
+  private:
+    QLineEdit *m_password = nullptr;
+};
+
+// Runs `work` beside the window; the error it threw, if any.
+std::optional<DataError>
+beside(QWidget *window, const BackgroundJob::Label &label, bool cancellable,
+       const std::function<void(const std::atomic<bool> &, BackgroundJob::Progress &)> &work)
+{
+    std::optional<DataError> failure;
+    BackgroundJob::run(window, label, cancellable,
+                       [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+                           try {
+                               work(cancel, progress);
+                           } catch (const DataError &e) {
+                               failure = e;
+                           }
+                       });
+    return failure;
+}
+
+CaseCopyOptions withProgress(const std::atomic<bool> &cancel, BackgroundJob::Progress &progress)
+{
+    CaseCopyOptions options;
+    options.cancel = &cancel;
+    options.progress = [&progress](qint64 done, qint64 total) {
+        progress.total = total;
+        progress.done = done;
+    };
+    return options;
+}
+
+BackgroundJob::Label copyingLabel()
+{
+    return [](qint64 done, qint64 total) { return text(Copying).arg(number(done), number(total)); };
+}
+
+} // namespace
+
+CopyCommands::CopyCommands(frmMain &window) : m_window(window) {}
+
+void CopyCommands::addTo(QMenu *menu)
+{
+    m_toServer = menu->addAction(text(ToServerItem));
+    m_toServer->setObjectName(QStringLiteral("mnuFileCopyToServer"));
+    QObject::connect(m_toServer, &QAction::triggered, &m_window, [this] { copyToServer(); });
+    m_toFile = menu->addAction(text(ToFileItem));
+    m_toFile->setObjectName(QStringLiteral("mnuFileCopyToFile"));
+    QObject::connect(m_toFile, &QAction::triggered, &m_window, [this] { copyToFile(); });
+}
+
+void CopyCommands::enableFor(bool onFile)
+{
+    m_toServer->setEnabled(onFile);
+    m_toFile->setEnabled(!onFile);
+}
+
+QString CopyCommands::askPassword(const QString &server)
+{
+    PasswordDialog dialog(text(PasswordPrompt).arg(server), &m_window);
+    if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
+        return {};
+    return dialog.password();
+}
+
+void CopyCommands::report(const QString &done)
+{
+    m_window.sbStatusBar()->setPanelText(done);
+    Dialogs::instance().message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+}
+
+void CopyCommands::copyToServer()
+{
+    const std::shared_ptr<CaseDatabase> db = m_window.database();
+    if (!db || !db->isOpen() || db->filePath().isEmpty())
+        return;
+    // What the boxes show is what the server gets.
+    if (!m_window.saveEditedRecords())
+        return;
+    Dialogs &dialogs = Dialogs::instance();
+    const QString location =
+        dialogs.input(text(ServerPrompt), text(ToServerTitle), m_lastServer).trimmed();
+    if (location.isEmpty())
+        return;
+    if (!PostgresBackend::isServerLocation(location)) {
+        dialogs.message(text(NotAServer).arg(location), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    m_lastServer = location;
+    PostgresBackend server(location);
+    if (CaseCopy::wantsPassword(location)) {
+        const QString password = askPassword(server.describe());
+        if (password.isEmpty())
+            return;
+        server.setPassword(password);
+    }
+    auto fail = [&dialogs](const DataError &e) {
+        dialogs.message(text(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+    };
+
+    CaseCopyCounts there, here;
+    if (auto failure = beside(
+            &m_window, [](qint64, qint64) { return text(Counting); }, false,
+            [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+                there = CaseCopy::rowsIn(server);
+                here = CaseCopy::rowsIn(db->backend());
+            }))
+        return fail(*failure);
+    CaseCopyOptions options;
+    if (there.employees || there.complaints) {
+        if (dialogs.message(
+                text(ReplaceQuestion)
+                    .arg(server.describe(), number(there.employees), number(there.complaints),
+                         number(here.employees), number(here.complaints)),
+                Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+            return;
+        options.replace = true;
+    }
+    CaseCopyCounts copied;
+    if (auto failure =
+            beside(&m_window, copyingLabel(), true,
+                   [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+                       CaseCopyOptions o = withProgress(cancel, progress);
+                       o.replace = options.replace;
+                       copied = CaseCopy::copy(db->backend(), server, o);
+                   }))
+        return fail(*failure);
+    report(text(CopiedToServer)
+               .arg(number(copied.employees), number(copied.complaints), server.describe()));
+}
+
+void CopyCommands::copyToFile()
+{
+    const std::shared_ptr<CaseDatabase> db = m_window.database();
+    if (!db || !db->isOpen() || !db->filePath().isEmpty())
+        return;
+    if (!m_window.saveEditedRecords())
+        return;
+    Dialogs &dialogs = Dialogs::instance();
+    const QString path = dialogs.saveFileName(
+        text(ToFileTitle), QDir(documents()).filePath(text(SuggestedFile)), text(FileFilter));
+    if (path.isEmpty())
+        return;
+    // The file dialog may have asked whether to replace it; the copy never
+    // does.
+    if (QFileInfo::exists(path)) {
+        dialogs.message(text(FileExists).arg(path), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    CaseCopyCounts copied;
+    if (auto failure =
+            beside(&m_window, copyingLabel(), true,
+                   [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+                       copied =
+                           CaseCopy::toNewFile(db->backend(), path, withProgress(cancel, progress));
+                   })) {
+        dialogs.message(text(CopyFailed).arg(failure->numbered()), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    report(text(CopiedToFile)
+               .arg(number(copied.employees), number(copied.complaints),
+                    QDir::toNativeSeparators(path)));
+}
