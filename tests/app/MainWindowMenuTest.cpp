@@ -37,6 +37,7 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
                               {"Restore from Backup...", QKeySequence()},
                               {"Export...", QKeySequence()},
                               {"Import...", QKeySequence()},
+                              {"Choose &Database...", QKeySequence()},
                               {"E&xit", QKeySequence()}};
     const QList<QAction *> fileItems = menus[0]->menu()->actions();
     ASSERT_EQ(fileItems.size(), file.size());
