@@ -19,6 +19,7 @@ PasswordDialog::PasswordDialog(const QString &server, const QString &reason, boo
 {
     setObjectName(QStringLiteral("PasswordDialog"));
     setWindowTitle(QString::fromUtf8(Title));
+    setMinimumWidth(360);
     auto *layout = new QVBoxLayout(this);
     auto *what = new QLabel(QString::fromUtf8(refused ? Refused : Wanted).arg(server), this);
     what->setObjectName(QStringLiteral("lblPrompt"));
