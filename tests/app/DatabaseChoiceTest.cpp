@@ -4,6 +4,7 @@
 // the settings), and a running window moved to another database.
 #include "app/DatabaseChoice.h"
 #include "app/ChooseDatabaseDialog.h"
+#include "app/Module1.h"
 #include "app/PasswordDialog.h"
 #include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -473,6 +475,28 @@ TEST_F(PasswordServer, AskedAgainWhenALostConnectionNeedsANewOne)
     ASSERT_EQ(reasons.size(), 2);
     EXPECT_TRUE(reasons.at(1).contains(QLatin1String("password authentication failed")))
         << reasons.at(1).toStdString();
+}
+
+TEST_F(PasswordServer, AStoredServerAsksBeforeTheWindowOpens)
+{
+    DatabaseChoice::store(location);
+    const DatabaseChoice::Start start = DatabaseChoice::atStart(QString());
+    ASSERT_EQ(start.location, location);
+    bool windowShownWhenAsked = true;
+    dialogs.queueDialog([&](QDialog &dialog) {
+        windowShownWhenAsked = Module1::mainWindow() && Module1::mainWindow()->isVisible();
+        child<QLineEdit>(dialog, "txtPassword")->setText(password);
+        dialog.accept();
+        return dialog.result();
+    });
+    QPointer<frmMain> window = Module1::Main(start.location);
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(windowShownWhenAsked);
+    EXPECT_EQ(dialogs.dialogsShown(), QStringList{QStringLiteral("Password")});
+    EXPECT_TRUE(window->database()->isOpen());
+    EXPECT_FALSE(settingsText().contains(password));
+    window->close();
+    delete window.data();
 }
 
 } // namespace
