@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/DatabaseChoice.h"
 #include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
 #include "records/PostgresBackend.h"
@@ -32,8 +33,9 @@ const char *const Description =
     "First Step complaint form.\n"
     "\n"
     "Without options it opens the case database named by QUILLMARK_DATABASE or, when\n"
-    "that is not set, Quillmark.db in the per-user data folder\n"
-    "(~/.local/share/Quillmark_Wizard), creating it on first use.";
+    "that is not set, the one chosen with File > Choose Database, or else Quillmark.db\n"
+    "in the per-user data folder (~/.local/share/Quillmark_Wizard), creating it on\n"
+    "first use.";
 
 void describe(QCommandLineParser &parser, const Options &o)
 {
@@ -141,7 +143,7 @@ QString versionText()
 
 QString databaseLocation(const Request &request)
 {
-    return request.database.isEmpty() ? CaseDatabase::defaultPath() : request.database;
+    return DatabaseChoice::atStart(request.database).location;
 }
 
 } // namespace CommandLine

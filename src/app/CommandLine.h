@@ -30,7 +30,8 @@ QString helpText(const QString &programName);
 QString versionText();
 
 // The case database to open: --database when given, otherwise the
-// QUILLMARK_DATABASE variable, otherwise the per-user default file.
+// QUILLMARK_DATABASE variable, otherwise the steward's stored choice,
+// otherwise the per-user default file.
 QString databaseLocation(const Request &request);
 
 // The exit status for a refused command line, as Linux tools use it.

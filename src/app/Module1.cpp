@@ -1,5 +1,6 @@
 #include "app/Module1.h"
 
+#include "app/DatabaseChoice.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "records/AppSettings.h"
@@ -23,7 +24,9 @@ frmMain *mainWindow()
 
 frmMain *Main()
 {
-    return Main(CaseDatabase::defaultPath());
+    const DatabaseChoice::Start start = DatabaseChoice::atStart(QString());
+    DatabaseChoice::setSessionDecidedBy(start.decidedBy);
+    return Main(start.location);
 }
 
 void useClassicFont()

@@ -5,8 +5,9 @@
 class frmMain;
 
 // The start procedure: settings, splash window, the main window loaded while
-// hidden, then shown, on the usual case database ($QUILLMARK_DATABASE or the
-// per-user file) or on databasePath, which the command line chose.
+// hidden, then shown, on the usual case database ($QUILLMARK_DATABASE, the
+// steward's stored choice or the per-user file) or on databasePath, which
+// the command line chose.
 namespace Module1
 {
 frmMain *Main();

@@ -2,6 +2,7 @@
 
 #include "app/CopyCommands.h"
 #include "app/DamagedStart.h"
+#include "app/DatabaseChoice.h"
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
 #include "app/PrintPreviewDialog.h"
@@ -180,6 +181,10 @@ void frmMain::buildMenus()
         (*item.action)->setObjectName(QString::fromLatin1(item.name));
         connect(*item.action, &QAction::triggered, this, item.handler);
     }
+    mnuFileChooseDatabase = file->addAction(QStringLiteral("Choose &Database..."));
+    mnuFileChooseDatabase->setObjectName(QStringLiteral("mnuFileChooseDatabase"));
+    connect(mnuFileChooseDatabase, &QAction::triggered, this,
+            &frmMain::mnuFileChooseDatabase_Click);
     m_copyCommands = std::make_unique<CopyCommands>(*this);
     m_copyCommands->addTo(file);
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
@@ -250,7 +255,7 @@ void frmMain::wireHandlers()
 void frmMain::Form_Load(const QString &databasePath)
 {
     centre();
-    m_db = std::make_shared<CaseDatabase>(databasePath);
+    m_db = DatabaseChoice::caseDatabase(databasePath);
     std::optional<DataError> failure;
     try {
         m_db->open();
@@ -272,21 +277,27 @@ void frmMain::Form_Load(const QString &databasePath)
             }
         }
     }
+    attachDatabase(failure ? &*failure : nullptr, restoredNotice);
+}
+
+void frmMain::attachDatabase(const DataError *failure, const QString &notice)
+{
     for (RecordBinder *pane : m_form.Data1) {
         pane->setDatabase(m_db);
-        pane->open(failure ? &*failure : nullptr);
+        pane->open(failure);
     }
     // A file others can read is the steward's to change, not the program's:
     // it is opened as it is, and said so once.
     if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->filePath()))
         m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
-    else if (!restoredNotice.isEmpty())
-        m_statusBar->setPanelText(restoredNotice);
+    else if (!notice.isEmpty())
+        m_statusBar->setPanelText(notice);
     // Backups, restore, export and import work on a database file; a shared
     // server keeps its own (its administrator backs it up). The backup of
     // the file as opened starts once the window shows: the window is drawn
     // first, and the copy runs beside the steward's work.
     const bool onFile = !m_db->filePath().isEmpty();
+    m_safekeeping.reset();
     if (onFile)
         m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
     // Find searches the file's own full-text index; a server's trigram
@@ -329,6 +340,20 @@ void frmMain::reloadDatabase()
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
+}
+
+void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
+{
+    closeOtherWindows();
+    // The file left behind is kept as closing keeps it.
+    if (m_safekeeping && m_db && m_db->isOpen()) {
+        m_db->checkpoint();
+        m_safekeeping->backUpBeforeClosing();
+    }
+    m_db = std::move(db);
+    attachDatabase(nullptr, QString());
+    if (m_safekeeping && m_db->isOpen())
+        m_safekeeping->backups().startInBackground();
 }
 
 void frmMain::centre()
@@ -497,6 +522,11 @@ void frmMain::mnuFileImport_Click()
 {
     if (m_safekeeping)
         m_safekeeping->importRecords();
+}
+
+void frmMain::mnuFileChooseDatabase_Click()
+{
+    DatabaseChoice::choose(*this);
 }
 
 void frmMain::mnuHelpAbout_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caseform/CaseForm.h"
+#include "jetsql/DataError.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -48,6 +49,7 @@ class frmMain : public QMainWindow
     void mnuFileRestore_Click();
     void mnuFileExport_Click();
     void mnuFileImport_Click();
+    void mnuFileChooseDatabase_Click();
 
     // The backups and the copies of the case records; null until loaded.
     SafekeepingCommands *safekeeping() const { return m_safekeeping.get(); }
@@ -59,6 +61,10 @@ class frmMain : public QMainWindow
     // Opens the case database anew and shows both panes' records: its
     // records were replaced or added to by another connection.
     void reloadDatabase();
+    // Works on `db` (opened) from now on, as Form_Load does: the grid
+    // windows close, the panes show its records, the file-only commands
+    // follow it. Save the edited records first.
+    void useDatabase(std::shared_ptr<CaseDatabase> db);
 
     // The printer the print commands use: the system's default printer,
     // or another one (tests) that the window does not own.
@@ -93,6 +99,9 @@ class frmMain : public QMainWindow
     void applyTabOrder();
     void centre();
     bool Form_Unload();
+    // Opens the panes on m_db (`failure`: why it did not open) and sets the
+    // commands that work on a file only.
+    void attachDatabase(const DataError *failure, const QString &notice);
 
     // The controls are found by their object names (the classic control
     // names, an array element with _ and its index: cmdAdd_0).
@@ -116,6 +125,7 @@ class frmMain : public QMainWindow
     QAction *mnuFileRestore = nullptr;
     QAction *mnuFileExport = nullptr;
     QAction *mnuFileImport = nullptr;
+    QAction *mnuFileChooseDatabase = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuEditFind = nullptr;
     QAction *mnuHelpAbout = nullptr;

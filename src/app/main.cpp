@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/DatabaseChoice.h"
 #include "app/Module1.h"
 #include "app/QuitSignals.h"
 #include "app/frmMain.h"
@@ -57,6 +58,8 @@ int main(int argc, char **argv)
     }
 
     Module1::useClassicFont();
-    QuitSignals quitSignals(Module1::Main(CommandLine::databaseLocation(request)), 1);
+    const DatabaseChoice::Start start = DatabaseChoice::atStart(request.database);
+    DatabaseChoice::setSessionDecidedBy(start.decidedBy);
+    QuitSignals quitSignals(Module1::Main(start.location), 1);
     return app.exec();
 }

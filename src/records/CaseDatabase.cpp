@@ -13,6 +13,11 @@ QString CaseDatabase::defaultPath()
     const QString env = qEnvironmentVariable("QUILLMARK_DATABASE");
     if (!env.isEmpty())
         return env;
+    return defaultFile();
+}
+
+QString CaseDatabase::defaultFile()
+{
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
            QStringLiteral("/Quillmark.db");
 }
@@ -78,9 +83,29 @@ void CaseDatabase::ensureConnected() const
         return;
     db.close();
     m_statements.clear();
-    if (!db.open())
-        throw m_backend->errorFrom(db.lastError());
+    QString password;
+    while (!db.open()) {
+        const DataError failure = m_backend->errorFrom(db.lastError());
+        if (!askPassword(failure, password))
+            throw failure;
+        db.setPassword(password);
+    }
     m_lost = false;
+}
+
+bool CaseDatabase::askPassword(const DataError &failure, QString &password) const
+{
+    if (!m_passwordPrompt)
+        return false;
+    QString reason;
+    const DatabaseBackend::PasswordNeed need = m_backend->passwordNeed(failure, &reason);
+    if (need == DatabaseBackend::PasswordNeed::None)
+        return false;
+    password.clear();
+    if (!m_passwordPrompt(reason, need == DatabaseBackend::PasswordNeed::Refused, password))
+        return false;
+    m_backend->setPassword(password);
+    return true;
 }
 
 DataError CaseDatabase::errorFrom(const QSqlError &error, const QString &context)
@@ -145,9 +170,24 @@ void CaseDatabase::openConnection(bool mayCreate)
 {
     if (m_open)
         return;
-    m_connectionName = QStringLiteral("case-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QList<StoredTable> tables;
+    for (;;) {
+        m_connectionName =
+            QStringLiteral("case-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        try {
+            tables = m_backend->open(m_connectionName, mayCreate);
+            break;
+        } catch (const DataError &e) {
+            closeConnection();
+            QString password;
+            if (!askPassword(e, password))
+                throw;
+        } catch (...) {
+            closeConnection();
+            throw;
+        }
+    }
     try {
-        const QList<StoredTable> tables = m_backend->open(m_connectionName, mayCreate);
         m_columns.clear();
         m_tableNames.clear();
         m_autoKeys.clear();

@@ -28,6 +28,8 @@ class CaseDatabase
     // The database the program uses: $QUILLMARK_DATABASE when set, otherwise
     // Quillmark.db in the per-user application data folder.
     static QString defaultPath();
+    // Quillmark.db in the per-user application data folder.
+    static QString defaultFile();
 
     // `location` is where the database is (a file path); the back end for
     // it is chosen here, nothing is opened yet.
@@ -35,6 +37,14 @@ class CaseDatabase
     ~CaseDatabase();
     CaseDatabase(const CaseDatabase &) = delete;
     CaseDatabase &operator=(const CaseDatabase &) = delete;
+
+    // Asked for a password when the server wants one, or refused the one
+    // given (`refused`): `reason` is what the server said; false when the
+    // steward cancels. Asked again until the server takes one, at open and
+    // when the connection is made again after a lost server.
+    using PasswordPrompt =
+        std::function<bool(const QString &reason, bool refused, QString &password)>;
+    void setPasswordPrompt(PasswordPrompt prompt) { m_passwordPrompt = std::move(prompt); }
 
     // Opens (creating the folder and a new database when there is none).
     // Throws DataError when it cannot be opened as a case database.
@@ -95,6 +105,9 @@ class CaseDatabase
     void openConnection(bool mayCreate);
     void ensureConnected() const;
     void closeConnection();
+    // True when `failure` asked for a password and the steward gave one
+    // (`password`, now the back end's too).
+    bool askPassword(const DataError &failure, QString &password) const;
 
     std::unique_ptr<DatabaseBackend> m_backend;
     QString m_connectionName;
@@ -104,4 +117,5 @@ class CaseDatabase
     QHash<QString, QString> m_tableNames;  // lower-case -> canonical
     QHash<QString, QString> m_autoKeys;    // lower-case table -> its numbered field
     mutable std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
+    PasswordPrompt m_passwordPrompt;
 };

@@ -68,6 +68,20 @@ class DatabaseBackend
     // The statement that starts a write transaction.
     virtual QString beginWrite() const = 0;
 
+    // Whether a refused connection is a matter of a password: the server
+    // asked for one and none was given, or refused the one given.
+    enum class PasswordNeed { None, Missing, Refused };
+    // Asks the server again after `failure` (a refused open); `reason` gets
+    // what the server said. A back end without passwords answers None.
+    virtual PasswordNeed passwordNeed(const DataError &failure, QString *reason) const
+    {
+        (void)failure;
+        (void)reason;
+        return PasswordNeed::None;
+    }
+    // A password for this session only: kept in memory, never stored.
+    virtual void setPassword(const QString &password) { (void)password; }
+
     // A Qt SQL error in the program's catalogue.
     virtual DataError errorFrom(const QSqlError &error, const QString &context = {}) const = 0;
 

@@ -82,12 +82,15 @@ PostgresBackend::PostgresBackend(const QString &location) : DatabaseBackend(loca
         if (value.contains(QLatin1Char(';')))
             m_parseError = QStringLiteral("the setting %1 may not contain \";\"").arg(key);
         options << key + QLatin1Char('=') + quotedOption(value);
+        m_keywords.append({key.toUtf8(), value.toUtf8()});
     }
     PQconninfoFree(parsed);
     for (const auto &d : Defaults) {
         const QString key = QString::fromLatin1(d[0]);
-        if (!given.contains(key))
+        if (!given.contains(key)) {
             options << key + QLatin1Char('=') + quotedOption(QString::fromLatin1(d[1]));
+            m_keywords.append({QByteArray(d[0]), QByteArray(d[1])});
+        }
     }
     // Every statement's plan made for its values (a pattern search on a
     // generic plan can take seconds), and a bounded wait for a row lock.
@@ -173,6 +176,43 @@ DataError PostgresBackend::openFailure(const QSqlDatabase &db) const
     return DataError(
         DataErrors::Unreachable,
         QStringLiteral("The shared database %1 cannot be reached (%2).").arg(describe(), text));
+}
+
+DatabaseBackend::PasswordNeed PostgresBackend::passwordNeed(const DataError &failure,
+                                                            QString *reason) const
+{
+    // Only a server that answered can have asked for a password: no second
+    // wait for one that cannot be reached.
+    const QString text = failure.description();
+    if (!m_parseError.isEmpty() ||
+        (!text.contains(QLatin1String("FATAL")) && !text.contains(QLatin1String("password"))))
+        return PasswordNeed::None;
+    std::vector<const char *> keys;
+    std::vector<const char *> values;
+    const QByteArray password = m_password.toUtf8();
+    for (const auto &k : m_keywords) {
+        keys.push_back(k.first.constData());
+        values.push_back(k.second.constData());
+    }
+    if (!m_password.isEmpty()) {
+        keys.push_back("password");
+        values.push_back(password.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    std::unique_ptr<PGconn, decltype(&PQfinish)> conn(
+        PQconnectdbParams(keys.data(), values.data(), 0), &PQfinish);
+    if (!conn || PQstatus(conn.get()) == CONNECTION_OK)
+        return PasswordNeed::None;
+    if (reason)
+        *reason = QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();
+    if (PQconnectionNeedsPassword(conn.get()))
+        return PasswordNeed::Missing;
+    // The server asked for a password and turned the one it got away (the
+    // steward's, or the password file's).
+    if (PQconnectionUsedPassword(conn.get()))
+        return PasswordNeed::Refused;
+    return PasswordNeed::None;
 }
 
 QList<StoredTable> PostgresBackend::open(const QString &connectionName, bool mayCreate)

@@ -25,7 +25,11 @@ class PostgresBackend : public DatabaseBackend
     explicit PostgresBackend(const QString &location);
 
     // A password for this session only (asked of the steward); never stored.
-    void setPassword(const QString &password) { m_password = password; }
+    void setPassword(const QString &password) override { m_password = password; }
+    // Connects once more through libpq itself, which tells a server that
+    // wants a password apart from one that refused the password given (Qt's
+    // driver keeps neither).
+    PasswordNeed passwordNeed(const DataError &failure, QString *reason) const override;
 
     QList<StoredTable> open(const QString &connectionName, bool mayCreate) override;
     QList<StoredTable> tables(const QSqlDatabase &db) const override;
@@ -46,6 +50,7 @@ class PostgresBackend : public DatabaseBackend
     DataError openFailure(const QSqlDatabase &db) const;
 
     QString m_connectOptions; // libpq keywords for QPSQL, the password left out
+    QList<QPair<QByteArray, QByteArray>> m_keywords; // the same, for libpq itself
     QString m_password;
     QString m_describe;
     QString m_parseError;

@@ -1,0 +1,178 @@
+#include "app/DatabaseChoice.h"
+
+#include "app/ChooseDatabaseDialog.h"
+#include "app/PasswordDialog.h"
+#include "app/frmMain.h"
+#include "platform/Dialogs.h"
+#include "platform/core/AppInfo.h"
+#include "records/AppSettings.h"
+#include "records/CaseDatabase.h"
+#include "records/DatabaseBackend.h"
+#include "records/PostgresBackend.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSettings>
+
+namespace DatabaseChoice
+{
+
+namespace
+{
+
+const char *const SettingsGroup = "Settings";
+const char *const SettingsKey = "Database";
+const char *const EnvironmentDecides =
+    "QUILLMARK_DATABASE names the database for this session. The choice you make here is kept "
+    "for later starts without it.";
+const char *const CommandLineDecides =
+    "The command line (--database) names the database for this session. The choice you make "
+    "here is kept for later starts without it.";
+const char *const KeptForLater = "The choice is kept. Quillmark Wizard opens it at the next "
+                                 "start without %1.";
+const char *const NotChanged = "The case database was not changed: %1\n\nQuillmark Wizard stays "
+                               "on %2.";
+const char *const TestOpens = "The connection works: %1 opens as a case database.";
+const char *const TestConnectedOnly = "The connection works, but: %1";
+const char *const TestNoFileYet =
+    "There is no file %1 yet. Choosing it makes a new case database there.";
+
+DecidedBy g_decidedBy = DecidedBy::Default;
+
+// Passwords a server took in this session, by location; memory only.
+QHash<QString, QString> &sessionPasswords()
+{
+    static QHash<QString, QString> passwords;
+    return passwords;
+}
+
+QSettings settings()
+{
+    return QSettings(AppInfo::title(), AppInfo::title());
+}
+
+} // namespace
+
+Start atStart(const QString &commandLineDatabase)
+{
+    if (!commandLineDatabase.isEmpty())
+        return {commandLineDatabase, DecidedBy::CommandLine};
+    const QString env = qEnvironmentVariable("QUILLMARK_DATABASE");
+    if (!env.isEmpty())
+        return {env, DecidedBy::Environment};
+    const QString chosen = stored();
+    if (!chosen.isEmpty())
+        return {chosen, DecidedBy::Stored};
+    return {CaseDatabase::defaultFile(), DecidedBy::Default};
+}
+
+DecidedBy sessionDecidedBy()
+{
+    return g_decidedBy;
+}
+
+void setSessionDecidedBy(DecidedBy decidedBy)
+{
+    g_decidedBy = decidedBy;
+}
+
+QString stored()
+{
+    QSettings s = settings();
+    return s
+        .value(
+            QStringLiteral("%1/%2").arg(QLatin1String(SettingsGroup), QLatin1String(SettingsKey)))
+        .toString();
+}
+
+void store(const QString &location)
+{
+    QSettings s = settings();
+    s.setValue(
+        QStringLiteral("%1/%2").arg(QLatin1String(SettingsGroup), QLatin1String(SettingsKey)),
+        location);
+    s.sync();
+}
+
+std::shared_ptr<CaseDatabase> caseDatabase(const QString &location)
+{
+    auto db = std::make_shared<CaseDatabase>(location);
+    DatabaseBackend &backend = db->backend();
+    const auto known = sessionPasswords().constFind(location);
+    if (known != sessionPasswords().constEnd())
+        backend.setPassword(*known);
+    const QString server = backend.displayName();
+    // The prompt keeps no reference to the database: the database owns it.
+    db->setPasswordPrompt(
+        [location, server](const QString &reason, bool refused, QString &password) {
+            PasswordDialog dialog(server, refused ? reason : QString(), refused);
+            if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
+                return false;
+            password = dialog.password();
+            sessionPasswords().insert(location, password);
+            return true;
+        });
+    return db;
+}
+
+QString testConnection(const QString &location)
+{
+    if (!PostgresBackend::isServerLocation(location) && !QFileInfo::exists(location))
+        return QString::fromUtf8(TestNoFileYet).arg(location);
+    auto db = caseDatabase(location);
+    try {
+        db->openExisting();
+    } catch (const DataError &e) {
+        if (e.number() == DataErrors::NotCaseDatabase)
+            return QString::fromUtf8(TestConnectedOnly).arg(e.description());
+        return e.description();
+    }
+    return QString::fromUtf8(TestOpens).arg(db->backend().displayName());
+}
+
+void choose(frmMain &window)
+{
+    const DecidedBy decidedBy = sessionDecidedBy();
+    const bool forThisSession =
+        decidedBy != DecidedBy::CommandLine && decidedBy != DecidedBy::Environment;
+    const QString notice = forThisSession ? QString()
+                                          : QString::fromUtf8(decidedBy == DecidedBy::Environment
+                                                                  ? EnvironmentDecides
+                                                                  : CommandLineDecides);
+    const std::shared_ptr<CaseDatabase> current = window.database();
+    const QString currentLocation = current ? current->path() : stored();
+    ChooseDatabaseDialog dialog(forThisSession ? currentLocation : stored(), notice, &window);
+    if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
+        return;
+    const QString location = dialog.location();
+    if (location.isEmpty())
+        return;
+    if (!forThisSession) {
+        store(location);
+        Dialogs::instance().message(QString::fromUtf8(KeptForLater)
+                                        .arg(decidedBy == DecidedBy::Environment
+                                                 ? QStringLiteral("QUILLMARK_DATABASE")
+                                                 : QStringLiteral("--database")),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    }
+    // What the steward typed is saved on the database it was typed for.
+    if (!window.saveEditedRecords())
+        return;
+    auto next = caseDatabase(location);
+    try {
+        next->open();
+    } catch (const DataError &e) {
+        Dialogs::instance().message(QString::fromUtf8(NotChanged)
+                                        .arg(e.description(), current
+                                                                  ? current->backend().displayName()
+                                                                  : QStringLiteral("no database")),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        return;
+    }
+    store(location);
+    AppSettings::DatabasePath = location;
+    window.useDatabase(next);
+}
+
+} // namespace DatabaseChoice

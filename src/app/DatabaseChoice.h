@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class CaseDatabase;
+class QWidget;
+class frmMain;
+
+// Which case database the program works on: the command line's, then
+// QUILLMARK_DATABASE's, then the one the steward chose with File > Choose
+// Database (kept in the settings store), then the per-user file. A server
+// that wants a password asks the steward for it; the password lives in
+// memory for the session and is never written anywhere.
+namespace DatabaseChoice
+{
+
+enum class DecidedBy { CommandLine, Environment, Stored, Default };
+
+struct Start {
+    QString location;
+    DecidedBy decidedBy = DecidedBy::Default;
+};
+
+// The database to open at start, given the --database value (or empty).
+Start atStart(const QString &commandLineDatabase);
+// What decided the database of this session (the start procedure sets it).
+DecidedBy sessionDecidedBy();
+void setSessionDecidedBy(DecidedBy decidedBy);
+
+// The steward's choice in the settings store; empty when none was made.
+QString stored();
+void store(const QString &location);
+
+// A case database for `location`, not opened yet, whose server asks the
+// steward for a password in the password box when it wants one (at open
+// and when a lost connection is made again). A password the server took is
+// given again to later databases on the same server in this session.
+std::shared_ptr<CaseDatabase> caseDatabase(const QString &location);
+
+// Opens `location` without making anything and says plainly how it went.
+QString testConnection(const QString &location);
+
+// File > Choose Database: the dialog, then the switch of the running
+// window to the chosen database (its edited records saved first), or, when
+// the command line or the environment decides this session, the choice
+// kept for later starts.
+void choose(frmMain &window);
+
+} // namespace DatabaseChoice
