@@ -13,7 +13,6 @@ inline constexpr const char *ToFileItem = "Copy to a File...";
 inline constexpr const char *ToServerTitle = "Copy to Shared Server";
 inline constexpr const char *ServerPrompt = "Copy the case database to which server?\n\n"
                                             "postgresql://user@server:5432/database";
-inline constexpr const char *PasswordPrompt = "Password for %1:";
 inline constexpr const char *ReplaceQuestion =
     "The shared database %1 holds %2 employees and %3 complaints now.\n\n"
     "Replace them with the %4 employees and %5 complaints of this computer?";

@@ -1,6 +1,7 @@
 #include "app/CopyCommands.h"
 
 #include "app/CopyCommandTexts.h"
+#include "app/PasswordDialog.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "platform/BackgroundJob.h"
@@ -11,15 +12,11 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QStandardPaths>
-#include <QVBoxLayout>
 #include <optional>
 
 using namespace CopyCommandTexts;
@@ -42,31 +39,6 @@ QString documents()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
 }
-
-// A password box: what is typed is never shown, and never kept beyond the
-// command that asked for it.
-class PasswordDialog : public QDialog
-{
-  public:
-    PasswordDialog(const QString &prompt, QWidget *parent) : QDialog(parent)
-    {
-        setWindowTitle(text(ToServerTitle));
-        auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(prompt, this));
-        m_password = new QLineEdit(this);
-        m_password->setObjectName(QStringLiteral("txtPassword"));
-        m_password->setEchoMode(QLineEdit::Password);
-        layout->addWidget(m_password);
-        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        layout->addWidget(buttons);
-    }
-    QString password() const { return m_password->text(); }
-
-  private:
-    QLineEdit *m_password = nullptr;
-};
 
 // Runs `work` beside the window; the error it threw, if any.
 std::optional<DataError>
@@ -123,7 +95,9 @@ void CopyCommands::enableFor(bool onFile)
 
 QString CopyCommands::askPassword(const QString &server)
 {
-    PasswordDialog dialog(text(PasswordPrompt).arg(server), &m_window);
+    // The same box the start and Choose Database use; the password lives
+    // only as long as this command.
+    PasswordDialog dialog(server, QString(), false, &m_window);
     if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.password();
