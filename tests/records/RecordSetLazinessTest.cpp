@@ -25,6 +25,12 @@ struct Source {
     const char *serverOrderBy;
 };
 
+// Test names in ctest carry the source's name, not the bytes of its pointers.
+void PrintTo(const Source &s, std::ostream *os)
+{
+    *os << s.name;
+}
+
 // File numbers repeat, differ only in letter case in places, and are
 // missing from every seventh row; the complaints share one file number.
 void fill(TempCaseDb &t)
