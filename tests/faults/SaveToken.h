@@ -36,21 +36,28 @@ inline QList<BoundColumn> boundColumns(const QString &table)
 
 inline QString valueFor(const BoundColumn &c, const QString &token)
 {
-    // At least 40 characters so the token fits; the box limit does not cut
-    // program-assigned text.
+    // Filled to the field's full width so that a cut value shows. The
+    // server refuses text longer than the field, so a narrow field (ten
+    // characters) holds the token alone.
     const QString head = c.field + QLatin1Char('|') + token + QLatin1Char('|');
-    return head.leftJustified(std::max(c.length, 40), QLatin1Char('~'));
+    const QString body = head.size() <= c.length ? head : token + QLatin1Char('|');
+    return body.leftJustified(c.length, QLatin1Char('~'));
 }
 
 // The token held by a stored value, or nothing when it is not one of ours.
 inline std::optional<QString> tokenOf(const BoundColumn &c, const QString &value)
 {
     const QStringList parts = value.split(QLatin1Char('|'));
-    if (parts.size() != 3 || parts.at(0) != c.field)
+    QString token;
+    if (parts.size() == 3 && parts.at(0) == c.field)
+        token = parts.at(1);
+    else if (parts.size() == 2)
+        token = parts.at(0);
+    else
         return std::nullopt;
-    if (valueFor(c, parts.at(1)) != value)
+    if (token.isEmpty() || valueFor(c, token) != value)
         return std::nullopt;
-    return parts.at(1);
+    return token;
 }
 
 // Tokens are "r<round>s<save>": later saves compare greater.

@@ -1,17 +1,16 @@
 #pragma once
 
 // The parent's side of the crash and two-program tests: what the children
-// reported as saved, and the check of the file against it, read through a
-// connection of the test's own.
+// reported as saved, and the check of the database against it, read through
+// a connection of the test's own.
 
 #include "faults/SaveToken.h"
+#include "support/CaseFixture.h"
 
 #include <QHash>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUuid>
 #include <gtest/gtest.h>
 
 namespace Fault
@@ -45,41 +44,35 @@ class StoredRecords
         QStringList details;
     };
 
-    // Checks the file: the engine's own integrity check, every row whole,
-    // every reported save there (or overwritten by a later save).
-    Verdict check(const QString &path) const
+    // Checks the database: on SQLite the engine's own integrity check of
+    // the file, then on either back end every row whole and every reported
+    // save there (or overwritten by a later save).
+    Verdict check(TempCaseDb &db) const
     {
         Verdict v;
-        const QString name =
-            QStringLiteral("verify-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-            if (!db.open()) {
-                v.integrity = db.lastError().text();
-            } else {
-                QSqlQuery q(db);
-                q.exec(QStringLiteral("PRAGMA integrity_check"));
-                QStringList lines;
-                while (q.next())
-                    lines << q.value(0).toString();
-                v.integrity = lines.join(QLatin1Char('\n'));
-                for (const char *t : {CaseSchema::EmployeeTable, CaseSchema::ComplaintsTable})
-                    checkTable(db, QString::fromLatin1(t), v);
-            }
+        if (db.onServer()) {
+            // No file of ours to damage: what a killed client leaves is the
+            // server's own recovery, so only the rows are ours to check.
+            v.integrity = QStringLiteral("ok");
+        } else {
+            QSqlQuery q = db.query(QStringLiteral("PRAGMA integrity_check"));
+            QStringList lines;
+            while (q.next())
+                lines << q.value(0).toString();
+            v.integrity = lines.join(QLatin1Char('\n'));
         }
-        QSqlDatabase::removeDatabase(name);
+        for (const char *t : {CaseSchema::EmployeeTable, CaseSchema::ComplaintsTable})
+            checkTable(db, QString::fromLatin1(t), v);
         return v;
     }
 
   private:
-    void checkTable(QSqlDatabase &db, const QString &table, Verdict &v) const
+    void checkTable(TempCaseDb &db, const QString &table, Verdict &v) const
     {
         const QList<BoundColumn> cols = boundColumns(table);
         QHash<qint64, QString> tokens;
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT rowid, * FROM \"%1\"").arg(table))) {
+        QSqlQuery q = db.query(QStringLiteral("SELECT rowid, * FROM \"%1\"").arg(table));
+        if (!q.isActive()) {
             v.details << q.lastError().text();
             ++v.lost;
             return;
