@@ -1,8 +1,8 @@
 // The case database on the PostgreSQL test server, where it differs from a
 // file: made on first use with a key no one sees, text compared through an
 // index without regard to case, row locks that end in the "in use" error,
-// a lost server that the next command reaches again, and the ways a server
-// refuses a connection.
+// a lost server that the next command reaches again (also a server really
+// stopped and started again), and the ways a server refuses a connection.
 #include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
 
@@ -11,7 +11,11 @@
 #include "records/DatabaseBackend.h"
 #include "records/RecordSet.h"
 
+#include <QFile>
+#include <QProcess>
 #include <QSqlError>
+#include <QTemporaryDir>
+#include <QUrl>
 
 namespace
 {
@@ -250,4 +254,110 @@ TEST(PostgresOpen, TheStewardsRoleWorksWithThePasswordFileAndTheServiceFile)
         EXPECT_FALSE(cdb->path().contains(server->value("QUILLMARK_PG_STEWARD_PASSWORD")));
     }
     EXPECT_EQ(made.count(Employee, QStringLiteral("Name = 'Steward''s own'")), 2);
+}
+
+namespace
+{
+
+// A cluster of the test's own, made with the project's scripts in a build
+// folder of its own, which the test may stop and start again without
+// disturbing the tests running beside it on the shared one.
+class OwnCluster
+{
+  public:
+    OwnCluster() { m_started = run(QStringLiteral("start-postgres.sh")); }
+    ~OwnCluster() { run(QStringLiteral("stop-postgres.sh")); }
+    bool started() const { return m_started; }
+
+    bool stop() { return run(QStringLiteral("stop-postgres.sh"), {QStringLiteral("--keep")}); }
+    bool start() { return run(QStringLiteral("start-postgres.sh")); }
+
+    QString value(const QString &key) const
+    {
+        QFile env(m_dir.path() + QStringLiteral("/postgres.env"));
+        if (!env.open(QIODevice::ReadOnly | QIODevice::Text))
+            return {};
+        for (const QByteArray &line : env.readAll().split('\n'))
+            if (line.startsWith(key.toUtf8() + '='))
+                return QString::fromUtf8(line.mid(key.size() + 1));
+        return {};
+    }
+    QString location() const
+    {
+        return QStringLiteral("postgresql://%1@/quillmark_shared?host=%2&port=%3")
+            .arg(value(QStringLiteral("PGUSER")),
+                 QString::fromLatin1(QUrl::toPercentEncoding(value(QStringLiteral("PGHOST")))),
+                 value(QStringLiteral("PGPORT")));
+    }
+
+  private:
+    bool run(const QString &script, const QStringList &arguments = {})
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("BUILD_DIR"), m_dir.path());
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.setStandardOutputFile(QProcess::nullDevice());
+        p.start(QStringLiteral("bash"),
+                QStringList{QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/") + script} +
+                    arguments);
+        return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
+
+    QTemporaryDir m_dir;
+    bool m_started = false;
+};
+
+QString nameOf(const RecordSet &rs)
+{
+    return rs.value(rs.fieldIndex(QStringLiteral("Name"))).toString();
+}
+
+} // namespace
+
+// The server itself goes away and comes back, not only the session: the
+// save in between is refused as unreachable with the typed value kept and
+// nothing stored, and the same save after the restart goes through on a
+// connection the program makes by itself.
+TEST(PostgresRestart, ASaveWhileTheServerIsDownIsRefusedAndGoesThroughOnceItIsBack)
+{
+    if (!PgTestServer::instance())
+        GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    OwnCluster cluster;
+    ASSERT_TRUE(cluster.started());
+    const QString port = cluster.value(QStringLiteral("PGPORT"));
+    auto cdb = std::make_shared<CaseDatabase>(cluster.location());
+    ASSERT_NO_THROW(cdb->open());
+    RecordSet rs(cdb, Employee);
+    rs.addNew();
+    rs.setValue(rs.fieldIndex(QStringLiteral("Name")), QStringLiteral("Before"));
+    ASSERT_NO_THROW(rs.update());
+    rs.requery(); // on the record just saved
+
+    ASSERT_TRUE(cluster.stop());
+    rs.edit();
+    rs.setValue(rs.fieldIndex(QStringLiteral("Name")), QStringLiteral("During"));
+    try {
+        rs.update();
+        FAIL() << "saved with the server stopped";
+    } catch (const DataError &e) {
+        EXPECT_EQ(e.number(), DataErrors::Unreachable) << e.description().toStdString();
+    }
+    EXPECT_EQ(nameOf(rs), QStringLiteral("During"));
+
+    ASSERT_TRUE(cluster.start());
+    ASSERT_EQ(cluster.value(QStringLiteral("PGPORT")), port) << "the server came back elsewhere";
+    ASSERT_NO_THROW(rs.update());
+    rs.requery();
+    EXPECT_EQ(nameOf(rs), QStringLiteral("During"));
+    // What another program reads: one record, saved once.
+    auto other = std::make_shared<CaseDatabase>(cluster.location());
+    other->open();
+    QSqlQuery count(other->connection());
+    ASSERT_TRUE(count.exec(QStringLiteral("SELECT count(*), min(\"Name\") FROM \"Employee\"")) &&
+                count.next());
+    EXPECT_EQ(count.value(0).toInt(), 1);
+    EXPECT_EQ(count.value(1).toString(), QStringLiteral("During"));
 }
