@@ -449,17 +449,37 @@ TEST_F(PasswordServer, CancelSaysWhyAndTheServerTakingNoneNeverAsks)
 
 TEST_F(PasswordServer, AskedAgainWhenALostConnectionNeedsANewOne)
 {
+    // A role of this test's own, reached over TCP where every role gives its
+    // password: changing it and ending its sessions cannot disturb the
+    // tests that use the shared password role beside this one.
+    const QString own =
+        QStringLiteral("qm_pw_") + QUuid::createUuid().toString(QUuid::Id128).left(12);
+    const QString first = QStringLiteral("first-") + password;
+    const QString changed = QStringLiteral("changed-") + password;
+    const QString schema = made.path().section(QStringLiteral("search_path%3D"), 1);
+    QSqlQuery q(admin());
+    const QString database = server->value("QUILLMARK_PG_STEWARD_DATABASE");
+    for (const QString &sql :
+         {QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(own, first),
+          QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(database, own),
+          QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, own),
+          QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2")
+              .arg(schema, own)})
+        ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    const QString ownLocation =
+        ServerAddress{server->value("QUILLMARK_PG_TCP_HOST"), server->value("PGPORT"), database,
+                      own, QStringLiteral("options='-c search_path=%1'").arg(schema)}
+            .toUri();
+
     QStringList reasons;
-    dialogs.queueDialog(typePassword(password, &reasons));
-    auto db = DatabaseChoice::caseDatabase(location);
+    dialogs.queueDialog(typePassword(first, &reasons));
+    auto db = DatabaseChoice::caseDatabase(ownLocation);
     ASSERT_NO_THROW(db->open());
     // The administrator changes the password and ends the session.
-    const QString changed = QStringLiteral("changed-") + password;
-    QSqlQuery q(admin());
-    ASSERT_TRUE(q.exec(QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(role, changed)));
+    ASSERT_TRUE(q.exec(QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(own, changed)));
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                                       "WHERE usename = '%1'")
-                           .arg(role)));
+                           .arg(own)));
     const auto run = [&db] {
         QSqlQuery one = db->prepared(QStringLiteral("SELECT count(*) FROM \"Employee\""));
         db->exec(one);
@@ -471,10 +491,16 @@ TEST_F(PasswordServer, AskedAgainWhenALostConnectionNeedsANewOne)
     }
     dialogs.queueDialog(typePassword(changed, &reasons));
     EXPECT_NO_THROW(run());
-    ASSERT_TRUE(q.exec(QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(role, password)));
     ASSERT_EQ(reasons.size(), 2);
     EXPECT_TRUE(reasons.at(1).contains(QLatin1String("password authentication failed")))
         << reasons.at(1).toStdString();
+    db.reset();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                      "WHERE usename = '%1'")
+                           .arg(own)));
+    EXPECT_TRUE(q.exec(QStringLiteral("DROP OWNED BY %1").arg(own)) &&
+                q.exec(QStringLiteral("DROP ROLE %1").arg(own)))
+        << q.lastError().text().toStdString();
 }
 
 TEST_F(PasswordServer, AStoredServerAsksBeforeTheWindowOpens)
