@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # The layer check finds includes that break the layers: on a copy of src/,
-# clean it passes, and each seeded include makes it fail.
+# clean it passes, and each include planted in it makes it fail.
 #   cmake -DSOURCE_DIR=src -DQT_INCLUDE_ROOT=... -DWORK_DIR=... -DCHECK=CheckLayers.cmake -P SeededFaults.cmake
 
 set(copy ${WORK_DIR}/src)
@@ -20,8 +20,8 @@ endfunction()
 
 run_check(TRUE "the sources as they are")
 
-# file | the include seeded into it | what it breaks
-set(SEEDS
+# file | the include planted in it | what it breaks
+set(PLANTED_INCLUDES
   "records/RecordSet.cpp|#include \"caseform/CaseForm.h\"|the data layer reaching up to the window's form"
   "records/CaseDatabase.cpp|#include <QtWidgets/QWidget>|a widget header in the data layer"
   "records/CaseSchema.cpp|#include <QLabel>|a bare widget header in the data layer"
@@ -33,11 +33,11 @@ set(SEEDS
   "safekeeping/CsvExport.cpp|#include <QSqlDatabase>|Qt SQL in the safekeeping jobs, which run on threads of their own"
   "safekeeping/OnlineBackup.cpp|#include \"caseform/RecordBinder.h\"|the safekeeping jobs reaching up to the window's binding"
   "records/RecordSet.cpp|#include \"safekeeping/BackupKeeper.h\"|the data layer reaching up to the safekeeping jobs")
-foreach(seed ${SEEDS})
-  string(REPLACE "|" ";" fields "${seed}")
-  list(GET fields 0 file)
-  list(GET fields 1 line)
-  list(GET fields 2 what)
+foreach(planted ${PLANTED_INCLUDES})
+  string(REPLACE "|" ";" entry "${planted}")
+  list(GET entry 0 file)
+  list(GET entry 1 line)
+  list(GET entry 2 what)
   file(READ ${copy}/${file} original)
   file(WRITE ${copy}/${file} "${line}\n${original}")
   run_check(FALSE "${what} (${file})")
