@@ -7,41 +7,18 @@
 #include "records/CaseCopy.h"
 #include "records/DatabaseBackend.h"
 #include "support/BenchApp.h"
-#include "support/RawPg.h"
+#include "support/PgBenchServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QUrl>
 
 namespace
 {
 
-const QString Database = QStringLiteral("quillmark_copy_bench");
-
-QString envValue(const QString &key)
-{
-    QFile f(RawPg::defaultEnvFile());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key.toUtf8() + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    return {};
-}
-
 QString server()
 {
-    {
-        RawPg admin(QStringLiteral("postgres"));
-        if (admin.scalar(
-                "SELECT count(*) FROM pg_database WHERE datname = 'quillmark_copy_bench'") == 0)
-            admin.exec("CREATE DATABASE quillmark_copy_bench");
-    }
-    return QStringLiteral("postgresql://%1@/%2?host=%3&port=%4")
-        .arg(envValue(QStringLiteral("PGUSER")), Database,
-             QString::fromLatin1(QUrl::toPercentEncoding(envValue(QStringLiteral("PGHOST")))),
-             envValue(QStringLiteral("PGPORT")));
+    return PgBenchServer::database("quillmark_copy_bench");
 }
 
 void report(benchmark::State &state, const char *name, const CaseCopyCounts &counts, double seconds)

@@ -3,7 +3,6 @@
 #include "records/CaseDatabase.h"
 #include "support/RawPg.h"
 
-#include <QFile>
 #include <QUrl>
 
 namespace PgBenchServer
@@ -16,17 +15,6 @@ namespace
 {
 
 constexpr int ExtraComplaints = 300;
-
-QString envValue(const QString &key)
-{
-    QFile f(RawPg::defaultEnvFile());
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key.toUtf8() + '='))
-            return QString::fromUtf8(line.mid(key.size() + 1));
-    return {};
-}
 
 // Employees with a complaint have file numbers below this.
 std::int64_t complainants(std::int64_t rows)
@@ -59,18 +47,24 @@ void fill(RawPg &raw, std::int64_t rows)
 
 } // namespace
 
-QString filled(std::int64_t rows)
+QString database(const char *name)
 {
     {
         RawPg admin(QStringLiteral("postgres"));
-        if (admin.scalar("SELECT count(*) FROM pg_database WHERE datname = 'quillmark_bench'") == 0)
-            admin.exec("CREATE DATABASE quillmark_bench");
+        if (admin.scalar("SELECT count(*) FROM pg_database WHERE datname = '" + std::string(name) +
+                         "'") == 0)
+            admin.exec("CREATE DATABASE " + std::string(name));
     }
-    const QString location =
-        QStringLiteral("postgresql://%1@/%2?host=%3&port=%4")
-            .arg(envValue(QStringLiteral("PGUSER")), QString::fromLatin1(Database),
-                 QString::fromLatin1(QUrl::toPercentEncoding(envValue(QStringLiteral("PGHOST")))),
-                 envValue(QStringLiteral("PGPORT")));
+    const QHash<QString, QString> env = RawPg::envValues();
+    return QStringLiteral("postgresql://%1@/%2?host=%3&port=%4")
+        .arg(env.value(QStringLiteral("PGUSER")), QString::fromLatin1(name),
+             QString::fromLatin1(QUrl::toPercentEncoding(env.value(QStringLiteral("PGHOST")))),
+             env.value(QStringLiteral("PGPORT")));
+}
+
+QString filled(std::int64_t rows)
+{
+    const QString location = database(Database);
     CaseDatabase(location).open(); // the program's own tables
     RawPg raw(QString::fromLatin1(Database));
     const long long complaints = rows + ExtraComplaints;

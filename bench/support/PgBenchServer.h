@@ -19,6 +19,11 @@ namespace PgBenchServer
 extern const char *const Database;
 extern const char *const MostComplaints;
 
+// The location (a postgresql:// URI) of the database `name` on the test
+// server, made empty when it is not there. Throws std::runtime_error when
+// there is no test server.
+QString database(const char *name);
+
 // The location (a postgresql:// URI) of the database filled with `rows`
 // employees and about as many complaints. Throws std::runtime_error when
 // there is no test server.

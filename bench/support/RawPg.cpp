@@ -43,6 +43,11 @@ using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
 } // namespace
 
+QHash<QString, QString> RawPg::envValues(const QString &envFile)
+{
+    return readEnvFile(envFile);
+}
+
 QString RawPg::defaultEnvFile()
 {
     const QString env = qEnvironmentVariable("QUILLMARK_PG_ENV");

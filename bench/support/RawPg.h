@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <cstddef>
 #include <optional>
@@ -24,6 +25,9 @@ class RawPg
     // $QUILLMARK_PG_ENV when set, otherwise postgres.env beside the running
     // program (the build folder, where the benchmarks live).
     static QString defaultEnvFile();
+    // Every KEY=VALUE of an env file. Throws std::runtime_error when it
+    // cannot be read.
+    static QHash<QString, QString> envValues(const QString &envFile = defaultEnvFile());
 
     // Connects to database as role (the env file's superuser when empty).
     // Throws std::runtime_error when the env file is missing or the server

@@ -1,11 +1,12 @@
 #include "app/CopyCommands.h"
 
 #include "app/CopyCommandTexts.h"
-#include "app/PasswordDialog.h"
+#include "app/DatabaseChoice.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
+#include "platform/core/UserFolders.h"
 #include "records/CaseCopy.h"
 #include "records/CaseDatabase.h"
 #include "records/PostgresBackend.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
-#include <QStandardPaths>
 #include <optional>
 
 using namespace CopyCommandTexts;
@@ -32,12 +32,6 @@ QString text(const char *t)
 QString number(qint64 n)
 {
     return QLocale().toString(n);
-}
-
-QString documents()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
 }
 
 // Runs `work` beside the window; the error it threw, if any.
@@ -93,16 +87,6 @@ void CopyCommands::enableFor(bool onFile)
     m_toFile->setEnabled(!onFile);
 }
 
-QString CopyCommands::askPassword(const QString &server)
-{
-    // The same box the start and Choose Database use; the password lives
-    // only as long as this command.
-    PasswordDialog dialog(server, QString(), false, &m_window);
-    if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
-        return {};
-    return dialog.password();
-}
-
 void CopyCommands::report(const QString &done)
 {
     m_window.sbStatusBar()->setPanelText(done);
@@ -129,25 +113,27 @@ void CopyCommands::copyToServer()
     }
     m_lastServer = location;
     PostgresBackend server(location);
-    if (CaseCopy::wantsPassword(location)) {
-        const QString password = askPassword(server.describe());
-        if (password.isEmpty())
-            return;
-        server.setPassword(password);
-    }
+    DatabaseChoice::useKnownPassword(location, server);
     auto fail = [&dialogs](const DataError &e) {
         dialogs.message(text(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
     };
 
+    // Counting is the first connection to the server: a server that wants
+    // a password asks for it in the program's password box and is counted
+    // again; one that turns the password away says so.
     CaseCopyCounts there, here;
-    if (auto failure = beside(
-            &m_window, [](qint64, qint64) { return text(Counting); }, false,
-            [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
-                there = CaseCopy::rowsIn(server);
-                here = CaseCopy::rowsIn(db->backend());
-            }))
-        return fail(*failure);
+    while (auto failure = beside(
+               &m_window, [](qint64, qint64) { return text(Counting); }, false,
+               [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+                   there = CaseCopy::rowsIn(server);
+                   here = CaseCopy::rowsIn(db->backend());
+               })) {
+        if (server.passwordNeed(*failure, nullptr) != DatabaseBackend::PasswordNeed::Missing)
+            return fail(*failure);
+        if (!DatabaseChoice::askPassword(location, server, QString(), false))
+            return;
+    }
     CaseCopyOptions options;
     if (there.employees || there.complaints) {
         if (dialogs.message(
@@ -180,7 +166,8 @@ void CopyCommands::copyToFile()
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString path = dialogs.saveFileName(
-        text(ToFileTitle), QDir(documents()).filePath(text(SuggestedFile)), text(FileFilter));
+        text(ToFileTitle), QDir(UserFolders::documents()).filePath(text(SuggestedFile)),
+        text(FileFilter));
     if (path.isEmpty())
         return;
     // The file dialog may have asked whether to replace it; the copy never

@@ -24,7 +24,6 @@ class CopyCommands
     void copyToFile();
 
   private:
-    QString askPassword(const QString &server);
     void report(const QString &done);
 
     frmMain &m_window;

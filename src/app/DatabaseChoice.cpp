@@ -94,23 +94,50 @@ void store(const QString &location)
     s.sync();
 }
 
-std::shared_ptr<CaseDatabase> caseDatabase(const QString &location)
+namespace
 {
-    auto db = std::make_shared<CaseDatabase>(location);
-    DatabaseBackend &backend = db->backend();
+
+// The password box for the server at `location`; what the steward typed is
+// kept for the session.
+bool promptPassword(const QString &location, const QString &server, const QString &reason,
+                    bool refused, QString &password)
+{
+    PasswordDialog dialog(server, refused ? reason : QString(), refused);
+    if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
+        return false;
+    password = dialog.password();
+    sessionPasswords().insert(location, password);
+    return true;
+}
+
+} // namespace
+
+void useKnownPassword(const QString &location, DatabaseBackend &backend)
+{
     const auto known = sessionPasswords().constFind(location);
     if (known != sessionPasswords().constEnd())
         backend.setPassword(*known);
-    const QString server = backend.displayName();
+}
+
+bool askPassword(const QString &location, DatabaseBackend &backend, const QString &reason,
+                 bool refused)
+{
+    QString password;
+    if (!promptPassword(location, backend.displayName(), reason, refused, password))
+        return false;
+    backend.setPassword(password);
+    return true;
+}
+
+std::shared_ptr<CaseDatabase> caseDatabase(const QString &location)
+{
+    auto db = std::make_shared<CaseDatabase>(location);
+    useKnownPassword(location, db->backend());
+    const QString server = db->backend().displayName();
     // The prompt keeps no reference to the database: the database owns it.
     db->setPasswordPrompt(
         [location, server](const QString &reason, bool refused, QString &password) {
-            PasswordDialog dialog(server, refused ? reason : QString(), refused);
-            if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
-                return false;
-            password = dialog.password();
-            sessionPasswords().insert(location, password);
-            return true;
+            return promptPassword(location, server, reason, refused, password);
         });
     return db;
 }

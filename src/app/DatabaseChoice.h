@@ -4,6 +4,7 @@
 #include <memory>
 
 class CaseDatabase;
+class DatabaseBackend;
 class QWidget;
 class frmMain;
 
@@ -37,6 +38,15 @@ void store(const QString &location);
 // and when a lost connection is made again). A password the server took is
 // given again to later databases on the same server in this session.
 std::shared_ptr<CaseDatabase> caseDatabase(const QString &location);
+
+// Gives `backend` the password its server took earlier in this session,
+// if one did.
+void useKnownPassword(const QString &location, DatabaseBackend &backend);
+// Asks the steward for the server's password in the password box (with the
+// server's reason when it turned the last one away), gives it to `backend`
+// and keeps it in memory for the session. False when cancelled.
+bool askPassword(const QString &location, DatabaseBackend &backend, const QString &reason,
+                 bool refused);
 
 // Opens `location` without making anything and says plainly how it went.
 QString testConnection(const QString &location);

@@ -11,6 +11,7 @@
 #include "browser/GridExport.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
+#include "platform/core/UserFolders.h"
 #include "records/CaseDatabase.h"
 #include "safekeeping/CaseRestore.h"
 #include "safekeeping/CsvExport.h"
@@ -22,7 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QTabWidget>
 
 using namespace SafeCommandTexts;
@@ -38,12 +38,6 @@ QString text(const char *t)
 QString number(qint64 n)
 {
     return QLocale().toString(n);
-}
-
-QString documents()
-{
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return !folder.isEmpty() && QDir(folder).exists() ? folder : QDir::homePath();
 }
 
 // When the records of a file were taken: from a backup's name, otherwise
@@ -81,7 +75,7 @@ void SafekeepingCommands::backUpNow()
     Dialogs &dialogs = Dialogs::instance();
     const QFileInfo db(m_path);
     const QString suggested =
-        QDir(documents())
+        QDir(UserFolders::documents())
             .filePath(
                 QStringLiteral("%1 %2.%3")
                     .arg(db.completeBaseName(),
@@ -220,7 +214,8 @@ void SafekeepingCommands::exportRecords()
 void SafekeepingCommands::importRecords()
 {
     Dialogs &dialogs = Dialogs::instance();
-    const QString path = dialogs.openFileName(text(ImportTitle), documents(), text(CsvFilter));
+    const QString path =
+        dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
     if (path.isEmpty())
         return;
     ImportDialog dialog(path, currentTable(), &m_window);

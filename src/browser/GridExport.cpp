@@ -2,13 +2,13 @@
 
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
+#include "platform/core/UserFolders.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 
 #include <QDir>
 #include <QLocale>
-#include <QStandardPaths>
 
 namespace
 {
@@ -23,10 +23,7 @@ constexpr const char *ExportNeedsFile = "Export works on a database file on this
 
 QString suggestedPath(const QString &what)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(what + QStringLiteral(".csv"));
+    return QDir(UserFolders::documents()).filePath(what + QStringLiteral(".csv"));
 }
 
 } // namespace

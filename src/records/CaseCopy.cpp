@@ -16,7 +16,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
-#include <libpq-fe.h>
 
 using namespace CaseCopyTexts;
 
@@ -357,15 +356,4 @@ CaseCopyCounts CaseCopy::toNewFile(const DatabaseBackend &source, const QString 
         throw DataError(DataErrors::CannotOpen, text(TargetFileNotMoved).arg(path, why));
     }
     return counts;
-}
-
-bool CaseCopy::wantsPassword(const QString &location)
-{
-    const QByteArray conninfo = location.toUtf8();
-    const char *keys[] = {"dbname", "connect_timeout", nullptr};
-    const char *values[] = {conninfo.constData(), "5", nullptr};
-    PGconn *probe = PQconnectdbParams(keys, values, 1);
-    const bool wants = PQstatus(probe) == CONNECTION_BAD && PQconnectionNeedsPassword(probe);
-    PQfinish(probe);
-    return wants;
 }

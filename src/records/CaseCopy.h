@@ -52,8 +52,4 @@ class CaseCopy
     // only once it is committed.
     static CaseCopyCounts toNewFile(const DatabaseBackend &source, const QString &path,
                                     const CaseCopyOptions &options = {});
-
-    // Whether the server at `location` asks for a password that the
-    // location, the password file and the service file do not give.
-    static bool wantsPassword(const QString &location);
 };
