@@ -109,14 +109,16 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
             leftOver << part;
     }
 
-    const SourceFingerprint before = SourceFingerprint::of(m_database);
-    if (!before.isValid())
+    if (!QFileInfo::exists(m_database))
         return finished(Outcome::Failed,
                         QString::fromUtf8(BackupSourceFailed)
                             .arg(m_database, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    // A file whose state cannot be read is copied all the same: the copy
+    // then says what is wrong with it.
+    const SourceFingerprint before = SourceFingerprint::of(m_database);
     KeeperResult result;
     result.leftOver = leftOver;
-    if (unchangedSinceLastBackup(before.toText())) {
+    if (before.isValid() && unchangedSinceLastBackup(before.toText())) {
         result.outcome = Outcome::Unchanged;
         result.deleted = rotate();
         return result;
@@ -132,7 +134,8 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
         return result;
     }
     result.outcome = Outcome::Made;
-    remember(result.backup.path, before.toText());
+    if (before.isValid())
+        remember(result.backup.path, before.toText());
     // Only now, with the new backup checked and on the disk, may older
     // ones go.
     result.deleted = rotate();

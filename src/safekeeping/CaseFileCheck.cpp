@@ -3,7 +3,6 @@
 #include "safekeeping/SafeSqlite.h"
 #include "safekeeping/SafekeepingTexts.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QtEndian>
@@ -92,17 +91,25 @@ bool countRows(sqlite3 *db, const QString &table, qint64 *rows, QString *error)
 QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes)
 {
     const QString name = shownName(path);
-    QFile file(path);
     if (!QFileInfo::exists(path))
         return text(FileMissing, name);
-    if (!file.open(QIODevice::ReadOnly))
-        return text(FileUnreadable, name).arg(file.errorString());
-    const qint64 size = file.size();
+    // Read through SQLite, never through a descriptor of our own: the file
+    // may be the case database this program has open, whose locks a
+    // descriptor closed here would take away. Opening reads nothing that
+    // needs a lock, and creates nothing beside the file.
+    QString error;
+    const SafeSqlite::Connection db = SafeSqlite::open(path, SafeSqlite::Access::ReadOnly, &error);
+    const auto head = db ? SafeSqlite::readHead(db.get(), SafeSqlite::Which::Database, HeaderBytes)
+                         : std::nullopt;
+    if (!head)
+        return text(FileUnreadable, name)
+            .arg(error.isEmpty() ? SafeSqlite::errorText(db.get()) : error);
+    const qint64 size = head->size;
     if (bytes)
         *bytes = size;
     if (size == 0)
         return text(FileEmpty, name);
-    const QByteArray header = file.read(HeaderBytes);
+    const QByteArray &header = head->bytes;
     if (header.size() < HeaderBytes || !header.startsWith(QByteArray(Magic, sizeof Magic)))
         return text(FileNotDatabase, name).arg(SafeSqlite::errorText(SQLITE_NOTADB));
     const auto *h = reinterpret_cast<const uchar *>(header.constData());
