@@ -25,10 +25,12 @@ void BackupController::startInBackground()
     if (m_thread)
         return;
     m_cancel = false;
-    m_thread.reset(QThread::create([this] {
+    m_thread.reset(QThread::create([this, hold = m_hold] {
         BackupOptions options;
         options.cancel = &m_cancel;
-        m_background = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+        BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
+        keeper.setHold(hold);
+        m_background = keeper.run(options);
     }));
     m_thread->setObjectName(QStringLiteral("backup"));
     const QThread *started = m_thread.get();
@@ -95,7 +97,9 @@ KeeperResult BackupController::runAndWait(QWidget *parent, bool cancellable, con
                 progress.done = done;
                 progress.total = total;
             };
-            result = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+            BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
+            keeper.setHold(m_hold);
+            result = keeper.run(options);
         });
     handle(result);
     return result;

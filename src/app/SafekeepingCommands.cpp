@@ -114,6 +114,9 @@ void SafekeepingCommands::restore()
 {
     Dialogs &dialogs = Dialogs::instance();
     const CaseShape shape = CaseShapes::caseShape();
+    // No backup the list shows is rotated away until the restore is done,
+    // not even by the backup of the records now open taken just before it.
+    const BackupHold::Guard held(m_backups.hold());
     QList<BackupEntry> backups;
     BackgroundJob::run(
         &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,

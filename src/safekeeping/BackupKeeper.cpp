@@ -182,13 +182,36 @@ QStringList BackupKeeper::rotate() const
         if (e.good)
             backups << e;
     }
-    QList<QDateTime> times;
+    QList<BackupRotation::Backup> taken;
     for (const BackupEntry &e : std::as_const(backups))
-        times << e.time;
+        taken.append({e.time, e.bytes});
+    BackupRotation::Policy policy = m_policy;
+    if (policy.maxBytes == 0 && !backups.isEmpty())
+        policy.maxBytes = folderBound(backups.last().bytes);
     QStringList deleted;
-    for (int i : BackupRotation::toDelete(times, m_clock(), m_policy)) {
-        if (QFile::remove(backups.at(i).path))
-            deleted << backups.at(i).path;
+    for (int i : BackupRotation::toDelete(taken, m_clock(), policy)) {
+        const QString &path = backups.at(i).path;
+        if (m_hold ? m_hold->removeUnlessHeld(path) : QFile::remove(path))
+            deleted << path;
     }
     return deleted;
+}
+
+qint64 BackupKeeper::folderBound(qint64 newestBackupBytes)
+{
+    constexpr qint64 Floor = qint64(1) << 30;
+    constexpr int Copies = 10;
+    return std::max(Floor, Copies * newestBackupBytes);
+}
+
+bool BackupHold::removeUnlessHeld(const QString &path)
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_guards == 0 && QFile::remove(path);
+}
+
+void BackupHold::change(int by)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_guards += by;
 }
