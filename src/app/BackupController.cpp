@@ -112,9 +112,12 @@ void BackupController::handle(const KeeperResult &result)
         // Once: a folder that cannot be written fails the same way at every
         // backup, and the status bar must not keep saying it.
         m_reported = result.message;
+        // A damaged database is said as it is, not as a failed backup.
         if (m_report)
-            m_report(
-                QString::fromUtf8(SafeCommandTexts::AutomaticBackupFailed).arg(result.message));
+            m_report(result.sourceDamaged
+                         ? result.message
+                         : QString::fromUtf8(SafeCommandTexts::AutomaticBackupFailed)
+                               .arg(result.message));
     }
     Q_EMIT finished(result);
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class DataError;
 class frmMain;
 
 // The File menu's safekeeping commands on the main window's case database
@@ -26,8 +27,18 @@ class SafekeepingCommands
   private:
     QString currentTable() const;
     void status(const QString &text);
+    bool isOpen() const;
+    // Lets go of the database file before another takes its place.
+    void release();
+    // Restore over a database that did not open: kept aside as damaged
+    // only when SQLite finds it so; otherwise only when the steward agrees.
+    void replaceUnopened(const QString &chosen, const QString &when, const DataError &why);
+    void replaceFile(const QString &chosen, const QString &when, const QString &kept, bool damaged);
+    void offerAfterDamage(const QString &problem);
 
     frmMain &m_window;
     QString m_path;
     BackupController m_backups;
+    bool m_inCommand = false; // a command is taking its own backup
+    bool m_offered = false;   // the damaged database was offered its backup
 };

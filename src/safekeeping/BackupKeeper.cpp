@@ -131,6 +131,8 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
     if (!result.backup.ok) {
         result.outcome = result.backup.cancelled ? Outcome::Cancelled : Outcome::Failed;
         result.message = result.backup.error;
+        result.sourceDamaged = result.backup.sourceDamaged;
+        result.damage = result.backup.damage;
         return result;
     }
     result.outcome = Outcome::Made;

@@ -20,10 +20,12 @@ struct KeeperResult {
         Failed,
     };
     Outcome outcome = Outcome::Failed;
-    QString message;      // for the steward (the status bar) unless Made or Unchanged
-    BackupResult backup;  // the copy, when Made
-    QStringList deleted;  // older backups the rotation removed
-    QStringList leftOver; // part files of an earlier, unfinished backup, removed
+    QString message;            // for the steward (the status bar) unless Made or Unchanged
+    bool sourceDamaged = false; // failed because the database itself is damaged
+    QString damage;             // SQLite's words for it
+    BackupResult backup;        // the copy, when Made
+    QStringList deleted;        // older backups the rotation removed
+    QStringList leftOver;       // part files of an earlier, unfinished backup, removed
 };
 
 // A pause of the rotation while the steward is choosing a backup to restore

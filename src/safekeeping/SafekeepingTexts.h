@@ -25,9 +25,12 @@ inline constexpr const char *BackupCheckFailed = "The backup \"%1\" failed its c
 inline constexpr const char *BackupNameTaken =
     "The backup \"%1\" was not saved: the name is taken.";
 inline constexpr const char *BackupCancelled = "The backup was stopped before it was finished.";
+inline constexpr const char *SourceDamaged = "The case database \"%1\" is damaged (%2).";
 inline constexpr const char *BackupBusy = "Another backup of this database is running.";
 
 // Restore.
+inline constexpr const char *RestoreCopyFailed =
+    "The backup \"%1\" cannot be copied for the restore (%2); nothing was changed.";
 inline constexpr const char *RestoreWriteFailed =
     "The case database \"%1\" was not changed: the backup cannot be written into it (%2).";
 
