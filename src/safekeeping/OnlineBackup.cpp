@@ -48,6 +48,10 @@ class Job
 
     BackupResult run()
     {
+        if (PrivateOutput::namesDatabase(m_output.finalPath(), m_source)) {
+            failWith(QString::fromUtf8(TargetIsDatabase).arg(targetName()));
+            return m_result;
+        }
         if (!openSource() || !openTarget() || !copyPages())
             return m_result;
         // The pages go to the disk while the check reads them from memory;

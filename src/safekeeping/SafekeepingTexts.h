@@ -17,7 +17,9 @@ inline constexpr const char *FieldMissing =
     "\"%1\" is not a case database: the table %2 has no field \"%3\".";
 inline constexpr const char *FileCut = "\"%1\" is damaged: the file ends before its last page.";
 
-// Backups.
+// Backups and exports.
+inline constexpr const char *TargetIsDatabase =
+    "\"%1\" is the case database itself; choose another file.";
 inline constexpr const char *BackupFolderFailed = "The backup folder \"%1\" cannot be used (%2).";
 inline constexpr const char *BackupSourceFailed = "The case database \"%1\" cannot be read (%2).";
 inline constexpr const char *BackupWriteFailed = "The backup \"%1\" cannot be written (%2).";
