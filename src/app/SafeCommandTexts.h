@@ -32,6 +32,16 @@ inline constexpr const char *BackUpNowFailed = "The copy was not saved: %1";
 inline constexpr const char *AutomaticBackupFailed = "Backup failed: %1";
 inline constexpr const char *ImportDone = "%1 rows were added to %2.";
 inline constexpr const char *ImportFailed = "Nothing was imported: %1";
+inline constexpr const char *ImportDoneSkipping =
+    "%1 rows were added to %2; %3 rows with the file number of an employee already there were "
+    "left out.";
+inline constexpr const char *ImportKnownRows =
+    "%1 of the %2 rows have the file number of an employee already in the case database (the "
+    "file may hold records exported from it). Add them all the same?\n\n"
+    "Yes adds every row, No leaves those %1 rows out, Cancel imports nothing.";
+inline constexpr const char *ImportNoBackup =
+    "Nothing was imported: the records now open could not be backed up first (%1).";
+inline constexpr const char *Surveying = "Reading %1: %2 rows read...";
 
 // Restore.
 inline constexpr const char *RestoreTitle = "Restore from Backup";

@@ -3,7 +3,6 @@
 #include "app/CaseShapes.h"
 #include "app/DamagedStart.h"
 #include "app/ExportChoiceDialog.h"
-#include "app/ImportDialog.h"
 #include "app/RestoreDialog.h"
 #include "app/SafeCommandTexts.h"
 #include "app/StatusBar.h"
@@ -17,7 +16,6 @@
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/SafekeepingTexts.h"
-#include "safekeeping/TableImport.h"
 
 #include <QDir>
 #include <QFile>
@@ -305,43 +303,6 @@ void SafekeepingCommands::exportRecords()
         if (!done.asked)
             return; // cancelled at the file dialog: the other table too
     }
-}
-
-void SafekeepingCommands::importRecords()
-{
-    Dialogs &dialogs = Dialogs::instance();
-    const QString path =
-        dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
-    if (path.isEmpty())
-        return;
-    ImportDialog dialog(path, currentTable(), &m_window);
-    if (dialogs.exec(dialog) != QDialog::Accepted || !dialog.preview().ok)
-        return;
-    if (!m_window.saveEditedRecords())
-        return;
-    const QString table = dialog.table();
-    CsvImportResult result;
-    BackgroundJob::run(
-        &m_window,
-        [table](qint64 done, qint64) { return text(Importing).arg(table, number(done)); }, true,
-        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                result.error =
-                    QString::fromUtf8(SafekeepingTexts::ImportUnreadable).arg(file.errorString());
-                return;
-            }
-            result = TableImport::run(m_path, table, CaseShapes::importColumns(table), file,
-                                      &cancel, [&progress](qint64 rows) { progress.done = rows; });
-        });
-    if (!result.ok) {
-        dialogs.message(text(ImportFailed).arg(result.error), Dialogs::Buttons::Ok,
-                        result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
-        return;
-    }
-    m_window.reloadDatabase();
-    dialogs.message(text(ImportDone).arg(number(result.rows), table), Dialogs::Buttons::Ok,
-                    Dialogs::Icon::Information);
 }
 
 void SafekeepingCommands::backUpBeforeClosing()

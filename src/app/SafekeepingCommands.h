@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BackupController.h"
+#include "safekeeping/CsvImport.h"
 
 #include <QString>
 
@@ -35,6 +36,10 @@ class SafekeepingCommands
     void replaceUnopened(const QString &chosen, const QString &when, const DataError &why);
     void replaceFile(const QString &chosen, const QString &when, const QString &kept, bool damaged);
     void offerAfterDamage(const QString &problem);
+    // The import's file read without writing, or written: in the
+    // background, behind a progress dialog that can cancel it.
+    CsvImportResult importFile(const QString &path, const QString &table, const QString &skipKnown,
+                               bool count);
 
     frmMain &m_window;
     QString m_path;

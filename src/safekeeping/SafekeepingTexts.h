@@ -54,6 +54,8 @@ inline constexpr const char *ImportTooLong =
     "Row %1: the value of \"%2\" is %3 characters long; at most %4 fit.";
 inline constexpr const char *ImportNotUtf8 =
     "Row %1: the value of \"%2\" is not UTF-8 text. Save the file as CSV in UTF-8.";
+inline constexpr const char *ImportNul =
+    "Row %1: the value of \"%2\" holds a NUL character, which no field can hold.";
 inline constexpr const char *ImportHugeValue =
     "Row %1 holds a value of more than %2 bytes; it is not a file of case records.";
 inline constexpr const char *ImportRefused = "Row %1 was not added (%2).";

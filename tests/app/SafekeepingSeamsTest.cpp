@@ -242,4 +242,67 @@ INSTANTIATE_TEST_SUITE_P(
                       Unopened{"ForeignDeclined", replaceWithForeign, false, Dialogs::Answer::No}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Before an import writes anything the steward hears how many rows repeat
+// the file number of an employee already there (a re-imported export), and
+// decides; the records are backed up first, so Restore undoes the import.
+struct Known {
+    const char *name;
+    Dialogs::Answer answer;
+    qint64 added;
+    const char *told;
+};
+
+class ImportOfKnownEmployees : public SafekeepingSeams, public ::testing::WithParamInterface<Known>
+{
+};
+
+TEST_P(ImportOfKnownEmployees, IsToldBeforeAnythingIsWrittenAndBackedUpFirst)
+{
+    db.fill(4, 0); // file numbers 000000 to 000003
+    start();
+    ASSERT_EQ(openBackup().outcome, Outcome::Made);
+    Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Typed since')"));
+    const QString csv = db.file(QStringLiteral("import.csv"));
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // Two known numbers; a new one that the file repeats is no known one.
+    f.write("Name,File Number\r\nA,000001\r\nB,000002\r\nC,777\r\nD,888\r\nE,888\r\n");
+    f.close();
+    const QStringList backups = namesIn(db.file(QStringLiteral("Backups")));
+
+    dialogs.queueOpenFileName(csv);
+    dialogs.queueDialog([](QDialog &d) {
+        d.accept();
+        return d.result();
+    });
+    dialogs.queueAnswer(GetParam().answer);
+    windowAction(*window, "mnuFileImport")->trigger();
+
+    ASSERT_GE(dialogs.messages().size(), 1);
+    EXPECT_TRUE(dialogs.messages().at(0).prompt.startsWith(
+        QStringLiteral("2 of the 5 rows have the file number of an employee already")))
+        << prompts().toStdString();
+    EXPECT_EQ(Raw(db.path(), true).count("Employee"), 5 + GetParam().added);
+    const QList<BackupEntry> taken =
+        BackupFolder(db.path()).list(caseShape(), BackupFolder::Detail::Counts);
+    if (GetParam().added == 0) {
+        EXPECT_EQ(dialogs.messages().size(), 1) << prompts().toStdString();
+        EXPECT_EQ(namesIn(db.file(QStringLiteral("Backups"))), backups);
+        return;
+    }
+    ASSERT_EQ(dialogs.messages().size(), 2);
+    EXPECT_EQ(dialogs.messages().at(1).prompt, QString::fromUtf8(GetParam().told));
+    ASSERT_FALSE(taken.isEmpty());
+    EXPECT_EQ(taken.last().rows, (QList<qint64>{5, 0})) << "the records before the import";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ImportOfKnownEmployees,
+    ::testing::Values(Known{"AddAll", Dialogs::Answer::Yes, 5, "5 rows were added to Employee."},
+                      Known{"LeaveThemOut", Dialogs::Answer::No, 3,
+                            "3 rows were added to Employee; 2 rows with the file number of an "
+                            "employee already there were left out."},
+                      Known{"Cancel", Dialogs::Answer::Cancel, 0, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace

@@ -9,6 +9,7 @@
 #include "safekeeping/TableImport.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace
@@ -99,13 +100,20 @@ TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
     ASSERT_TRUE(imported.ok) << imported.error.toStdString();
     EXPECT_EQ(imported.rows, awkwardValues().size());
 
+    // Line breaks come back as the window's boxes hold them, CR LF; a lone
+    // LF or CR stored by another program is read as one.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     const QString select =
         QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields());
-    EXPECT_EQ(Raw(to.path(), true).rows(select), Raw(from.path(), true).rows(select));
+    QStringList expected = Raw(from.path(), true).rows(select);
+    for (QString &row : expected)
+        row.replace(lineBreak, QStringLiteral("\r\n"));
+    EXPECT_EQ(Raw(to.path(), true).rows(select), expected);
     // And the file made from the copy is the same file, byte for byte.
     const QString again = to.file(QStringLiteral("again.csv"));
     ASSERT_TRUE(CsvExport::toFile(to.path(), select, {}, again).ok);
-    EXPECT_EQ(readAll(again), readAll(csv));
+    EXPECT_EQ(QString::fromUtf8(readAll(again)),
+              QString::fromUtf8(readAll(csv)).replace(lineBreak, QStringLiteral("\r\n")));
 }
 
 // The format itself, as a spreadsheet or another program reads it.
@@ -300,6 +308,61 @@ INSTANTIATE_TEST_SUITE_P(
         // A value that never ends is refused before it takes the memory.
         BadHeader{"HugeValue", "Remedy Sought\r\n\"" + QByteArray(3 << 20, 'x'),
                   "more than 1048576 bytes"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A value exactly as long as its field holds goes in; one character more
+// is refused. Line breaks count as the two characters CR LF the boxes hold,
+// whatever form the file has them in, and are stored so; a NUL is refused.
+struct Limit {
+    const char *name;
+    QByteArray address; // the Address field (100) of one row
+    QByteArray stored;  // what the field then holds; empty: refused
+    const char *told;   // the refusal
+};
+
+class ImportAtTheLimit : public ::testing::TestWithParam<Limit>
+{
+};
+
+TEST_P(ImportAtTheLimit, CountsAsTheBoxesCountAndStoresTheSame)
+{
+    CaseFile db;
+    QByteArray csv =
+        "Name,Address,File Number\r\nPat,\"" + GetParam().address + "\",0123456789\r\n";
+    QBuffer file(&csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CsvImportResult r = importInto(db.path(), CaseSchema::EmployeeTable, file);
+    const QStringList stored =
+        Raw(db.path(), true).rows(QStringLiteral("SELECT Address, \"File Number\" FROM Employee"));
+    if (GetParam().stored.isEmpty()) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
+        EXPECT_TRUE(stored.isEmpty());
+        return;
+    }
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(
+        stored,
+        QStringList{QStringLiteral("3:%1|3:0123456789").arg(QString::fromUtf8(GetParam().stored))});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ImportAtTheLimit,
+    ::testing::Values(
+        Limit{"FullLength", QByteArray(100, 'a'), QByteArray(100, 'a'), nullptr},
+        Limit{"OneOver", QByteArray(101, 'a'), {}, "is 101 characters long; at most 100"},
+        Limit{"CrLfAtTheLimit", QByteArray(98, 'a') + "\r\n", QByteArray(98, 'a') + "\r\n",
+              nullptr},
+        Limit{"CrLfOneOver", QByteArray(99, 'a') + "\r\n", {}, "is 101 characters long"},
+        Limit{"LoneLfAtTheLimit", QByteArray(98, 'a') + "\n", QByteArray(98, 'a') + "\r\n",
+              nullptr},
+        Limit{"LoneLfOneOver", QByteArray(99, 'a') + "\n", {}, "is 101 characters long"},
+        Limit{"LoneCrAtTheLimit", QByteArray(98, 'a') + "\r", QByteArray(98, 'a') + "\r\n",
+              nullptr},
+        Limit{"NulInside",
+              QByteArray("before") + '\0' + "after",
+              {},
+              "Row 1: the value of \"Address\" holds a NUL character"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
