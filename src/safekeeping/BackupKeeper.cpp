@@ -201,7 +201,7 @@ QStringList BackupKeeper::rotate() const
 
 qint64 BackupKeeper::folderBound(qint64 newestBackupBytes)
 {
-    constexpr qint64 Floor = qint64(1) << 30;
+    constexpr qint64 Floor = qint64(2) << 30;
     constexpr int Copies = 10;
     return std::max(Floor, Copies * newestBackupBytes);
 }

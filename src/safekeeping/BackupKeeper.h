@@ -77,7 +77,7 @@ class BackupKeeper
     void setHold(std::shared_ptr<BackupHold> hold) { m_hold = std::move(hold); }
 
     // The most the backups may take together: ten copies of the newest,
-    // and never less than 1 GiB.
+    // and never less than 2 GiB.
     static qint64 folderBound(qint64 newestBackupBytes);
 
     // options.replace is ignored: a backup never replaces another.
