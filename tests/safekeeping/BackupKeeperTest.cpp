@@ -226,24 +226,4 @@ TEST_F(KeeperRotation, OldBackupsGoOnlyAfterTheNewOneIsMade)
         EXPECT_FALSE(QFileInfo::exists(gone));
 }
 
-// While the steward chooses a backup to restore, no rotation deletes one:
-// neither the backup of the current records taken before the restore, nor
-// one still running in the background.
-TEST_F(KeeperRotation, HeldRotationDeletesNothingUntilReleased)
-{
-    const auto hold = std::make_shared<BackupHold>();
-    keeper.setHold(hold);
-    const QStringList before = backups();
-    {
-        const BackupHold::Guard held(*hold);
-        const KeeperResult r = keeper.run();
-        ASSERT_EQ(r.outcome, Outcome::Made) << r.message.toStdString();
-        EXPECT_TRUE(r.deleted.isEmpty());
-        EXPECT_EQ(backups().size(), before.size() + 1);
-    }
-    file.fill(1, 1, 9100);
-    clock = clock.addSecs(60);
-    EXPECT_EQ(keeper.run().deleted.size(), 50 - 29);
-}
-
 } // namespace
