@@ -25,10 +25,12 @@ void BackupController::startInBackground()
     if (m_thread)
         return;
     m_cancel = false;
-    m_thread.reset(QThread::create([this] {
+    m_thread.reset(QThread::create([this, hold = m_hold] {
         BackupOptions options;
         options.cancel = &m_cancel;
-        m_background = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+        BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
+        keeper.setHold(hold);
+        m_background = keeper.run(options);
     }));
     m_thread->setObjectName(QStringLiteral("backup"));
     const QThread *started = m_thread.get();
@@ -95,7 +97,9 @@ KeeperResult BackupController::runAndWait(QWidget *parent, bool cancellable, con
                 progress.done = done;
                 progress.total = total;
             };
-            result = BackupKeeper(m_databasePath, CaseShapes::caseShape()).run(options);
+            BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
+            keeper.setHold(m_hold);
+            result = keeper.run(options);
         });
     handle(result);
     return result;
@@ -108,9 +112,12 @@ void BackupController::handle(const KeeperResult &result)
         // Once: a folder that cannot be written fails the same way at every
         // backup, and the status bar must not keep saying it.
         m_reported = result.message;
+        // A damaged database is said as it is, not as a failed backup.
         if (m_report)
-            m_report(
-                QString::fromUtf8(SafeCommandTexts::AutomaticBackupFailed).arg(result.message));
+            m_report(result.sourceDamaged
+                         ? result.message
+                         : QString::fromUtf8(SafeCommandTexts::AutomaticBackupFailed)
+                               .arg(result.message));
     }
     Q_EMIT finished(result);
 }

@@ -52,6 +52,10 @@ class BackupController : public QObject
 
     const KeeperResult &lastResult() const { return m_last; }
 
+    // Pauses the rotation of every backup this controller takes (a Restore
+    // list open, a restore under way) for as long as a guard on it lives.
+    BackupHold &hold() { return *m_hold; }
+
   Q_SIGNALS:
     // A backup ended (in the background or waited for).
     void finished(const KeeperResult &result);
@@ -66,4 +70,5 @@ class BackupController : public QObject
     KeeperResult m_background;
     KeeperResult m_last;
     QString m_reported; // the failure the status bar was told
+    std::shared_ptr<BackupHold> m_hold = std::make_shared<BackupHold>();
 };

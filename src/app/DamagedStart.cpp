@@ -2,10 +2,10 @@
 
 #include "app/CaseShapes.h"
 #include "app/RestoreDialog.h"
-#include "app/SafeCommandTexts.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "safekeeping/BackupFolder.h"
+#include "safekeeping/CaseRestore.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/PrivateOutput.h"
 
@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <sys/stat.h>
 
 using namespace SafeCommandTexts;
 
@@ -41,17 +43,16 @@ bool moveWithCompanions(const QString &from, const QString &to)
 namespace DamagedStart
 {
 
-QString keptName(const QString &databasePath)
+QString keptName(const QString &databasePath, const char *word)
 {
     const QFileInfo info(databasePath);
     const QString stamp =
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
     const QString dot = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     for (int n = 1;; ++n) {
-        const QString name =
-            QStringLiteral("%1 %2 %3 UTC%4%5")
-                .arg(info.completeBaseName(), QString::fromUtf8(DamagedSuffix), stamp,
-                     n == 1 ? QString() : QStringLiteral(" (%1)").arg(n), dot);
+        const QString name = QStringLiteral("%1 %2 %3 UTC%4%5")
+                                 .arg(info.completeBaseName(), QString::fromUtf8(word), stamp,
+                                      n == 1 ? QString() : QStringLiteral(" (%1)").arg(n), dot);
         const QString path = info.dir().filePath(name);
         if (!QFileInfo::exists(path) && !QFileInfo::exists(path + QStringLiteral("-wal")))
             return path;
@@ -59,8 +60,13 @@ QString keptName(const QString &databasePath)
 }
 
 bool putInPlace(const QString &backupPath, const QString &databasePath, const QString &kept,
-                QString *error)
+                QString *error, QString *warning)
 {
+    // The steward's file may be shared on purpose (a group that reads it):
+    // its copy keeps the rights it had.
+    struct stat was {
+    };
+    const bool existed = ::stat(QFile::encodeName(databasePath).constData(), &was) == 0;
     if (QFileInfo::exists(databasePath) && !moveWithCompanions(databasePath, kept)) {
         *error = QFile(databasePath).errorString();
         return false;
@@ -88,10 +94,16 @@ bool putInPlace(const QString &backupPath, const QString &databasePath, const QS
         *error = copy.error;
         return false;
     }
+    if (existed)
+        ::chmod(QFile::encodeName(databasePath).constData(), was.st_mode & 07777);
+    QString why;
+    if (existed && !CaseRestore::carryNumbering(kept, databasePath, &why) && warning)
+        *warning = QString::fromUtf8(NumberingNotCarried).arg(why);
     return true;
 }
 
-bool offerBackup(const QString &databasePath, const QString &problem, QString *status)
+bool offerBackup(const QString &databasePath, const QString &problem, QString *status,
+                 const char *offer, const std::function<void()> &release)
 {
     const CaseShape shape = CaseShapes::caseShape();
     BackupEntry newest;
@@ -106,23 +118,24 @@ bool offerBackup(const QString &databasePath, const QString &problem, QString *s
     const QString kept = keptName(databasePath);
     const QString when = RestoreDialog::timeText(newest.time);
     Dialogs &dialogs = Dialogs::instance();
-    const auto answer =
-        dialogs.message(QString::fromUtf8(DamagedOffer)
-                            .arg(QFileInfo(databasePath).fileName(), problem, when,
-                                 QLocale().toString(CaseShapes::employees(newest.rows)),
-                                 QLocale().toString(CaseShapes::complaints(newest.rows)),
-                                 QFileInfo(kept).fileName()),
-                        Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+    const auto answer = dialogs.message(
+        QString::fromUtf8(offer).arg(QFileInfo(databasePath).fileName(), problem, when,
+                                     QLocale().toString(CaseShapes::employees(newest.rows)),
+                                     QLocale().toString(CaseShapes::complaints(newest.rows)),
+                                     QFileInfo(kept).fileName()),
+        Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
         return false;
 
-    QString error;
-    if (!putInPlace(newest.path, databasePath, kept, &error)) {
+    if (release)
+        release();
+    QString error, warning;
+    if (!putInPlace(newest.path, databasePath, kept, &error, &warning)) {
         dialogs.message(QString::fromUtf8(DamagedRestoreFailed).arg(error, databasePath),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
         return false;
     }
-    *status = QString::fromUtf8(DamagedKept).arg(when, QFileInfo(kept).fileName());
+    *status = QString::fromUtf8(DamagedKept).arg(when, QFileInfo(kept).fileName()) + warning;
     return true;
 }
 

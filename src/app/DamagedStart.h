@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/SafeCommandTexts.h"
+
 #include <QString>
+#include <functional>
 
 // A case database that cannot be opened because it is damaged, met at
 // start-up: the steward is offered the newest good backup (its time and
@@ -14,16 +17,24 @@ namespace DamagedStart
 // says where the damaged file went. False when there is no good backup,
 // the steward declined, or the copy failed (the damaged file is then back
 // under its name, and the steward was told why).
-bool offerBackup(const QString &databasePath, const QString &problem, QString *status);
+// `offer`: the question, as DamagedOffer fills it; `release`: lets go of
+// the file (the window's connection to it) once the steward said Yes.
+bool offerBackup(const QString &databasePath, const QString &problem, QString *status,
+                 const char *offer = SafeCommandTexts::DamagedOffer,
+                 const std::function<void()> &release = {});
 
 // Puts a copy of a good backup where the damaged database was, keeping the
-// damaged file (and its journal files) aside under keptPath. On failure the
-// damaged file is back under its name and `error` says why.
+// damaged file (and its journal files) aside under keptPath. The copy gets
+// the rights the file had, and numbers complaints on after the highest
+// number the kept file handed out (when that cannot be read, `warning`
+// says so). On failure the damaged file is back under its name and `error`
+// says why.
 bool putInPlace(const QString &backupPath, const QString &databasePath, const QString &keptPath,
-                QString *error);
+                QString *error, QString *warning = nullptr);
 
 // The name the damaged file is kept under: the first free one of
-// "<name> damaged <date> <time> UTC.<suffix>", " (2)" and on.
-QString keptName(const QString &databasePath);
+// "<name> damaged <date> <time> UTC.<suffix>", " (2)" and on (another word
+// for a file that is not damaged).
+QString keptName(const QString &databasePath, const char *word = SafeCommandTexts::DamagedSuffix);
 
 } // namespace DamagedStart

@@ -32,6 +32,16 @@ inline constexpr const char *BackUpNowFailed = "The copy was not saved: %1";
 inline constexpr const char *AutomaticBackupFailed = "Backup failed: %1";
 inline constexpr const char *ImportDone = "%1 rows were added to %2.";
 inline constexpr const char *ImportFailed = "Nothing was imported: %1";
+inline constexpr const char *ImportDoneSkipping =
+    "%1 rows were added to %2; %3 rows with the file number of an employee already there were "
+    "left out.";
+inline constexpr const char *ImportKnownRows =
+    "%1 of the %2 rows have the file number of an employee already in the case database (the "
+    "file may hold records exported from it). Add them all the same?\n\n"
+    "Yes adds every row, No leaves those %1 rows out, Cancel imports nothing.";
+inline constexpr const char *ImportNoBackup =
+    "Nothing was imported: the records now open could not be backed up first (%1).";
+inline constexpr const char *Surveying = "Reading %1: %2 rows read...";
 
 // Restore.
 inline constexpr const char *RestoreTitle = "Restore from Backup";
@@ -61,6 +71,23 @@ inline constexpr const char *DamagedKept =
 inline constexpr const char *DamagedRestoreFailed =
     "The backup could not be put in place (%1). The damaged file is still \"%2\".";
 inline constexpr const char *DamagedSuffix = "damaged";
+inline constexpr const char *NumberingNotCarried =
+    " The complaint numbers it had handed out could not be read (%1): a new complaint may get a "
+    "number it already gave.";
+
+// The open database found damaged by a backup.
+inline constexpr const char *DamagedOpenOffer =
+    "The case database \"%1\" is damaged (%2).\n\n"
+    "The newest good backup was taken on %3 and holds %4 employees and %5 complaints. "
+    "Restore it? The damaged file is kept as \"%6\".";
+
+// Restore over a database that did not open but is not damaged.
+inline constexpr const char *ReplaceUnopened =
+    "The case database \"%1\" cannot be opened (%2), but it is not damaged. Put the backup of "
+    "%3 in its place? The file is kept as \"%4\".";
+inline constexpr const char *ReplacedSuffix = "replaced";
+inline constexpr const char *ReplacedKept =
+    "Restored the backup of %1. The file that did not open was kept as \"%2\".";
 
 // The restore list's columns.
 inline constexpr const char *ColumnTaken = "Taken";

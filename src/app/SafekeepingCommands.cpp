@@ -3,7 +3,6 @@
 #include "app/CaseShapes.h"
 #include "app/DamagedStart.h"
 #include "app/ExportChoiceDialog.h"
-#include "app/ImportDialog.h"
 #include "app/RestoreDialog.h"
 #include "app/SafeCommandTexts.h"
 #include "app/StatusBar.h"
@@ -17,13 +16,15 @@
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/SafekeepingTexts.h"
-#include "safekeeping/TableImport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <QTabWidget>
+#include <QTimer>
+#include <optional>
 
 using namespace SafeCommandTexts;
 
@@ -56,6 +57,17 @@ SafekeepingCommands::SafekeepingCommands(frmMain &window, const QString &databas
     : m_window(window), m_path(databasePath),
       m_backups(databasePath, [this](const QString &t) { status(t); })
 {
+    // A backup in the background that finds the open database damaged:
+    // the steward is offered the newest good backup, as at start. Backups
+    // taken for a command (a restore, closing) are that command's to handle.
+    QObject::connect(
+        &m_backups, &BackupController::finished, &m_backups, [this](const KeeperResult &result) {
+            if (!result.sourceDamaged || m_inCommand || m_offered)
+                return;
+            m_offered = true;
+            QTimer::singleShot(0, &m_backups,
+                               [this, reason = result.damage] { offerAfterDamage(reason); });
+        });
 }
 
 void SafekeepingCommands::status(const QString &t)
@@ -112,8 +124,12 @@ void SafekeepingCommands::backUpNow()
 
 void SafekeepingCommands::restore()
 {
+    const QScopedValueRollback<bool> busy(m_inCommand, true);
     Dialogs &dialogs = Dialogs::instance();
     const CaseShape shape = CaseShapes::caseShape();
+    // No backup the list shows is rotated away until the restore is done,
+    // not even by the backup of the records now open taken just before it.
+    const BackupHold::Guard held(m_backups.hold());
     QList<BackupEntry> backups;
     BackgroundJob::run(
         &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,
@@ -141,21 +157,22 @@ void SafekeepingCommands::restore()
         return;
     }
     const QString when = RestoreDialog::timeText(takenAt(m_path, chosen));
-    if (!m_window.database() || !m_window.database()->isOpen()) {
-        // The file did not open (damaged): nothing to save or back up in
-        // it, and it is kept aside as at start, never deleted.
-        const QString kept = DamagedStart::keptName(m_path);
-        QString error;
-        if (!DamagedStart::putInPlace(chosen, m_path, kept, &error)) {
-            dialogs.message(text(RestoreRefused).arg(error), Dialogs::Buttons::Ok,
-                            Dialogs::Icon::Exclamation);
+    if (!isOpen()) {
+        // Why it did not open, as it stands now: a file that opens now is
+        // restored as usual.
+        std::optional<DataError> why;
+        try {
+            CaseDatabase(m_path).openExisting();
+        } catch (const DataError &e) {
+            why = e;
+        }
+        if (why) {
+            replaceUnopened(chosen, when, *why);
             return;
         }
         m_window.reloadDatabase();
-        status(text(DamagedKept).arg(when, QFileInfo(kept).fileName()));
-        if (m_window.database()->isOpen())
-            m_backups.startInBackground();
-        return;
+        if (!isOpen())
+            return;
     }
     if (dialogs.message(text(RestoreConfirm)
                             .arg(number(CaseShapes::employees(current.rows)),
@@ -173,6 +190,12 @@ void SafekeepingCommands::restore()
     // The records now open are kept first: a restore of the wrong backup
     // is undone by restoring this one.
     const KeeperResult kept = m_backups.runAndWait(&m_window, false);
+    if (kept.sourceDamaged) {
+        // The records now open cannot be kept by a copy: the damaged file
+        // itself is kept aside, as when it is found damaged at start.
+        replaceFile(chosen, when, DamagedStart::keptName(m_path), true);
+        return;
+    }
     if (kept.outcome != KeeperResult::Outcome::Made &&
         kept.outcome != KeeperResult::Outcome::Unchanged) {
         dialogs.message(text(RestoreNoCurrentBackup).arg(kept.message), Dialogs::Buttons::Ok,
@@ -196,6 +219,77 @@ void SafekeepingCommands::restore()
                     number(CaseShapes::complaints(restored.rows))));
 }
 
+bool SafekeepingCommands::isOpen() const
+{
+    return m_window.database() && m_window.database()->isOpen();
+}
+
+void SafekeepingCommands::release()
+{
+    // Nothing may hold the file while it is moved aside: a connection
+    // closed after the move would fold its log into, and delete, the log of
+    // the file put in its place.
+    m_backups.stopBackground();
+    m_window.saveEditedRecords();
+    m_window.closeOtherWindows();
+    if (m_window.database())
+        m_window.database()->close();
+}
+
+void SafekeepingCommands::replaceUnopened(const QString &chosen, const QString &when,
+                                          const DataError &why)
+{
+    // Only a file SQLite itself finds damaged is kept aside as damaged; a
+    // file that is locked, unreadable or another program's is the
+    // steward's to decide on.
+    const bool damaged = why.number() == DataErrors::Corrupt;
+    const QString kept = DamagedStart::keptName(m_path, damaged ? DamagedSuffix : ReplacedSuffix);
+    if (!damaged && Dialogs::instance().message(
+                        text(ReplaceUnopened)
+                            .arg(QFileInfo(m_path).fileName(), why.description(), when,
+                                 QFileInfo(kept).fileName()),
+                        Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+        return;
+    replaceFile(chosen, when, kept, damaged);
+}
+
+void SafekeepingCommands::replaceFile(const QString &chosen, const QString &when,
+                                      const QString &kept, bool damaged)
+{
+    release();
+    QString error, warning;
+    const bool done = DamagedStart::putInPlace(chosen, m_path, kept, &error, &warning);
+    m_window.reloadDatabase();
+    if (!done) {
+        Dialogs::instance().message(text(RestoreRefused).arg(error), Dialogs::Buttons::Ok,
+                                    Dialogs::Icon::Exclamation);
+        return;
+    }
+    status(text(damaged ? DamagedKept : ReplacedKept).arg(when, QFileInfo(kept).fileName()) +
+           warning);
+    if (isOpen())
+        m_backups.startInBackground();
+}
+
+void SafekeepingCommands::offerAfterDamage(const QString &problem)
+{
+    QString notice;
+    bool released = false;
+    const bool replaced =
+        DamagedStart::offerBackup(m_path, problem, &notice, DamagedOpenOffer, [this, &released] {
+            release();
+            released = true;
+        });
+    if (!released)
+        return;
+    m_window.reloadDatabase();
+    if (!replaced)
+        return;
+    status(notice);
+    if (isOpen())
+        m_backups.startInBackground();
+}
+
 void SafekeepingCommands::exportRecords()
 {
     // What the boxes show is what the file holds.
@@ -211,44 +305,8 @@ void SafekeepingCommands::exportRecords()
     }
 }
 
-void SafekeepingCommands::importRecords()
-{
-    Dialogs &dialogs = Dialogs::instance();
-    const QString path =
-        dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
-    if (path.isEmpty())
-        return;
-    ImportDialog dialog(path, currentTable(), &m_window);
-    if (dialogs.exec(dialog) != QDialog::Accepted || !dialog.preview().ok)
-        return;
-    if (!m_window.saveEditedRecords())
-        return;
-    const QString table = dialog.table();
-    CsvImportResult result;
-    BackgroundJob::run(
-        &m_window,
-        [table](qint64 done, qint64) { return text(Importing).arg(table, number(done)); }, true,
-        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
-                result.error =
-                    QString::fromUtf8(SafekeepingTexts::ImportUnreadable).arg(file.errorString());
-                return;
-            }
-            result = TableImport::run(m_path, table, CaseShapes::importColumns(table), file,
-                                      &cancel, [&progress](qint64 rows) { progress.done = rows; });
-        });
-    if (!result.ok) {
-        dialogs.message(text(ImportFailed).arg(result.error), Dialogs::Buttons::Ok,
-                        result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
-        return;
-    }
-    m_window.reloadDatabase();
-    dialogs.message(text(ImportDone).arg(number(result.rows), table), Dialogs::Buttons::Ok,
-                    Dialogs::Icon::Information);
-}
-
 void SafekeepingCommands::backUpBeforeClosing()
 {
+    const QScopedValueRollback<bool> busy(m_inCommand, true);
     m_backups.runAndWait(&m_window, true, text(ClosingBackup));
 }

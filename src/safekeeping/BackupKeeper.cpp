@@ -109,14 +109,16 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
             leftOver << part;
     }
 
-    const SourceFingerprint before = SourceFingerprint::of(m_database);
-    if (!before.isValid())
+    if (!QFileInfo::exists(m_database))
         return finished(Outcome::Failed,
                         QString::fromUtf8(BackupSourceFailed)
                             .arg(m_database, QString::fromLocal8Bit(std::strerror(ENOENT))));
+    // A file whose state cannot be read is copied all the same: the copy
+    // then says what is wrong with it.
+    const SourceFingerprint before = SourceFingerprint::of(m_database);
     KeeperResult result;
     result.leftOver = leftOver;
-    if (unchangedSinceLastBackup(before.toText())) {
+    if (before.isValid() && unchangedSinceLastBackup(before.toText())) {
         result.outcome = Outcome::Unchanged;
         result.deleted = rotate();
         return result;
@@ -129,10 +131,13 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
     if (!result.backup.ok) {
         result.outcome = result.backup.cancelled ? Outcome::Cancelled : Outcome::Failed;
         result.message = result.backup.error;
+        result.sourceDamaged = result.backup.sourceDamaged;
+        result.damage = result.backup.damage;
         return result;
     }
     result.outcome = Outcome::Made;
-    remember(result.backup.path, before.toText());
+    if (before.isValid())
+        remember(result.backup.path, before.toText());
     // Only now, with the new backup checked and on the disk, may older
     // ones go.
     result.deleted = rotate();
@@ -179,13 +184,36 @@ QStringList BackupKeeper::rotate() const
         if (e.good)
             backups << e;
     }
-    QList<QDateTime> times;
+    QList<BackupRotation::Backup> taken;
     for (const BackupEntry &e : std::as_const(backups))
-        times << e.time;
+        taken.append({e.time, e.bytes});
+    BackupRotation::Policy policy = m_policy;
+    if (policy.maxBytes == 0 && !backups.isEmpty())
+        policy.maxBytes = folderBound(backups.last().bytes);
     QStringList deleted;
-    for (int i : BackupRotation::toDelete(times, m_clock(), m_policy)) {
-        if (QFile::remove(backups.at(i).path))
-            deleted << backups.at(i).path;
+    for (int i : BackupRotation::toDelete(taken, m_clock(), policy)) {
+        const QString &path = backups.at(i).path;
+        if (m_hold ? m_hold->removeUnlessHeld(path) : QFile::remove(path))
+            deleted << path;
     }
     return deleted;
+}
+
+qint64 BackupKeeper::folderBound(qint64 newestBackupBytes)
+{
+    constexpr qint64 Floor = qint64(2) << 30;
+    constexpr int Copies = 10;
+    return std::max(Floor, Copies * newestBackupBytes);
+}
+
+bool BackupHold::removeUnlessHeld(const QString &path)
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_guards == 0 && QFile::remove(path);
+}
+
+void BackupHold::change(int by)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_guards += by;
 }

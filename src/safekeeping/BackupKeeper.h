@@ -6,8 +6,10 @@
 #include "safekeeping/OnlineBackup.h"
 
 #include <QDateTime>
+#include <QMutex>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 struct KeeperResult {
     enum class Outcome {
@@ -18,10 +20,41 @@ struct KeeperResult {
         Failed,
     };
     Outcome outcome = Outcome::Failed;
-    QString message;      // for the steward (the status bar) unless Made or Unchanged
-    BackupResult backup;  // the copy, when Made
-    QStringList deleted;  // older backups the rotation removed
-    QStringList leftOver; // part files of an earlier, unfinished backup, removed
+    QString message;            // for the steward (the status bar) unless Made or Unchanged
+    bool sourceDamaged = false; // failed because the database itself is damaged
+    QString damage;             // SQLite's words for it
+    BackupResult backup;        // the copy, when Made
+    QStringList deleted;        // older backups the rotation removed
+    QStringList leftOver;       // part files of an earlier, unfinished backup, removed
+};
+
+// A pause of the rotation while the steward is choosing a backup to restore
+// and until it is restored: a backup shown in the Restore list is never
+// deleted under the steward. Shared by the window's thread and the
+// backups' threads; the look at the pause and the deletion are one step.
+class BackupHold
+{
+  public:
+    class Guard
+    {
+      public:
+        explicit Guard(BackupHold &hold) : m_hold(hold) { m_hold.change(+1); }
+        ~Guard() { m_hold.change(-1); }
+        Guard(const Guard &) = delete;
+        Guard &operator=(const Guard &) = delete;
+
+      private:
+        BackupHold &m_hold;
+    };
+
+    // Deletes the file unless a guard holds the rotation; true when deleted.
+    bool removeUnlessHeld(const QString &path);
+
+  private:
+    void change(int by);
+
+    QMutex m_mutex;
+    int m_guards = 0;
 };
 
 // The automatic backups of one case database, taken when the program opens
@@ -39,7 +72,13 @@ class BackupKeeper
     BackupKeeper(const QString &databasePath, const CaseShape &shape, Clock clock = {});
 
     const BackupFolder &folder() const { return m_folder; }
+    // The rotation's rules; maxBytes 0 takes the folder's usual bound.
     void setPolicy(const BackupRotation::Policy &policy) { m_policy = policy; }
+    void setHold(std::shared_ptr<BackupHold> hold) { m_hold = std::move(hold); }
+
+    // The most the backups may take together: ten copies of the newest,
+    // and never less than 2 GiB.
+    static qint64 folderBound(qint64 newestBackupBytes);
 
     // options.replace is ignored: a backup never replaces another.
     KeeperResult run(const BackupOptions &options = {});
@@ -58,4 +97,5 @@ class BackupKeeper
     Clock m_clock;
     BackupFolder m_folder;
     BackupRotation::Policy m_policy;
+    std::shared_ptr<BackupHold> m_hold;
 };

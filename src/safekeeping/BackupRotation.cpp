@@ -7,49 +7,63 @@
 namespace BackupRotation
 {
 
-QList<int> toDelete(const QList<QDateTime> &times, const QDateTime &now, const Policy &policy)
+QList<int> toDelete(const QList<Backup> &backups, const QDateTime &now, const Policy &policy)
 {
     const QDateTime utcNow = now.toUTC();
-    const QDate today = utcNow.date();
-    const QDate firstDay = today.addDays(-(policy.days - 1));
+    const QDateTime recentFrom = utcNow.addSecs(-qint64(policy.hours) * 3600);
     const auto monthOf = [](const QDate &d) { return d.year() * 12 + d.month() - 1; };
-    const int thisMonth = monthOf(today);
-    const int firstMonth = thisMonth - (policy.months - 1);
+    const auto newer = [&](int a, int b) {
+        return backups.at(a).time != backups.at(b).time ? backups.at(a).time > backups.at(b).time
+                                                        : a > b;
+    };
 
-    // Newest first; of two backups in one second, the later in the list.
-    QList<int> order(times.size());
+    QList<int> order(backups.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return times.at(a) != times.at(b) ? times.at(a) > times.at(b) : a > b;
-    });
+    std::stable_sort(order.begin(), order.end(), newer);
 
-    QSet<int> keep;
-    QSet<qint64> daysKept;
-    QSet<int> monthsKept;
-    int newest = 0;
+    QList<bool> keep(backups.size(), false);
+    QSet<qint64> daysSeen;
+    QSet<int> monthsSeen;
+    int rank = 0;
+    int newestPast = -1;
     for (int i : order) {
-        const QDateTime t = times.at(i).toUTC();
+        const QDateTime t = backups.at(i).time.toUTC();
         if (t > utcNow) {
-            keep.insert(i);
+            keep[i] = true;
             continue;
         }
-        if (newest++ < std::max(1, policy.last)) // the newest always stays
-            keep.insert(i);
+        if (newestPast < 0)
+            newestPast = i;
+        if (rank++ < std::max(1, policy.newest) || t > recentFrom)
+            keep[i] = true;
         const QDate day = t.date();
-        if (day >= firstDay && !daysKept.contains(day.toJulianDay())) {
-            daysKept.insert(day.toJulianDay());
-            keep.insert(i);
+        if (!daysSeen.contains(day.toJulianDay())) {
+            daysSeen.insert(day.toJulianDay());
+            if (daysSeen.size() <= policy.days)
+                keep[i] = true;
         }
-        const int month = monthOf(day);
-        if (month >= firstMonth && !monthsKept.contains(month)) {
-            monthsKept.insert(month);
-            keep.insert(i);
+        if (!monthsSeen.contains(monthOf(day))) {
+            monthsSeen.insert(monthOf(day));
+            if (monthsSeen.size() <= policy.months)
+                keep[i] = true;
+        }
+    }
+
+    if (policy.maxBytes > 0) {
+        qint64 total = 0;
+        for (int i = 0; i < backups.size(); ++i)
+            total += keep.at(i) ? backups.at(i).bytes : 0;
+        for (auto it = order.crbegin(); it != order.crend() && total > policy.maxBytes; ++it) {
+            if (keep.at(*it) && *it != newestPast) {
+                keep[*it] = false;
+                total -= backups.at(*it).bytes;
+            }
         }
     }
 
     QList<int> doomed;
-    for (int i = 0; i < times.size(); ++i) {
-        if (!keep.contains(i))
+    for (int i = 0; i < backups.size(); ++i) {
+        if (!keep.at(i))
             doomed << i;
     }
     return doomed;

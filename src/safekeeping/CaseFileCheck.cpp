@@ -3,7 +3,6 @@
 #include "safekeeping/SafeSqlite.h"
 #include "safekeeping/SafekeepingTexts.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QtEndian>
@@ -89,20 +88,33 @@ bool countRows(sqlite3 *db, const QString &table, qint64 *rows, QString *error)
 
 } // namespace
 
-QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes)
+QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes, bool *damaged)
 {
+    bool ignored = false;
+    bool &isDamaged = damaged ? *damaged : ignored;
+    isDamaged = false;
     const QString name = shownName(path);
-    QFile file(path);
     if (!QFileInfo::exists(path))
         return text(FileMissing, name);
-    if (!file.open(QIODevice::ReadOnly))
-        return text(FileUnreadable, name).arg(file.errorString());
-    const qint64 size = file.size();
+    // Read through SQLite, never through a descriptor of our own: the file
+    // may be the case database this program has open, whose locks a
+    // descriptor closed here would take away. Opening reads nothing that
+    // needs a lock, and creates nothing beside the file.
+    QString error;
+    const SafeSqlite::Connection db = SafeSqlite::open(path, SafeSqlite::Access::ReadOnly, &error);
+    const auto head = db ? SafeSqlite::readHead(db.get(), SafeSqlite::Which::Database, HeaderBytes)
+                         : std::nullopt;
+    if (!head)
+        return text(FileUnreadable, name)
+            .arg(error.isEmpty() ? SafeSqlite::errorText(db.get()) : error);
+    const qint64 size = head->size;
     if (bytes)
         *bytes = size;
     if (size == 0)
         return text(FileEmpty, name);
-    const QByteArray header = file.read(HeaderBytes);
+    const QByteArray &header = head->bytes;
+    // What SQLite would call "not a database" or "malformed" on reading.
+    isDamaged = true;
     if (header.size() < HeaderBytes || !header.startsWith(QByteArray(Magic, sizeof Magic)))
         return text(FileNotDatabase, name).arg(SafeSqlite::errorText(SQLITE_NOTADB));
     const auto *h = reinterpret_cast<const uchar *>(header.constData());
@@ -117,15 +129,18 @@ QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes)
     const qint64 pages = qFromBigEndian<quint32>(h + 28);
     if (changeCounter == validFor && pages > 0 && size < pages * pageSize && !hasJournal(path))
         return text(FileCut, name);
+    isDamaged = false;
     return {};
 }
 
 CaseFileReport CaseFileCheck::check(const QString &path, const CaseShape &shape, Depth depth)
 {
     CaseFileReport report;
-    report.problem = headerProblem(path, &report.bytes);
-    if (!report.problem.isEmpty())
+    report.problem = headerProblem(path, &report.bytes, &report.damaged);
+    if (!report.problem.isEmpty()) {
+        report.reason = report.damaged ? SafeSqlite::errorText(SQLITE_NOTADB) : QString();
         return report;
+    }
     // Without a journal beside it the file holds all there is: it is read
     // as immutable, which creates no -wal, -shm or lock beside it (a
     // read-only connection to a file in WAL mode would).
@@ -152,6 +167,13 @@ CaseFileReport CaseFileCheck::check(sqlite3 *db, const QString &name, const Case
         report.rows.clear();
         return report;
     };
+    // A failed read counts as damage only when SQLite says so.
+    auto failed = [&](const char *format, const QString &error) {
+        const int code = sqlite3_errcode(db) & 0xff;
+        report.damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+        report.reason = error;
+        return refuse(text(format, name).arg(error));
+    };
     // Every read in one transaction: a file that another program changes
     // meanwhile is judged as one moment.
     QString error;
@@ -164,13 +186,16 @@ CaseFileReport CaseFileCheck::check(sqlite3 *db, const QString &name, const Case
 
     QHash<QString, QString> tables;
     if (!readTables(db, &tables, &error))
-        return refuse(text(FileNotDatabase, name).arg(error));
+        return failed(FileNotDatabase, error);
     if (depth != Depth::Counts) {
         const QString verdict = SafeSqlite::integrity(db, depth == Depth::Quick, &error);
         if (verdict.isEmpty())
-            return refuse(text(FileDamaged, name).arg(error));
-        if (verdict != QLatin1String("ok"))
-            return refuse(text(FileDamaged, name).arg(verdict.section(QLatin1Char('\n'), 0, 2)));
+            return failed(FileDamaged, error);
+        if (verdict != QLatin1String("ok")) {
+            report.damaged = true;
+            report.reason = verdict.section(QLatin1Char('\n'), 0, 2);
+            return refuse(text(FileDamaged, name).arg(report.reason));
+        }
     }
     for (const TableShape &t : shape) {
         const QString stored = tables.value(t.name.toLower());
@@ -178,14 +203,14 @@ CaseFileReport CaseFileCheck::check(sqlite3 *db, const QString &name, const Case
             return refuse(text(TableMissing, name).arg(t.name));
         QStringList fields;
         if (!readFields(db, stored, &fields, &error))
-            return refuse(text(FileNotDatabase, name).arg(error));
+            return failed(FileNotDatabase, error);
         for (const QString &f : t.fields) {
             if (!fields.contains(f, Qt::CaseInsensitive))
                 return refuse(text(FieldMissing, name).arg(t.name, f));
         }
         qint64 rows = 0;
         if (!countRows(db, stored, &rows, &error))
-            return refuse(text(FileDamaged, name).arg(error));
+            return failed(FileDamaged, error);
         report.rows << rows;
     }
     report.good = true;

@@ -14,6 +14,11 @@ struct CaseFileReport {
     QString problem;    // for the steward, when not good
     QList<qint64> rows; // per table, in the shape's order; empty when not good
     qint64 bytes = 0;   // the file's size
+    // SQLite itself found the file damaged (not a database, a page or an
+    // index that does not read back): not merely locked, unreadable or
+    // another program's database. `reason` is SQLite's own word for it.
+    bool damaged = false;
+    QString reason;
 };
 
 // Whether a file is a good case database: a backup before it counts, a file
@@ -39,5 +44,6 @@ class CaseFileCheck
 
     // What the first hundred bytes and the size of the file say, without
     // opening it as a database: empty when it may be a whole SQLite file.
-    static QString headerProblem(const QString &path, qint64 *bytes = nullptr);
+    static QString headerProblem(const QString &path, qint64 *bytes = nullptr,
+                                 bool *damaged = nullptr);
 };

@@ -89,6 +89,10 @@ CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &se
 {
     CsvExportResult result;
     const QString shown = QFileInfo(target).fileName();
+    if (PrivateOutput::namesDatabase(target, databasePath)) {
+        result.error = QString::fromUtf8(TargetIsDatabase).arg(shown);
+        return result;
+    }
     QString error;
     const SafeSqlite::Connection db =
         SafeSqlite::open(databasePath, SafeSqlite::Access::ReadOnly, &error);

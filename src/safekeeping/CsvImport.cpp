@@ -25,6 +25,29 @@ QString decoded(const QByteArray &bytes, bool *valid)
     return s;
 }
 
+// Line breaks as the window's boxes hold them: CR LF, whatever form the
+// file has them in (a lone LF from a spreadsheet, a lone CR), so that a
+// value counted here is as long as it is once the steward edits it.
+QString withCrLf(const QString &value)
+{
+    if (!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+        return value;
+    QString out;
+    out.reserve(value.size() + 8);
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            out += QStringLiteral("\r\n");
+            if (c == QLatin1Char('\r') && i + 1 < value.size() &&
+                value.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 // The header read, matched to the fields; then each row checked and turned
 // into values.
 class Matcher
@@ -88,10 +111,15 @@ class Matcher
                 continue;
             }
             bool valid = true;
-            const QString value = decoded(field.bytes, &valid);
+            const QString value = withCrLf(decoded(field.bytes, &valid));
             const CsvColumn &column = m_fields.at(f);
             if (!valid) {
                 *error = text(ImportNotUtf8).arg(number).arg(column.name);
+                return std::nullopt;
+            }
+            // SQLite would store it, but text ends at it for every reader.
+            if (field.bytes.contains('\0')) {
+                *error = text(ImportNul).arg(number).arg(column.name);
                 return std::nullopt;
             }
             if (column.maxLength > 0 && value.size() > column.maxLength) {

@@ -32,13 +32,16 @@ struct CsvImportResult {
     QString error;        // for the steward, when not ok
     qint64 rows = 0;      // rows handed to the sink
     qint64 failedRow = 0; // the row at fault (1: the first below the header)
+    qint64 skipped = 0;   // rows the sink passed over (not added)
 };
 
 // Reads a CSV file (see CsvReader) into a table's fields: the header row
 // names the columns, matched to the fields by name whatever the case; a
 // column no field has is ignored, a field no column has is left out.
-// Every value is checked before it is handed on: valid UTF-8 and no longer
-// than its field holds. A long value is refused with its row, never cut.
+// Every value is checked before it is handed on: valid UTF-8, no NUL, and
+// no longer than its field holds, its line breaks counted and handed on as
+// CR LF (as the window's boxes hold them). A long value is refused with its
+// row, never cut.
 //
 // Values reach the sink as the file holds them: an empty unquoted field
 // as NULL (a null QVariant), "" as empty text, everything else as text.

@@ -48,6 +48,10 @@ class Job
 
     BackupResult run()
     {
+        if (PrivateOutput::namesDatabase(m_output.finalPath(), m_source)) {
+            failWith(QString::fromUtf8(TargetIsDatabase).arg(targetName()));
+            return m_result;
+        }
         if (!openSource() || !openTarget() || !copyPages())
             return m_result;
         // The pages go to the disk while the check reads them from memory;
@@ -97,6 +101,38 @@ class Job
         return failWith(QString::fromUtf8(BackupSourceFailed).arg(m_source, why));
     }
 
+    // A copy that does not read back whole, or pages that cannot be read:
+    // either the copy or the database itself is damaged. The database is
+    // read again on its own to tell which, since every later backup would
+    // fail the same way and the steward has to hear about the database.
+    bool sourceIsDamaged()
+    {
+        QString error;
+        const SafeSqlite::Connection source =
+            SafeSqlite::open(m_source, SafeSqlite::Access::ReadOnly, &error);
+        if (!source)
+            return false;
+        const CaseFileReport report = CaseFileCheck::check(
+            source.get(), QFileInfo(m_source).fileName(), m_shape, m_options.check);
+        if (report.good || !report.damaged)
+            return false;
+        sourceDamaged(report.reason);
+        return true;
+    }
+
+    bool sourceDamaged(const QString &reason)
+    {
+        failWith(QString::fromUtf8(SourceDamaged).arg(QFileInfo(m_source).fileName(), reason));
+        m_result.sourceDamaged = true;
+        m_result.damage = reason;
+        return false;
+    }
+
+    static bool saysDamaged(int rc)
+    {
+        return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB;
+    }
+
     bool writeFailed(const QString &why)
     {
         return failWith(QString::fromUtf8(BackupWriteFailed).arg(targetName(), why));
@@ -114,8 +150,11 @@ class Job
         // The read transaction that the backup's steps share: one snapshot
         // from the first page to the last.
         if (!SafeSqlite::exec(m_sourceDb.get(), "BEGIN", &error) ||
-            !SafeSqlite::exec(m_sourceDb.get(), "SELECT count(*) FROM sqlite_master", &error))
+            !SafeSqlite::exec(m_sourceDb.get(), "SELECT count(*) FROM sqlite_master", &error)) {
+            if (saysDamaged(sqlite3_errcode(m_sourceDb.get())))
+                return sourceDamaged(error);
             return sourceFailed(error);
+        }
         return true;
     }
 
@@ -166,6 +205,8 @@ class Job
                     continue;
                 }
             }
+            if (saysDamaged(rc) && sourceIsDamaged())
+                return false;
             // A step's failure is kept on the target's connection; it
             // names a full disk or a folder that cannot be written.
             return writeFailed(sqlite3_errcode(m_target.get()) != SQLITE_OK
@@ -212,6 +253,8 @@ class Job
             m_result.cancelled = true;
             return failWith(QString::fromUtf8(BackupCancelled));
         }
+        if (!report.good && report.damaged && sourceIsDamaged())
+            return false;
         if (!report.good)
             return failWith(QString::fromUtf8(BackupCheckFailed).arg(targetName(), report.problem));
         m_result.rows = report.rows;

@@ -29,6 +29,10 @@ struct BackupResult {
     QString path;       // the backup's final path, when ok
     QList<qint64> rows; // rows per table of the shape, counted in the copy
     qint64 bytes = 0;   // the backup's size
+    // The copy failed because the database copied is itself damaged (as
+    // SQLite judges it, read again on its own): `error` then says so.
+    bool sourceDamaged = false;
+    QString damage; // SQLite's words for what is damaged, then
 };
 
 // A consistent copy of a case database file while other programs may be

@@ -2,6 +2,7 @@
 
 #include "platform/core/PrivateFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -145,6 +147,31 @@ bool PrivateOutput::isPartName(const QString &fileName)
     static const QRegularExpression part(
         QStringLiteral(R"(\.[0-9a-f]{1,8}\.part(-journal|-wal|-shm)?$)"));
     return part.match(fileName).hasMatch();
+}
+
+bool PrivateOutput::namesDatabase(const QString &path, const QString &databasePath)
+{
+    // A name that does not exist yet is compared by its folder, resolved.
+    const auto spelled = [](const QString &p) {
+        const QFileInfo info(p);
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') +
+               info.fileName();
+    };
+    struct stat target {
+    };
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &target) == 0;
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+        const QString file = databasePath + QLatin1String(suffix);
+        struct stat st {
+        };
+        if (exists && ::stat(QFile::encodeName(file).constData(), &st) == 0 &&
+            st.st_dev == target.st_dev && st.st_ino == target.st_ino)
+            return true;
+        if (spelled(path) == spelled(file))
+            return true;
+    }
+    return false;
 }
 
 bool PrivateOutput::syncFile(const QString &path, QString *error)

@@ -41,6 +41,10 @@ class PrivateOutput
     // Whether a file name is one of the part files (or their journals).
     static bool isPartName(const QString &fileName);
     static bool syncFile(const QString &path, QString *error);
+    // Whether a path names a database file or one of SQLite's files beside
+    // it (-wal, -shm, -journal), however it is spelled (a link, "..").
+    // Written over, it would take the records away from under SQLite.
+    static bool namesDatabase(const QString &path, const QString &databasePath);
     static bool syncFolder(const QString &folder, QString *error);
 
   private:

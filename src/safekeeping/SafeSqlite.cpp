@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace SafeSqlite
@@ -57,7 +58,11 @@ Connection open(const QString &path, Access access, QString *error)
     const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
     Connection db(raw);
     if (rc != SQLITE_OK) {
-        *error = raw ? errorText(raw) : errorText(rc);
+        // The system's reason says more than "unable to open database file".
+        const int systemError = raw ? sqlite3_system_errno(raw) : 0;
+        *error = systemError != 0 ? QString::fromLocal8Bit(std::strerror(systemError))
+                 : raw            ? errorText(raw)
+                                  : errorText(rc);
         return {};
     }
     sqlite3_extended_result_codes(raw, 1);
@@ -131,6 +136,25 @@ QString integrity(sqlite3 *db, bool quick, QString *error)
         return {};
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+std::optional<FileHead> readHead(sqlite3 *db, Which which, int bytes)
+{
+    sqlite3_file *file = nullptr;
+    const int op =
+        which == Which::Database ? SQLITE_FCNTL_FILE_POINTER : SQLITE_FCNTL_JOURNAL_POINTER;
+    if (sqlite3_file_control(db, "main", op, &file) != SQLITE_OK || !file || !file->pMethods)
+        return std::nullopt;
+    sqlite3_int64 size = 0;
+    if (file->pMethods->xFileSize(file, &size) != SQLITE_OK)
+        return std::nullopt;
+    FileHead head;
+    head.size = size;
+    const int wanted = int(std::min<sqlite3_int64>(bytes, size));
+    head.bytes.resize(wanted);
+    if (wanted > 0 && file->pMethods->xRead(file, head.bytes.data(), wanted, 0) != SQLITE_OK)
+        return std::nullopt;
+    return head;
 }
 
 QString quoted(const QString &name)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -49,6 +51,20 @@ bool bind(sqlite3_stmt *statement, int index, const QVariant &value);
 // Every line PRAGMA integrity_check (or quick_check) returns, joined; "ok"
 // when the file is sound.
 QString integrity(sqlite3 *db, bool quick, QString *error);
+
+// The first bytes and the size of the database file a connection has open,
+// or of its write-ahead log, read through SQLite's own descriptor. A
+// descriptor of our own on a file SQLite has open must never be closed:
+// SQLite's locks are held per process, and closing any descriptor of the
+// file lets go of all of them (SQLite itself keeps such descriptors open
+// until its last lock on the file is gone). Nothing when the file is not
+// open (the log before the first read, or a database without one).
+struct FileHead {
+    qint64 size = 0;
+    QByteArray bytes; // at most the bytes asked for, fewer when the file is shorter
+};
+enum class Which { Database, Log };
+std::optional<FileHead> readHead(sqlite3 *db, Which which, int bytes);
 
 // "name" with its double quotes doubled, inside double quotes.
 QString quoted(const QString &name);

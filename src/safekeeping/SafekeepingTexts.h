@@ -17,7 +17,9 @@ inline constexpr const char *FieldMissing =
     "\"%1\" is not a case database: the table %2 has no field \"%3\".";
 inline constexpr const char *FileCut = "\"%1\" is damaged: the file ends before its last page.";
 
-// Backups.
+// Backups and exports.
+inline constexpr const char *TargetIsDatabase =
+    "\"%1\" is the case database itself; choose another file.";
 inline constexpr const char *BackupFolderFailed = "The backup folder \"%1\" cannot be used (%2).";
 inline constexpr const char *BackupSourceFailed = "The case database \"%1\" cannot be read (%2).";
 inline constexpr const char *BackupWriteFailed = "The backup \"%1\" cannot be written (%2).";
@@ -25,9 +27,12 @@ inline constexpr const char *BackupCheckFailed = "The backup \"%1\" failed its c
 inline constexpr const char *BackupNameTaken =
     "The backup \"%1\" was not saved: the name is taken.";
 inline constexpr const char *BackupCancelled = "The backup was stopped before it was finished.";
+inline constexpr const char *SourceDamaged = "The case database \"%1\" is damaged (%2).";
 inline constexpr const char *BackupBusy = "Another backup of this database is running.";
 
 // Restore.
+inline constexpr const char *RestoreCopyFailed =
+    "The backup \"%1\" cannot be copied for the restore (%2); nothing was changed.";
 inline constexpr const char *RestoreWriteFailed =
     "The case database \"%1\" was not changed: the backup cannot be written into it (%2).";
 
@@ -49,6 +54,8 @@ inline constexpr const char *ImportTooLong =
     "Row %1: the value of \"%2\" is %3 characters long; at most %4 fit.";
 inline constexpr const char *ImportNotUtf8 =
     "Row %1: the value of \"%2\" is not UTF-8 text. Save the file as CSV in UTF-8.";
+inline constexpr const char *ImportNul =
+    "Row %1: the value of \"%2\" holds a NUL character, which no field can hold.";
 inline constexpr const char *ImportHugeValue =
     "Row %1 holds a value of more than %2 bytes; it is not a file of case records.";
 inline constexpr const char *ImportRefused = "Row %1 was not added (%2).";

@@ -1,33 +1,16 @@
 #include "safekeeping/SourceFingerprint.h"
 
+#include "safekeeping/SafeSqlite.h"
+
 #include <QFile>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
 constexpr int DatabaseHeaderBytes = 100;
 constexpr int WalHeaderBytes = 32;
-
-// The first bytes of a file and its status, read through one descriptor so
-// that both describe the same file.
-bool look(const QByteArray &path, int headerBytes, struct stat *st, QByteArray *header)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fstat(fd, st) == 0;
-    if (ok) {
-        header->resize(headerBytes);
-        const ssize_t n = ::pread(fd, header->data(), size_t(headerBytes), 0);
-        header->resize(n > 0 ? qsizetype(n) : 0);
-    }
-    ::close(fd);
-    return ok;
-}
 
 QByteArray number(qint64 n)
 {
@@ -43,21 +26,35 @@ QByteArray modified(const struct stat &st)
 
 SourceFingerprint SourceFingerprint::of(const QString &databasePath)
 {
+    // The file's status needs no descriptor; its bytes are read through a
+    // connection of SQLite's own, inside one read transaction so that the
+    // file and its log are read as one moment (and the log is open).
     SourceFingerprint f;
     const QByteArray path = QFile::encodeName(databasePath);
     struct stat db {
     };
-    QByteArray header;
-    if (!look(path, DatabaseHeaderBytes, &db, &header))
+    if (::stat(path.constData(), &db) != 0)
+        return f;
+    QString error;
+    const SafeSqlite::Connection c =
+        SafeSqlite::open(databasePath, SafeSqlite::Access::ReadOnly, &error);
+    if (!c || !SafeSqlite::exec(c.get(), "BEGIN", &error) ||
+        !SafeSqlite::exec(c.get(), "SELECT count(*) FROM sqlite_master", &error))
+        return f;
+    const auto header =
+        SafeSqlite::readHead(c.get(), SafeSqlite::Which::Database, DatabaseHeaderBytes);
+    if (!header)
         return f;
     // Bytes 24..31: change counter and page count.
     QByteArray text = "db:" + number(qint64(db.st_dev)) + ':' + number(qint64(db.st_ino)) + ':' +
-                      number(db.st_size) + ':' + modified(db) + ':' + header.mid(24, 8).toHex();
+                      number(db.st_size) + ':' + modified(db) + ':' +
+                      header->bytes.mid(24, 8).toHex();
     struct stat wal {
     };
-    QByteArray walHeader;
-    if (look(path + "-wal", WalHeaderBytes, &wal, &walHeader) && wal.st_size > 0)
-        text += ";wal:" + number(wal.st_size) + ':' + modified(wal) + ':' + walHeader.toHex();
+    const auto log = SafeSqlite::readHead(c.get(), SafeSqlite::Which::Log, WalHeaderBytes);
+    if (::stat((path + "-wal").constData(), &wal) == 0 && wal.st_size > 0)
+        text += ";wal:" + number(wal.st_size) + ':' + modified(wal) + ':' +
+                (log ? log->bytes.toHex() : QByteArray("unread"));
     else
         text += ";wal:none";
     f.m_text = text;

@@ -62,4 +62,36 @@ TEST(CaseRestore, LockHeldByAnotherProgramLeavesTheRecordsAsTheyWere)
     EXPECT_EQ(Raw(db.path(), true).count("Complaints"), 3);
 }
 
+// After a restore the next complaint is numbered after the highest number
+// either side ever handed out, whichever side that was; the backup chosen
+// is left as it was taken.
+class RestoreNumbering : public ::testing::TestWithParam<std::pair<int, int>>
+{
+};
+
+TEST_P(RestoreNumbering, NextComplaintFollowsTheHighestNumberEverGiven)
+{
+    const auto [inBackup, later] = GetParam();
+    const QString numbered =
+        QStringLiteral("UPDATE sqlite_sequence SET seq = %1 WHERE name = 'Complaints'");
+    CaseFile db;
+    db.fill(3, 2);
+    Raw(db.path()).exec(numbered.arg(inBackup));
+    const QString backup = takeBackup(db);
+    const QStringList taken = folderState(db.file(QStringLiteral("Backups")));
+    Raw(db.path()).exec(numbered.arg(later));
+
+    ASSERT_TRUE(CaseRestore::replace(backup, db.path(), caseShape()).ok);
+
+    EXPECT_EQ(folderState(db.file(QStringLiteral("Backups"))), taken);
+    Raw(db.path()).exec(QStringLiteral("INSERT INTO Complaints DEFAULT VALUES"));
+    EXPECT_EQ(Raw(db.path(), true)
+                  .rows(QStringLiteral("SELECT max(\"Grievance Number\") FROM "
+                                       "Complaints")),
+              QStringList{QStringLiteral("1:%1").arg(std::max(inBackup, later) + 1)});
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, RestoreNumbering,
+                         ::testing::Values(std::pair(5, 20), std::pair(40, 2), std::pair(7, 7)));
+
 } // namespace

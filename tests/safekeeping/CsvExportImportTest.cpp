@@ -9,6 +9,7 @@
 #include "safekeeping/TableImport.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace
@@ -99,13 +100,20 @@ TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
     ASSERT_TRUE(imported.ok) << imported.error.toStdString();
     EXPECT_EQ(imported.rows, awkwardValues().size());
 
+    // Line breaks come back as the window's boxes hold them, CR LF; a lone
+    // LF or CR stored by another program is read as one.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     const QString select =
         QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields());
-    EXPECT_EQ(Raw(to.path(), true).rows(select), Raw(from.path(), true).rows(select));
+    QStringList expected = Raw(from.path(), true).rows(select);
+    for (QString &row : expected)
+        row.replace(lineBreak, QStringLiteral("\r\n"));
+    EXPECT_EQ(Raw(to.path(), true).rows(select), expected);
     // And the file made from the copy is the same file, byte for byte.
     const QString again = to.file(QStringLiteral("again.csv"));
     ASSERT_TRUE(CsvExport::toFile(to.path(), select, {}, again).ok);
-    EXPECT_EQ(readAll(again), readAll(csv));
+    EXPECT_EQ(QString::fromUtf8(readAll(again)),
+              QString::fromUtf8(readAll(csv)).replace(lineBreak, QStringLiteral("\r\n")));
 }
 
 // The format itself, as a spreadsheet or another program reads it.
@@ -300,6 +308,53 @@ INSTANTIATE_TEST_SUITE_P(
         // A value that never ends is refused before it takes the memory.
         BadHeader{"HugeValue", "Remedy Sought\r\n\"" + QByteArray(3 << 20, 'x'),
                   "more than 1048576 bytes"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A value exactly as long as its field holds goes in; one character more
+// is refused. Line breaks count as the two characters CR LF the boxes hold,
+// whatever form the file has them in, and are stored so; a NUL is refused.
+struct Limit {
+    const char *name;
+    QByteArray address; // the Address field (100) of one row
+    QByteArray stored;  // what the field then holds; empty: refused
+    const char *told;   // the refusal
+};
+
+class ImportAtTheLimit : public ::testing::TestWithParam<Limit>
+{
+};
+
+TEST_P(ImportAtTheLimit, CountsAsTheBoxesCountAndStoresTheSame)
+{
+    CaseFile db;
+    QByteArray csv =
+        "Name,Address,File Number\r\nPat,\"" + GetParam().address + "\",0123456789\r\n";
+    QBuffer file(&csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CsvImportResult r = importInto(db.path(), CaseSchema::EmployeeTable, file);
+    EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
+    const QString stored = QStringLiteral("3:") + GetParam().stored + QStringLiteral("0123456789");
+    EXPECT_EQ(Raw(db.path(), true)
+                  .rows(QStringLiteral("SELECT Address || \"File Number\" FROM "
+                                       "Employee")),
+              GetParam().stored.isEmpty() ? QStringList() : QStringList{stored});
+}
+
+QByteArray a(int n)
+{
+    return QByteArray(n, 'a');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ImportAtTheLimit,
+    ::testing::Values(Limit{"FullLength", a(100), a(100), ""},
+                      Limit{"OneOver", a(101), {}, "is 101 characters long; at most 100"},
+                      Limit{"CrLfAtTheLimit", a(98) + "\r\n", a(98) + "\r\n", ""},
+                      Limit{"CrLfOneOver", a(99) + "\r\n", {}, "is 101 characters long"},
+                      Limit{"LoneLfAtTheLimit", a(98) + "\n", a(98) + "\r\n", ""},
+                      Limit{"LoneLfOneOver", a(99) + "\n", {}, "is 101 characters long"},
+                      Limit{"LoneCrAtTheLimit", a(98) + "\r", a(98) + "\r\n", ""},
+                      Limit{"NulInside", a(1) + '\0' + a(1), {}, "\"Address\" holds a NUL"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "faults/ChildProgram.h"
 #include "safekeeping/BackupFolder.h"
 #include "safekeeping/BackupKeeper.h"
+#include "safekeeping/CsvExport.h"
 #include "safekeeping/SafekeepingFixture.h"
 
 #include <QSqlError>
@@ -272,5 +273,42 @@ TEST(OnlineBackup, SecondBackupOfOneDatabaseWaitsItsTurn)
         << "the running backup's part file was removed";
     child.kill();
 }
+
+// Back Up Now and Export never write over the open database or SQLite's
+// files beside it, however the name chosen spells it.
+class WriteOverTheDatabase : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(WriteOverTheDatabase, IsRefusedAndTheRecordsStay)
+{
+    CaseFile file;
+    file.fill(20, 10);
+    CaseDatabase program(file.path()); // the window, with the file open
+    program.open();
+    QFile::link(file.folder(), file.file(QStringLiteral("link")));
+    const QString target = file.file(QString::fromUtf8(GetParam()));
+    BackupOptions backup;
+    backup.replace = PrivateOutput::Replace::Allowed; // the save dialog asked
+    CsvExportOptions csv;
+    csv.replace = PrivateOutput::Replace::Allowed;
+    for (const QString &error :
+         {OnlineBackup::copy(file.path(), target, caseShape(), backup).error,
+          CsvExport::toFile(file.path(), CsvExport::tableQuery(QStringLiteral("Employee")), {},
+                            target, csv)
+              .error})
+        EXPECT_TRUE(error.endsWith(QStringLiteral("is the case database itself; choose another "
+                                                  "file.")))
+            << error.toStdString();
+    EXPECT_EQ(Raw(file.path(), true).count("Employee"), 20);
+    // A name beside it that is none of its files is written as asked.
+    EXPECT_TRUE(
+        OnlineBackup::copy(file.path(), target + QStringLiteral("x"), caseShape(), backup).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, WriteOverTheDatabase,
+                         ::testing::Values("Quillmark.db", "Quillmark.db-wal",
+                                           "Quillmark.db-journal", "link/Quillmark.db-shm",
+                                           "./Quillmark.db"));
 
 } // namespace
