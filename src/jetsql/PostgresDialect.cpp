@@ -281,6 +281,13 @@ QString PostgresDialect::noRows() const
     return QStringLiteral("false");
 }
 
+// A plain transaction reads what was committed before each statement: the
+// row checked must stay locked until the write that the check guards.
+QString PostgresDialect::lockForWrite() const
+{
+    return QStringLiteral(" FOR UPDATE");
+}
+
 QString PostgresDialect::insertStatement(const QString &table, const QStringList &columns,
                                          const QString &key) const
 {

@@ -21,6 +21,7 @@ class PostgresDialect : public SqlDialect
     QString nullsOrder(bool descending) const override;
     QString nullSafeEquals(const QString &expr) const override;
     QString noRows() const override;
+    QString lockForWrite() const override;
     QString insertStatement(const QString &table, const QStringList &columns,
                             const QString &key) const override;
 
