@@ -3,6 +3,7 @@
 #include "jetsql/JetSql.h"
 #include "jetsql/PostgresDialect.h"
 #include "records/PostgresSchema.h"
+#include "records/ServerAddress.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -58,8 +59,11 @@ PostgresBackend::PostgresBackend(const QString &location) : DatabaseBackend(loca
     char *error = nullptr;
     PQconninfoOption *parsed = PQconninfoParse(location.toUtf8().constData(), &error);
     if (!parsed) {
+        // libpq quotes the part it could not read, which may be the password.
         m_parseError =
-            error ? QString::fromUtf8(error).trimmed() : QStringLiteral("not a connection string");
+            error ? ServerAddress::hidingPassword(QString::fromUtf8(error).trimmed(), location)
+                  : QStringLiteral("not a connection string");
+        m_describe = ServerAddress::withoutPassword(location);
         PQfreemem(error);
         return;
     }
