@@ -29,6 +29,10 @@ const char *const FileFilter = "Case databases (*.db *.sqlite);;All files (*)";
 const char *const TestCaption = "&Test Connection";
 const char *const NoFile = "Give the path of the case database file.";
 const char *const OptionsHint = "e.g. sslmode=require";
+const char *const Unreadable = "The server's address %1 cannot be read (%2); fill in its parts "
+                               "again.";
+const char *const ServerInFileBox = "That is a server's address, not a file: choose \"A shared "
+                                    "server\" and fill in its parts.";
 
 // The server boxes: object name, caption.
 const struct {
@@ -113,18 +117,27 @@ ChooseDatabaseDialog::ChooseDatabaseDialog(const QString &current, const QString
 void ChooseDatabaseDialog::setLocation(const QString &location)
 {
     const bool server = PostgresBackend::isServerLocation(location);
-    const std::optional<ServerAddress> address =
-        server ? ServerAddress::fromLocation(location) : std::nullopt;
+    std::optional<ServerAddress> address;
+    QString error;
+    // An address libpq refuses (a '%' in the password, say) is read again
+    // without its password; what still cannot be read is said, and never
+    // lands in the file box, where OK would keep it.
+    if (server && !(address = ServerAddress::fromLocation(location, &error)))
+        address = ServerAddress::fromLocation(ServerAddress::withoutPassword(location));
     if (address) {
         m_host->setText(address->host);
         m_port->setText(address->port);
         m_database->setText(address->database);
         m_user->setText(address->user);
         m_options->setText(address->options);
-    } else {
+    } else if (!server) {
         m_path->setText(location);
     }
-    (address ? m_server : m_file)->setChecked(true);
+    if (server && !error.isEmpty())
+        m_result->setText(QString::fromUtf8(Unreadable)
+                              .arg(ServerAddress::withoutPassword(location),
+                                   ServerAddress::hidingPassword(error, location)));
+    (server ? m_server : m_file)->setChecked(true);
     follow();
 }
 
@@ -144,6 +157,13 @@ QString ChooseDatabaseDialog::location(QString *error) const
         const QString path = m_path->text().trimmed();
         if (path.isEmpty() && error)
             *error = QString::fromUtf8(NoFile);
+        // Kept as a file path, a server's address (and any password in it)
+        // would go into the settings.
+        if (PostgresBackend::isServerLocation(path)) {
+            if (error)
+                *error = QString::fromUtf8(ServerInFileBox);
+            return {};
+        }
         // A file whose name starts like a server's address would be taken
         // for one at the next start.
         return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();

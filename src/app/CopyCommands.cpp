@@ -10,6 +10,7 @@
 #include "records/CaseCopy.h"
 #include "records/CaseDatabase.h"
 #include "records/PostgresBackend.h"
+#include "records/ServerAddress.h"
 
 #include <QAction>
 #include <QDialog>
@@ -107,11 +108,12 @@ void CopyCommands::copyToServer()
     if (location.isEmpty())
         return;
     if (!PostgresBackend::isServerLocation(location)) {
-        dialogs.message(text(NotAServer).arg(location), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Exclamation);
+        dialogs.message(text(NotAServer).arg(ServerAddress::withoutPassword(location)),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
-    m_lastServer = location;
+    // Offered again next time, never with the password typed into it.
+    m_lastServer = ServerAddress::withoutPassword(location);
     PostgresBackend server(location);
     DatabaseChoice::useKnownPassword(location, server);
     auto fail = [&dialogs](const DataError &e) {

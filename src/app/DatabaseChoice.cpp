@@ -9,6 +9,7 @@
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
 #include "records/PostgresBackend.h"
+#include "records/ServerAddress.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -88,9 +89,11 @@ QString stored()
 void store(const QString &location)
 {
     QSettings s = settings();
+    // A password given in a server's address serves this session only.
     s.setValue(
         QStringLiteral("%1/%2").arg(QLatin1String(SettingsGroup), QLatin1String(SettingsKey)),
-        location);
+        PostgresBackend::isServerLocation(location) ? ServerAddress::withoutPassword(location)
+                                                    : location);
     s.sync();
 }
 

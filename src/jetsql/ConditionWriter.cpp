@@ -36,6 +36,12 @@ void ConditionWriter::writeValue(const JetSqlExpr &expr)
         bind(expr.value);
 }
 
+void ConditionWriter::writeIsNull(const JetSqlExpr &expr)
+{
+    writeValue(*expr.operands[0]);
+    m_out.sql += QLatin1String(expr.negated ? " IS NOT NULL" : " IS NULL");
+}
+
 void ConditionWriter::writeCondition(const JetSqlExpr &expr)
 {
     using Kind = JetSqlExpr::Kind;
@@ -43,7 +49,7 @@ void ConditionWriter::writeCondition(const JetSqlExpr &expr)
     switch (expr.kind) {
     case Kind::Column: // not a condition; the parser never lets one through
     case Kind::Constant:
-        bind(expr.value);
+        writeConstantCondition(expr);
         return;
     case Kind::And:
     case Kind::Or: {
@@ -69,8 +75,7 @@ void ConditionWriter::writeCondition(const JetSqlExpr &expr)
         writeLike(expr);
         return;
     case Kind::IsNull:
-        writeValue(*operands[0]);
-        m_out.sql += QLatin1String(expr.negated ? " IS NOT NULL" : " IS NULL");
+        writeIsNull(expr);
         return;
     case Kind::Between:
         writeBetween(expr);

@@ -25,6 +25,10 @@ class ConditionWriter
     virtual void writeBetween(const JetSqlExpr &expr) = 0;
     virtual void writeIn(const JetSqlExpr &expr) = 0;
     virtual void writeLike(const JetSqlExpr &expr) = 0;
+    // IS [NOT] NULL, and True or False standing alone as a condition: a
+    // bound value written as it is.
+    virtual void writeIsNull(const JetSqlExpr &expr);
+    virtual void writeConstantCondition(const JetSqlExpr &expr) { bind(expr.value); }
 
     void writeCondition(const JetSqlExpr &expr);
     void writeValue(const JetSqlExpr &expr);

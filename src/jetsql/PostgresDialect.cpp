@@ -2,88 +2,86 @@
 
 #include "jetsql/ConditionWriter.h"
 #include "jetsql/JetSqlLikePattern.h"
+#include "jetsql/PostgresRegex.h"
+#include "jetsql/SqliteValues.h"
 
-#include <optional>
+#include <cmath>
 
 namespace
 {
 
 const QLatin1String FoldedValue("lower(? COLLATE \"C\")");
 const QLatin1String RegexMatch(" ~ ");
+const QLatin1String Unknown("CAST(NULL AS boolean)");
 
-// Every character but an ASCII letter or digit is written as its code
-// point: nothing the steward types can then mean anything to the regular
-// expression, inside a bracket or out of it.
-void appendLiteral(QString &out, char32_t c)
+QLatin1String literal(bool value)
 {
-    if (c < 0x80 && QChar::isLetterOrNumber(c))
-        out.append(QChar(char16_t(c)));
-    else if (c <= 0xFFFF)
-        out.append(QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0')));
-    else
-        out.append(QStringLiteral("\\U%1").arg(uint(c), 8, 16, QLatin1Char('0')));
+    return value ? QLatin1String("true") : QLatin1String("false");
 }
 
-// The GLOB that LikePattern writes (case variants spelled out) as an
-// anchored regular expression that matches the same values. A set's `]` is
-// literal first; `-` makes a range only between two characters, as in
-// SQLite's GLOB.
-QString regexFromGlob(const QString &glob)
-{
-    const QList<uint> g = glob.toUcs4();
-    const qsizetype n = g.size();
-    QString out = QStringLiteral("^");
-    for (qsizetype i = 0; i < n; ++i) {
-        const char32_t c = g[i];
-        if (c == U'*') {
-            out.append(QLatin1String(".*"));
-        } else if (c == U'?') {
-            out.append(u'.');
-        } else if (c == U'[') {
-            qsizetype j = i + 1;
-            const bool negated = j < n && g[j] == U'^';
-            if (negated)
-                ++j;
-            out.append(negated ? QLatin1String("[^") : QLatin1String("["));
-            bool hasPrior = false;
-            if (j < n && g[j] == U']') {
-                appendLiteral(out, U']');
-                ++j;
+// A grid filter selects on the server exactly the rows it selects in a
+// file, where SQLite compares by its own rules: a text column's affinity
+// turns a number it meets into text, a numeric column's turns text that
+// reads as a number into one, two constants are compared as they are, a
+// number sorts before any text, and text compares without regard to ASCII
+// case. Each operand's type is known when the statement is written (every
+// constant's value, every column's kind), so the writer picks one of a few
+// shapes, and only a text column that meets the numeric column is read as
+// a number row by row.
+struct Operand {
+    enum Shape {
+        Null,
+        Number,       // a constant: `value` (qint64 or double)
+        Text,         // a constant: `value` (QString)
+        NumberColumn, // numbers or Null
+        TextColumn,   // text or Null
+        NumberAsText, // the numeric column read as text
+        TextAsNumber, // a text column under numeric affinity: number, text or Null
+    };
+    enum Affinity { None, TextAffinity, NumericAffinity };
+
+    Shape shape = Null;
+    Affinity affinity = None;
+    QString column; // quoted
+    QVariant value;
+
+    bool isConstant() const { return shape == Null || shape == Number || shape == Text; }
+    bool mayBeNumber() const
+    {
+        return shape == Number || shape == NumberColumn || shape == TextAsNumber;
+    }
+    bool mayBeText() const
+    {
+        return shape == Text || shape == TextColumn || shape == NumberAsText ||
+               shape == TextAsNumber;
+    }
+
+    void applyNumeric()
+    {
+        if (shape == Text) {
+            if (const auto n = SqliteValues::numberIn(value.toString())) {
+                shape = Number;
+                value = *n;
             }
-            while (j < n && g[j] != U']') {
-                if (g[j] == U'-' && hasPrior && j + 1 < n && g[j + 1] != U']') {
-                    out.append(u'-');
-                    appendLiteral(out, g[j + 1]);
-                    j += 2;
-                    hasPrior = false;
-                    continue;
-                }
-                appendLiteral(out, g[j]);
-                hasPrior = true;
-                ++j;
-            }
-            out.append(u']');
-            i = j;
-        } else {
-            appendLiteral(out, c);
+        } else if (shape == TextColumn) {
+            shape = TextAsNumber;
         }
     }
-    out.append(u'$');
-    return out;
-}
-
-bool isNumber(const QVariant &v)
-{
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
+    void applyText()
+    {
+        if (shape == Number) {
+            shape = Text;
+            value = SqliteValues::text(value);
+        } else if (shape == NumberColumn) {
+            shape = NumberAsText;
+        }
     }
+};
+
+// What a number compared with a text gives: the number is the smaller.
+bool numberBeforeText(const QString &op, bool numberOnTheLeft)
+{
+    return SqliteValues::satisfies(op, numberOnTheLeft ? -1 : 1);
 }
 
 class PostgresConditionWriter : public ConditionWriter
@@ -92,113 +90,198 @@ class PostgresConditionWriter : public ConditionWriter
     explicit PostgresConditionWriter(const TextColumnTest &isText) : ConditionWriter(isText) {}
 
   private:
-    // Jet compares text without regard to case. A comparison is of text
-    // unless a numeric column (the Grievance Number) takes part and every
-    // other operand is a number, or text that reads as one: then it is of
-    // numbers. Text that is no number meets the numeric column as text.
-    bool numeric(std::initializer_list<const JetSqlExpr *> operands) const
+    // `inList`: the right side is an item of an IN list, which SQLite
+    // compares under the left side's affinity alone.
+    Operand operandOf(const JetSqlExpr &e, bool inList) const
     {
-        bool numericColumn = false;
-        for (const JetSqlExpr *e : operands) {
-            if (isColumn(*e)) {
-                if (isTextColumn(*e))
-                    return false;
-                numericColumn = true;
-            } else if (!asNumber(e->value)) {
-                return false;
-            }
-        }
-        return numericColumn;
-    }
-
-    static std::optional<QVariant> asNumber(const QVariant &v)
-    {
-        if (isNumber(v) || v.isNull() || v.typeId() == QMetaType::Bool)
-            return v;
-        bool ok = false;
-        const QString text = v.toString().trimmed();
-        const qint64 integer = text.toLongLong(&ok);
-        if (ok)
-            return QVariant(integer);
-        const double d = text.toDouble(&ok);
-        if (ok)
-            return QVariant(d);
-        return std::nullopt;
-    }
-
-    void writeOperand(const JetSqlExpr &e, bool asNumbers)
-    {
+        Operand o;
         if (isColumn(e)) {
-            const QString column = JetSql::quoteIdentifier(e.text);
-            if (asNumbers)
-                append(column);
-            else if (isTextColumn(e))
-                append(QLatin1String("lower(") + column + u')');
-            else
-                append(QStringLiteral("CAST(%1 AS text)").arg(column));
-        } else if (asNumbers) {
-            bind(*asNumber(e.value));
-        } else {
-            bindIn(FoldedValue, e.value);
+            o.column = JetSql::quoteIdentifier(e.text);
+            const bool text = isTextColumn(e);
+            o.shape = text ? Operand::TextColumn : Operand::NumberColumn;
+            if (!inList)
+                o.affinity = text ? Operand::TextAffinity : Operand::NumericAffinity;
+            return o;
         }
+        o.value = SqliteValues::bound(e.value);
+        o.shape = o.value.isNull()                         ? Operand::Null
+                  : o.value.typeId() == QMetaType::QString ? Operand::Text
+                                                           : Operand::Number;
+        return o;
+    }
+
+    void writeNumber(const Operand &o)
+    {
+        if (o.shape == Operand::NumberColumn) {
+            append(o.column);
+        } else if (o.shape == Operand::TextAsNumber) {
+            append(QStringLiteral("CAST(%1 AS numeric)").arg(o.column));
+        } else if (o.value.typeId() == QMetaType::Double) {
+            // Exactly the double's value, never rounded to the column's integers.
+            const double d = o.value.toDouble();
+            bindIn(QStringLiteral("CAST(? AS numeric)"),
+                   std::isinf(d) ? QString::fromLatin1(d > 0 ? "Infinity" : "-Infinity")
+                                 : QString::number(d, 'g', 17));
+        } else {
+            bind(o.value);
+        }
+    }
+
+    void writeText(const Operand &o)
+    {
+        if (o.shape == Operand::NumberAsText)
+            append(QStringLiteral("(CAST(%1 AS text) COLLATE \"C\")").arg(o.column));
+        else if (o.shape == Operand::Text)
+            bindIn(FoldedValue, o.value);
+        else
+            append(QLatin1String("lower(") + o.column + u')');
+    }
+
+    void writeNullTest(const Operand &a, const Operand &b)
+    {
+        QStringList nulls;
+        for (const Operand *o : {&a, &b})
+            if (!o->isConstant())
+                nulls << o->column + QLatin1String(" IS NULL");
+        append(nulls.join(QLatin1String(" OR ")));
+    }
+
+    // Each side is a number in every row, or a text in every row (`lNumber`,
+    // `rNumber`), unless Null.
+    void writeKnownKinds(const Operand &l, const QString &op, const Operand &r, bool lNumber,
+                         bool rNumber)
+    {
+        if (lNumber != rNumber) {
+            if (l.isConstant() && r.isConstant()) {
+                append(literal(numberBeforeText(op, lNumber)));
+                return;
+            }
+            append(QLatin1String("CASE WHEN "));
+            writeNullTest(l, r);
+            append(QStringLiteral(" THEN NULL ELSE %1 END")
+                       .arg(literal(numberBeforeText(op, lNumber))));
+            return;
+        }
+        append(u'(');
+        lNumber ? writeNumber(l) : writeText(l);
+        append(u' ' + op + u' ');
+        rNumber ? writeNumber(r) : writeText(r);
+        append(u')');
+    }
+
+    void writeComparison(const JetSqlExpr &left, const QString &op, const JetSqlExpr &right,
+                         bool inList = false)
+    {
+        Operand l = operandOf(left, false), r = operandOf(right, inList);
+        // sqlite3CompareAffinity: two columns meet as numbers when either is
+        // numeric and as they are otherwise; a column and anything else meet
+        // under the column's affinity; two constants as they are. An IN
+        // list's items take the left side's.
+        Operand::Affinity affinity = l.affinity != Operand::None ? l.affinity : r.affinity;
+        if (l.affinity != Operand::None && r.affinity != Operand::None)
+            affinity =
+                l.affinity == Operand::NumericAffinity || r.affinity == Operand::NumericAffinity
+                    ? Operand::NumericAffinity
+                    : Operand::None;
+        for (Operand *o : {&l, &r}) {
+            if (affinity == Operand::NumericAffinity)
+                o->applyNumeric();
+            else if (affinity == Operand::TextAffinity)
+                o->applyText();
+        }
+        if (l.shape == Operand::Null || r.shape == Operand::Null) {
+            append(Unknown);
+            return;
+        }
+        if (l.isConstant() && r.isConstant()) {
+            append(literal(SqliteValues::satisfies(op, *SqliteValues::compare(l.value, r.value))));
+            return;
+        }
+        const Operand *mixed = l.shape == Operand::TextAsNumber   ? &l
+                               : r.shape == Operand::TextAsNumber ? &r
+                                                                  : nullptr;
+        if (!mixed) {
+            writeKnownKinds(l, op, r, !l.mayBeText(), !r.mayBeText());
+            return;
+        }
+        // A text column read as a number where its text reads as one, as
+        // text where it does not.
+        append(QLatin1String("CASE WHEN "));
+        writeNullTest(l, r);
+        append(QLatin1String(" THEN NULL WHEN ") + mixed->column + RegexMatch);
+        bind(SqliteValues::numberPattern());
+        append(QLatin1String(" THEN "));
+        writeKnownKinds(l, op, r, l.mayBeNumber(), r.mayBeNumber());
+        append(QLatin1String(" ELSE "));
+        writeKnownKinds(l, op, r, !l.mayBeText(), !r.mayBeText());
+        append(QLatin1String(" END"));
     }
 
     void writeCompare(const JetSqlExpr &expr) override
     {
-        const JetSqlExpr &left = *expr.operands[0];
-        const JetSqlExpr &right = *expr.operands[1];
-        const bool asNumbers = numeric({&left, &right});
-        writeOperand(left, asNumbers);
-        append(u' ' + expr.text + u' ');
-        writeOperand(right, asNumbers);
+        writeComparison(*expr.operands[0], expr.text, *expr.operands[1]);
     }
 
+    // x BETWEEN a AND b is x >= a AND x <= b, each under its own affinity.
     void writeBetween(const JetSqlExpr &expr) override
     {
         const auto &operands = expr.operands;
-        const bool asNumbers = numeric({operands[0].get(), operands[1].get(), operands[2].get()});
-        append(u'(');
-        writeOperand(*operands[0], asNumbers);
-        append(QLatin1String(expr.negated ? " NOT BETWEEN " : " BETWEEN "));
-        writeOperand(*operands[1], asNumbers);
+        append(QLatin1String(expr.negated ? "NOT (" : "("));
+        writeComparison(*operands[0], QStringLiteral(">="), *operands[1]);
         append(QLatin1String(" AND "));
-        writeOperand(*operands[2], asNumbers);
+        writeComparison(*operands[0], QStringLiteral("<="), *operands[2]);
         append(u')');
     }
 
+    // x IN (a, b) is x = a OR x = b, the items under x's affinity.
     void writeIn(const JetSqlExpr &expr) override
     {
         const auto &operands = expr.operands;
-        bool asNumbers = numeric({operands[0].get()});
-        for (size_t i = 1; i < operands.size() && asNumbers; ++i)
-            asNumbers = numeric({operands[0].get(), operands[i].get()});
-        append(u'(');
-        writeOperand(*operands[0], asNumbers);
-        append(QLatin1String(expr.negated ? " NOT IN (" : " IN ("));
+        append(QLatin1String(expr.negated ? "NOT (" : "("));
         for (size_t i = 1; i < operands.size(); ++i) {
             if (i > 1)
-                append(QLatin1String(", "));
-            writeOperand(*operands[i], asNumbers);
+                append(QLatin1String(" OR "));
+            writeComparison(*operands[0], QStringLiteral("="), *operands[i], true);
         }
-        append(QLatin1String("))"));
+        append(u')');
     }
 
-    // What a LIKE tests: a text column as stored, anything else as text.
+    void writeIsNull(const JetSqlExpr &expr) override
+    {
+        const JetSqlExpr &operand = *expr.operands[0];
+        if (isColumn(operand)) {
+            ConditionWriter::writeIsNull(expr);
+            return;
+        }
+        append(literal(operand.value.isNull() != expr.negated));
+    }
+
+    void writeConstantCondition(const JetSqlExpr &expr) override
+    {
+        append(literal(SqliteValues::bound(expr.value).toLongLong() != 0));
+    }
+
+    // What a LIKE tests: a text column as stored, anything else as the text
+    // SQLite's GLOB reads in it.
     void writeSubject(const JetSqlExpr &subject)
     {
         if (isColumn(subject)) {
             const QString column = JetSql::quoteIdentifier(subject.text);
             append(isTextColumn(subject) ? column : QStringLiteral("CAST(%1 AS text)").arg(column));
-        } else {
-            bindIn(QStringLiteral("(CAST(? AS text) COLLATE \"C\")"), subject.value);
+            return;
         }
+        const QVariant value = SqliteValues::bound(subject.value);
+        bindIn(QStringLiteral("(CAST(? AS text) COLLATE \"C\")"),
+               value.typeId() == QMetaType::QString || value.isNull()
+                   ? value
+                   : QVariant(SqliteValues::text(value)));
     }
 
     void writeLike(const JetSqlExpr &expr) override
     {
         const JetSqlExpr &subject = *expr.operands[0];
         const LikePattern pattern(expr.text);
-        const QString regex = regexFromGlob(pattern.glob());
+        const QString regex = PostgresRegex::fromGlob(pattern.glob());
         if (expr.negated) {
             // Null NOT LIKE anything is Null in Jet, and NOT (Null ~ ?) is too.
             append(QLatin1String("NOT ("));
@@ -209,8 +292,10 @@ class PostgresConditionWriter : public ConditionWriter
             return;
         }
         if (pattern.matchesEveryValue()) {
-            writeValue(subject);
-            append(QLatin1String(" IS NOT NULL"));
+            if (isColumn(subject))
+                append(JetSql::quoteIdentifier(subject.text) + QLatin1String(" IS NOT NULL"));
+            else
+                append(literal(!subject.value.isNull()));
             return;
         }
         const auto &range = pattern.range();
@@ -253,7 +338,7 @@ const PostgresDialect &PostgresDialect::instance()
 
 QString PostgresDialect::likeRegex(const QString &jetPattern)
 {
-    return regexFromGlob(LikePattern(jetPattern).glob());
+    return PostgresRegex::fromGlob(LikePattern(jetPattern).glob());
 }
 
 SqlCondition PostgresDialect::condition(const JetSqlExpr *expr, const TextColumnTest &isText) const
@@ -279,6 +364,13 @@ QString PostgresDialect::nullSafeEquals(const QString &expr) const
 QString PostgresDialect::noRows() const
 {
     return QStringLiteral("false");
+}
+
+// A plain transaction reads what was committed before each statement: the
+// row checked must stay locked until the write that the check guards.
+QString PostgresDialect::lockForWrite() const
+{
+    return QStringLiteral(" FOR UPDATE");
 }
 
 QString PostgresDialect::insertStatement(const QString &table, const QStringList &columns,

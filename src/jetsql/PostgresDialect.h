@@ -9,7 +9,10 @@
 // lower(? COLLATE "C"), never by the server's default collation, which would
 // fold é and É alike where the column does not. Jet's LIKE becomes an index
 // range on lower(column) beside an anchored regular expression in which every
-// letter is the set of its case variants.
+// letter is the set of its case variants. Where SQLite converts a value
+// before comparing it (a number meeting a text column, text meeting the
+// Grievance Number, two constants), the same conversion is written here:
+// a filter selects the same rows in a file and on a server.
 class PostgresDialect : public SqlDialect
 {
   public:
@@ -21,6 +24,7 @@ class PostgresDialect : public SqlDialect
     QString nullsOrder(bool descending) const override;
     QString nullSafeEquals(const QString &expr) const override;
     QString noRows() const override;
+    QString lockForWrite() const override;
     QString insertStatement(const QString &table, const QStringList &columns,
                             const QString &key) const override;
 

@@ -34,6 +34,10 @@ class SqlDialect
     virtual QString nullSafeEquals(const QString &expr) const = 0;
     // A condition no row meets.
     virtual QString noRows() const = 0;
+    // What follows a SELECT of rows that a write transaction checks before
+    // it changes them, so that no other writer changes them in between; empty
+    // for an engine whose write transaction holds the whole database.
+    virtual QString lockForWrite() const { return {}; }
 
     // Stores one row in `table` with the (quoted) columns given, bound in
     // that order; with none, a row of defaults. `key` is the table's key

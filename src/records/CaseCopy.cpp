@@ -4,6 +4,7 @@
 #include "platform/core/PrivateFiles.h"
 #include "records/CaseCopyDigest.h"
 #include "records/CaseCopyInserter.h"
+#include "records/CaseCopyNumbering.h"
 #include "records/CaseCopyTable.h"
 #include "records/CaseCopyTexts.h"
 #include "records/CaseSchema.h"
@@ -170,45 +171,6 @@ bool findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery
     return !any;
 }
 
-// Moves the server's numbering past the copied Grievance Numbers, so that
-// the next new complaint cannot take one of them.
-void continueNumbering(const DatabaseBackend &target, const QSqlDatabase &db,
-                       const CaseCopyTable &t, qint64 highest)
-{
-    QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT pg_get_serial_sequence(?, ?), current_user"));
-    q.bindValue(0, JetSql::quoteIdentifier(t.storedName));
-    q.bindValue(1, t.storedColumns.first());
-    if (!q.exec() || !q.next())
-        throw target.errorFrom(q.lastError(), t.storedName);
-    const QString sequence = q.value(0).toString();
-    const QString user = q.value(1).toString();
-    q.finish();
-    if (sequence.isEmpty())
-        return; // numbered by hand: nothing to move
-    q.prepare(QStringLiteral("SELECT setval(?::regclass, ?)"));
-    q.bindValue(0, sequence);
-    q.bindValue(1, highest);
-    if (q.exec())
-        return;
-    if (q.lastError().nativeErrorCode() == QLatin1String("42501"))
-        throw DataError(DataErrors::ReadOnly, text(NumberingRefused)
-                                                  .arg(sequence, JetSql::quoteIdentifier(user),
-                                                       q.lastError().databaseText().trimmed()));
-    throw target.errorFrom(q.lastError(), t.storedName);
-}
-
-// The highest number a SQLite file has handed out, deleted complaints
-// included: the server must not give those out again either.
-qint64 handedOut(const QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'Complaints'")) &&
-        q.next())
-        return q.value(0).toLongLong();
-    return 0;
-}
-
 } // namespace
 
 CaseCopyCounts CaseCopy::rowsIn(const DatabaseBackend &database)
@@ -243,7 +205,9 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
         // SQLite takes its snapshot at the first read: the counts.
         const qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
                              count(source, read, QString::fromUtf8(tables[1].name));
-        const qint64 numbered = onServer(source) ? 0 : handedOut(from.db());
+        const qint64 numbered =
+            CaseCopyNumbering::handedOut(source, from.db(), QString::fromUtf8(tables[1].name),
+                                         QString::fromUtf8(tables[1].columns.first().name));
         qint64 done = 0;
         // Each row is written once and read back once: half a row each.
         auto step = [&] {
@@ -312,8 +276,8 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
                 for (const SchemaStep &later : target.schemaSteps())
                     if (!later.newDatabaseOnly)
                         later.create(q);
-            if (onServer(target) && highest > 0)
-                continueNumbering(target, to.db(), tables[1], highest);
+            CaseCopyNumbering::continueAfter(target, to.db(), tables[1].storedName,
+                                             tables[1].storedColumns.first(), highest);
             if (options.cancel && *options.cancel)
                 throw DataError(DataErrors::General, text(Cancelled));
         });

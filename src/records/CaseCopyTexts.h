@@ -29,5 +29,9 @@ inline constexpr const char *NumberingRefused =
     "The server does not let this user set the numbering of new complaints, so they would "
     "collide with the copied Grievance Numbers; nothing was copied. A server administrator "
     "runs once: GRANT UPDATE ON SEQUENCE %1 TO %2; (%3)";
+inline constexpr const char *NumberingUnreadable =
+    "The server does not let this user read the numbering of complaints, so the copy could "
+    "hand out Grievance Numbers the server gave already; nothing was copied. A server "
+    "administrator runs once: GRANT SELECT ON SEQUENCE %1 TO %2; (%3)";
 
 } // namespace CaseCopyTexts

@@ -3,6 +3,7 @@
 #include "records/DatabaseBackend.h"
 #include "records/SqliteBackend.h"
 
+#include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -64,28 +65,42 @@ qint64 CaseDatabase::insertedKey(QSqlQuery &query) const
 
 DataError CaseDatabase::error(const QSqlError &error, const QString &context) const
 {
-    DataError e = m_backend->errorFrom(error, context);
-    if (e.number() == DataErrors::Unreachable)
-        m_lost = true;
-    return e;
+    return inSession(m_backend->errorFrom(error, context));
+}
+
+// A lost server in the middle of the steward's work: what she typed stays
+// in the boxes (a refused save keeps them), and the same command tried
+// again connects anew.
+DataError CaseDatabase::inSession(const DataError &e) const
+{
+    static const QString kept = QStringLiteral(
+        " What you typed is still on the screen; Update saves it once the server answers.");
+    if (e.number() != DataErrors::Unreachable)
+        return e;
+    m_lost = true;
+    return e.description().endsWith(kept) ? e : DataError(e.number(), e.description() + kept);
 }
 
 // A connection to a server that went away is opened again before the next
-// command. Its prepared statements go while it is closed: destroyed on the
-// new session, each would free a statement that session never had, inside
-// whatever transaction runs then.
+// command: once a command found it lost, or when the server is known to
+// have ended the session while the program was idle (a restart), so that
+// the first command after it does not fail for nothing. Never inside a
+// write: its statements must all run in the one transaction, and the one
+// that meets the lost connection fails. Its prepared statements go while it
+// is closed: destroyed on the new session, each would free a statement that
+// session never had, inside whatever transaction runs then.
 void CaseDatabase::ensureConnected() const
 {
     if (!m_open)
         return;
     QSqlDatabase db = connection();
-    if (!m_lost && db.isOpen())
+    if (!m_lost && db.isOpen() && (m_writing || !m_backend->connectionBroken(db)))
         return;
     db.close();
     m_statements.clear();
     QString password;
     while (!db.open()) {
-        const DataError failure = m_backend->errorFrom(db.lastError());
+        const DataError failure = inSession(m_backend->errorFrom(db.lastError()));
         if (!askPassword(failure, password))
             throw failure;
         db.setPassword(password);
@@ -242,11 +257,10 @@ void CaseDatabase::checkpoint()
 void CaseDatabase::write(const std::function<void(QSqlQuery &)> &work)
 {
     ensureConnected();
+    const QScopedValueRollback<bool> writing(m_writing, true);
     try {
         m_backend->write(connection(), work);
     } catch (const DataError &e) {
-        if (e.number() == DataErrors::Unreachable)
-            m_lost = true;
-        throw;
+        throw inSession(e);
     }
 }

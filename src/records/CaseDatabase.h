@@ -108,11 +108,13 @@ class CaseDatabase
     // True when `failure` asked for a password and the steward gave one
     // (`password`, now the back end's too).
     bool askPassword(const DataError &failure, QString &password) const;
+    DataError inSession(const DataError &e) const;
 
     std::unique_ptr<DatabaseBackend> m_backend;
     QString m_connectionName;
     bool m_open = false;
     mutable bool m_lost = false;           // the server went away; connect before the next command
+    bool m_writing = false;                // inside write(): never connect anew half way
     QHash<QString, QStringList> m_columns; // lower-case table name -> columns
     QHash<QString, QString> m_tableNames;  // lower-case -> canonical
     QHash<QString, QString> m_autoKeys;    // lower-case table -> its numbered field

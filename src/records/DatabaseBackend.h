@@ -82,6 +82,15 @@ class DatabaseBackend
     // A password for this session only: kept in memory, never stored.
     virtual void setPassword(const QString &password) { (void)password; }
 
+    // Whether `db`, open and idle, is known to be of no use any more: the
+    // server ended the session (a restart, say) and said so. Costs no round
+    // trip; a connection that merely went quiet is not known broken.
+    virtual bool connectionBroken(const QSqlDatabase &db) const
+    {
+        (void)db;
+        return false;
+    }
+
     // A Qt SQL error in the program's catalogue.
     virtual DataError errorFrom(const QSqlError &error, const QString &context = {}) const = 0;
 

@@ -3,10 +3,13 @@
 #include "jetsql/JetSql.h"
 #include "jetsql/PostgresDialect.h"
 #include "records/PostgresSchema.h"
+#include "records/ServerAddress.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <memory>
 #include <vector>
@@ -56,8 +59,11 @@ PostgresBackend::PostgresBackend(const QString &location) : DatabaseBackend(loca
     char *error = nullptr;
     PQconninfoOption *parsed = PQconninfoParse(location.toUtf8().constData(), &error);
     if (!parsed) {
+        // libpq quotes the part it could not read, which may be the password.
         m_parseError =
-            error ? QString::fromUtf8(error).trimmed() : QStringLiteral("not a connection string");
+            error ? ServerAddress::hidingPassword(QString::fromUtf8(error).trimmed(), location)
+                  : QStringLiteral("not a connection string");
+        m_describe = ServerAddress::withoutPassword(location);
         PQfreemem(error);
         return;
     }
@@ -157,14 +163,20 @@ QSqlDatabase PostgresBackend::connect(const QString &connectionName) const
     return db;
 }
 
-// Qt's driver gives no code for a failed connection. A server that answered
-// (a refused password, an unknown database or user) says FATAL; anything
-// else (refused, no such host, no answer in time) means it cannot be reached.
 DataError PostgresBackend::openFailure(const QSqlDatabase &db) const
 {
-    const QString text = db.lastError().databaseText().trimmed().isEmpty()
-                             ? db.lastError().text().trimmed()
-                             : db.lastError().databaseText().trimmed();
+    return connectFailure(db.lastError().databaseText().trimmed().isEmpty()
+                              ? db.lastError().text().trimmed()
+                              : db.lastError().databaseText().trimmed());
+}
+
+// Qt's driver gives no code for a failed connection. A server that answered
+// (a refused password, an unknown database or user) says FATAL; anything
+// else (refused, no such host, no answer in time) means it cannot be reached,
+// said in one line: libpq's own text runs over several, naming the server
+// again, and only its reason is kept.
+DataError PostgresBackend::connectFailure(const QString &text) const
+{
     if (text.contains(QLatin1String("no password supplied")))
         return DataError(
             DataErrors::CannotOpen,
@@ -173,9 +185,42 @@ DataError PostgresBackend::openFailure(const QSqlDatabase &db) const
         return DataError(DataErrors::CannotOpen,
                          QStringLiteral("The shared database %1 refused the connection (%2).")
                              .arg(describe(), text));
+    const QString firstLine = text.section(u'\n', 0, 0).trimmed();
+    const QString reason = firstLine.section(QLatin1String(": "), -1).trimmed();
     return DataError(
         DataErrors::Unreachable,
-        QStringLiteral("The shared database %1 cannot be reached (%2).").arg(describe(), text));
+        reason.isEmpty()
+            ? QStringLiteral("The shared database %1 cannot be reached.").arg(describe())
+            : QStringLiteral("The shared database %1 cannot be reached (%2).")
+                  .arg(describe(), reason));
+}
+
+bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt names the handle's type as libpq spells its struct.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return false;
+    PGconn *conn = *static_cast<PGconn *const *>(handle.constData());
+    if (!conn)
+        return false;
+    // An idle session has nothing to read unless the server spoke first: a
+    // notice, or its last words before it closes the session (a restart),
+    // which the close follows at once; reading the close tells libpq the
+    // session is over. Rows still on their way to a query being read are
+    // only taken in, for libpq to hand over later.
+    for (int i = 0; i < 8 && PQstatus(conn) == CONNECTION_OK; ++i) {
+        pollfd waiting{PQsocket(conn), POLLIN, 0};
+        if (waiting.fd < 0)
+            return true;
+        const bool spokeUnasked = i > 0 && PQtransactionStatus(conn) == PQTRANS_IDLE;
+        if (::poll(&waiting, 1, spokeUnasked ? 250 : 0) <= 0)
+            return false;
+        if (!PQconsumeInput(conn))
+            return true;
+    }
+    return PQstatus(conn) != CONNECTION_OK;
 }
 
 DatabaseBackend::PasswordNeed PostgresBackend::passwordNeed(const DataError &failure,
@@ -318,13 +363,18 @@ DataError PostgresBackend::errorFrom(const QSqlError &error, const QString &cont
     if (!context.isEmpty())
         text = context + QStringLiteral(": ") + text;
     const bool open = QSqlDatabase::database(m_connectionName, false).isOpen();
+    // A connection made again after a lost one and refused by the server
+    // (a password it no longer takes) says what the server said.
+    if (code.isEmpty() && !open && !text.isEmpty()) {
+        DataError refused = connectFailure(text);
+        if (refused.number() != DataErrors::Unreachable)
+            return refused;
+    }
+    // One line, without libpq's: the next command connects anew.
     if (lostConnectionCode(code) || (code.isEmpty() && !open))
         return DataError(DataErrors::Unreachable,
-                         QStringLiteral("The shared database %1 cannot be reached; nothing was "
-                                        "changed by this command (%2).")
-                             .arg(describe(), text.isEmpty()
-                                                  ? QStringLiteral("the connection was lost")
-                                                  : text));
+                         QStringLiteral("The server of the shared database %1 does not answer.")
+                             .arg(describe()));
     if (code == QLatin1String("55P03") || code == QLatin1String("40P01") ||
         code == QLatin1String("40001"))
         return DataError(DataErrors::Locked,

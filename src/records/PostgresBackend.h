@@ -40,6 +40,7 @@ class PostgresBackend : public DatabaseBackend
     qint64 insertedKey(QSqlQuery &query) const override;
     QString beginWrite() const override;
     DataError errorFrom(const QSqlError &error, const QString &context = {}) const override;
+    bool connectionBroken(const QSqlDatabase &db) const override;
 
     // The server and database, for messages: never a password.
     QString describe() const;
@@ -48,6 +49,8 @@ class PostgresBackend : public DatabaseBackend
   private:
     QSqlDatabase connect(const QString &connectionName) const;
     DataError openFailure(const QSqlDatabase &db) const;
+    // A connection libpq could not make, from what it said.
+    DataError connectFailure(const QString &libpqText) const;
 
     QString m_connectOptions; // libpq keywords for QPSQL, the password left out
     QList<QPair<QByteArray, QByteArray>> m_keywords; // the same, for libpq itself

@@ -1,6 +1,7 @@
 #include "records/RecordSet.h"
 
 #include "jetsql/KeysetQuery.h"
+#include "jetsql/SqlDialect.h"
 #include "records/CaseDatabase.h"
 
 #include <QSqlError>
@@ -285,11 +286,12 @@ QVariant RecordSet::value(int field) const
 
 // ---- reading rows ----------------------------------------------------------
 
-QVariantList RecordSet::readRow(qint64 key) const
+QVariantList RecordSet::readRow(qint64 key, bool lock) const
 {
     QSqlQuery &q = m_db->cachedQuery(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-            .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table), m_keyExpression));
+            .arg(m_selectColumns, JetSql::quoteIdentifier(m_query.table), m_keyExpression) +
+        (lock ? m_db->dialect().lockForWrite() : QString()));
     q.bindValue(0, key);
     m_db->exec(q);
     QVariantList row;

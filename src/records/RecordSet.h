@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jetsql/DataError.h"
 #include "jetsql/JetSql.h"
 
 #include <QObject>
@@ -122,7 +123,8 @@ class RecordSet : public QObject
     void resolveOrder();
     bool ensureLoaded(int row);
     void moveTo(int pos);
-    QVariantList readRow(qint64 key) const;
+    // `lock`: inside a write, the row stays as read until the write ends.
+    QVariantList readRow(qint64 key, bool lock = false) const;
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
@@ -130,6 +132,7 @@ class RecordSet : public QObject
                      const std::function<void(QSqlQuery &)> &alsoWrite = {});
     qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty);
     bool sameValues(const QVariantList &now, const QVariantList &read) const;
+    DataError deletedMeanwhile(const QVariantList &original) const;
 
     std::shared_ptr<CaseDatabase> m_db;
     SelectQuery m_query;

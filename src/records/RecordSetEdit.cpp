@@ -181,12 +181,11 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
         // stored: text the database holds in a form that does not read back
         // the same (half a surrogate pair, stored by an older version) would
         // otherwise never match and the record could never be saved again.
-        const QVariantList now = readRow(key);
+        // The row stays locked from this read to the commit: on a server,
+        // another steward's save in between would otherwise be overwritten.
+        const QVariantList now = readRow(key, true);
         if (now.isEmpty())
-            throw DataError(
-                DataErrors::RowDeleted,
-                QStringLiteral("The %1 was deleted by another user; your changes were not saved.")
-                    .arg(describeRow(original)));
+            throw deletedMeanwhile(original);
         if (!sameValues(now, original))
             throw DataError(
                 DataErrors::WriteConflict,
@@ -202,10 +201,20 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
             q.addBindValue(key);
             if (!q.exec())
                 throw m_db->error(q.lastError());
+            if (q.numRowsAffected() != 1)
+                throw deletedMeanwhile(original);
         }
         if (alsoWrite)
             alsoWrite(q);
     });
+}
+
+DataError RecordSet::deletedMeanwhile(const QVariantList &original) const
+{
+    return DataError(
+        DataErrors::RowDeleted,
+        QStringLiteral("The %1 was deleted by another user; your changes were not saved.")
+            .arg(describeRow(original)));
 }
 
 bool RecordSet::sameValues(const QVariantList &now, const QVariantList &read) const

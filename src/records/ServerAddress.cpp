@@ -1,5 +1,6 @@
 #include "records/ServerAddress.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 #include <libpq-fe.h>
@@ -43,7 +44,72 @@ QString quoted(const QString &value)
     return QLatin1Char('\'') + v + QLatin1Char('\'');
 }
 
+// The password setting of a URI's query or of a key=value string: the key
+// at a word's start, then the value, quoted or up to the next separator.
+const QRegularExpression &passwordSetting()
+{
+    static const QRegularExpression setting(
+        QStringLiteral("(?:^|(?<=[?&\\s]))password\\s*=\\s*('(?:[^'\\\\]|\\\\.)*'?|[^&\\s]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return setting;
+}
+
+// Where a URI's password stands: from the ':' after the user name to the
+// last '@', which libpq would read the same or refuse.
+std::optional<std::pair<qsizetype, qsizetype>> uriPassword(const QString &location)
+{
+    const qsizetype scheme = location.indexOf(QLatin1String("://"));
+    if (scheme < 0)
+        return std::nullopt;
+    const qsizetype from = scheme + 3;
+    const qsizetype at = location.lastIndexOf(u'@');
+    const qsizetype colon = location.indexOf(u':', from);
+    if (at < from || colon < 0 || colon > at)
+        return std::nullopt;
+    return std::make_pair(colon, at);
+}
+
 } // namespace
+
+QString ServerAddress::withoutPassword(const QString &location)
+{
+    // What libpq reads is rebuilt from its parts, which never hold a password.
+    if (const std::optional<ServerAddress> parts = fromLocation(location)) {
+        const QString uri = parts->toUri();
+        if (!uri.isEmpty())
+            return uri;
+    }
+    QString out = location;
+    if (const auto password = uriPassword(out))
+        out.remove(password->first, password->second - password->first);
+    out.remove(passwordSetting());
+    // A setting taken out of a URI's query leaves its separator behind.
+    out.replace(QRegularExpression(QStringLiteral("([?&])&+")), QStringLiteral("\\1"));
+    out.replace(QRegularExpression(QStringLiteral("[?&]$")), QString());
+    return out.trimmed();
+}
+
+QString ServerAddress::hidingPassword(const QString &text, const QString &location)
+{
+    QStringList secrets;
+    if (const auto password = uriPassword(location))
+        secrets << location.mid(password->first + 1, password->second - password->first - 1);
+    QRegularExpressionMatchIterator settings = passwordSetting().globalMatch(location);
+    while (settings.hasNext()) {
+        QString value = settings.next().captured(1);
+        if (value.startsWith(u'\''))
+            value = value.mid(1).chopped(value.endsWith(u'\'') && value.size() > 1 ? 1 : 0);
+        secrets << value;
+    }
+    QString out = text;
+    for (const QString &secret : std::as_const(secrets)) {
+        if (secret.isEmpty())
+            continue;
+        for (const QString &form : {secret, QUrl::fromPercentEncoding(secret.toUtf8())})
+            out.replace(form, QStringLiteral("***"));
+    }
+    return out;
+}
 
 QString ServerAddress::toUri(QString *error) const
 {

@@ -25,4 +25,12 @@ struct ServerAddress {
     // (`error` says why).
     static std::optional<ServerAddress> fromLocation(const QString &location,
                                                      QString *error = nullptr);
+
+    // `location` with any password in it left out, read as loosely as
+    // needed to find one in an address libpq refuses: the part after the
+    // user name and ':' in a URI, and every password setting.
+    static QString withoutPassword(const QString &location);
+    // `text` (what libpq said about `location`, say) with every password
+    // that `location` may hold replaced by "***".
+    static QString hidingPassword(const QString &text, const QString &location);
 };

@@ -291,6 +291,50 @@ TEST_F(CaseCopyTest, TheStewardsRoleCopiesOnceTheAdministratorGrantedTheNumberin
     EXPECT_EQ(server.count(Complaints), 3);
 }
 
+// The numbering of new complaints never moves back: a copy carries the
+// higher of both sides' numbering, whichever way it goes, and a role that
+// may not read the server's numbering makes no file that would lose it.
+TEST_F(CaseCopyTest, TheNumberingNeverMovesBackInEitherDirection)
+{
+    file.insert(Complaints, {{"Grievance Number", 3}});
+    file.insert(Complaints, {{"Grievance Number", 5}});
+    // The server handed out 1 to 20, and 12 to 20 were deleted since.
+    for (int i = 1; i <= 20; ++i)
+        server.insert(Complaints, {{"File Number", QString::number(i)}});
+    server.query(QStringLiteral("DELETE FROM \"Complaints\" WHERE \"Grievance Number\" > 11"));
+    CaseCopyOptions replace;
+    replace.replace = true;
+    CaseCopy::copy(*backend(file.path()), *backend(server.path()), replace);
+    QSqlQuery next = server.query(QStringLiteral("INSERT INTO \"Complaints\" DEFAULT VALUES "
+                                                 "RETURNING \"Grievance Number\""));
+    EXPECT_TRUE(next.next() && next.value(0).toLongLong() == 21) << next.value(0).toLongLong();
+
+    // Rows 3 and 5 and 21 on the server: a file copied from it goes on at 22.
+    CaseCopy::toNewFile(*backend(server.path()), laptop());
+    {
+        CaseDatabase copied(laptop());
+        copied.open();
+        QSqlQuery q(copied.connection());
+        EXPECT_TRUE(q.exec(QStringLiteral("INSERT INTO Complaints DEFAULT VALUES")));
+        EXPECT_EQ(q.lastInsertId().toLongLong(), 22);
+    }
+
+    const PgTestServer *pg = PgTestServer::instance();
+    const QString schema = QUrl::fromPercentEncoding(
+        server.path().section(QStringLiteral("search_path%3D"), 1).toUtf8());
+    const auto asSteward = backend(pg->location(
+        pg->value("QUILLMARK_PG_STEWARD"), pg->value("QUILLMARK_PG_STEWARD_DATABASE"), schema));
+    try {
+        CaseCopy::toNewFile(*asSteward, laptop(QStringLiteral("Steward.db")));
+        ADD_FAILURE() << "copied without reading the numbering";
+    } catch (const DataError &e) {
+        EXPECT_EQ(e.number(), DataErrors::ReadOnly);
+        EXPECT_TRUE(e.description().contains(QLatin1String("GRANT SELECT ON SEQUENCE")))
+            << e.description().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(laptop(QStringLiteral("Steward.db"))));
+}
+
 TEST_F(CaseCopyTest, ARoleThatMayNotCreateTheTablesIsRefusedPlainly)
 {
     fillFile();
