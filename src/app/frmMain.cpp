@@ -11,7 +11,10 @@
 #include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
+#include "browser/DataGrid.h"
 #include "browser/GridHandlers.h"
+#include "browser/GridTableModel.h"
+#include "browser/frmDataGrid.h"
 #include "caseform/CaseHandlers.h"
 #include "caseform/RecordBinder.h"
 #include "find/FileNumberChecks.h"
@@ -41,6 +44,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWindow>
+#include <functional>
 
 using namespace MainLayout;
 
@@ -220,7 +224,15 @@ void frmMain::wireHandlers()
         connect(cmdUpdate[page], &QPushButton::clicked, this,
                 [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
         connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] {
-            GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
+            frmDataGrid *grid =
+                GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
+            if (!grid || page != CaseFields::EmployeePane)
+                return;
+            // A file number changed in the grid is checked as the pane checks it.
+            GridTableModel *rows = grid->grdDataGrid->gridModel();
+            rows->beforeRowUpdate = std::bind_front(FileNumberChecks::beforeUpdate, std::ref(f));
+            rows->rowSaved = std::bind_front(FileNumberChecks::afterSave, std::ref(f));
+            rows->rowDeleted = std::bind_front(FileNumberChecks::afterDelete, std::ref(f));
         });
         RecordBinder *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {

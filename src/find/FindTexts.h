@@ -41,6 +41,15 @@ inline constexpr int FactsWords = 12;
 
 inline constexpr const char *RenumberQuestion =
     "Move the %1 complaints filed under %2 to %3 as well?";
+// The old number is another employee's too: the complaints under it may be
+// theirs, and No leaves them with them.
+inline constexpr const char *RenumberShared =
+    "File Number %2 is also %4: the %1 complaints filed under it may be theirs. Move all %1 to "
+    "%3 as well? No leaves them under %2.";
+inline constexpr const char *GrievanceNotSaved =
+    "The complaint on the Grievance Information page could not be saved first, so File Number "
+    "%1 was not changed: %2";
+inline constexpr const char *CheckFailed = "The file number check could not be made: %1";
 inline constexpr const char *DuplicateNumber = "File Number %1 is also %2's.";
 inline constexpr const char *NotSixDigits =
     "File Number %1 is not six digits: use all 6 digits including leading zeros, as in 000123.";
