@@ -19,6 +19,7 @@
 #include "caseform/RecordBinder.h"
 #include "find/FileNumberChecks.h"
 #include "find/FindHandlers.h"
+#include "find/FindIndexProgress.h"
 #include "platform/AppIcon.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -340,6 +341,7 @@ void frmMain::closeOtherWindows()
 
 void frmMain::reloadDatabase()
 {
+    m_findIndex.reset();
     auto db = std::make_shared<CaseDatabase>(m_db->path());
     std::optional<DataError> failure;
     try {
@@ -352,11 +354,13 @@ void frmMain::reloadDatabase()
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
+    startFindIndex();
 }
 
 void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
 {
     closeOtherWindows();
+    m_findIndex.reset();
     // The file left behind is kept as closing keeps it.
     if (m_safekeeping && m_db && m_db->isOpen()) {
         m_db->checkpoint();
@@ -366,6 +370,14 @@ void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
     attachDatabase(nullptr, QString());
     if (m_safekeeping && m_db->isOpen())
         m_safekeeping->backups().startInBackground();
+    startFindIndex();
+}
+
+void frmMain::startFindIndex()
+{
+    m_findIndex.reset();
+    if (m_db && isVisible())
+        m_findIndex = FindIndexProgress::startFor(*m_db, m_statusBar);
 }
 
 void frmMain::centre()
@@ -396,6 +408,7 @@ void frmMain::showEvent(QShowEvent *event)
         m_form.txtFields[CaseFields::Name]->setFocus(Qt::OtherFocusReason);
         if (m_safekeeping && m_db && m_db->isOpen())
             m_safekeeping->backups().startInBackground();
+        startFindIndex();
     }
 }
 
@@ -421,6 +434,7 @@ bool frmMain::Form_Unload()
         }
     }
     closeOtherWindows();
+    m_findIndex.reset(); // goes on from where it stopped at the next start
     // The records as the steward leaves them, kept before the program ends.
     if (m_safekeeping && m_db && m_db->isOpen()) {
         m_db->checkpoint();

@@ -36,6 +36,11 @@ inline constexpr const char *ChangePrompt =
 inline constexpr const char *ChangeTitle = "Change File Number";
 inline constexpr const char *Changed = "The complaint is now filed under %1%2.";
 
+// The status bar while a file from before Find gets its index.
+inline constexpr const char *IndexStarting = "Preparing Find...";
+inline constexpr const char *IndexProgress = "Preparing Find: %1%";
+inline constexpr const char *IndexFailed = "Find is slower: its index could not be made";
+
 // Words of the case facts a list shows.
 inline constexpr int FactsWords = 12;
 
