@@ -313,11 +313,12 @@ void frmMain::attachDatabase(const DataError *failure, const QString &notice)
     m_safekeeping.reset();
     if (onFile)
         m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
-    // Find searches the file's own full-text index; a server's trigram
-    // indexes are not built yet, so Find is off there too.
-    for (QAction *command :
-         {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport, mnuEditFind})
+    for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
         command->setEnabled(onFile);
+    // Find searches the file's own full-text index; a server's trigram
+    // indexes are not built yet, so Find is off there too, and on a file
+    // that did not open.
+    mnuEditFind->setEnabled(onFile && m_db->isOpen());
     m_copyCommands->enableFor(onFile);
 }
 
@@ -354,6 +355,7 @@ void frmMain::reloadDatabase()
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
+    mnuEditFind->setEnabled(!m_db->filePath().isEmpty() && m_db->isOpen());
     startFindIndex();
 }
 

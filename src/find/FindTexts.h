@@ -30,6 +30,9 @@ inline constexpr const char *StrandedNote =
     "number to file it with its employee.";
 inline constexpr const char *StrandedMore = "Only the first %1 are listed.";
 inline constexpr const char *NoneStranded = "Every complaint belongs to an employee.";
+inline constexpr const char *NoLongerStranded =
+    "That complaint is not listed here: it was changed, deleted or filed with an employee since "
+    "it was found.";
 inline constexpr const char *ChangeButton = "C&hange File Number...";
 inline constexpr const char *ChangePrompt =
     "File Number for this complaint (use all 6 digits including leading zeros):";
