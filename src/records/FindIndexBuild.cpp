@@ -103,6 +103,17 @@ FindIndexBuild::Step stepIn(const QSqlDatabase &db, int rows)
     case FindIndex::State::Building:
         break;
     }
+    // A program from before the build in steps saw the index incomplete and
+    // built all of it, with triggers that index every row: only the mark is
+    // left to go.
+    if (single(db,
+               QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND "
+                              "sql LIKE ?"),
+               {QStringLiteral("%") + QLatin1String(FindIndex::BuildTable) + QStringLiteral("%")})
+            .toInt() == 0) {
+        exec(db, QStringLiteral("DROP TABLE \"%1\"").arg(QLatin1String(FindIndex::BuildTable)));
+        return s;
+    }
     for (const QString &sql : FindIndex::btreeIndexStatements()) {
         if (!hasIndex(db, sql)) {
             exec(db, sql);
