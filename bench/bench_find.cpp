@@ -161,8 +161,8 @@ QString copyOf(const QString &path, const QTemporaryDir &dir, const char *name)
     return copy;
 }
 
-// Opens a copy as the program does; the copy without the index loses it
-// only once open, since the program gives every file it opens the index.
+// Opens a copy as the program does; the copy without the index has it
+// dropped once open.
 std::shared_ptr<CaseDatabase> openCopy(const QString &path, bool withIndex)
 {
     auto db = std::make_shared<CaseDatabase>(path);

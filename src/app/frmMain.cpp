@@ -11,11 +11,15 @@
 #include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
+#include "browser/DataGrid.h"
 #include "browser/GridHandlers.h"
+#include "browser/GridTableModel.h"
+#include "browser/frmDataGrid.h"
 #include "caseform/CaseHandlers.h"
 #include "caseform/RecordBinder.h"
 #include "find/FileNumberChecks.h"
 #include "find/FindHandlers.h"
+#include "find/FindIndexProgress.h"
 #include "platform/AppIcon.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -41,6 +45,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWindow>
+#include <functional>
 
 using namespace MainLayout;
 
@@ -220,7 +225,15 @@ void frmMain::wireHandlers()
         connect(cmdUpdate[page], &QPushButton::clicked, this,
                 [&f, page] { CaseHandlers::cmdUpdate_Click(f, page); });
         connect(cmdGrid[page], &QPushButton::clicked, this, [this, &f, page] {
-            GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
+            frmDataGrid *grid =
+                GridHandlers::cmdGrid_Click(f.Data1[page]->recordset(), windowTitle(), this);
+            if (!grid || page != CaseFields::EmployeePane)
+                return;
+            // A file number changed in the grid is checked as the pane checks it.
+            GridTableModel *rows = grid->grdDataGrid->gridModel();
+            rows->beforeRowUpdate = std::bind_front(FileNumberChecks::beforeUpdate, std::ref(f));
+            rows->rowSaved = std::bind_front(FileNumberChecks::afterSave, std::ref(f));
+            rows->rowDeleted = std::bind_front(FileNumberChecks::afterDelete, std::ref(f));
         });
         RecordBinder *pane = f.Data1[page];
         pane->onError = [&f](int i, int err, const QString &text, int &response) {
@@ -300,11 +313,12 @@ void frmMain::attachDatabase(const DataError *failure, const QString &notice)
     m_safekeeping.reset();
     if (onFile)
         m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
-    // Find searches the file's own full-text index; a server's trigram
-    // indexes are not built yet, so Find is off there too.
-    for (QAction *command :
-         {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport, mnuEditFind})
+    for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
         command->setEnabled(onFile);
+    // Find searches the file's own full-text index; a server's trigram
+    // indexes are not built yet, so Find is off there too, and on a file
+    // that did not open.
+    mnuEditFind->setEnabled(onFile && m_db->isOpen());
     m_copyCommands->enableFor(onFile);
 }
 
@@ -328,6 +342,7 @@ void frmMain::closeOtherWindows()
 
 void frmMain::reloadDatabase()
 {
+    m_findIndex.reset();
     auto db = std::make_shared<CaseDatabase>(m_db->path());
     std::optional<DataError> failure;
     try {
@@ -340,11 +355,14 @@ void frmMain::reloadDatabase()
         pane->setDatabase(m_db);
         pane->open(failure ? &*failure : nullptr);
     }
+    mnuEditFind->setEnabled(!m_db->filePath().isEmpty() && m_db->isOpen());
+    startFindIndex();
 }
 
 void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
 {
     closeOtherWindows();
+    m_findIndex.reset();
     // The file left behind is kept as closing keeps it.
     if (m_safekeeping && m_db && m_db->isOpen()) {
         m_db->checkpoint();
@@ -354,6 +372,14 @@ void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
     attachDatabase(nullptr, QString());
     if (m_safekeeping && m_db->isOpen())
         m_safekeeping->backups().startInBackground();
+    startFindIndex();
+}
+
+void frmMain::startFindIndex()
+{
+    m_findIndex.reset();
+    if (m_db && isVisible())
+        m_findIndex = FindIndexProgress::startFor(*m_db, m_statusBar);
 }
 
 void frmMain::centre()
@@ -384,6 +410,7 @@ void frmMain::showEvent(QShowEvent *event)
         m_form.txtFields[CaseFields::Name]->setFocus(Qt::OtherFocusReason);
         if (m_safekeeping && m_db && m_db->isOpen())
             m_safekeeping->backups().startInBackground();
+        startFindIndex();
     }
 }
 
@@ -409,6 +436,7 @@ bool frmMain::Form_Unload()
         }
     }
     closeOtherWindows();
+    m_findIndex.reset(); // goes on from where it stopped at the next start
     // The records as the steward leaves them, kept before the program ends.
     if (m_safekeeping && m_db && m_db->isOpen()) {
         m_db->checkpoint();

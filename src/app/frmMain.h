@@ -9,6 +9,7 @@
 class CaseDatabase;
 class CopyCommands;
 class DefaultPrinterProvider;
+class FindIndexProgress;
 class MainPrintHost;
 class PrinterProvider;
 class QAction;
@@ -102,6 +103,9 @@ class frmMain : public QMainWindow
     // Opens the panes on m_db (`failure`: why it did not open) and sets the
     // commands that work on a file only.
     void attachDatabase(const DataError *failure, const QString &notice);
+    // Builds the find index of a file from before Find while the window is
+    // shown, its progress on the status bar.
+    void startFindIndex();
 
     // The controls are found by their object names (the classic control
     // names, an array element with _ and its index: cmdAdd_0).
@@ -142,4 +146,5 @@ class frmMain : public QMainWindow
     std::unique_ptr<MainPrintHost> m_printHost;
     std::unique_ptr<SafekeepingCommands> m_safekeeping;
     std::unique_ptr<CopyCommands> m_copyCommands;
+    std::unique_ptr<FindIndexProgress> m_findIndex;
 };

@@ -390,17 +390,24 @@ bool GridTableModel::commitPending()
     const int row = pendingRow();
     Pending p = std::move(*m_pending);
     m_pending.reset();
+    // The record set may be replaced while a hook's question is open.
+    const std::shared_ptr<RecordSet> rs = m_rs;
+    qint64 stored = p.key;
     try {
         if (p.key < 0) {
-            m_rs->insertRow(p.values); // the record set announces the new row
+            const int at = rs->insertRow(p.values); // the record set announces the new row
+            stored = rs->keyAt(at);
         } else {
-            const int at = m_rs->rowOfKey(p.key);
+            std::function<void(QSqlQuery &)> alsoWrite;
+            if (beforeRowUpdate)
+                alsoWrite = beforeRowUpdate(*rs, p.key, p.original, p.values);
+            const int at = rs->rowOfKey(p.key);
             if (at < 0)
                 throw DataError(
                     DataErrors::RowDeleted,
                     QStringLiteral("The record was deleted; your changes were not saved."));
             m_cache.remove(p.key);
-            m_rs->updateRow(at, p.original, p.values);
+            rs->updateRow(at, p.original, p.values, alsoWrite);
         }
     } catch (const DataError &e) {
         // A row changed or deleted by someone else cannot be written from
@@ -422,6 +429,8 @@ bool GridTableModel::commitPending()
     }
     if (row >= 0 && row < rowCount())
         Q_EMIT headerDataChanged(Qt::Vertical, row, row);
+    if (rowSaved)
+        rowSaved(*rs, stored, p.original, p.values, p.key < 0);
     return true;
 }
 
@@ -444,10 +453,14 @@ void GridTableModel::deleteRows(QList<int> rows)
             beforeDelete(cancel);
         if (cancel)
             continue;
-        if (m_pending && m_pending->key == m_rs->keyAt(row))
+        const qint64 key = m_rs->keyAt(row);
+        if (m_pending && m_pending->key == key)
             m_pending.reset();
         try {
+            const QVariantList values = rowDeleted ? m_rs->rowValues(row) : QVariantList();
             m_rs->deleteRow(row);
+            if (rowDeleted)
+                rowDeleted(*m_rs, key, values);
         } catch (const DataError &e) {
             if (writeFailed)
                 writeFailed(e);

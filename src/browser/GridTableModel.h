@@ -8,6 +8,7 @@
 #include <optional>
 
 class DataError;
+class QSqlQuery;
 class RecordSet;
 
 // The grid's rows over a record set that others (a record pane, other
@@ -40,6 +41,17 @@ class GridTableModel : public QAbstractTableModel
     std::function<void(bool &cancel)> beforeUpdate;
     std::function<void(bool &cancel)> beforeDelete;
     std::function<void(const DataError &error)> writeFailed;
+    // Hooks of the main window, so that a row written here goes through the
+    // checks its record pane's saves go through: before a stored row is
+    // updated, the work the update's transaction must also do (empty:
+    // none); after a row was stored (added: a new one) or deleted.
+    std::function<std::function<void(QSqlQuery &)>(
+        const RecordSet &rs, qint64 key, const QVariantList &before, const QVariantList &after)>
+        beforeRowUpdate;
+    std::function<void(const RecordSet &rs, qint64 key, const QVariantList &before,
+                       const QVariantList &stored, bool added)>
+        rowSaved;
+    std::function<void(const RecordSet &rs, qint64 key, const QVariantList &values)> rowDeleted;
     // A row could not be read; called once until reads resume.
     std::function<void(const DataError &error)> readFailed;
     // After a failed read nothing more is read until the steward moves;

@@ -6,6 +6,7 @@
 #include "find/FindWindow.h"
 #include "jetsql/DataError.h"
 #include "platform/TextBox.h"
+#include "records/CaseDatabase.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -16,9 +17,19 @@ namespace FindHandlers
 
 FindWindow *mnuEditFind_Click(CaseForm &f, std::shared_ptr<CaseDatabase> db, QWidget *owner)
 {
-    // One find window at a time: Ctrl+F again brings it back with its text.
+    // Find searches an open database only.
+    if (!db || !db->isOpen())
+        return nullptr;
+    // One find window at a time: Ctrl+F again brings it back with its text,
+    // and what it lists read anew.
     static QPointer<FindWindow> open;
-    if (!open || open->parentWidget() != owner) {
+    if (open && (open->parentWidget() != owner || open->database() != db)) {
+        open->close(); // over another database: it goes
+        open.clear();
+    }
+    if (open) {
+        open->refresh();
+    } else {
         open = new FindWindow(std::move(db), owner);
         QObject::connect(open, &FindWindow::employeeChosen, owner,
                          [&f](qint64 key, const QString &number) { showEmployee(f, key, number); });

@@ -135,6 +135,31 @@ void FindWindow::showNote()
     m_note->setText(m_pages->currentIndex() == StrandedPage ? m_strandedNote : m_searchNote);
 }
 
+bool FindWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        refresh();
+    return QWidget::event(event);
+}
+
+void FindWindow::refresh()
+{
+    // The rows chosen stay chosen when they are still listed.
+    QVariant chosen[3];
+    for (int p = 0; p < 3; ++p)
+        if (const QTreeWidgetItem *item = m_lists[p]->currentItem())
+            chosen[p] = item->data(0, KeyRole);
+    search(m_box->text());
+    if (m_pages->currentIndex() == StrandedPage)
+        loadStranded();
+    for (int p = 0; p < 3; ++p) {
+        QTreeWidget *list = m_lists[p];
+        for (int i = 0; chosen[p].isValid() && i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->data(0, KeyRole) == chosen[p])
+                list->setCurrentItem(list->topLevelItem(i));
+    }
+}
+
 void FindWindow::search(const QString &text)
 {
     if (!m_search)
@@ -276,10 +301,31 @@ void FindWindow::activate(QTreeWidgetItem *item)
     const QString fileNumber = item->data(0, FileNumberRole).toString();
     if (item->treeWidget() == m_lists[EmployeesPage])
         Q_EMIT employeeChosen(key, fileNumber);
+    else if (item->treeWidget() == m_lists[ComplaintsPage] &&
+             item->data(0, EmployeeRole).toLongLong() < 0)
+        fileStranded(key); // no employee to show it with
     else if (item->treeWidget() == m_lists[ComplaintsPage])
         Q_EMIT complaintChosen(key, item->data(0, EmployeeRole).toLongLong(), fileNumber);
     else
         changeFileNumber();
+}
+
+void FindWindow::fileStranded(qint64 key)
+{
+    if (m_pages->currentIndex() != StrandedPage)
+        m_pages->setCurrentIndex(StrandedPage); // reads the list
+    else
+        loadStranded();
+    QTreeWidget *list = m_lists[StrandedPage];
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->data(0, KeyRole).toLongLong() == key) {
+            list->setCurrentItem(list->topLevelItem(i));
+            changeFileNumber();
+            return;
+        }
+    }
+    m_strandedNote = tr(FindTexts::NoLongerStranded) + QLatin1Char(' ') + m_strandedNote;
+    showNote();
 }
 
 // Enter in the search box chooses the row that is current in the list

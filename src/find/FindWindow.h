@@ -32,9 +32,13 @@ class FindWindow : public QWidget
     QTreeWidget *list(Page page) const { return m_lists[page]; }
     QLabel *note() const { return m_note; }
     QPushButton *changeButton() const { return m_change; }
+    const std::shared_ptr<CaseDatabase> &database() const { return m_db; }
 
     // Lists what the text finds, as typing it does.
     void search(const QString &text);
+    // Reads the lists again, keeping the rows chosen: what they show may
+    // have changed since (the window raised again, or back in front).
+    void refresh();
     // Reads the complaints without an employee again.
     void loadStranded();
     // Asks for the selected stranded complaint's new file number and files
@@ -47,11 +51,15 @@ class FindWindow : public QWidget
     void complaintChosen(qint64 key, qint64 employeeKey, const QString &fileNumber);
 
   protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
   private:
     void activate(QTreeWidgetItem *item);
+    // Turns to the complaints without an employee on this one and asks for
+    // its file number, as Enter there does.
+    void fileStranded(qint64 key);
     void showNote();
 
     std::shared_ptr<CaseDatabase> m_db;

@@ -1,15 +1,22 @@
 #include "records/CaseSearch.h"
 
 #include "records/CaseDatabase.h"
+#include "records/ComplaintLinks.h"
 #include "records/FindIndex.h"
 
 #include <QCollator>
+#include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <limits>
 
 namespace
 {
+
+constexpr qint64 NoRow = std::numeric_limits<qint64>::min();
+constexpr qint64 EveryRow = std::numeric_limits<qint64>::max();
 
 // The number of complaints under an employee's file number, through the
 // complaints' file number index.
@@ -23,43 +30,58 @@ const char *const ComplaintColumns =
     "coalesce(c.\"Case Facts1\", '') || coalesce(c.\"Case Facts2\", '') || "
     "coalesce(c.\"Case Facts3\", '')";
 
-// The index is read first and the table reached by key (CROSS JOIN keeps
-// that order); without LIMIT's early end a common trigram would read every
-// row it matches.
-const QString EmployeesByIndex =
-    QStringLiteral("SELECT %1%2 FROM \"Employee Find\" f CROSS JOIN Employee e ON e.rowid = "
-                   "f.rowid WHERE \"Employee Find\" MATCH :text LIMIT :limit")
-        .arg(QLatin1String(EmployeeColumns), QLatin1String(ComplaintCount));
-const QString ComplaintsByIndex =
-    QStringLiteral("SELECT %1 FROM \"Complaint Find\" f CROSS JOIN Complaints c ON c.rowid = "
-                   "f.rowid WHERE \"Complaint Find\" MATCH :text LIMIT :limit")
-        .arg(QLatin1String(ComplaintColumns));
+// A row the index does not reach is scanned for the text in any of the
+// fields, each letter in either case, as the index finds it: LIKE when the
+// text is ASCII (its own case folding is ASCII's; the quicker of the two),
+// otherwise REGEXP with a pattern that folds the case of every letter.
+QString scanned(QStringList fields, bool ascii)
+{
+    for (QString &f : fields)
+        f += ascii ? QStringLiteral(" LIKE :pattern ESCAPE '\\'")
+                   : QStringLiteral(" REGEXP :pattern");
+    return QLatin1Char('(') + fields.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
 
-// Too short for trigrams: the beginning of each field, through its own
-// b-tree index, as a range (the text up to the text followed by the highest character).
-const QString EmployeesByPrefix =
-    QStringLiteral("SELECT %1%2 FROM Employee e WHERE e.rowid IN ("
-                   "SELECT rowid FROM (SELECT rowid FROM Employee WHERE \"Name\" >= :text AND "
-                   "\"Name\" < :upper LIMIT :limit) UNION "
-                   "SELECT rowid FROM (SELECT rowid FROM Employee WHERE \"File Number\" >= :text "
-                   "AND \"File Number\" < :upper LIMIT :limit) UNION "
-                   "SELECT rowid FROM (SELECT rowid FROM Employee WHERE \"Department\" >= :text "
-                   "AND \"Department\" < :upper LIMIT :limit)) LIMIT :limit")
-        .arg(QLatin1String(EmployeeColumns), QLatin1String(ComplaintCount));
+const QStringList EmployeeFields = {QStringLiteral("\"Name\""), QStringLiteral("\"File Number\""),
+                                    QStringLiteral("\"Department\"")};
+const QStringList ComplaintFields = {
+    QStringLiteral("\"Remedy Sought\""), QStringLiteral("\"Contract Provinsions\""),
+    QStringLiteral("(coalesce(\"Case Facts1\", '') || coalesce(\"Case Facts2\", '') || "
+                   "coalesce(\"Case Facts3\", ''))")};
 
-// Without the index (a file that could not be upgraded): a scan, which is
-// slow on a large file and folds the case of ASCII letters only.
-const QString EmployeesByScan =
-    QStringLiteral("SELECT %1%2 FROM Employee e WHERE e.\"Name\" LIKE :text ESCAPE '\\' OR "
-                   "e.\"File Number\" LIKE :text ESCAPE '\\' OR e.\"Department\" LIKE :text ESCAPE "
-                   "'\\' LIMIT :limit")
-        .arg(QLatin1String(EmployeeColumns), QLatin1String(ComplaintCount));
-const QString ComplaintsByScan =
-    QStringLiteral("SELECT %1 FROM Complaints c WHERE c.\"Remedy Sought\" LIKE :text ESCAPE '\\' "
-                   "OR c.\"Contract Provinsions\" LIKE :text ESCAPE '\\' OR "
-                   "(coalesce(c.\"Case Facts1\", '') || coalesce(c.\"Case Facts2\", '') || "
-                   "coalesce(c.\"Case Facts3\", '')) LIKE :text ESCAPE '\\' LIMIT :limit")
-        .arg(QLatin1String(ComplaintColumns));
+// How far the index reaches: every row, the rows up to its mark, none.
+enum class Reach { Index, Both, Scan };
+
+// The statement of a search of one table (a its alias in `columns`).
+QString searchSql(Reach reach, bool ascii, const char *table, const char *alias, const char *index,
+                  const QString &columns, const QStringList &fields)
+{
+    const QString t = QLatin1String(table), a = QLatin1String(alias), idx = QLatin1String(index);
+    switch (reach) {
+    case Reach::Index:
+        // The index is read first and the table reached by key (CROSS JOIN
+        // keeps that order).
+        return QStringLiteral("SELECT %1 FROM \"%2\" f CROSS JOIN %3 %4 ON %4.rowid = f.rowid "
+                              "WHERE \"%2\" MATCH :text LIMIT :limit")
+            .arg(columns, idx, t, a);
+    case Reach::Both:
+        // The rows the index holds and those above its mark that the scan
+        // finds. Each part ends at the limit (without it a common trigram
+        // would read every row it matches); UNION keeps a row that both
+        // parts find once.
+        return QStringLiteral("SELECT %1 FROM %2 %3 WHERE %3.rowid IN (SELECT rowid FROM (SELECT "
+                              "rowid FROM \"%4\" WHERE \"%4\" MATCH :text LIMIT :limit) UNION "
+                              "SELECT rowid FROM (SELECT rowid FROM %2 WHERE rowid > :done AND %5 "
+                              "LIMIT :limit)) LIMIT :limit")
+            .arg(columns, t, a, idx, scanned(fields, ascii));
+    case Reach::Scan:
+        break;
+    }
+    // Without the index (a file that could not be written): slow on a
+    // large file.
+    return QStringLiteral("SELECT %1 FROM %2 %3 WHERE %4 LIMIT :limit")
+        .arg(columns, t, a, scanned(fields, ascii));
+}
 
 const QString Stranded = QStringLiteral(
     "SELECT c.rowid, c.* FROM Complaints c WHERE NOT EXISTS (SELECT 1 FROM Employee e WHERE "
@@ -72,8 +94,16 @@ QString phrase(const QString &text)
            QLatin1Char('"');
 }
 
-QString likeAnywhere(const QString &text)
+bool isAscii(const QString &text)
 {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The text anywhere, every letter in either case, for scanned().
+QString pattern(const QString &text)
+{
+    if (!isAscii(text))
+        return QStringLiteral("(?i)") + QRegularExpression::escape(text);
     QString t = text;
     t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
         .replace(QLatin1Char('%'), QStringLiteral("\\%"))
@@ -91,6 +121,26 @@ QString text(const QSqlQuery &q, int column)
     return q.value(column).toString();
 }
 
+// The spellings of a short text that a field may begin with: its letters
+// beyond ASCII in each case (the fields' own collation folds ASCII).
+QStringList spellings(const QString &typed)
+{
+    QStringList out{QString()};
+    for (const char32_t c : typed.toUcs4()) {
+        QList<char32_t> forms{c};
+        if (c >= 0x80)
+            for (const char32_t f : {QChar::toLower(c), QChar::toUpper(c), QChar::toTitleCase(c)})
+                if (!forms.contains(f))
+                    forms << f;
+        QStringList next;
+        for (const QString &head : std::as_const(out))
+            for (const char32_t f : std::as_const(forms))
+                next << head + QString::fromUcs4(&f, 1);
+        out = next;
+    }
+    return out;
+}
+
 // Reads at most limit rows of a statement asked for limit + 1.
 template <typename Read> bool readUpTo(QSqlQuery &q, int limit, Read read)
 {
@@ -103,11 +153,88 @@ template <typename Read> bool readUpTo(QSqlQuery &q, int limit, Read read)
     return false;
 }
 
+EmployeeHit employeeHit(const QSqlQuery &row)
+{
+    return {row.value(0).toLongLong(), text(row, 1), text(row, 2), text(row, 3),
+            row.value(4).toInt()};
+}
+
+void byName(QList<EmployeeHit> &hits)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(hits.begin(), hits.end(), [&collator](const auto &a, const auto &b) {
+        return collator.compare(a.name, b.name) < 0;
+    });
+}
+
 } // namespace
 
+// How far the index reaches now: rows above a mark are scanned.
+struct CaseSearch::Marks {
+    bool index = false; // the index tables are there
+    qint64 employees = NoRow, complaints = NoRow;
+
+    Reach reach() const
+    {
+        if (!index)
+            return Reach::Scan;
+        return employees == EveryRow && complaints == EveryRow ? Reach::Index : Reach::Both;
+    }
+    // The values a search statement of searchSql() takes.
+    void bind(QSqlQuery &q, const QString &typed, qint64 mark) const
+    {
+        const Reach r = reach();
+        if (r != Reach::Scan)
+            q.bindValue(QStringLiteral(":text"), phrase(typed));
+        if (r != Reach::Index)
+            q.bindValue(QStringLiteral(":pattern"), pattern(typed));
+        if (r == Reach::Both)
+            q.bindValue(QStringLiteral(":done"), mark);
+        q.bindValue(QStringLiteral(":limit"), Limit + 1);
+    }
+};
+
 CaseSearch::CaseSearch(std::shared_ptr<CaseDatabase> db)
-    : m_db(std::move(db)), m_indexed(FindIndex::isPresent(m_db->connection()))
+    : m_db(std::move(db)),
+      m_ready(!m_db->filePath().isEmpty() && FindIndex::isPresent(m_db->connection()))
 {
+}
+
+CaseSearch::Marks CaseSearch::reach() const
+{
+    Marks m;
+    if (m_ready)
+        return {true, EveryRow, EveryRow};
+    // The index is the file's; a server is scanned.
+    if (m_db->filePath().isEmpty())
+        return m;
+    switch (FindIndex::state(m_db->connection())) {
+    case FindIndex::State::Absent:
+        return m;
+    case FindIndex::State::Ready:
+        m_ready = true;
+        return {true, EveryRow, EveryRow};
+    case FindIndex::State::Building:
+        break;
+    }
+    // A mark read before the search runs may be passed meanwhile: those
+    // rows are then found by both parts, and counted once.
+    QSqlQuery q(m_db->connection());
+    if (!q.exec(QStringLiteral("SELECT \"Table\", \"Done\" FROM \"%1\"")
+                    .arg(QLatin1String(FindIndex::BuildTable)))) {
+        // The build finished between the two reads.
+        if (FindIndex::state(m_db->connection()) == FindIndex::State::Ready) {
+            m_ready = true;
+            return {true, EveryRow, EveryRow};
+        }
+        throw m_db->error(q.lastError());
+    }
+    m.index = true;
+    while (q.next())
+        (q.value(0).toString() == QLatin1String("Employee") ? m.employees : m.complaints) =
+            q.value(1).toLongLong();
+    return m;
 }
 
 CaseSearch::Result CaseSearch::find(const QString &typed) const
@@ -115,46 +242,70 @@ CaseSearch::Result CaseSearch::find(const QString &typed) const
     Result r;
     if (typed.isEmpty())
         return r;
-    r.employees = employees(typed, &r.moreEmployees);
     r.complaintsSearched = characters(typed) >= TrigramLength;
-    if (r.complaintsSearched)
-        r.complaints = complaints(typed, &r.moreComplaints);
+    if (!r.complaintsSearched) {
+        r.employees = employeesByPrefix(typed, &r.moreEmployees);
+        return r;
+    }
+    const Marks marks = reach();
+    r.employees = employees(typed, marks, &r.moreEmployees);
+    r.complaints = complaints(typed, marks, &r.moreComplaints);
     return r;
 }
 
-QList<EmployeeHit> CaseSearch::employees(const QString &typed, bool *more) const
+QList<EmployeeHit> CaseSearch::employeesByPrefix(const QString &typed, bool *more) const
 {
-    const bool shortText = characters(typed) < TrigramLength;
-    QSqlQuery &q = m_db->cachedQuery(shortText   ? EmployeesByPrefix
-                                     : m_indexed ? EmployeesByIndex
-                                                 : EmployeesByScan);
-    if (shortText) {
-        q.bindValue(QStringLiteral(":text"), typed);
-        q.bindValue(QStringLiteral(":upper"), typed + QString::fromUcs4(U"\U0010FFFF"));
-    } else {
-        q.bindValue(QStringLiteral(":text"), m_indexed ? phrase(typed) : likeAnywhere(typed));
-    }
-    q.bindValue(QStringLiteral(":limit"), Limit + 1);
+    // The beginning of each field, through its own b-tree index, as a range
+    // (the text up to the text followed by the highest character), for each
+    // spelling.
+    const QStringList forms = spellings(typed);
+    QStringList ranges;
+    for (qsizetype i = 0; i < forms.size(); ++i)
+        for (const char *field : {"Name", "File Number", "Department"})
+            ranges << QStringLiteral("SELECT rowid FROM (SELECT rowid FROM Employee WHERE \"%1\" "
+                                     ">= ? AND \"%1\" < ? LIMIT ?)")
+                          .arg(QLatin1String(field));
+    QSqlQuery &q = m_db->cachedQuery(
+        QStringLiteral("SELECT %1%2 FROM Employee e WHERE e.rowid IN (%3) LIMIT ?")
+            .arg(QLatin1String(EmployeeColumns), QLatin1String(ComplaintCount),
+                 ranges.join(QStringLiteral(" UNION "))));
+    int at = 0;
+    for (const QString &form : forms)
+        for (int field = 0; field < 3; ++field) {
+            q.bindValue(at++, form);
+            q.bindValue(at++, form + QString::fromUcs4(U"\U0010FFFF"));
+            q.bindValue(at++, Limit + 1);
+        }
+    q.bindValue(at, Limit + 1);
     m_db->exec(q);
     QList<EmployeeHit> hits;
-    *more = readUpTo(q, Limit, [&hits](const QSqlQuery &row) {
-        hits.append({row.value(0).toLongLong(), text(row, 1), text(row, 2), text(row, 3),
-                     row.value(4).toInt()});
-    });
+    *more = readUpTo(q, Limit, [&hits](const QSqlQuery &row) { hits.append(employeeHit(row)); });
     q.finish();
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(hits.begin(), hits.end(), [&collator](const auto &a, const auto &b) {
-        return collator.compare(a.name, b.name) < 0;
-    });
+    byName(hits);
     return hits;
 }
 
-QList<ComplaintHit> CaseSearch::complaints(const QString &typed, bool *more) const
+QList<EmployeeHit> CaseSearch::employees(const QString &typed, const Marks &marks, bool *more) const
 {
-    QSqlQuery &q = m_db->cachedQuery(m_indexed ? ComplaintsByIndex : ComplaintsByScan);
-    q.bindValue(QStringLiteral(":text"), m_indexed ? phrase(typed) : likeAnywhere(typed));
-    q.bindValue(QStringLiteral(":limit"), Limit + 1);
+    QSqlQuery &q = m_db->cachedQuery(
+        searchSql(marks.reach(), isAscii(typed), "Employee", "e", FindIndex::EmployeeIndex,
+                  QLatin1String(EmployeeColumns) + QLatin1String(ComplaintCount), EmployeeFields));
+    marks.bind(q, typed, marks.employees);
+    m_db->exec(q);
+    QList<EmployeeHit> hits;
+    *more = readUpTo(q, Limit, [&hits](const QSqlQuery &row) { hits.append(employeeHit(row)); });
+    q.finish();
+    byName(hits);
+    return hits;
+}
+
+QList<ComplaintHit> CaseSearch::complaints(const QString &typed, const Marks &marks,
+                                           bool *more) const
+{
+    QSqlQuery &q = m_db->cachedQuery(searchSql(marks.reach(), isAscii(typed), "Complaints", "c",
+                                               FindIndex::ComplaintIndex,
+                                               QLatin1String(ComplaintColumns), ComplaintFields));
+    marks.bind(q, typed, marks.complaints);
     m_db->exec(q);
     QList<ComplaintHit> hits;
     *more = readUpTo(q, Limit, [&hits](const QSqlQuery &row) {
@@ -200,25 +351,10 @@ QList<StrandedComplaint> CaseSearch::stranded(int limit, bool *more) const
 
 int CaseSearch::complaintsUnder(const QString &fileNumber) const
 {
-    QSqlQuery &q = m_db->cachedQuery(
-        QStringLiteral("SELECT count(*) FROM Complaints WHERE \"File Number\" = ?"));
-    q.bindValue(0, fileNumber);
-    m_db->exec(q);
-    const int n = q.next() ? q.value(0).toInt() : 0;
-    q.finish();
-    return n;
+    return int(ComplaintLinks::complaintsUnder(*m_db, fileNumber).size());
 }
 
 QStringList CaseSearch::employeesWith(const QString &fileNumber, qint64 exceptKey) const
 {
-    QSqlQuery &q = m_db->cachedQuery(QStringLiteral(
-        "SELECT \"Name\" FROM Employee WHERE \"File Number\" = ? AND rowid <> ? LIMIT 5"));
-    q.bindValue(0, fileNumber);
-    q.bindValue(1, exceptKey);
-    m_db->exec(q);
-    QStringList names;
-    while (q.next())
-        names << q.value(0).toString();
-    q.finish();
-    return names;
+    return ComplaintLinks::employeesWith(*m_db, fileNumber, exceptKey);
 }

@@ -36,7 +36,8 @@ struct StrandedComplaint {
 
 // The searches of the Find window and of the file-number checks, on the
 // case database's own connection. Text typed is always bound, never part
-// of the SQL.
+// of the SQL. Every search folds the case of every letter (É finds é), as
+// the find index does; accents stay as typed.
 class CaseSearch
 {
   public:
@@ -57,8 +58,10 @@ class CaseSearch
 
     // Employees whose name, file number or department contains text, and
     // complaints whose remedy, contract provisions or case facts contain
-    // it (case-insensitive; accents as typed). At most Limit of each, the
-    // employees in name order. Throws DataError.
+    // it. At most Limit of each, the employees in name order. Where the
+    // find index does not reach yet (a file from before Find while its
+    // index is built, or one that may not be written), the rows are
+    // scanned. Throws DataError.
     Result find(const QString &text) const;
 
     // Complaints whose file number (empty ones included) matches no
@@ -70,12 +73,16 @@ class CaseSearch
     // Names of the employees other than exceptKey with this file number.
     QStringList employeesWith(const QString &fileNumber, qint64 exceptKey) const;
 
-    bool usesIndex() const { return m_indexed; }
+    // Whether the last search used the index alone.
+    bool usesIndex() const { return m_ready; }
 
   private:
-    QList<EmployeeHit> employees(const QString &text, bool *more) const;
-    QList<ComplaintHit> complaints(const QString &text, bool *more) const;
+    struct Marks;
+    Marks reach() const;
+    QList<EmployeeHit> employees(const QString &text, const Marks &marks, bool *more) const;
+    QList<EmployeeHit> employeesByPrefix(const QString &text, bool *more) const;
+    QList<ComplaintHit> complaints(const QString &text, const Marks &marks, bool *more) const;
 
     std::shared_ptr<CaseDatabase> m_db;
-    bool m_indexed = false;
+    mutable bool m_ready = false; // the index is complete: it stays so
 };

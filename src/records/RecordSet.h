@@ -103,7 +103,9 @@ class RecordSet : public QObject
     QVariantList valuesOf(qint64 key) const; // the row with that key as stored now; empty when gone
     // Names a record the way the steward knows it, for messages.
     QString describeRow(const QVariantList &values) const;
-    void updateRow(int row, const QVariantList &original, const QVariantList &changed);
+    // alsoWrite, when given, runs in the same transaction (as setAlsoWrite).
+    void updateRow(int row, const QVariantList &original, const QVariantList &changed,
+                   const std::function<void(QSqlQuery &)> &alsoWrite = {});
     void deleteRow(int row);
     int insertRow(const QVariantList &values); // returns its row
 

@@ -231,7 +231,8 @@ bool RecordSet::sameValues(const QVariantList &now, const QVariantList &read) co
     return true;
 }
 
-void RecordSet::updateRow(int row, const QVariantList &original, const QVariantList &changed)
+void RecordSet::updateRow(int row, const QVariantList &original, const QVariantList &changed,
+                          const std::function<void(QSqlQuery &)> &alsoWrite)
 {
     if (row < 0 || row >= m_keys.size())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
@@ -240,7 +241,7 @@ void RecordSet::updateRow(int row, const QVariantList &original, const QVariantL
         dirty[i] = original.value(i) != changed.value(i) ||
                    original.value(i).isNull() != changed.value(i).isNull();
     const qint64 key = m_keys.at(row);
-    writeUpdate(key, original, changed, dirty);
+    writeUpdate(key, original, changed, dirty, alsoWrite);
     m_lastModified = key;
     if (key == m_currentKey && m_editMode == NoEdit)
         m_current = readRow(key);

@@ -102,7 +102,10 @@ DataError SqliteBackend::sqliteError(const QSqlError &error, const QString &cont
 QSqlDatabase SqliteBackend::connect(const QString &connectionName) const
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
+    // REGEXP folds the case of every letter, as the find index does: the
+    // searches that scan the tables use it.
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_ENABLE_REGEXP").arg(BusyTimeoutMs));
     return db;
 }
 

@@ -53,15 +53,14 @@ QList<SchemaStep> steps()
              QStringLiteral(
                  "CREATE INDEX \"Complaints File Number\" ON Complaints (\"File Number\")")});
     };
-    // The full-text index behind Find: made with a new file, and given once
-    // to a file from before Find on its first open.
+    // The full-text index behind Find, made with a new file. A file from
+    // before Find gets it in the background once the steward works on it
+    // (FindIndexBuild): opening a file never waits for it, and a file only
+    // tested or reloaded is never written.
     SchemaStep find;
     find.name = QStringLiteral("find index");
-    find.present = [](const QSqlDatabase &db) { return FindIndex::isPresent(db); };
-    find.create = [](QSqlQuery &q) {
-        // A part left by an interrupted build elsewhere is rebuilt with the rest.
-        run(q, FindIndex::dropStatements() + FindIndex::createStatements());
-    };
+    find.newDatabaseOnly = true;
+    find.create = [](QSqlQuery &q) { run(q, FindIndex::createStatements()); };
     return {tables, indexes, find};
 }
 

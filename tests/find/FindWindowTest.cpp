@@ -333,3 +333,52 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace
+{
+
+// What the window lists is read anew when it is raised again; Enter on a
+// complaint that no employee's number reaches asks for its file number; a
+// database that did not open has no Find.
+TEST_F(FindWindowTest, RaisedAgainItListsWhatIsThereAndEnterFilesAComplaintWithoutEmployee)
+{
+    complaint(QStringLiteral("999999"), QStringLiteral("Transfer"), QStringLiteral("lost shift"));
+    start();
+    FindWindow *find = openFind();
+    type(find, QStringLiteral("jones"));
+    ASSERT_EQ(find->list(FindWindow::EmployeesPage)->topLevelItemCount(), 1);
+    db.query(QStringLiteral("UPDATE Employee SET \"Name\" = 'Robert Jones' WHERE rowid = ?"),
+             {keys[2]});
+    EXPECT_EQ(openFind(), find);
+    EXPECT_EQ(find->list(FindWindow::EmployeesPage)->topLevelItem(0)->text(0),
+              QStringLiteral("Robert Jones"));
+
+    type(find, QStringLiteral("lost shift"));
+    ASSERT_EQ(find->pages()->currentIndex(), FindWindow::ComplaintsPage);
+    dialogs.queueInput(QStringLiteral("004512"));
+    QTest::keyClick(find->searchBox(), Qt::Key_Return);
+    ASSERT_EQ(dialogs.inputs().size(), 1);
+    EXPECT_EQ(under(QStringLiteral("004512")), 2);
+    EXPECT_EQ(under(QStringLiteral("999999")), 0);
+}
+
+TEST_F(FindWindowTest, IsOffWhenTheDatabaseDidNotOpen)
+{
+    {
+        QSqlDatabase other =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(db.path() + QStringLiteral(".other"));
+        ASSERT_TRUE(other.open());
+        QSqlQuery(other).exec(QStringLiteral("CREATE TABLE Notes (Text)"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    window = std::make_unique<frmMain>();
+    window->Form_Load(db.path() + QStringLiteral(".other"));
+    window->show();
+    QAction *command = windowAction(*window, "mnuEditFind");
+    EXPECT_FALSE(command->isEnabled());
+    command->trigger();
+    EXPECT_EQ(window->findChild<FindWindow *>(), nullptr);
+}
+
+} // namespace
