@@ -10,6 +10,7 @@
 
 #include "QtPrinting.h"
 #include <QDir>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -338,8 +339,10 @@ TEST(PdfOnAFullDisk, IsNotHandedToThePrintSystem)
     if (queue.isEmpty() || !isCupsPdfQueue(queue))
         GTEST_SKIP() << "no cups-pdf default printer; scripts/start-cups.sh sets one up";
     auto folder = std::make_unique<QTemporaryDir>();
-    auto pdf = letterPdf(folder->filePath(QStringLiteral("document.pdf")));
-    CupsJobSurface s(std::move(pdf), std::move(folder), queue, QStringLiteral("full disk"));
+    const QString file = folder->filePath(QStringLiteral("document.pdf"));
+    auto pdf = std::make_unique<QPdfWriter>(file);
+    pdf->setPageLayout(letterPdf(file)->pageLayout());
+    CupsJobSurface s(std::move(pdf), file, std::move(folder), queue, QStringLiteral("full disk"));
     s.setScaleLeft(-560);
     drawFrontSide(s, filledIn());
     bool delivered = true;
