@@ -31,6 +31,7 @@ inline constexpr const char *StrandedNote =
 inline constexpr const char *StrandedMore = "Only the first %1 are listed.";
 inline constexpr const char *NoneStranded = "Every complaint belongs to an employee.";
 inline constexpr const char *ChangeButton = "C&hange File Number...";
+inline constexpr const char *CloseButton = "Cl&ose";
 inline constexpr const char *ChangePrompt =
     "File Number for this complaint (use all 6 digits including leading zeros):";
 inline constexpr const char *ChangeTitle = "Change File Number";
