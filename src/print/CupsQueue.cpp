@@ -39,6 +39,7 @@ using SetTimeoutFn = void (*)(void *, double, TimeoutCallback, void *);
 using CloseFn = void (*)(void *);
 using PasswordCallback = const char *(*)(const char *, void *, const char *, const char *, void *);
 using SetPasswordCallbackFn = void (*)(PasswordCallback, void *);
+using SetServerFn = void (*)(const char *);
 
 struct Cups {
     GetNamedDestFn getNamedDest = nullptr;
@@ -55,6 +56,7 @@ struct Cups {
     SetTimeoutFn setTimeout = nullptr;
     CloseFn close = nullptr;
     SetPasswordCallbackFn setPasswordCallback = nullptr;
+    SetServerFn setServer = nullptr;
     QString failure;
 };
 
@@ -91,6 +93,7 @@ const Cups &cups()
         resolve(library, c.setTimeout, "httpSetTimeout", all);
         resolve(library, c.close, "httpClose", all);
         resolve(library, c.setPasswordCallback, "cupsSetPasswordCB2", all);
+        resolve(library, c.setServer, "cupsSetServer", all);
         if (!all)
             c.failure = QStringLiteral("the CUPS library lacks the functions to print.");
         return c;
@@ -103,9 +106,28 @@ constexpr double waitSlice = 0.25;
 // How long the connection itself may take.
 constexpr int connectMs = 30000;
 
-int keepWaiting(void *, void *cancel)
+// A server that cannot be reached, at once.
+const char *const nowhere = "/dev/null/cups.sock";
+
+struct Waiting {
+    const std::atomic<bool> *cancel = nullptr;
+    bool gaveUp = false;
+};
+
+// Asked by libcups, on the submitting thread, each time the print system
+// has kept silent for a while. A lookup that fails tries again through the
+// default connection of libcups, which waits a minute per answer; sent
+// nowhere, it fails at once.
+int keepWaiting(void *, void *data)
 {
-    return !static_cast<const std::atomic<bool> *>(cancel)->load();
+    auto *waiting = static_cast<Waiting *>(data);
+    if (!waiting->cancel->load())
+        return 1;
+    if (!waiting->gaveUp) {
+        waiting->gaveUp = true;
+        cups().setServer(nowhere);
+    }
+    return 0;
 }
 
 const char *noPassword(const char *, void *, const char *, const char *, void *)
@@ -143,8 +165,13 @@ Submission submit(const QString &destination, const QString &pdfFile, const QStr
         return *cancel ? cancelled
                        : Submission{0, QStringLiteral("the print system cannot be reached (%1).")
                                            .arg(QString::fromUtf8(c.lastError()))};
-    const auto closeConnection = qScopeGuard([&] { c.close(http); });
-    c.setTimeout(http, waitSlice, keepWaiting, const_cast<std::atomic<bool> *>(cancel));
+    Waiting waiting{cancel};
+    const auto closeConnection = qScopeGuard([&] {
+        c.close(http);
+        if (waiting.gaveUp)
+            c.setServer(nullptr); // the usual server again, for the next job
+    });
+    c.setTimeout(http, waitSlice, keepWaiting, &waiting);
 
     // "queue/instance": the instance is a set of saved options on the queue,
     // never a queue of its own.
