@@ -30,6 +30,7 @@ struct Task {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
+    bool ran = false; // done, and not left out
 
     bool waitFor(std::chrono::milliseconds time)
     {
@@ -75,7 +76,8 @@ class Worker
                 m_queue.pop_front();
             }
             // A call given up before its turn came is left out.
-            if (!task->cancel) {
+            const bool runs = !task->cancel;
+            if (runs) {
                 CupsQueue::keepPasswordQuestionsOffThisThread();
                 try {
                     task->call(task->cancel);
@@ -89,6 +91,7 @@ class Worker
             {
                 const std::lock_guard lock(task->mutex);
                 task->done = true;
+                task->ran = runs;
             }
             task->ended.notify_all();
         }
@@ -107,7 +110,7 @@ bool run(Call call)
     task->call = std::move(call);
     Worker::instance().post(task);
     if (task->waitFor(quickAnswer))
-        return true;
+        return true; // nobody cancelled: it ran
     BackgroundJob::run(
         QApplication::activeWindow(), [](qint64, qint64) { return QString::fromUtf8(Waiting); },
         true,
@@ -120,7 +123,10 @@ bool run(Call call)
             }
         });
     // An answer that came with the Cancel counts: the job may have gone out.
-    return task->waitFor(0ms);
+    if (!task->waitFor(0ms))
+        return false;
+    const std::lock_guard lock(task->mutex);
+    return task->ran;
 }
 
 } // namespace PrintSystem

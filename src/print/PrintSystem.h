@@ -33,7 +33,7 @@ template <class T> std::optional<T> ask(std::function<T(const std::atomic<bool> 
             answer->emplace(call(cancel));
         }))
         return std::nullopt;
-    return std::move(*answer);
+    return std::move(*answer); // empty when the call threw
 }
 
 } // namespace PrintSystem
