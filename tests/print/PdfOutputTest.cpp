@@ -385,4 +385,23 @@ TEST(PdfOnAFullDisk, LeavesTheFileItWouldReplaceAsItWas)
         << "no part of the failed file is left";
 }
 
+// Without a printer a side takes its name at once with an empty file; one
+// given up (Cancel at the case facts question) or not written takes it away.
+TEST(PdfOnAFullDisk, OrGivenUpLeavesNoEmptyFileWithoutAPrinter)
+{
+    for (const bool fullDisk : {false, true}) {
+        QTemporaryDir dir;
+        QString error;
+        auto s = DefaultPrinterProvider::openPdfFile(dir.path(), PrintSide::Front, "1", error);
+        ASSERT_TRUE(s) << error.toStdString();
+        drawFrontSide(*s, filledIn());
+        if (fullDisk) {
+            FullDisk full(roomForPartOfAPage);
+            EXPECT_FALSE(s->endDoc());
+        }
+        s.reset();
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << fullDisk;
+    }
+}
+
 } // namespace

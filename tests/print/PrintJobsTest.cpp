@@ -82,26 +82,22 @@ TEST_P(FrontSideCopies, SetTheCopiesAndSayHowManyWereSent)
     else
         EXPECT_EQ(doc.copies, std::optional<qint16>(qint16(c.copies)));
     EXPECT_EQ(doc.delivered, printed);
-    ASSERT_EQ(dialogs.messages().size(), int(c.driverMessage) + int(asked));
-    if (asked) {
-        EXPECT_EQ(dialogs.messages()[0].prompt,
-                  QStringLiteral("Send %1 copies of the grievance for Pat Doe to the printer?")
-                      .arg(c.copies));
-        EXPECT_EQ(dialogs.messages()[0].buttons, Dialogs::Buttons::YesNo);
-    }
+    QStringList prompts;
+    for (const auto &m : dialogs.messages())
+        prompts << m.prompt;
+    EXPECT_EQ(prompts, (asked ? QStringList{QStringLiteral("Send %1 copies of the grievance for "
+                                                           "Pat Doe to the printer?")
+                                                .arg(c.copies)}
+                              : QStringList{}) +
+                           (c.driverMessage ? QStringList{copiesPrompt} : QStringList{}));
     if (c.driverMessage) {
-        EXPECT_EQ(dialogs.messages().last().prompt, copiesPrompt);
         EXPECT_EQ(dialogs.messages().last().title, copiesTitle);
         EXPECT_EQ(dialogs.messages().last().buttons, Dialogs::Buttons::Ok);
         EXPECT_EQ(dialogs.messages().last().icon, Dialogs::Icon::None);
     }
     EXPECT_EQ(MousePointer::current(), MousePointer::Default);
-    if (!printed) {
-        EXPECT_TRUE(window.status.isEmpty());
-        return;
-    }
-    ASSERT_EQ(window.status.size(), 2);
-    EXPECT_EQ(window.status[1], QString::fromUtf8(c.completion));
+    EXPECT_EQ(window.status.value(1), QString::fromUtf8(c.completion));
+    EXPECT_EQ(window.status.size(), printed ? 2 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
