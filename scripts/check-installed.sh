@@ -41,6 +41,10 @@ home="$work/home"
 cases="$work/cases"
 mkdir -p "$home" "$cases"
 db="$cases/Quillmark.db"
+# A file the command line names that is not there is made only when the
+# steward says so, which nobody can offscreen; an empty file is a new
+# database, made without a question (under another name, then moved here).
+: >"$db"
 
 # Wait for the database to appear rather than for a time: inotifywait
 # reports the file when it is created or, as a new database is made under

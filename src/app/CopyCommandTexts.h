@@ -5,9 +5,9 @@
 namespace CopyCommandTexts
 {
 
-// Menu items.
-inline constexpr const char *ToServerItem = "Copy to Shared Server...";
-inline constexpr const char *ToFileItem = "Copy to a File...";
+// Menu items, with their access keys (frmMain keeps them unique).
+inline constexpr const char *ToServerItem = "&Copy to Shared Server...";
+inline constexpr const char *ToFileItem = "Copy to a &File...";
 
 // Questions.
 inline constexpr const char *ToServerTitle = "Copy to Shared Server";

@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/core/AppInfo.h"
+#include "platform/core/SettingsStore.h"
 #include "records/AppSettings.h"
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
@@ -35,6 +36,9 @@ const char *const NotChanged = "The case database was not changed: %1\n\nQuillma
                                "on %2.";
 const char *const TestOpens = "The connection works: %1 opens as a case database.";
 const char *const TestConnectedOnly = "The connection works, but: %1";
+const char *const NoFileAtStart =
+    "%1 names a case database that does not exist:\n%2\n\nMake a new, empty case database "
+    "there? No opens none.";
 const char *const TestNoFileYet =
     "There is no file %1 yet. Choosing it makes a new case database there.";
 
@@ -49,7 +53,7 @@ QHash<QString, QString> &sessionPasswords()
 
 QSettings settings()
 {
-    return QSettings(AppInfo::title(), AppInfo::title());
+    return SettingsStore::open();
 }
 
 } // namespace
@@ -158,6 +162,24 @@ QString testConnection(const QString &location)
         return e.description();
     }
     return QString::fromUtf8(TestOpens).arg(db->backend().displayName());
+}
+
+bool mayCreateAtStart(const QString &location)
+{
+    const DecidedBy by = sessionDecidedBy();
+    if ((by != DecidedBy::CommandLine && by != DecidedBy::Environment) ||
+        PostgresBackend::isServerLocation(location))
+        return true;
+    const QFileInfo file(location);
+    if (file.exists() || file.isSymLink() ||
+        file.absoluteFilePath() == QFileInfo(CaseDatabase::defaultFile()).absoluteFilePath())
+        return true;
+    return Dialogs::instance().message(
+               QString::fromUtf8(NoFileAtStart)
+                   .arg(by == DecidedBy::Environment ? QStringLiteral("QUILLMARK_DATABASE")
+                                                     : QStringLiteral("--database"),
+                        file.absoluteFilePath()),
+               Dialogs::Buttons::YesNo, Dialogs::Icon::Question) == Dialogs::Answer::Yes;
 }
 
 void choose(frmMain &window)

@@ -48,6 +48,12 @@ void useKnownPassword(const QString &location, DatabaseBackend &backend);
 bool askPassword(const QString &location, DatabaseBackend &backend, const QString &reason,
                  bool refused);
 
+// Whether the start may make a new, empty case database at `location`. The
+// usual places may; a file that the command line or QUILLMARK_DATABASE
+// names and that is not there (a typo, a "~" no shell expanded) is made
+// only when the steward says so, asked over the splash window.
+bool mayCreateAtStart(const QString &location);
+
 // Opens `location` without making anything and says plainly how it went.
 QString testConnection(const QString &location);
 

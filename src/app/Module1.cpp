@@ -50,7 +50,8 @@ frmMain *Main(const QString &databasePath)
     g_main = new frmMain;
     g_main->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(g_main, &QObject::destroyed, qApp, [] { g_main = nullptr; });
-    g_main->Form_Load(AppSettings::DatabasePath);
+    g_main->Form_Load(AppSettings::DatabasePath,
+                      DatabaseChoice::mayCreateAtStart(AppSettings::DatabasePath));
 
     splash->close();
     delete splash;

@@ -37,20 +37,31 @@ const Command commands[] = {
 // The preview takes most of the screen's height.
 constexpr double screenShare = 0.85;
 
+// The preview printer only lays the pages out; it never prints, so a PDF
+// printer with the target's paper and margins measures exactly as the
+// print job's does.
+std::unique_ptr<QPrinter> pdfPrinter(const QPageLayout &layout)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageLayout(layout);
+    return printer;
+}
 } // namespace
 
 PrintPreviewDialog::PrintPreviewDialog(const QPageLayout &layout, Render render, QWidget *parent)
-    : QDialog(parent), m_render(std::move(render))
+    : PrintPreviewDialog(pdfPrinter(layout), std::move(render), parent)
+{
+}
+
+PrintPreviewDialog::PrintPreviewDialog(std::unique_ptr<QPrinter> printer, Render render,
+                                       QWidget *parent)
+    : QDialog(parent), m_printer(std::move(printer)), m_render(std::move(render))
 {
     setObjectName(QStringLiteral("PrintPreview"));
     setWindowTitle(QStringLiteral("Print Preview"));
-    // The preview printer only lays the pages out; it never prints, so a
-    // PDF printer with the target's paper and margins measures exactly as
-    // the print job's does.
-    m_printer.setOutputFormat(QPrinter::PdfFormat);
-    m_printer.setPageLayout(layout);
 
-    m_preview = new QPrintPreviewWidget(&m_printer, this);
+    m_preview = new QPrintPreviewWidget(m_printer.get(), this);
     m_preview->setZoomMode(QPrintPreviewWidget::FitInView);
     // The form's rules are half a point thick, thinner than a screen pixel
     // at most zooms: drawn without antialiasing they vanish from the page.
@@ -116,11 +127,12 @@ void PrintPreviewDialog::updatePageText()
         QStringLiteral("Page %1 of %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
 }
 
-void showPrintPreview(PrintHost &host, const QPageLayout &layout, std::function<void()> print,
-                      QWidget *parent)
+void showPrintPreview(PrintHost &host, std::unique_ptr<QPrinter> printer,
+                      std::function<void()> print, QWidget *parent)
 {
     PrintPreviewDialog dialog(
-        layout, [&host](PrinterSurface &surface) { drawPreview(surface, host); }, parent);
+        std::move(printer), [&host](PrinterSurface &surface) { drawPreview(surface, host); },
+        parent);
     const bool printing = Dialogs::instance().exec(dialog) == QDialog::Accepted;
     tellFontWarningOnce(host);
     // The preview is closed by now: the print job may ask its questions.

@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPrinter>
 #include <functional>
+#include <memory>
 
 class PrintHost;
 class PrinterSurface;
@@ -20,6 +21,11 @@ class PrintPreviewDialog : public QDialog
   public:
     using Render = std::function<void(PrinterSurface &)>;
 
+    // `printer` only lays the pages out; it never prints. Made for a
+    // printer, a QPrinter asks the print system about it: make it on the
+    // print system's thread (DefaultPrinterProvider::previewPrinter).
+    PrintPreviewDialog(std::unique_ptr<QPrinter> printer, Render render, QWidget *parent = nullptr);
+    // On a PDF printer laid out as `layout`.
     PrintPreviewDialog(const QPageLayout &layout, Render render, QWidget *parent = nullptr);
 
     QPrintPreviewWidget *previewWidget() const { return m_preview; }
@@ -29,7 +35,7 @@ class PrintPreviewDialog : public QDialog
   private:
     void updatePageText();
 
-    QPrinter m_printer{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> m_printer;
     Render m_render;
     QPrintPreviewWidget *m_preview = nullptr;
     QLabel *m_page = nullptr;
@@ -37,7 +43,7 @@ class PrintPreviewDialog : public QDialog
 };
 
 // mnuFilePrintPreview_Click: both sides of the current complaint, with the
-// continuation page the case facts may need, laid out on `layout`; `print`
+// continuation page the case facts may need, laid out by `printer`; `print`
 // runs when the steward prints from the preview, once it has closed.
-void showPrintPreview(PrintHost &host, const QPageLayout &layout, std::function<void()> print,
-                      QWidget *parent);
+void showPrintPreview(PrintHost &host, std::unique_ptr<QPrinter> printer,
+                      std::function<void()> print, QWidget *parent);

@@ -1,5 +1,7 @@
 #include "app/PrintSetupDialog.h"
 
+#include "print/PrintSystem.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,22 +13,46 @@ namespace
 // Without any printer the pages become PDF files, on these papers.
 const QPageSize::PageSizeId filePapers[] = {QPageSize::Letter, QPageSize::A4, QPageSize::Legal};
 
+// Asks the print system: call it on the print system's thread.
+QList<QPageSize> papersOf(const QString &printer)
+{
+    QPrinterInfo info = QPrinterInfo::printerInfo(printer);
+    if (info.isNull())
+        info = QPrinterInfo::printerInfo(printer.section(QLatin1Char('/'), 0, 0));
+    return info.supportedPageSizes();
+}
+
 } // namespace
 
-PrintSetupDialog::PrintSetupDialog(const PrinterChoice &current, QWidget *parent) : QDialog(parent)
+std::optional<PrinterCatalog> PrintSetupDialog::lookUpPrinters(const PrinterChoice &current)
+{
+    return PrintSystem::ask<PrinterCatalog>([current](const std::atomic<bool> &) {
+        PrinterCatalog c;
+        c.systemDefault = QPrinterInfo::defaultPrinterName();
+        c.printers = QPrinterInfo::availablePrinterNames();
+        const QString shown = current.printer.isEmpty() ? c.systemDefault : current.printer;
+        if (!shown.isEmpty())
+            c.papers.insert(shown, papersOf(shown));
+        return c;
+    });
+}
+
+PrintSetupDialog::PrintSetupDialog(const PrinterChoice &current, PrinterCatalog catalog,
+                                   QWidget *parent)
+    : QDialog(parent), m_catalog(std::move(catalog))
 {
     setObjectName(QStringLiteral("PrintSetup"));
     setWindowTitle(QStringLiteral("Print Setup"));
 
     m_printers = new QComboBox(this);
     m_printers->setObjectName(QStringLiteral("printer"));
-    const QString systemDefault = QPrinterInfo::defaultPrinterName();
+    const QString &systemDefault = m_catalog.systemDefault;
     m_printers->addItem(systemDefault.isEmpty()
                             ? QStringLiteral("System default printer (none: pages are saved as "
                                              "PDF files)")
                             : QStringLiteral("System default printer (%1)").arg(systemDefault),
                         QString());
-    for (const QString &name : QPrinterInfo::availablePrinterNames())
+    for (const QString &name : std::as_const(m_catalog.printers))
         m_printers->addItem(name, name);
     const int selected = m_printers->findData(current.printer);
     m_printers->setCurrentIndex(qMax(0, selected));
@@ -53,16 +79,22 @@ void PrintSetupDialog::fillPapers(const std::optional<QPageSize> &select)
 {
     QString printer = m_printers->currentData().toString();
     if (printer.isEmpty())
-        printer = QPrinterInfo::defaultPrinterName();
+        printer = m_catalog.systemDefault;
     m_paperSizes.clear();
     if (printer.isEmpty()) {
         for (const QPageSize::PageSizeId id : filePapers)
             m_paperSizes.append(QPageSize(id));
+    } else if (const auto known = m_catalog.papers.constFind(printer);
+               known != m_catalog.papers.constEnd()) {
+        m_paperSizes = *known;
     } else {
-        QPrinterInfo info = QPrinterInfo::printerInfo(printer);
-        if (info.isNull())
-            info = QPrinterInfo::printerInfo(printer.section(QLatin1Char('/'), 0, 0));
-        m_paperSizes = info.supportedPageSizes();
+        // Stopped waiting: only the printer's own paper is offered.
+        const std::optional<QList<QPageSize>> asked = PrintSystem::ask<QList<QPageSize>>(
+            [printer](const std::atomic<bool> &) { return papersOf(printer); });
+        if (asked) {
+            m_paperSizes = *asked;
+            m_catalog.papers.insert(printer, *asked);
+        }
     }
     const QSignalBlocker quiet(m_papers);
     m_papers->clear();

@@ -5,11 +5,11 @@
 namespace SafeCommandTexts
 {
 
-// Menu items.
-inline constexpr const char *BackUpNowItem = "Back Up Now...";
-inline constexpr const char *RestoreItem = "Restore from Backup...";
-inline constexpr const char *ExportItem = "Export...";
-inline constexpr const char *ImportItem = "Import...";
+// Menu items, with their access keys (frmMain keeps them unique).
+inline constexpr const char *BackUpNowItem = "Back Up &Now...";
+inline constexpr const char *RestoreItem = "&Restore from Backup...";
+inline constexpr const char *ExportItem = "&Export...";
+inline constexpr const char *ImportItem = "&Import...";
 
 // File dialogs.
 inline constexpr const char *BackUpNowTitle = "Back Up Now";

@@ -25,8 +25,8 @@
 #include "platform/Forms.h"
 #include "platform/TextBox.h"
 #include "platform/Twips.h"
-#include "platform/core/AppInfo.h"
 #include "platform/core/PrivateFiles.h"
+#include "platform/core/SettingsStore.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
@@ -39,9 +39,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWindow>
@@ -157,13 +157,15 @@ void frmMain::buildMenus()
     mnuPrintBack->setObjectName(QStringLiteral("mnuPrintBack"));
     mnuPrintBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     connect(mnuPrintBack, &QAction::triggered, this, &frmMain::mnuPrintBack_Click);
-    mnuFilePrintPreview = file->addAction(QStringLiteral("Print Preview..."));
+    // Each item has an access key of its own; A is kept for a command to
+    // come ("Import from &Access Database...").
+    mnuFilePrintPreview = file->addAction(QStringLiteral("Print Pre&view..."));
     mnuFilePrintPreview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
     connect(mnuFilePrintPreview, &QAction::triggered, this, &frmMain::mnuFilePrintPreview_Click);
-    mnuFileSavePdf = file->addAction(QStringLiteral("Save Form as PDF..."));
+    mnuFileSavePdf = file->addAction(QStringLiteral("&Save Form as PDF..."));
     mnuFileSavePdf->setObjectName(QStringLiteral("mnuFileSavePdf"));
     connect(mnuFileSavePdf, &QAction::triggered, this, &frmMain::mnuFileSavePdf_Click);
-    mnuFilePrintSetup = file->addAction(QStringLiteral("Print Setup..."));
+    mnuFilePrintSetup = file->addAction(QStringLiteral("Print Set&up..."));
     mnuFilePrintSetup->setObjectName(QStringLiteral("mnuFilePrintSetup"));
     connect(mnuFilePrintSetup, &QAction::triggered, this, &frmMain::mnuFilePrintSetup_Click);
     const struct {
@@ -265,13 +267,13 @@ void frmMain::wireHandlers()
     });
 }
 
-void frmMain::Form_Load(const QString &databasePath)
+void frmMain::Form_Load(const QString &databasePath, bool mayCreate)
 {
     centre();
     m_db = DatabaseChoice::caseDatabase(databasePath);
     std::optional<DataError> failure;
     try {
-        m_db->open();
+        mayCreate ? m_db->open() : m_db->openExisting();
     } catch (const DataError &e) {
         failure = e;
     }
@@ -445,7 +447,7 @@ bool frmMain::Form_Unload()
     if (isMinimized())
         return true;
     const Placement p = placementTwips();
-    QSettings settings(AppInfo::title(), AppInfo::title());
+    QSettings settings = SettingsStore::open();
     settings.beginGroup(QStringLiteral("Settings"));
     auto text = [](double v) { return QString::number(float(v), 'g', 7); };
     settings.setValue(QStringLiteral("MainLeft"), text(p.left));
@@ -505,9 +507,13 @@ void frmMain::cmdPrintBack_Click()
 
 void frmMain::mnuFilePrintPreview_Click()
 {
+    // Nothing to show when the steward stopped waiting for the print system.
+    std::unique_ptr<QPrinter> printer = m_defaultPrinters->previewPrinter();
+    if (!printer)
+        return;
     // Printing from the preview prints both sides, as their two commands do.
     showPrintPreview(
-        *m_printHost, m_defaultPrinters->pageLayout(),
+        *m_printHost, std::move(printer),
         [this] {
             if (runFrontSideJob(*m_printHost, *m_printers))
                 runBackSideJob(*m_printHost, *m_printers);
@@ -523,7 +529,11 @@ void frmMain::mnuFileSavePdf_Click()
 
 void frmMain::mnuFilePrintSetup_Click()
 {
-    PrintSetupDialog dialog(m_defaultPrinters->choice(), this);
+    std::optional<PrinterCatalog> printers =
+        PrintSetupDialog::lookUpPrinters(m_defaultPrinters->choice());
+    if (!printers)
+        return;
+    PrintSetupDialog dialog(m_defaultPrinters->choice(), std::move(*printers), this);
     if (Dialogs::instance().exec(dialog) == QDialog::Accepted)
         m_defaultPrinters->setChoice(dialog.choice());
 }

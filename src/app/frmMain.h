@@ -30,7 +30,8 @@ class frmMain : public QMainWindow
 
     // Loads the window without showing it: centres it and opens both
     // record panes on the case database at databasePath.
-    void Form_Load(const QString &databasePath);
+    // mayCreate false: a database file that is not there is reported, not made.
+    void Form_Load(const QString &databasePath, bool mayCreate = true);
 
     CaseForm &form() { return m_form; }
     StatusBar *sbStatusBar() const { return m_statusBar; }

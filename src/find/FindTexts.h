@@ -34,6 +34,7 @@ inline constexpr const char *NoLongerStranded =
     "That complaint is not listed here: it was changed, deleted or filed with an employee since "
     "it was found.";
 inline constexpr const char *ChangeButton = "C&hange File Number...";
+inline constexpr const char *CloseButton = "Cl&ose";
 inline constexpr const char *ChangePrompt =
     "File Number for this complaint (use all 6 digits including leading zeros):";
 inline constexpr const char *ChangeTitle = "Change File Number";

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -98,7 +99,16 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
     // and its second line is cut off.
     m_note->setMinimumHeight(2 * m_note->fontMetrics().lineSpacing() + 4);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(m_note);
+    // Esc and Close close the window, as in every other window.
+    auto *close = new QPushButton(tr(FindTexts::CloseButton), this);
+    close->setObjectName(QStringLiteral("cmdClose"));
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_note, 1);
+    bottom->addWidget(close, 0, Qt::AlignBottom);
+    layout->addLayout(bottom);
 
     for (QTreeWidget *list : m_lists)
         connect(list, &QTreeWidget::itemActivated, this,

@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QSpacerItem>
 #include <QTimer>
 
@@ -62,6 +64,44 @@ int widthForTitle(const QString &title)
     font.setBold(true);
     font.setPointSizeF(std::max<qreal>(font.pointSizeF(), TitleFontPoints));
     return QFontMetrics(font).horizontalAdvance(title) + TitleBarAllowance;
+}
+
+// The suffix a save dialog gives a name typed without one: that of the
+// filter's first pattern ("PDF files (*.pdf)" gives "pdf"), so that the
+// dialog's own "replace?" question is about the file that will be written.
+QString firstSuffix(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.([^ ;)*?]+)"));
+    return pattern.match(filter).captured(1);
+}
+
+// After a file dialog the window it came from takes the keyboard back, as
+// after a message box. A file dialog that closes right after its own
+// "replace?" question leaves the window manager activating a dialog that is
+// going away, and in some tries then no window at all. Asked once more when
+// the closing has been handled, in case the window manager came last.
+void giveKeyboardBack(QWidget *owner, const QPointer<QWidget> &focus)
+{
+    if (!owner)
+        return;
+    auto activate = [owner = QPointer<QWidget>(owner), focus] {
+        if (!owner || !owner->isVisible())
+            return;
+        owner->raise();
+        owner->activateWindow();
+        if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+    };
+    activate();
+    QTimer::singleShot(0, owner, activate);
+}
+
+QString runFileDialog(QFileDialog &dialog, QWidget *owner)
+{
+    const QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
+    const int result = dialog.exec();
+    giveKeyboardBack(owner, focus);
+    return result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 // The classic prompts break lines with LF CR; a message box wants one break.
@@ -164,14 +204,19 @@ void QtDialogs::beep()
 QString QtDialogs::saveFileName(const QString &title, const QString &suggestedPath,
                                 const QString &filter)
 {
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), titleOr(title), suggestedPath,
-                                        filter);
+    QWidget *owner = ownerWindow();
+    QFileDialog dialog(owner, titleOr(title), suggestedPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(firstSuffix(filter));
+    return runFileDialog(dialog, owner);
 }
 
 QString QtDialogs::openFileName(const QString &title, const QString &folder, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), titleOr(title), folder,
-                                        filter);
+    QWidget *owner = ownerWindow();
+    QFileDialog dialog(owner, titleOr(title), folder, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return runFileDialog(dialog, owner);
 }
 
 int QtDialogs::exec(QDialog &dialog)

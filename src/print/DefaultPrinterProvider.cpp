@@ -3,8 +3,10 @@
 #include "platform/core/PrivateFiles.h"
 #include "print/CupsJobSurface.h"
 #include "print/PdfFileSurface.h"
+#include "print/PrintSystem.h"
 
 #include <QFileInfo>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -94,35 +96,61 @@ QPageLayout DefaultPrinterProvider::filePageLayout(const std::optional<QPageSize
                        QPageLayout::Point);
 }
 
-QString DefaultPrinterProvider::targetPrinter() const
+DefaultPrinterProvider::Destination DefaultPrinterProvider::lookUp(const PrinterChoice &choice)
 {
-    return m_choice.printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : m_choice.printer;
+    Destination d;
+    d.printer = choice.printer.isEmpty() ? QPrinterInfo::defaultPrinterName() : choice.printer;
+    if (d.printer.isEmpty()) {
+        d.layout = filePageLayout(choice.paper);
+        return d;
+    }
+    if (printerInfo(d.printer).isNull()) {
+        d.error = QStringLiteral("the printer \"%1\" is not available.").arg(d.printer);
+        return d;
+    }
+    d.layout = printerPageLayout(d.printer, choice.paper);
+    return d;
 }
 
-QPageLayout DefaultPrinterProvider::pageLayout() const
+std::unique_ptr<QPrinter> DefaultPrinterProvider::previewPrinter() const
 {
-    const QString printer = targetPrinter();
-    return printer.isEmpty() ? filePageLayout(m_choice.paper)
-                             : printerPageLayout(printer, m_choice.paper);
+    // A QPrinter asks the print system for a printer as it is made.
+    std::optional<std::unique_ptr<QPrinter>> made =
+        PrintSystem::ask<std::unique_ptr<QPrinter>>([choice = m_choice](const std::atomic<bool> &) {
+            const Destination d = lookUp(choice);
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setPageLayout(d.error.isEmpty() ? d.layout : filePageLayout(choice.paper));
+            return printer;
+        });
+    return made ? std::move(*made) : nullptr;
 }
 
 std::unique_ptr<PrinterSurface> DefaultPrinterProvider::open(PrintSide side,
                                                              const QString &fileNumber)
 {
     m_lastError.clear();
-    const QString printer = targetPrinter();
-    if (printer.isEmpty())
-        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError,
-                           filePageLayout(m_choice.paper));
-    if (printerInfo(printer).isNull()) {
-        m_lastError = QStringLiteral("the printer \"%1\" is not available.").arg(printer);
+    m_cancelled = false;
+    const std::optional<Destination> d = PrintSystem::ask<Destination>(
+        [choice = m_choice](const std::atomic<bool> &) { return lookUp(choice); });
+    if (!d) {
+        m_cancelled = true;
+        m_lastError = QStringLiteral("you stopped waiting for the print system.");
         return nullptr;
     }
-    return openCups(printer, documentTitle(side, fileNumber), m_lastError, m_choice.paper);
+    if (!d->error.isEmpty()) {
+        m_lastError = d->error;
+        return nullptr;
+    }
+    if (d->printer.isEmpty())
+        return openPdfFile(pdfFolder(), side, fileNumber, m_lastError, d->layout);
+    return openCups(d->printer, d->layout, documentTitle(side, fileNumber), m_lastError,
+                    m_choice.paper);
 }
 
 std::unique_ptr<PrinterSurface>
-DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QString &error,
+DefaultPrinterProvider::openCups(const QString &queue, const QPageLayout &layout,
+                                 const QString &title, QString &error,
                                  const std::optional<QPageSize> &paper)
 {
     // A folder of the owner's alone (mkdtemp's 0700) holding the page until
@@ -133,17 +161,14 @@ DefaultPrinterProvider::openCups(const QString &queue, const QString &title, QSt
                     .arg(folder->errorString());
         return nullptr;
     }
-    // The page is drawn on the queue's own paper and printable area, or on
-    // the paper chosen for the session, which the job then asks for.
-    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    pdf->setOutputFormat(QPrinter::PdfFormat);
-    pdf->setPageLayout(printerPageLayout(queue, paper));
-    pdf->setDocName(title);
-    pdf->setOutputFileName(folder->filePath(QStringLiteral("document.pdf")));
+    const QString file = folder->filePath(QStringLiteral("document.pdf"));
+    auto pdf = std::make_unique<QPdfWriter>(file);
+    pdf->setPageLayout(layout);
+    pdf->setTitle(title);
     CupsQueue::Options options;
     if (paper)
         options.append({QByteArrayLiteral("media"), paper->key().toUtf8()});
-    return std::make_unique<CupsJobSurface>(std::move(pdf), std::move(folder), queue, title,
+    return std::make_unique<CupsJobSurface>(std::move(pdf), file, std::move(folder), queue, title,
                                             options);
 }
 
@@ -177,8 +202,11 @@ std::unique_ptr<PrinterSurface> DefaultPrinterProvider::openPdfFile(const QStrin
         path = folder + QLatin1Char('/') + name.chopped(4) + QStringLiteral(" (%1).pdf").arg(n);
     }
     auto surface = PdfFileSurface::create(path, layout, documentTitle(side, fileNumber), error);
-    if (!surface)
+    if (!surface) {
         QFile::remove(path); // the empty file that held the name
+        return nullptr;
+    }
+    surface->holdsName();
     return surface;
 }
 

@@ -1,7 +1,7 @@
 #include "print/PdfFileSurface.h"
 
 #include <QFileInfo>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -20,19 +20,26 @@ std::unique_ptr<PdfFileSurface> PdfFileSurface::create(const QString &path,
         return nullptr;
     }
     part->close();
-    auto pdf = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    pdf->setOutputFormat(QPrinter::PdfFormat);
+    auto pdf = std::make_unique<QPdfWriter>(part->fileName());
     pdf->setPageLayout(layout);
-    pdf->setDocName(title);
-    pdf->setOutputFileName(part->fileName());
+    pdf->setTitle(title);
     return std::unique_ptr<PdfFileSurface>(
         new PdfFileSurface(std::move(pdf), std::move(part), target.absoluteFilePath()));
 }
 
-PdfFileSurface::PdfFileSurface(std::unique_ptr<QPrinter> printer,
+PdfFileSurface::PdfFileSurface(std::unique_ptr<QPdfWriter> pdf,
                                std::unique_ptr<QTemporaryFile> part, const QString &path)
-    : QPainterSurface(std::move(printer)), m_part(std::move(part)), m_path(path)
+    : QPainterSurface(std::move(pdf), part->fileName()), m_part(std::move(part)), m_path(path)
 {
+}
+
+PdfFileSurface::~PdfFileSurface()
+{
+    // A document given up (the steward cancelled, the disk was full) leaves
+    // no empty file under the name it was to take.
+    const QFileInfo held(m_path);
+    if (m_holdsName && !m_saved && held.isFile() && !held.isSymLink() && held.size() == 0)
+        QFile::remove(m_path);
 }
 
 bool PdfFileSurface::endDoc()
@@ -51,5 +58,6 @@ bool PdfFileSurface::endDoc()
         return false;
     }
     m_part->setAutoRemove(false);
+    m_saved = true;
     return true;
 }

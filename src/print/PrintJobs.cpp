@@ -23,6 +23,16 @@ const QString copiesPrompt =
 const QString copiesTitle = QStringLiteral("Press the print once button for each copy desired");
 const QString nothingPrinted = QStringLiteral("Nothing was printed: ");
 const QString overflowTitle = QStringLiteral("Case Facts");
+const QString stoppedBeforeSending =
+    QStringLiteral("Nothing was printed: you stopped waiting for the print system.");
+const QString stoppedWhileSending =
+    QStringLiteral("You stopped waiting for the print system while the page was handed over; if "
+                   "it was only slow, the page may still be printed.");
+// More copies than this are sent only when the steward says so: a slip of
+// the finger (1000 for 10) would empty the paper tray.
+constexpr int manyCopies = 99;
+const QString manyCopiesPrompt = QStringLiteral("Send %1 copies of %2 to the printer?");
+const QString manyCopiesTitle = QStringLiteral("Copies");
 
 // The grievance page's file number and the three stored pieces of the case
 // facts are not printed, so their being empty does not matter.
@@ -52,6 +62,21 @@ bool setCopies(PrinterSurface &surface, const QString &text)
     return copies && surface.setCopies(*copies);
 }
 
+// Whether the steward still wants the copies the surface is set to, when
+// they are many.
+bool confirmManyCopies(const PrinterSurface &surface, const QString &what)
+{
+    if (surface.copies() <= manyCopies)
+        return true;
+    const int pointer = MousePointer::current();
+    MousePointer::set(MousePointer::Default);
+    const Dialogs::Answer answer = Dialogs::instance().message(
+        manyCopiesPrompt.arg(surface.copies()).arg(what), Dialogs::Buttons::YesNo,
+        Dialogs::Icon::Question, manyCopiesTitle);
+    MousePointer::set(pointer);
+    return answer == Dialogs::Answer::Yes;
+}
+
 void reportNothingPrinted(const QString &cause)
 {
     Dialogs::instance().message(
@@ -60,13 +85,26 @@ void reportNothingPrinted(const QString &cause)
         Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
 }
 
-QString completionText(const QString &copies, const QString &name)
+// Names the copies the printer was given, which are not always those typed:
+// a number the printer refuses (0, 40000) leaves its own setting.
+QString completionText(qint16 copies, const QString &name)
 {
-    if (Classic::Val(copies) > 1)
-        return copies + QStringLiteral(" Copies of grievance for: ") + name +
+    if (copies > 1)
+        return QString::number(copies) + QStringLiteral(" Copies of grievance for: ") + name +
                QStringLiteral(" were sent to the printer.");
-    return copies + QStringLiteral(" Copy of grievance for: ") + name +
+    return QString::number(copies) + QStringLiteral(" Copy of grievance for: ") + name +
            QStringLiteral(" was sent to the printer.");
+}
+
+// A document that could not be opened or delivered: the steward is told,
+// unless she stopped waiting herself, which the status bar then says.
+void reportUndelivered(PrintHost &host, bool cancelled, bool handedOver, const QString &cause)
+{
+    MousePointer::set(MousePointer::Default);
+    if (cancelled)
+        host.setStatusText(handedOver ? stoppedWhileSending : stoppedBeforeSending);
+    else
+        reportNothingPrinted(cause);
 }
 
 QString overflowPrompt(int lines)
@@ -134,8 +172,7 @@ bool runFrontSideJob(PrintHost &host, PrinterProvider &printers)
     const std::unique_ptr<PrinterSurface> surface =
         printers.open(PrintSide::Front, host.fieldText(FileNumber));
     if (!surface) {
-        MousePointer::set(MousePointer::Default);
-        reportNothingPrinted(printers.lastError());
+        reportUndelivered(host, printers.cancelled(), false, printers.lastError());
         return false;
     }
     const FrontSideData data = frontSideData(host);
@@ -147,23 +184,27 @@ bool runFrontSideJob(PrintHost &host, PrinterProvider &printers)
 
     // A file is no printer: it holds one copy and is announced as what it is.
     const QString file = surface->savedFile();
+    const QString copies = host.copiesText();
+    const bool copiesSet = file.isEmpty() && setCopies(*surface, copies);
+    if (copiesSet && !confirmManyCopies(*surface, QStringLiteral("the grievance for ") + name)) {
+        MousePointer::set(MousePointer::Default);
+        return false;
+    }
     host.setStatusText(file.isEmpty() ? QStringLiteral("Sending grievance for: ") + name +
                                             QStringLiteral(" to the default printer.")
                                       : QStringLiteral("Saving grievance for: ") + name +
                                             QStringLiteral(" as a PDF."));
-    const QString copies = host.copiesText();
-    if (file.isEmpty() && !setCopies(*surface, copies) && Classic::Val(copies) > 1)
+    if (file.isEmpty() && !copiesSet && Classic::Val(copies) > 1)
         Dialogs::instance().message(copiesPrompt, Dialogs::Buttons::Ok, Dialogs::Icon::None,
                                     copiesTitle);
 
     drawForm(*surface, data, {true, overflow == CaseFactsOverflow::OnContinuationPage, false});
     if (!surface->endDoc()) {
-        MousePointer::set(MousePointer::Default);
-        reportNothingPrinted(surface->lastError());
+        reportUndelivered(host, surface->cancelled(), true, surface->lastError());
         return false;
     }
     host.setStatusText(file.isEmpty()
-                           ? completionText(copies, name)
+                           ? completionText(surface->copies(), name)
                            : QStringLiteral("No printer received the grievance for: ") + name +
                                  QStringLiteral("; it was saved as a PDF: ") + file);
     MousePointer::set(MousePointer::Default);
@@ -176,15 +217,16 @@ bool runBackSideJob(PrintHost &host, PrinterProvider &printers)
     const std::unique_ptr<PrinterSurface> surface =
         printers.open(PrintSide::Back, host.fieldText(FileNumber));
     if (!surface) {
-        reportNothingPrinted(printers.lastError());
+        reportUndelivered(host, printers.cancelled(), false, printers.lastError());
         return false;
     }
     const QString file = surface->savedFile();
-    if (file.isEmpty())
-        setCopies(*surface, host.backCopiesText());
+    if (file.isEmpty() && setCopies(*surface, host.backCopiesText()) &&
+        !confirmManyCopies(*surface, QStringLiteral("the back side")))
+        return false;
     drawForm(*surface, {}, {false, false, true});
     if (!surface->endDoc()) {
-        reportNothingPrinted(surface->lastError());
+        reportUndelivered(host, surface->cancelled(), true, surface->lastError());
         return false;
     }
     if (!file.isEmpty())

@@ -19,4 +19,7 @@ class PrinterProvider
     // the document.
     virtual std::unique_ptr<PrinterSurface> open(PrintSide side, const QString &fileNumber) = 0;
     virtual QString lastError() const = 0;
+    // Whether the last open() gave nothing because the steward gave up
+    // waiting for the print system.
+    virtual bool cancelled() const { return false; }
 };

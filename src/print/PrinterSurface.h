@@ -19,6 +19,9 @@ class PrinterSurface
     // False when the printer cannot honour the number; the setting then keeps
     // its previous value.
     virtual bool setCopies(qint16 copies) = 0;
+    // The copies the document goes out in: the last number accepted, or the
+    // printer's own setting when none was.
+    virtual qint16 copies() const = 0;
 
     // x of the printable area's left edge in page coordinates (-560 places
     // x = 0 that far right of the edge).
@@ -64,6 +67,9 @@ class PrinterSurface
     // delivered at all; lastError() then names the cause.
     virtual bool endDoc() = 0;
     virtual QString lastError() const = 0;
+    // Whether the document stopped because the steward gave up waiting for
+    // the print system.
+    bool cancelled() const { return m_cancelled; }
 
   protected:
     // Measured in the current font, in twips.
@@ -78,6 +84,7 @@ class PrinterSurface
     virtual void startNewPage() = 0;
     // Called after any part of the current font changed.
     virtual void fontChanged() {}
+    void setCancelled() { m_cancelled = true; }
 
   private:
     double m_scaleLeft = 0;
@@ -86,4 +93,5 @@ class PrinterSurface
     bool m_fontBold = false;
     double m_x = 0;
     double m_y = 0;
+    bool m_cancelled = false;
 };

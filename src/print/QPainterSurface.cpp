@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFontInfo>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QSet>
 #include <algorithm>
@@ -39,13 +40,21 @@ void noteFontResolution(const QFont &font)
 
 } // namespace
 
-QPainterSurface::QPainterSurface(QPrinter &printer) : m_printer(&printer)
+QPainterSurface::QPainterSurface(QPrinter &printer)
+    : m_printer(&printer), m_device(&printer), m_file(printer.outputFileName())
 {
     fontChanged();
 }
 
 QPainterSurface::QPainterSurface(std::unique_ptr<QPrinter> printer)
-    : m_owned(std::move(printer)), m_printer(m_owned.get())
+    : m_owned(std::move(printer)), m_printer(m_owned.get()), m_device(m_printer),
+      m_file(m_printer->outputFileName())
+{
+    fontChanged();
+}
+
+QPainterSurface::QPainterSurface(std::unique_ptr<QPdfWriter> pdf, const QString &file)
+    : m_pdf(std::move(pdf)), m_device(m_pdf.get()), m_file(file)
 {
     fontChanged();
 }
@@ -73,7 +82,7 @@ bool QPainterSurface::setCopies(qint16 copies)
     // no longer change.
     if (m_drawingBegun || copies < 1)
         return false;
-    if (m_printer->outputFormat() == QPrinter::PdfFormat) {
+    if (!m_printer || m_printer->outputFormat() == QPrinter::PdfFormat) {
         if (copies != 1)
             return false;
     } else {
@@ -93,17 +102,16 @@ bool QPainterSurface::ensurePainter()
         return false;
     // A new output file is made private before the printer opens it by its
     // name; a file that exists already is overwritten with its own rights.
-    const QString file = m_printer->outputFileName();
+    const QString &file = m_file;
     const bool created = !file.isEmpty() && PrivateFiles::createFile(file);
-    if (!m_painter.begin(m_printer)) {
+    if (!m_painter.begin(m_device)) {
         if (created)
             QFile::remove(file);
         m_beginFailed = true;
-        m_lastError = m_printer->outputFileName().isEmpty()
+        m_lastError = file.isEmpty()
                           ? QStringLiteral("the printer \"%1\" could not be opened.")
-                                .arg(m_printer->printerName())
-                          : QStringLiteral("the file \"%1\" could not be written.")
-                                .arg(m_printer->outputFileName());
+                                .arg(m_printer ? m_printer->printerName() : QString())
+                          : QStringLiteral("the file \"%1\" could not be written.").arg(file);
         return false;
     }
     m_started = true;
@@ -112,7 +120,7 @@ bool QPainterSurface::ensurePainter()
 
 double QPainterSurface::fitScale() const
 {
-    const QRectF area = m_printer->pageLayout().paintRectPixels(m_printer->resolution());
+    const QRectF area = m_device->pageLayout().paintRectPixels(m_device->logicalDpiX());
     double scale = 1;
     if (m_right > area.width())
         scale = area.width() / m_right;
@@ -158,7 +166,7 @@ bool QPainterSurface::drawPage()
 void QPainterSurface::startNewPage()
 {
     if (drawPage())
-        m_printer->newPage();
+        m_device->newPage();
 }
 
 bool QPainterSurface::endDoc()
@@ -169,8 +177,8 @@ bool QPainterSurface::endDoc()
     m_ended = true;
     const bool ended = m_painter.end();
     m_started = false;
-    if (!ended || m_printer->printerState() == QPrinter::Error ||
-        m_printer->printerState() == QPrinter::Aborted) {
+    if (!ended || (m_printer && (m_printer->printerState() == QPrinter::Error ||
+                                 m_printer->printerState() == QPrinter::Aborted))) {
         if (m_lastError.isEmpty())
             m_lastError = QStringLiteral("the document could not be finished.");
         return false;
@@ -178,9 +186,8 @@ bool QPainterSurface::endDoc()
     // Qt's PDF engine reports success even when the file could not be
     // written to its end (a full disk): a truncated file must not be
     // printed or announced as saved.
-    if (m_printer->outputFormat() == QPrinter::PdfFormat &&
-        !m_printer->outputFileName().isEmpty()) {
-        const QString fault = PdfFileCheck::incompleteReason(m_printer->outputFileName());
+    if (!m_file.isEmpty() && (!m_printer || m_printer->outputFormat() == QPrinter::PdfFormat)) {
+        const QString fault = PdfFileCheck::incompleteReason(m_file);
         if (!fault.isEmpty()) {
             m_lastError = fault;
             return false;
@@ -202,7 +209,7 @@ const QFontMetricsF &QPainterSurface::metricsFor(const QString &name, double poi
     const auto key = std::make_tuple(name, points, bold);
     auto it = m_metrics.find(key);
     if (it == m_metrics.end())
-        it = m_metrics.emplace(key, QFontMetricsF(fontFor(name, points, bold), m_printer)).first;
+        it = m_metrics.emplace(key, QFontMetricsF(fontFor(name, points, bold), m_device)).first;
     return it->second;
 }
 
@@ -217,33 +224,33 @@ double QPainterSurface::measure(const QString &text, const QString &fontName, do
                                 bool bold) const
 {
     return metricsFor(fontName, points, bold).horizontalAdvance(text) * twipsPerInch /
-           m_printer->logicalDpiX();
+           m_device->logicalDpiX();
 }
 
 QPointF QPainterSurface::toDevice(double x, double y) const
 {
-    return QPointF((x - scaleLeft()) * m_printer->logicalDpiX() / twipsPerInch,
-                   y * m_printer->logicalDpiY() / twipsPerInch);
+    return QPointF((x - scaleLeft()) * m_device->logicalDpiX() / twipsPerInch,
+                   y * m_device->logicalDpiY() / twipsPerInch);
 }
 
 double QPainterSurface::textWidth(const QString &text) const
 {
-    return currentMetrics().horizontalAdvance(text) * twipsPerInch / m_printer->logicalDpiX();
+    return currentMetrics().horizontalAdvance(text) * twipsPerInch / m_device->logicalDpiX();
 }
 
 double QPainterSurface::lineHeight() const
 {
-    return currentMetrics().height() * twipsPerInch / m_printer->logicalDpiY();
+    return currentMetrics().height() * twipsPerInch / m_device->logicalDpiY();
 }
 
-// Texts may run on past the form's right edge (a long value is never cut),
-// so only rules and pictures say how wide the form is; everything says how
-// far down it reaches.
-void QPainterSurface::extend(const QRectF &rect, bool widens)
+// Everything drawn says how far the page reaches: a case facts line may end
+// up to ten characters past the rule it stands on, and a long value runs on
+// past the form's right edge (it is never cut). The page is scaled down only
+// as far as the farthest of them needs.
+void QPainterSurface::extend(const QRectF &rect)
 {
     m_drawingBegun = true;
-    if (widens)
-        m_right = std::max(m_right, rect.right());
+    m_right = std::max(m_right, rect.right());
     m_bottom = std::max(m_bottom, rect.bottom());
 }
 
@@ -262,14 +269,16 @@ void QPainterSurface::drawText(const QString &text, double x, double y, bool)
               int(m_fonts.size() - 1),
               {}};
     m_page.append(item);
-    extend(QRectF(top, QSizeF(m.horizontalAdvance(text), m.height())), false);
+    // A glyph may reach a little past its advance (a W, an italic end).
+    const double width = std::max(m.horizontalAdvance(text), m.boundingRect(text).right());
+    extend(QRectF(top, QSizeF(width, m.height())));
 }
 
 void QPainterSurface::fillBox(double x1, double y1, double x2, double y2)
 {
     const QRectF rect = QRectF(toDevice(x1, y1), toDevice(x2, y2)).normalized();
     m_page.append(Item{Item::Kind::Box, rect, {}, -1, {}});
-    extend(rect, true);
+    extend(rect);
 }
 
 void QPainterSurface::drawPicture(const QImage &image, double x, double y, double width,
@@ -279,5 +288,5 @@ void QPainterSurface::drawPicture(const QImage &image, double x, double y, doubl
         return;
     const QRectF rect(toDevice(x, y), toDevice(x + width, y + height));
     m_page.append(Item{Item::Kind::Picture, rect, {}, -1, image});
-    extend(rect, true);
+    extend(rect);
 }

@@ -11,11 +11,15 @@
 #include <memory>
 #include <tuple>
 
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
-// The printer surface drawn with QPainter on a QPrinter. Page twips become
-// device units through the printer's resolution; the origin is the printable
-// area's top left, x shifted by ScaleLeft.
+// The printer surface drawn with QPainter on a QPrinter, or on a QPdfWriter
+// for a PDF file (which, unlike a QPrinter, never asks the print system
+// anything). Page twips become device units through the device's
+// resolution; the origin is the printable area's top left, x shifted by
+// ScaleLeft.
 //
 // Each page is kept until it is complete and then drawn in one go: the form
 // was laid out for Letter, and on paper whose printable area is smaller
@@ -28,6 +32,8 @@ class QPainterSurface : public PrinterSurface
   public:
     explicit QPainterSurface(QPrinter &printer);
     explicit QPainterSurface(std::unique_ptr<QPrinter> printer);
+    // The PDF file `file` that `pdf` writes.
+    QPainterSurface(std::unique_ptr<QPdfWriter> pdf, const QString &file);
     ~QPainterSurface() override;
 
     // A PDF file holds one copy; a printer takes what QPrinter accepts.
@@ -37,7 +43,7 @@ class QPainterSurface : public PrinterSurface
     double measure(const QString &text, const QString &fontName, double points,
                    bool bold) const override;
 
-    qint16 copies() const { return m_copies; }
+    qint16 copies() const override { return m_copies; }
     // The factor the last page was drawn at: 1 when it fitted the paper.
     double lastPageScale() const { return m_lastPageScale; }
     // The family that the current font name resolved to.
@@ -54,7 +60,8 @@ class QPainterSurface : public PrinterSurface
     void startNewPage() override;
     void fontChanged() override;
 
-    QPrinter &printer() const { return *m_printer; }
+    // The PDF file the document is drawn into; empty for a printer.
+    QString outputFile() const { return m_file; }
     void setLastError(const QString &cause) { m_lastError = cause; }
     void setCopiesValue(qint16 copies) { m_copies = copies; }
     // True once anything has been drawn: the job's settings are fixed then.
@@ -74,13 +81,16 @@ class QPainterSurface : public PrinterSurface
     bool ensurePainter();
     bool drawPage();
     double fitScale() const;
-    void extend(const QRectF &rect, bool widens);
+    void extend(const QRectF &rect);
     const QFontMetricsF &metricsFor(const QString &name, double points, bool bold) const;
     const QFontMetricsF &currentMetrics() const;
     QPointF toDevice(double x, double y) const;
 
     std::unique_ptr<QPrinter> m_owned;
-    QPrinter *m_printer = nullptr;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QPrinter *m_printer = nullptr; // null for a QPdfWriter
+    QPagedPaintDevice *m_device = nullptr;
+    QString m_file;
     QPainter m_painter;
     bool m_started = false;
     bool m_beginFailed = false;

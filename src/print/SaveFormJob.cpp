@@ -2,10 +2,10 @@
 
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
+#include "platform/core/PrivateFiles.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormDocument.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace
@@ -17,6 +17,7 @@ using CaseFields::Name;
 const QString saveTitle = QStringLiteral("Save Form as PDF");
 const QString pdfFilter = QStringLiteral("PDF files (*.pdf)");
 const QString notSaved = QStringLiteral("The form was not saved: ");
+const QString replacePrompt = QStringLiteral("%1 already exists.\nDo you want to replace it?");
 
 void reportNotSaved(const QString &cause)
 {
@@ -30,16 +31,27 @@ bool runSaveFormJob(PrintHost &host, const QPageLayout &layout)
 {
     const QString fileNumber = host.fieldText(FileNumber);
     const QString folder = DefaultPrinterProvider::pdfFolder();
-    // The dialog opens where the program keeps its PDF files; when that
-    // folder cannot be made it opens wherever it can.
-    QDir().mkpath(folder);
-    QString path = Dialogs::instance().saveFileName(
-        saveTitle, folder + QLatin1Char('/') + DefaultPrinterProvider::formFileName(fileNumber),
-        pdfFilter);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
+    // The dialog opens where the program keeps its PDF files, a folder of
+    // the steward's alone; when it cannot be made it opens wherever it can.
+    PrivateFiles::makeFolder(folder);
+    QString path = folder + QLatin1Char('/') + DefaultPrinterProvider::formFileName(fileNumber);
+    for (;;) {
+        path = Dialogs::instance().saveFileName(saveTitle, path, pdfFilter);
+        if (path.isEmpty())
+            return false;
+        if (!QFileInfo(path).suffix().isEmpty())
+            break;
+        // The dialog asked about the name as typed; the file is that name
+        // with ".pdf", and a file of that name is not replaced unasked.
         path += QStringLiteral(".pdf");
+        const QFileInfo taken(path);
+        if (!taken.exists() && !taken.isSymLink())
+            break;
+        if (Dialogs::instance().message(replacePrompt.arg(taken.fileName()),
+                                        Dialogs::Buttons::YesNo, Dialogs::Icon::Exclamation,
+                                        saveTitle) == Dialogs::Answer::Yes)
+            break;
+    }
 
     QString error;
     const std::unique_ptr<PrinterSurface> surface = DefaultPrinterProvider::openPdfAt(

@@ -113,6 +113,16 @@ QList<StoredTable> SqliteBackend::open(const QString &connectionName, bool mayCr
 {
     const QString &path = location();
     const QFileInfo info(path);
+    // A link to a file that is not there (a drive not connected, a file
+    // moved) is no new database: one made through it would stand outside
+    // the private folder with the rights the link's folder gives, and the
+    // steward's records would seem gone.
+    if (info.isSymLink() && !info.exists())
+        throw DataError(DataErrors::CannotOpen,
+                        QStringLiteral("The database file \"%1\" is a link to \"%2\", which does "
+                                       "not exist (a drive that is not connected, or a file that "
+                                       "was moved).")
+                            .arg(path, info.symLinkTarget()));
     const bool fresh = !info.exists() || (info.isFile() && info.size() == 0);
     // Asked for one that exists, a mistyped path must not leave a new, empty
     // case database behind. An empty file is a new database either way.

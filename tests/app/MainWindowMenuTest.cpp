@@ -30,16 +30,16 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
     };
     const QList<Item> file = {{"&Print Grievance Side", QKeySequence(Qt::CTRL | Qt::Key_P)},
                               {"Print &Back Side", QKeySequence(Qt::CTRL | Qt::Key_B)},
-                              {"Print Preview...", QKeySequence()},
-                              {"Save Form as PDF...", QKeySequence()},
-                              {"Print Setup...", QKeySequence()},
-                              {"Back Up Now...", QKeySequence()},
-                              {"Restore from Backup...", QKeySequence()},
-                              {"Export...", QKeySequence()},
-                              {"Import...", QKeySequence()},
+                              {"Print Pre&view...", QKeySequence()},
+                              {"&Save Form as PDF...", QKeySequence()},
+                              {"Print Set&up...", QKeySequence()},
+                              {"Back Up &Now...", QKeySequence()},
+                              {"&Restore from Backup...", QKeySequence()},
+                              {"&Export...", QKeySequence()},
+                              {"&Import...", QKeySequence()},
                               {"Choose &Database...", QKeySequence()},
-                              {"Copy to Shared Server...", QKeySequence()},
-                              {"Copy to a File...", QKeySequence()},
+                              {"&Copy to Shared Server...", QKeySequence()},
+                              {"Copy to a &File...", QKeySequence()},
                               {"E&xit", QKeySequence()}};
     const QList<QAction *> fileItems = menus[0]->menu()->actions();
     ASSERT_EQ(fileItems.size(), file.size());

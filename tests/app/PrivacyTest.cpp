@@ -1,18 +1,20 @@
-// The steward's files belong to the steward alone: a first start and a PDF
-// print-out give owner-only rights whatever the session's umask, and a
-// database others can already read is left as it is, with a word to the
-// steward.
+// The steward's files belong to the steward alone: a first start, a PDF
+// print-out and the settings give owner-only rights whatever the session's
+// umask, and a database others can already read is left as it is, with a
+// word to the steward.
 #include "support/CaseFixture.h"
 #include "support/WindowControls.h"
 
 #include "app/Module1.h"
 #include "app/StatusBar.h"
+#include "platform/core/AppInfo.h"
 #include "print/DefaultPrinterProvider.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -98,6 +100,10 @@ TEST_P(PrivateByDefault, FirstStartAndPdfPrintOutAreTheOwnersAlone)
     EXPECT_FALSE(copies.isEmpty());
     for (const QString &copy : copies)
         EXPECT_EQ(modeOf(backups + QLatin1Char('/') + copy), "600") << copy.toStdString();
+    // The settings, which say where the database is, written on closing.
+    const QString settings = QSettings(AppInfo::title(), AppInfo::title()).fileName();
+    EXPECT_EQ(modeOf(settings), "600") << settings.toStdString();
+    EXPECT_EQ(modeOf(QFileInfo(settings).absolutePath()), "700");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,7 +3,7 @@
 # manager (Xvfb and openbox), where focus, activation and stacking are the
 # window manager's: Tab and Shift+Tab through both pages of the main window
 # and a grid window, start-up messages over the splash window, message box
-# widths. Usage: tab_order.sh BUILD_DIR
+# widths, the keyboard back after a file dialog. Usage: tab_order.sh BUILD_DIR
 set -euo pipefail
 build=${1:?build directory}
 for tool in xvfb-run openbox xprop; do
@@ -29,5 +29,5 @@ exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     sleep 0.05
   done
   xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"
-  "$0/test_app" --gtest_filter="*TabOrder*:*FaultRoundTwoDialogs*:*FaultBoxTitle*"
+  "$0/test_app" --gtest_filter="*TabOrder*:*FaultRoundTwoDialogs*:*FaultBoxTitle*:*FaultRoundThreeKeyboard*"
 ' "$build"

@@ -10,6 +10,7 @@
 
 #include "QtPrinting.h"
 #include <QDir>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -338,8 +339,10 @@ TEST(PdfOnAFullDisk, IsNotHandedToThePrintSystem)
     if (queue.isEmpty() || !isCupsPdfQueue(queue))
         GTEST_SKIP() << "no cups-pdf default printer; scripts/start-cups.sh sets one up";
     auto folder = std::make_unique<QTemporaryDir>();
-    auto pdf = letterPdf(folder->filePath(QStringLiteral("document.pdf")));
-    CupsJobSurface s(std::move(pdf), std::move(folder), queue, QStringLiteral("full disk"));
+    const QString file = folder->filePath(QStringLiteral("document.pdf"));
+    auto pdf = std::make_unique<QPdfWriter>(file);
+    pdf->setPageLayout(letterPdf(file)->pageLayout());
+    CupsJobSurface s(std::move(pdf), file, std::move(folder), queue, QStringLiteral("full disk"));
     s.setScaleLeft(-560);
     drawFrontSide(s, filledIn());
     bool delivered = true;
@@ -380,6 +383,25 @@ TEST(PdfOnAFullDisk, LeavesTheFileItWouldReplaceAsItWas)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({"Complaint form.pdf"}))
         << "no part of the failed file is left";
+}
+
+// Without a printer a side takes its name at once with an empty file; one
+// given up (Cancel at the case facts question) or not written takes it away.
+TEST(PdfOnAFullDisk, OrGivenUpLeavesNoEmptyFileWithoutAPrinter)
+{
+    for (const bool fullDisk : {false, true}) {
+        QTemporaryDir dir;
+        QString error;
+        auto s = DefaultPrinterProvider::openPdfFile(dir.path(), PrintSide::Front, "1", error);
+        ASSERT_TRUE(s) << error.toStdString();
+        drawFrontSide(*s, filledIn());
+        if (fullDisk) {
+            FullDisk full(roomForPartOfAPage);
+            EXPECT_FALSE(s->endDoc());
+        }
+        s.reset();
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()) << fullDisk;
+    }
 }
 
 } // namespace

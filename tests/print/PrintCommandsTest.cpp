@@ -7,6 +7,7 @@
 #include "PrintedCase.h"
 #include "app/PrintPreviewDialog.h"
 #include "app/StatusBar.h"
+#include "print/DefaultPrinterProvider.h"
 
 #include "QtPrinting.h"
 #include "support/WindowControls.h"
@@ -194,6 +195,22 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
     EXPECT_TRUE(printed.dialogs.messages().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QFileInfo(file).fileName()}));
+    // Its folder is the steward's alone. The same name typed again: the
+    // file it becomes is replaced only on Yes; No goes back to the dialog.
+    EXPECT_EQ(QFileInfo(DefaultPrinterProvider::pdfFolder()).permissions(),
+              QFileDevice::Permissions(0x7700)); // rwx------
+    for (const Dialogs::Answer answer : {Dialogs::Answer::No, Dialogs::Answer::Yes}) {
+        QFile::resize(file, 0);
+        printed.dialogs.clear();
+        printed.dialogs.queueSaveFileName(path);
+        printed.dialogs.queueAnswer(answer);
+        windowAction(*printed.window, "mnuFileSavePdf")->trigger();
+        ASSERT_EQ(printed.dialogs.messages().size(), 1);
+        EXPECT_EQ(printed.dialogs.messages()[0].prompt,
+                  "Pat Doe complaint.pdf already exists.\nDo you want to replace it?");
+        EXPECT_EQ(printed.dialogs.fileDialogs().size(), answer == Dialogs::Answer::Yes ? 1 : 2);
+        EXPECT_EQ(QFileInfo(file).size() > 0, answer == Dialogs::Answer::Yes);
+    }
 }
 
 } // namespace

@@ -54,37 +54,50 @@ struct CopiesCase {
     bool refuse;
     int copies; // -1: the setting stays as it was
     bool driverMessage;
-    const char *completion;
+    const char *completion;                           // empty: nothing is printed
+    Dialogs::Answer manyCopies = Dialogs::Answer::Ok; // Ok: not asked
 };
 
 class FrontSideCopies : public PrintJobTest, public ::testing::WithParamInterface<CopiesCase>
 {
 };
 
+// The completion text names the copies the printer was given, which a
+// number it refuses leaves at its own setting; more than 99 are sent only
+// when the steward says so.
 TEST_P(FrontSideCopies, SetTheCopiesAndSayHowManyWereSent)
 {
     const CopiesCase &c = GetParam();
     window.copies = QString::fromUtf8(c.text);
     printers.setRefuseCopies(c.refuse);
-    runFrontSideJob(window, printers);
+    const bool asked = c.manyCopies != Dialogs::Answer::Ok;
+    if (asked)
+        dialogs.queueAnswer(c.manyCopies);
+    const bool printed = *c.completion;
+    EXPECT_EQ(runFrontSideJob(window, printers), printed);
 
     const RecordedDocument &doc = onlyDocument();
     if (c.copies < 0)
         EXPECT_FALSE(doc.copies.has_value());
     else
         EXPECT_EQ(doc.copies, std::optional<qint16>(qint16(c.copies)));
-    EXPECT_TRUE(doc.delivered) << "the form is printed either way";
+    EXPECT_EQ(doc.delivered, printed);
+    QStringList prompts;
+    for (const auto &m : dialogs.messages())
+        prompts << m.prompt;
+    EXPECT_EQ(prompts, (asked ? QStringList{QStringLiteral("Send %1 copies of the grievance for "
+                                                           "Pat Doe to the printer?")
+                                                .arg(c.copies)}
+                              : QStringList{}) +
+                           (c.driverMessage ? QStringList{copiesPrompt} : QStringList{}));
     if (c.driverMessage) {
-        ASSERT_EQ(dialogs.messages().size(), 1);
-        EXPECT_EQ(dialogs.messages()[0].prompt, copiesPrompt);
-        EXPECT_EQ(dialogs.messages()[0].title, copiesTitle);
-        EXPECT_EQ(dialogs.messages()[0].buttons, Dialogs::Buttons::Ok);
-        EXPECT_EQ(dialogs.messages()[0].icon, Dialogs::Icon::None);
-    } else {
-        EXPECT_TRUE(dialogs.messages().isEmpty());
+        EXPECT_EQ(dialogs.messages().last().title, copiesTitle);
+        EXPECT_EQ(dialogs.messages().last().buttons, Dialogs::Buttons::Ok);
+        EXPECT_EQ(dialogs.messages().last().icon, Dialogs::Icon::None);
     }
-    ASSERT_EQ(window.status.size(), 2);
-    EXPECT_EQ(window.status[1], QString::fromUtf8(c.completion));
+    EXPECT_EQ(MousePointer::current(), MousePointer::Default);
+    EXPECT_EQ(window.status.value(1), QString::fromUtf8(c.completion));
+    EXPECT_EQ(window.status.size(), printed ? 2 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,19 +106,26 @@ INSTANTIATE_TEST_SUITE_P(
                                  "2 Copies of grievance for: Pat Doe were sent to the printer."},
                       CopiesCase{"One", "1", false, 1, false,
                                  "1 Copy of grievance for: Pat Doe was sent to the printer."},
+                      // This printer takes 0 copies; a real one refuses them.
                       CopiesCase{"Empty", "", false, 0, false,
-                                 " Copy of grievance for: Pat Doe was sent to the printer."},
+                                 "0 Copy of grievance for: Pat Doe was sent to the printer."},
                       CopiesCase{"OnePointFiveRoundsToTwo", "1.5", false, 2, false,
-                                 "1.5 Copies of grievance for: Pat Doe were sent to the printer."},
+                                 "2 Copies of grievance for: Pat Doe were sent to the printer."},
                       CopiesCase{"TwoPointFiveRoundsToEven", "2.5", false, 2, false,
-                                 "2.5 Copies of grievance for: Pat Doe were sent to the printer."},
-                      CopiesCase{
-                          "BeyondSixteenBits", "40000", false, -1, true,
-                          "40000 Copies of grievance for: Pat Doe were sent to the printer."},
+                                 "2 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{"BeyondSixteenBits", "40000", false, -1, true,
+                                 "1 Copy of grievance for: Pat Doe was sent to the printer."},
                       CopiesCase{"RefusedOneIsSilent", "1", true, -1, false,
                                  "1 Copy of grievance for: Pat Doe was sent to the printer."},
                       CopiesCase{"RefusedThreeAsksForSingleCopies", "3", true, -1, true,
-                                 "3 Copies of grievance for: Pat Doe were sent to the printer."}),
+                                 "1 Copy of grievance for: Pat Doe was sent to the printer."},
+                      CopiesCase{"NinetyNineAreNotQuestioned", "99", false, 99, false,
+                                 "99 Copies of grievance for: Pat Doe were sent to the printer."},
+                      CopiesCase{"HundredAreSentWhenTheStewardSaysYes", "99.5", false, 100, false,
+                                 "100 Copies of grievance for: Pat Doe were sent to the printer.",
+                                 Dialogs::Answer::Yes},
+                      CopiesCase{"HundredAreNotSentWhenTheStewardSaysNo", "100", false, 100, false,
+                                 "", Dialogs::Answer::No}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct BlankCase {

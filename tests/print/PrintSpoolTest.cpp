@@ -55,8 +55,10 @@ TEST_P(PrintSpool, TemporaryPdfIsPrivateAndGoneOnceCupsAnswered)
     const auto restore = qScopeGuard([umaskBefore] { ::umask(umaskBefore); });
 
     QString error;
-    const auto surface = DefaultPrinterProvider::openCups(
-        QString::fromUtf8(c.queue), QStringLiteral("Quillmark spool test"), error);
+    const QString queue = QString::fromUtf8(c.queue);
+    const auto surface =
+        DefaultPrinterProvider::openCups(queue, DefaultPrinterProvider::lookUp({queue, {}}).layout,
+                                         QStringLiteral("Quillmark spool test"), error);
     ASSERT_TRUE(surface) << error.toStdString();
     const auto *job = dynamic_cast<CupsJobSurface *>(surface.get());
     ASSERT_TRUE(job);

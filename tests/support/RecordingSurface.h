@@ -70,6 +70,7 @@ class RecordingSurface : public PrinterSurface
     std::shared_ptr<RecordedDocument> sharedDocument() const { return m_doc; }
 
     bool setCopies(qint16 copies) override;
+    qint16 copies() const override { return m_doc->copies.value_or(1); }
     void setScaleLeft(double twips) override;
     void setFontName(const QString &name) override;
     void setFontSize(double points) override;
