@@ -78,7 +78,7 @@ class Exchange
             while (decoder.next(&f)) {
                 if (cancel && cancel->load(std::memory_order_relaxed))
                     return stop(Outcome{false, false, true, false, text(AccessTexts::Cancelled)});
-                if (!hello) {
+                if (!hello && f.kind != Kind::Failed) {
                     Reader r(f.payload);
                     if (f.kind != Kind::Hello || r.u32() != ProtocolVersion)
                         return damaged(
@@ -117,7 +117,8 @@ class Exchange
                                    : text(AccessTexts::ReaderCut));
             }
             if (quiet.elapsed() > m_options.silenceMs)
-                return damaged(text(AccessTexts::ReaderSilent).arg((m_options.silenceMs + 999) / 1000));
+                return damaged(
+                    text(AccessTexts::ReaderSilent).arg((m_options.silenceMs + 999) / 1000));
         }
     }
 
@@ -143,8 +144,8 @@ class Exchange
         const QString name = QFileInfo(m_file).fileName();
         switch (code) {
         case FailureCode::NotAccess:
-            return stop(Outcome{false, false, false, false,
-                                text(AccessTexts::NotAccess).arg(name, why)});
+            return stop(
+                Outcome{false, false, false, false, text(AccessTexts::NotAccess).arg(name, why)});
         case FailureCode::NoSuchTable:
             return stop(Outcome{false, false, false, false,
                                 text(AccessTexts::NoSuchTable).arg(name, m_table)});
@@ -258,27 +259,25 @@ AccessListing AccessReader::tables() const
     AccessListing listing;
     TableFrames current;
     Exchange exchange(m_file, m_options, m_pid);
-    const Outcome o =
-        exchange.run({QStringLiteral("list"), m_file}, nullptr,
-                     [&](const Frame &f, QString *why, bool *garbled) {
-                         *garbled = true;
-                         if (f.kind == Kind::End || f.kind == Kind::Table) {
-                             if (current.started() && current.complete())
-                                 listing.tables << current.table();
-                             else if (current.started())
-                                 return *why = QStringLiteral("a table with columns missing"),
-                                        false;
-                             if (f.kind == Kind::End) {
-                                 Reader r(f.payload);
-                                 if (r.u64() != quint64(listing.tables.size()) || !r.atEnd())
-                                     return *why = QStringLiteral("a count that does not match"),
-                                            false;
-                                 return true;
-                             }
-                             current = TableFrames();
-                         }
-                         return current.take(f, why);
-                     });
+    const Outcome o = exchange.run(
+        {QStringLiteral("list"), m_file}, nullptr,
+        [&](const Frame &f, QString *why, bool *garbled) {
+            *garbled = true;
+            if (f.kind == Kind::End || f.kind == Kind::Table) {
+                if (current.started() && current.complete())
+                    listing.tables << current.table();
+                else if (current.started())
+                    return *why = QStringLiteral("a table with columns missing"), false;
+                if (f.kind == Kind::End) {
+                    Reader r(f.payload);
+                    if (r.u64() != quint64(listing.tables.size()) || !r.atEnd())
+                        return *why = QStringLiteral("a count that does not match"), false;
+                    return true;
+                }
+                current = TableFrames();
+            }
+            return current.take(f, why);
+        });
     listing.ok = o.ok;
     listing.damaged = o.damaged;
     listing.error = o.error;
@@ -299,8 +298,8 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
         arguments << QString::number(m_options.repeat);
     Exchange exchange(m_file, m_options, m_pid);
     exchange.m_table = table;
-    const Outcome o = exchange.run(
-        arguments, cancel, [&](const Frame &f, QString *why, bool *garbled) {
+    const Outcome o =
+        exchange.run(arguments, cancel, [&](const Frame &f, QString *why, bool *garbled) {
             *garbled = true;
             if (f.kind == Kind::Table || f.kind == Kind::Column) {
                 if (!current.take(f, why))
@@ -331,8 +330,9 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
                     return *why = QStringLiteral("a value of unknown state"), false;
                 if (!v.null) {
                     const QString stored = QString::fromUtf8(r.bytes());
-                    v.text = m_options.raw ? stored
-                                           : AccessText::shown(cols.at(i), stored, m_options.locale);
+                    v.text = m_options.raw
+                                 ? stored
+                                 : AccessText::shown(cols.at(i), stored, m_options.locale);
                 }
             }
             if (r.failed() || !r.atEnd())

@@ -166,9 +166,12 @@ int main(int argc, char **argv)
         fail(FailureCode::Usage, "usage: list FILE | rows FILE TABLE [TIMES]");
     // Text always arrives as UTF-8, whatever the caller's environment says.
     unsetenv("MDB_ICONV");
-    struct stat st {};
+    struct stat st {
+    };
     if (stat(argv[2], &st) != 0 || !S_ISREG(st.st_mode))
         fail(FailureCode::NotAccess, "it is not a file that can be read");
+    if (st.st_size == 0)
+        fail(FailureCode::NotAccess, "it is empty");
     MdbHandle *mdb = mdb_open(argv[2], MDB_NOFLAGS); // read-only
     if (!mdb)
         fail(FailureCode::NotAccess, "it is not an Access database");
