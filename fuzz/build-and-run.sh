@@ -21,7 +21,7 @@ declare -A SOURCES=(
   [like_pattern_fuzzer]="src/jetsql/*.cpp"
   [val_fuzzer]="src/platform/core/Classic.cpp"
   [casefacts_fuzzer]="src/platform/core/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp tests/support/RecordingSurface.cpp"
-  [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp"
+  [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp src/safekeeping/FieldMatch.cpp"
 )
 # Libraries a target needs beyond Qt and SQLite.
 declare -A LIBS=([csv_reader_fuzzer]="-lcsv")
