@@ -127,8 +127,8 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
     if (survey.ok && survey.knownEmployees > 0 &&
         choices.knownEmployees == AccessImportChoices::Known::Refuse)
         result.error = text(KnownEmployees).arg(survey.knownEmployees).arg(survey.employees);
-    if (survey.ok && survey.collisions > 0 &&
-        choices.collisions == AccessImportChoices::Collisions::Refuse)
+    else if (survey.ok && survey.collisions > 0 &&
+             choices.collisions == AccessImportChoices::Collisions::Refuse)
         result.error = text(Collisions).arg(survey.collisions);
     if (!survey.ok || !result.error.isEmpty())
         return result;

@@ -38,3 +38,28 @@ inline constexpr const char *ReportHeader = "Old Grievance Number,New Grievance 
 inline constexpr const char *Cancelled = "The import was stopped; nothing was imported.";
 
 } // namespace AccessImportTexts
+
+// The import from the command line, for an administrator moving an office.
+namespace AccessImportTexts
+{
+
+inline constexpr const char *ConsoleReading = "Reading \"%1\" (%2) into %3.\n";
+inline constexpr const char *ConsolePlan =
+    "  %1 <- \"%2\": %3 rows; fields filled: %4; columns left out: %5\n";
+inline constexpr const char *ConsoleNone = "none";
+inline constexpr const char *ConsoleKnownHint =
+    " Run again with --skip-known-employees to leave them out, or with --add-known-employees "
+    "to add them as well.";
+inline constexpr const char *ConsoleCollisionsHint =
+    " Run again with --renumber-collisions to give them new numbers (old and new are listed "
+    "in a file beside the backups).";
+inline constexpr const char *ConsoleBackup = "Backed up first to \"%1\".\n";
+inline constexpr const char *ConsoleBackupUnchanged =
+    "The newest backup already holds the records as they were; no new one was needed.\n";
+inline constexpr const char *ConsoleAdded = "Added %1 employees and %2 complaints.\n";
+inline constexpr const char *ConsoleSkipped =
+    "Left out %1 employees whose file number was there already.\n";
+inline constexpr const char *ConsoleRenumbered =
+    "Gave %1 complaints new Grievance Numbers; old and new are listed in \"%2\".\n";
+
+} // namespace AccessImportTexts

@@ -9,9 +9,11 @@
 
 #include "records/DatabaseBackend.h"
 #include "safekeeping/AccessImport.h"
+#include "safekeeping/AccessImportUnattended.h"
 
 #include <QDir>
 #include <QFile>
+#include <QTextStream>
 
 namespace
 {
@@ -263,5 +265,50 @@ INSTANTIATE_TEST_SUITE_P(
                 "\"testV1997.mdb\" has no tables named Employee or Complaints; choose which of "
                 "its tables (Table1, Table2, Table3, Table4) go into which case table."}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace
+{
+
+// The command line's import: what it prints, the option each refusal
+// names, its exit status, and nothing changed when it refuses.
+TEST_F(AccessImportTest, UnattendedNamesTheOptionThatAnswersEachQuestion)
+{
+    db.insert(Employee, {{"Name", "Ann"}, {"File Number", "core user"}});
+    EXPECT_EQ(db.insert(Complaints, {{"File Number", "core user"}}), 1);
+    const QString file = AccessSamples::file("fixedTextTestV2000.mdb");
+    const auto runWith = [&](AccessImportChoices choices, QString *out, QString *err) {
+        choices.mappings = {users(), userComplaints(true)};
+        QTextStream o(out), e(err);
+        return AccessImportUnattended::run(file, db.path(), choices, o, e);
+    };
+    QString out, err;
+    EXPECT_EQ(runWith({}, &out, &err), 1);
+    EXPECT_NE(err.indexOf("--skip-known-employees"), -1) << err.toStdString();
+    EXPECT_NE(out.indexOf("  Employee <- \"users\": 2 rows; fields filled: File Number, Name;"), -1)
+        << out.toStdString();
+
+    AccessImportChoices skip;
+    skip.knownEmployees = AccessImportChoices::Known::Skip;
+    err.clear();
+    EXPECT_EQ(runWith(skip, &out, &err), 1);
+    EXPECT_NE(err.indexOf("1 incoming complaints have Grievance Numbers"), -1);
+    EXPECT_NE(err.indexOf("--renumber-collisions"), -1) << err.toStdString();
+    EXPECT_EQ(db.count(Employee), 1);
+    EXPECT_EQ(db.count(Complaints), 1);
+
+    skip.collisions = AccessImportChoices::Collisions::Renumber;
+    out.clear();
+    err.clear();
+    EXPECT_EQ(runWith(skip, &out, &err), 0) << err.toStdString();
+    EXPECT_NE(out.indexOf("Added 1 employees and 2 complaints."), -1) << out.toStdString();
+    EXPECT_NE(out.indexOf("Left out 1 employees"), -1);
+    EXPECT_NE(out.indexOf("Gave 1 complaints new Grievance Numbers"), -1);
+    EXPECT_NE(out.indexOf(db.onServer() ? "not backed up" : "Backed up first"), -1)
+        << out.toStdString();
+    EXPECT_EQ(db.count(Employee), 2);
+    EXPECT_EQ(db.count(Complaints), 3);
+}
 
 } // namespace
