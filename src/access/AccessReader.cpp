@@ -27,6 +27,13 @@ QString text(const char *t)
     return QString::fromUtf8(t);
 }
 
+// A frame that makes no sense where it came: `why` says what it was.
+bool nonsense(QString *why, const char *what)
+{
+    *why = QString::fromLatin1(what);
+    return false;
+}
+
 struct Outcome {
     bool ok = false;
     bool damaged = false;
@@ -46,6 +53,8 @@ class Exchange
         : m_file(file), m_options(options), m_pid(pid)
     {
     }
+
+    void setTable(const QString &table) { m_table = table; }
 
     Outcome run(const QStringList &arguments, const std::atomic<bool> *cancel,
                 const FrameHandler &handle)
@@ -171,10 +180,7 @@ class Exchange
         return o;
     }
 
-  public:
-    QString m_table;
-
-  private:
+    QString m_table; // the table asked for, to name it when the file has none
     QString m_file;
     const AccessReader::Options &m_options;
     qint64 &m_pid;
@@ -191,24 +197,24 @@ class TableFrames
         Reader r(f.payload);
         if (f.kind == Kind::Table) {
             if (!complete())
-                return no(why, "a table with columns missing");
+                return nonsense(why, "a table with columns missing");
             m_table = AccessTable{QString::fromUtf8(r.bytes()), qint64(r.u64()), {}};
             m_expected = r.u32();
             if (m_expected > MostColumns)
-                return no(why, "too many columns");
+                return nonsense(why, "too many columns");
         } else if (f.kind == Kind::Column) {
             if (complete())
-                return no(why, "a column outside a table");
+                return nonsense(why, "a column outside a table");
             AccessColumn c;
             c.name = QString::fromUtf8(r.bytes());
             c.type = int(r.u32());
             c.size = int(r.u32());
             m_table.columns << c;
         } else {
-            return no(why, "a frame out of place");
+            return nonsense(why, "a frame out of place");
         }
         if (r.failed() || !r.atEnd())
-            return no(why, "a table frame of the wrong length");
+            return nonsense(why, "a table frame of the wrong length");
         return true;
     }
     bool started() const { return !m_table.name.isEmpty(); }
@@ -216,11 +222,6 @@ class TableFrames
     const AccessTable &table() const { return m_table; }
 
   private:
-    static bool no(QString *why, const char *what)
-    {
-        *why = QString::fromLatin1(what);
-        return false;
-    }
     AccessTable m_table;
     quint32 m_expected = 0;
 };
@@ -259,25 +260,25 @@ AccessListing AccessReader::tables() const
     AccessListing listing;
     TableFrames current;
     Exchange exchange(m_file, m_options, m_pid);
-    const Outcome o = exchange.run(
-        {QStringLiteral("list"), m_file}, nullptr,
-        [&](const Frame &f, QString *why, bool *garbled) {
-            *garbled = true;
-            if (f.kind == Kind::End || f.kind == Kind::Table) {
-                if (current.started() && current.complete())
-                    listing.tables << current.table();
-                else if (current.started())
-                    return *why = QStringLiteral("a table with columns missing"), false;
-                if (f.kind == Kind::End) {
-                    Reader r(f.payload);
-                    if (r.u64() != quint64(listing.tables.size()) || !r.atEnd())
-                        return *why = QStringLiteral("a count that does not match"), false;
-                    return true;
-                }
-                current = TableFrames();
-            }
-            return current.take(f, why);
-        });
+    const Outcome o =
+        exchange.run({QStringLiteral("list"), m_file}, nullptr,
+                     [&](const Frame &f, QString *why, bool *garbled) {
+                         *garbled = true;
+                         if (f.kind == Kind::End || f.kind == Kind::Table) {
+                             if (current.started() && current.complete())
+                                 listing.tables << current.table();
+                             else if (current.started())
+                                 return nonsense(why, "a table with columns missing");
+                             if (f.kind == Kind::End) {
+                                 Reader r(f.payload);
+                                 if (r.u64() != quint64(listing.tables.size()) || !r.atEnd())
+                                     return nonsense(why, "a count that does not match");
+                                 return true;
+                             }
+                             current = TableFrames();
+                         }
+                         return current.take(f, why);
+                     });
     listing.ok = o.ok;
     listing.damaged = o.damaged;
     listing.error = o.error;
@@ -297,7 +298,7 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
     if (m_options.repeat > 1)
         arguments << QString::number(m_options.repeat);
     Exchange exchange(m_file, m_options, m_pid);
-    exchange.m_table = table;
+    exchange.setTable(table);
     const Outcome o =
         exchange.run(arguments, cancel, [&](const Frame &f, QString *why, bool *garbled) {
             *garbled = true;
@@ -309,16 +310,16 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
                 return true;
             }
             if (!current.started() || !current.complete())
-                return *why = QStringLiteral("rows before their columns"), false;
+                return nonsense(why, "rows before their columns");
             Reader r(f.payload);
             if (f.kind == Kind::End) {
                 if (r.u64() != quint64(result.rows) || !r.atEnd())
-                    return *why = QStringLiteral("a count that does not match"), false;
+                    return nonsense(why, "a count that does not match");
                 return true;
             }
             const QList<AccessColumn> &cols = current.table().columns;
             if (r.u32() != quint32(cols.size()))
-                return *why = QStringLiteral("a row of the wrong width"), false;
+                return nonsense(why, "a row of the wrong width");
             row.resize(cols.size());
             for (int i = 0; i < cols.size(); ++i) {
                 AccessValue &v = row[i];
@@ -327,7 +328,7 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
                 v.cut = state == ValueState::Cut;
                 v.text.clear();
                 if (!v.null && state != ValueState::Value && !v.cut)
-                    return *why = QStringLiteral("a value of unknown state"), false;
+                    return nonsense(why, "a value of unknown state");
                 if (!v.null) {
                     const QString stored = QString::fromUtf8(r.bytes());
                     v.text = m_options.raw
@@ -336,7 +337,7 @@ AccessReadResult AccessReader::rows(const QString &table, const RowSink &sink,
                 }
             }
             if (r.failed() || !r.atEnd())
-                return *why = QStringLiteral("a row of the wrong length"), false;
+                return nonsense(why, "a row of the wrong length");
             *garbled = false;
             return sink(row, ++result.rows, why);
         });

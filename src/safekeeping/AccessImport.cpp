@@ -141,8 +141,10 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
         const KeeperResult kept = BackupKeeper(file, caseShape()).run();
         if (kept.outcome == KeeperResult::Outcome::Made)
             result.backup = kept.backup.path;
-        else if (kept.outcome != KeeperResult::Outcome::Unchanged)
-            return result.error = text(NoBackup).arg(kept.message), result;
+        else if (kept.outcome != KeeperResult::Outcome::Unchanged) {
+            result.error = text(NoBackup).arg(kept.message);
+            return result;
+        }
     }
 
     std::unique_ptr<PrivateOutput> report;
@@ -153,8 +155,10 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
                                  .arg(folder.prefix(), QDateTime::currentDateTimeUtc().toString(
                                                            QStringLiteral("yyyy-MM-dd HH.mm.ss")));
         report = std::make_unique<PrivateOutput>(folder.path() + QLatin1Char('/') + name);
-        if (!folder.make(&why) || !report->open(&why))
-            return result.error = text(ReportFailed).arg(report->finalPath(), why), result;
+        if (!folder.make(&why) || !report->open(&why)) {
+            result.error = text(ReportFailed).arg(report->finalPath(), why);
+            return result;
+        }
         report->file().write(ReportHeader);
     }
 
