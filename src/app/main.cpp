@@ -32,9 +32,14 @@ int importAccess(int argc, char **argv, const CommandLine::Request &request)
         choices.knownEmployees = AccessImportChoices::Known::Add;
     if (request.renumberCollisions)
         choices.collisions = AccessImportChoices::Collisions::Renumber;
+    // A file the line or the variable names that is not there (a typo) is
+    // never made without a window to ask in: it is refused.
+    const DatabaseChoice::Start start = DatabaseChoice::atStart(request.database);
+    const bool named = start.decidedBy == DatabaseChoice::DecidedBy::CommandLine ||
+                       start.decidedBy == DatabaseChoice::DecidedBy::Environment;
     QTextStream out(stdout), err(stderr);
-    return AccessImportUnattended::run(request.accessFile, CommandLine::databaseLocation(request),
-                                       choices, out, err);
+    return AccessImportUnattended::run(request.accessFile, start.location, choices, out, err,
+                                       !named || QFileInfo::exists(start.location));
 }
 
 } // namespace

@@ -34,11 +34,14 @@ int refuse(QTextStream &err, const QString &why)
 } // namespace
 
 int run(const QString &accessFile, const QString &databaseLocation,
-        const AccessImportChoices &choices, QTextStream &out, QTextStream &err)
+        const AccessImportChoices &choices, QTextStream &out, QTextStream &err, bool mayCreate)
 {
     CaseDatabase database(databaseLocation);
     try {
-        database.open();
+        if (mayCreate)
+            database.open();
+        else
+            database.openExisting();
     } catch (const DataError &e) {
         return refuse(err, e.description());
     }

@@ -15,7 +15,10 @@
 namespace AccessImportUnattended
 {
 
+// `mayCreate` false: a case database file that is not there is refused,
+// never made.
 int run(const QString &accessFile, const QString &databaseLocation,
-        const AccessImportChoices &choices, QTextStream &out, QTextStream &err);
+        const AccessImportChoices &choices, QTextStream &out, QTextStream &err,
+        bool mayCreate = true);
 
 } // namespace AccessImportUnattended

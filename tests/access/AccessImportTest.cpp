@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace
@@ -309,6 +310,13 @@ TEST_F(AccessImportTest, UnattendedNamesTheOptionThatAnswersEachQuestion)
         << out.toStdString();
     EXPECT_EQ(db.count(Employee), 2);
     EXPECT_EQ(db.count(Complaints), 3);
+
+    // A mistyped case database file is refused, never made.
+    QTemporaryDir dir;
+    const QString typo = dir.filePath(QStringLiteral("Quilmark.db"));
+    QTextStream o(&out), e(&err);
+    EXPECT_EQ(AccessImportUnattended::run(file, typo, skip, o, e, false), 1);
+    EXPECT_FALSE(QFileInfo::exists(typo));
 }
 
 } // namespace
