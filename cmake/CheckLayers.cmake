@@ -11,14 +11,15 @@ cmake_minimum_required(VERSION 3.25)
 set(LAYER_RULES
   "jetsql|jetsql|QtCore"
   "platform/core|platform/core|QtCore"
+  "access|access|QtCore"
   "records|records jetsql platform/core|QtCore QtSql"
-  "safekeeping|safekeeping records jetsql platform/core|QtCore"
+  "safekeeping|safekeeping access records jetsql platform/core|QtCore"
   "platform|platform platform/core|QtCore QtGui QtWidgets"
   "caseform|caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "find|find caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
-  "browser|browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets"
-  "app|app caseform find print browser safekeeping records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
+  "browser|browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "app|app caseform find print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 
 foreach(rule ${LAYER_RULES})

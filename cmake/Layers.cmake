@@ -4,7 +4,7 @@
 # also stops an include of another layer's header that points upwards or
 # sideways, and a module header written with its folder (<QtWidgets/QLabel>),
 # which the compiler would find through Qt Core's include path.
-set(QUILLMARK_LAYERS jetsql platform_core platform records safekeeping caseform find print browser app)
+set(QUILLMARK_LAYERS jetsql platform_core platform access records safekeeping caseform find print browser app)
 set(QUILLMARK_LAYER_SOURCES)
 foreach(layer ${QUILLMARK_LAYERS})
   get_target_property(sources quillmark_${layer} SOURCES)
@@ -18,10 +18,15 @@ foreach(layer ${QUILLMARK_LAYERS})
     endif()
   endforeach()
 endforeach()
-get_target_property(main_sources quillmark-wizard SOURCES)
-get_target_property(main_dir quillmark-wizard SOURCE_DIR)
-foreach(source ${main_sources})
-  list(APPEND QUILLMARK_LAYER_SOURCES ${main_dir}/${source})
+foreach(program quillmark-wizard quillmark-access-reader)
+  get_target_property(main_sources ${program} SOURCES)
+  get_target_property(main_dir ${program} SOURCE_DIR)
+  foreach(source ${main_sources})
+    if(NOT IS_ABSOLUTE ${source})
+      set(source ${main_dir}/${source})
+    endif()
+    list(APPEND QUILLMARK_LAYER_SOURCES ${source})
+  endforeach()
 endforeach()
 
 # Qt's include root: the folder that holds QtCore/, QtWidgets/, ...

@@ -39,6 +39,11 @@ endforeach()
 add_custom_target(quillmark_compressed_docs ALL DEPENDS ${QUILLMARK_COMPRESSED})
 
 install(TARGETS quillmark-wizard RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The Access reader runs beside the program, never on its own: it is found
+# from the program's folder as ../libexec/quillmark-wizard/ (AccessReader).
+# dpkg-shlibdeps finds its libmdb3 like the program's libraries.
+install(TARGETS quillmark-access-reader
+  RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/quillmark-wizard)
 install(FILES ${PKG_SRC}/${QUILLMARK_DESKTOP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PKG_OUT}/${QUILLMARK_DESKTOP_ID}.metainfo.xml

@@ -21,14 +21,19 @@ declare -A SOURCES=(
   [like_pattern_fuzzer]="src/jetsql/*.cpp"
   [val_fuzzer]="src/platform/core/Classic.cpp"
   [casefacts_fuzzer]="src/platform/core/Classic.cpp src/print/CaseFactsBlock.cpp src/print/PrinterSurface.cpp tests/support/RecordingSurface.cpp"
-  [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp"
+  [access_reader_fuzzer]="src/access/AccessReader.cpp src/access/AccessFrames.cpp src/access/AccessTable.cpp src/access/AccessText.cpp"
+  [csv_reader_fuzzer]="src/safekeeping/CsvReader.cpp src/safekeeping/CsvWriter.cpp src/safekeeping/CsvImport.cpp src/safekeeping/FieldMatch.cpp"
 )
 # Libraries a target needs beyond Qt and SQLite.
 declare -A LIBS=([csv_reader_fuzzer]="-lcsv")
 declare -A CORPUS=([val_fuzzer]=val [casefacts_fuzzer]=casefacts [csv_reader_fuzzer]=csv_reader)
-declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096 [csv_reader_fuzzer]=4096)
+declare -A MAX_LEN=([casefacts_fuzzer]=4100 [val_fuzzer]=4096 [csv_reader_fuzzer]=4096
+                   [access_reader_fuzzer]=300000)
+# The Access reader's corpus: the sample Access files beside the project,
+# copied at run time and never into the repository.
+ACCESS_SAMPLES=${ACCESS_SAMPLES:-../shared/access-samples}
 ALL=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer val_fuzzer casefacts_fuzzer
-     csv_reader_fuzzer)
+     csv_reader_fuzzer access_reader_fuzzer)
 TARGETS=("${@:-${ALL[@]}}")
 
 read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
@@ -47,6 +52,15 @@ object() { # compiles a source once, prints its object file
   echo "$obj"
 }
 
+# The reader program the Access target starts for every input, built as it
+# ships (no sanitizer: libmdb's faults are the program's to survive, and they
+# show as the reader crashing) beside the target, where the target finds it.
+if [[ " ${TARGETS[*]} " == *" access_reader_fuzzer "* ]]; then
+  read -r -a MDB_FLAGS <<<"$(pkg-config --cflags --libs libmdb)"
+  "$CXX" -std=c++20 -g -O1 -fPIC -Isrc "${QT_CFLAGS[@]}" src/access/AccessReaderMain.cpp \
+    src/access/AccessFrames.cpp "${QT_LIBS[@]}" "${MDB_FLAGS[@]}" -o "$OUT/quillmark-access-reader"
+fi
+
 for target in "${TARGETS[@]}"; do
   objects=()
   for src in ${SOURCES[$target]}; do objects+=("$(object "$src")"); done
@@ -58,7 +72,16 @@ for target in "${TARGETS[@]}"; do
   corpus="$OUT/corpus/$target"
   rm -rf "$corpus"
   mkdir -p "$corpus"
-  cp fuzz/corpus/"${CORPUS[$target]:-$target}"/* "$corpus"/
+  if [ "$target" = access_reader_fuzzer ]; then
+    if ! ls "$ACCESS_SAMPLES"/*.mdb >/dev/null 2>&1; then
+      echo "== $target: skipped, no sample Access files in $ACCESS_SAMPLES"
+      continue
+    fi
+    cp "$ACCESS_SAMPLES"/*.mdb "$corpus"/
+    chmod u+w "$corpus"/*
+  else
+    cp fuzz/corpus/"${CORPUS[$target]:-$target}"/* "$corpus"/
+  fi
   echo "== $target: ${SECONDS_PER_TARGET}s"
   "$OUT/$target" -max_total_time="$SECONDS_PER_TARGET" -max_len="${MAX_LEN[$target]:-512}" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$OUT/artifacts/$target-" \

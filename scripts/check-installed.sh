@@ -35,6 +35,20 @@ QT_QPA_PLATFORM=offscreen "$program" --no-such-option 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option ended with status $status, not 2"
 echo "ok: files in place, --version ($version), --help and a refused option"
 
+# The Access reader is found where the package put it: the import lists the
+# tables of a sample file (none is a case table, so nothing is imported).
+sample=${QUILLMARK_ACCESS_SAMPLE:-}
+if [ -n "$sample" ] && [ -r "$sample" ]; then
+  mkdir -p "$work/access"
+  status=0
+  err=$(HOME="$work/access" "$program" --import-access "$sample" --database "$work/access/cases.db" 2>&1 >/dev/null) || status=$?
+  { [ "$status" -eq 1 ] && grep -q "(Table1, Table2, Table3, Table4)" <<<"$err"; } ||
+    fail "--import-access did not read $sample through the installed reader (status $status): $err"
+  echo "ok: the installed Access reader lists the tables of $(basename "$sample")"
+else
+  echo "skipped: the Access import check, as QUILLMARK_ACCESS_SAMPLE names no readable file"
+fi
+
 # A real start in a fresh home. The option names the database and wins over
 # the variable, which names another file that must not appear.
 home="$work/home"

@@ -21,7 +21,8 @@ echo "== apt-get install ./$deb"
 apt_get install --reinstall "./$deb" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-bash scripts/check-installed.sh "$version" "$work"
+QUILLMARK_ACCESS_SAMPLE="$PWD/../shared/access-samples/testV1997.mdb" \
+  bash scripts/check-installed.sh "$version" "$work"
 
 before=$(cd "$work" && find home cases -type f -print0 | sort -z | xargs -0 sha256sum)
 echo "== apt-get purge quillmark-wizard"

@@ -18,6 +18,7 @@ PACKAGES=(
   locales
   postgresql postgresql-15 libqt6sql6-psql libpq-dev
   libcsv-dev
+  mdbtools-dev libmdb3 mdbtools
 )
 
 missing=()

@@ -26,6 +26,22 @@ struct Options {
         QStringLiteral("Open the case database PATH-OR-URI instead of the usual one. Takes "
                        "precedence over the QUILLMARK_DATABASE environment variable."),
         QStringLiteral("PATH-OR-URI")};
+    QCommandLineOption importAccess{
+        QStringLiteral("import-access"),
+        QStringLiteral("Import the employees and complaints of an old Access database file "
+                       "(its tables Employee and Complaints) into the case database, without a "
+                       "window; prints the counts. Anything refused changes nothing."),
+        QStringLiteral("FILE.mdb")};
+    QCommandLineOption skipKnown{
+        QStringLiteral("skip-known-employees"),
+        QStringLiteral("With --import-access: leave out the employees whose file number the "
+                       "case database holds already.")};
+    QCommandLineOption addKnown{QStringLiteral("add-known-employees"),
+                                QStringLiteral("With --import-access: add them as well.")};
+    QCommandLineOption renumber{
+        QStringLiteral("renumber-collisions"),
+        QStringLiteral("With --import-access: give complaints whose Grievance Number is taken "
+                       "new numbers, listed old and new in a file beside the backups.")};
 };
 
 const char *const Description =
@@ -43,7 +59,8 @@ void describe(QCommandLineParser &parser, const Options &o)
     // Qt's own options are single-dash words (-platform, -reverse): read as
     // letters they would spell -h or -v.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({o.help, o.version, o.database});
+    parser.addOptions(
+        {o.help, o.version, o.database, o.importAccess, o.skipKnown, o.addKnown, o.renumber});
 }
 
 // The case database a --database value names: a file (a path, or a file:
@@ -108,6 +125,23 @@ Request parse(const QStringList &arguments)
             r.action = Action::Refuse;
             r.error = error;
         }
+    }
+    r.skipKnownEmployees = parser.isSet(o.skipKnown);
+    r.addKnownEmployees = parser.isSet(o.addKnown);
+    r.renumberCollisions = parser.isSet(o.renumber);
+    const bool answers = r.skipKnownEmployees || r.addKnownEmployees || r.renumberCollisions;
+    if (r.action == Action::Start && parser.isSet(o.importAccess)) {
+        r.action = Action::ImportAccess;
+        r.accessFile = parser.values(o.importAccess).last();
+        if (r.skipKnownEmployees && r.addKnownEmployees) {
+            r.action = Action::Refuse;
+            r.error = QStringLiteral(
+                "--skip-known-employees and --add-known-employees cannot be given together.");
+        }
+    } else if (r.action == Action::Start && answers) {
+        r.action = Action::Refuse;
+        r.error = QStringLiteral("--skip-known-employees, --add-known-employees and "
+                                 "--renumber-collisions go with --import-access only.");
     }
     return r;
 }

@@ -8,12 +8,17 @@
 namespace CommandLine
 {
 
-enum class Action { Start, ShowHelp, ShowVersion, Refuse };
+enum class Action { Start, ShowHelp, ShowVersion, Refuse, ImportAccess };
 
 struct Request {
     Action action = Action::Start;
     // The case database given with --database; empty when none was.
     QString database;
+    // --import-access: the Access file, and the answers to its questions.
+    QString accessFile;
+    bool skipKnownEmployees = false;
+    bool addKnownEmployees = false;
+    bool renumberCollisions = false;
     // Why the command line was refused, for standard error.
     QString error;
 };

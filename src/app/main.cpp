@@ -5,9 +5,11 @@
 #include "app/frmMain.h"
 #include "platform/AppIcon.h"
 #include "platform/core/AppInfo.h"
+#include "safekeeping/AccessImportUnattended.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QTextStream>
 #include <cstdio>
 
 namespace
@@ -16,6 +18,28 @@ namespace
 void print(std::FILE *to, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+// --import-access: the import without a window, for an office's move.
+int importAccess(int argc, char **argv, const CommandLine::Request &request)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(AppInfo::title());
+    AccessImportChoices choices;
+    if (request.skipKnownEmployees)
+        choices.knownEmployees = AccessImportChoices::Known::Skip;
+    if (request.addKnownEmployees)
+        choices.knownEmployees = AccessImportChoices::Known::Add;
+    if (request.renumberCollisions)
+        choices.collisions = AccessImportChoices::Collisions::Renumber;
+    // A file the line or the variable names that is not there (a typo) is
+    // never made without a window to ask in: it is refused.
+    const DatabaseChoice::Start start = DatabaseChoice::atStart(request.database);
+    const bool named = start.decidedBy == DatabaseChoice::DecidedBy::CommandLine ||
+                       start.decidedBy == DatabaseChoice::DecidedBy::Environment;
+    QTextStream out(stdout), err(stderr);
+    return AccessImportUnattended::run(request.accessFile, start.location, choices, out, err,
+                                       !named || QFileInfo::exists(start.location));
 }
 
 } // namespace
@@ -37,6 +61,8 @@ int main(int argc, char **argv)
         print(stdout, CommandLine::versionText());
         return 0;
     }
+    if (early.action == CommandLine::Action::ImportAccess)
+        return importAccess(argc, argv, early);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::title());

@@ -1,6 +1,7 @@
 #include "safekeeping/CsvImport.h"
 
 #include "safekeeping/CsvReader.h"
+#include "safekeeping/FieldMatch.h"
 #include "safekeeping/SafekeepingTexts.h"
 
 #include <optional>
@@ -25,71 +26,22 @@ QString decoded(const QByteArray &bytes, bool *valid)
     return s;
 }
 
-// Line breaks as the window's boxes hold them: CR LF, whatever form the
-// file has them in (a lone LF from a spreadsheet, a lone CR), so that a
-// value counted here is as long as it is once the steward edits it.
-QString withCrLf(const QString &value)
-{
-    if (!value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
-        return value;
-    QString out;
-    out.reserve(value.size() + 8);
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            out += QStringLiteral("\r\n");
-            if (c == QLatin1Char('\r') && i + 1 < value.size() &&
-                value.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // The header read, matched to the fields; then each row checked and turned
 // into values.
 class Matcher
 {
   public:
-    explicit Matcher(const QList<CsvColumn> &fields) : m_fields(fields) {}
+    explicit Matcher(const QList<CsvColumn> &fields) : m_match(fields) {}
 
     bool header(const CsvRow &row, CsvPreview *p)
     {
         m_width = row.size();
-        QList<bool> taken(m_fields.size(), false);
+        QStringList names;
         for (const CsvField &f : row) {
             bool valid = true;
-            const QString name = decoded(f.bytes, &valid).trimmed();
-            p->header << name;
-            int match = -1;
-            for (int i = 0; i < m_fields.size() && match < 0; ++i) {
-                if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-                    match = i;
-            }
-            if (match >= 0 && taken.at(match)) {
-                p->error = text(ImportDuplicateColumn).arg(name);
-                return false;
-            }
-            m_columnField << match;
-            if (match < 0) {
-                p->ignored << name;
-            } else {
-                taken[match] = true;
-                p->matched << m_fields.at(match).name;
-            }
+            names << decoded(f.bytes, &valid);
         }
-        for (int i = 0; i < m_fields.size(); ++i) {
-            if (!taken.at(i))
-                p->missing << m_fields.at(i).name;
-        }
-        if (p->matched.isEmpty()) {
-            p->error = text(ImportNothingMatches).arg(p->header.join(QStringLiteral(", ")));
-            return false;
-        }
-        m_matched = p->matched;
-        return true;
+        return m_match.header(names, p);
     }
 
     // The values of a data row (number: 1 for the first), or the fault.
@@ -100,9 +52,9 @@ class Matcher
             return std::nullopt;
         }
         QVariantList out;
-        out.reserve(m_matched.size());
+        out.reserve(m_match.matched().size());
         for (int c = 0; c < row.size(); ++c) {
-            const int f = m_columnField.at(c);
+            const int f = m_match.fieldOf(c);
             if (f < 0)
                 continue;
             const CsvField &field = row.at(c);
@@ -111,36 +63,23 @@ class Matcher
                 continue;
             }
             bool valid = true;
-            const QString value = withCrLf(decoded(field.bytes, &valid));
-            const CsvColumn &column = m_fields.at(f);
+            const QString value = decoded(field.bytes, &valid);
             if (!valid) {
-                *error = text(ImportNotUtf8).arg(number).arg(column.name);
+                *error = text(ImportNotUtf8).arg(number).arg(m_match.field(f).name);
                 return std::nullopt;
             }
-            // SQLite would store it, but text ends at it for every reader.
-            if (field.bytes.contains('\0')) {
-                *error = text(ImportNul).arg(number).arg(column.name);
+            const std::optional<QVariant> checked = m_match.value(f, value, number, error);
+            if (!checked)
                 return std::nullopt;
-            }
-            if (column.maxLength > 0 && value.size() > column.maxLength) {
-                *error = text(ImportTooLong)
-                             .arg(number)
-                             .arg(column.name)
-                             .arg(value.size())
-                             .arg(column.maxLength);
-                return std::nullopt;
-            }
-            out << QVariant(value);
+            out << *checked;
         }
         return out;
     }
 
-    const QStringList &matched() const { return m_matched; }
+    const QStringList &matched() const { return m_match.matched(); }
 
   private:
-    const QList<CsvColumn> &m_fields;
-    QList<int> m_columnField; // per column of the file: its field, or -1
-    QStringList m_matched;
+    FieldMatch m_match;
     qsizetype m_width = 0;
 };
 

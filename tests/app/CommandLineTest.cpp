@@ -106,7 +106,25 @@ INSTANTIATE_TEST_SUITE_P(
                  Action::Refuse,
                  "",
                  "https://office/cases"},
-        LineCase{"StrayArgumentRefused", {"cases.db"}, Action::Refuse, "", "cases.db"}),
+        LineCase{"StrayArgumentRefused", {"cases.db"}, Action::Refuse, "", "cases.db"},
+        LineCase{"ImportAccessWithItsAnswers",
+                 {"--import-access", "old.mdb", "--database", Db, "--skip-known-employees",
+                  "--renumber-collisions"},
+                 Action::ImportAccess,
+                 "/srv/cases/Quillmark.db",
+                 ""},
+        LineCase{"ImportAccessBothAnswersRefused",
+                 {"--import-access", "old.mdb", "--skip-known-employees", "--add-known-employees"},
+                 Action::Refuse,
+                 "",
+                 "cannot be given together"},
+        LineCase{"AnswerWithoutImportRefused",
+                 {"--renumber-collisions"},
+                 Action::Refuse,
+                 "",
+                 "go with --import-access only"},
+        LineCase{
+            "ImportAccessNeedsItsFile", {"--import-access"}, Action::Refuse, "", "import-access"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The option is the command-line form of the variable: it wins over it, and

@@ -1,0 +1,188 @@
+#include "safekeeping/AccessImportPass.h"
+
+#include "jetsql/DataError.h"
+#include "records/CaseImportWriter.h"
+#include "records/CaseSchema.h"
+#include "safekeeping/AccessImportTexts.h"
+#include "safekeeping/FieldMatch.h"
+#include "safekeeping/PrivateOutput.h"
+
+namespace AccessImportPass
+{
+
+namespace
+{
+
+using namespace AccessImportTexts;
+
+constexpr int PreviewRows = 10;
+constexpr qint64 RowsPerReport = 256;
+
+QString text(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+const QString Employee = QString::fromLatin1(CaseSchema::EmployeeTable);
+const QString Complaints = QString::fromLatin1(CaseSchema::ComplaintsTable);
+const QString FileNumber = QStringLiteral("File Number");
+
+// Every field of the case table, the Grievance Number too: an Access file
+// brings its complaints' numbers along.
+QList<CsvColumn> fieldsOf(const QString &table)
+{
+    QList<CsvColumn> out;
+    for (const CaseSchema::Column &c :
+         isComplaints(table) ? CaseSchema::complaintsColumns() : CaseSchema::employeeColumns())
+        out.append({QString::fromUtf8(c.name), c.length});
+    return out;
+}
+
+} // namespace
+
+bool isComplaints(const QString &table)
+{
+    return table.compare(Complaints, Qt::CaseInsensitive) == 0;
+}
+
+std::optional<Stop> Pass::table(const AccessReader &reader, AccessTablePlan &plan)
+{
+    const QString target = isComplaints(plan.mapping.target) ? Complaints : Employee;
+    const QList<CsvColumn> fields = fieldsOf(target);
+    FieldMatch match(fields);
+    QString fault;
+    QVariantList full;
+    const auto columns = [&](const AccessTable &table) {
+        plan.preview = CsvPreview();
+        if (!match.header(table.columnNames(), &plan.preview, plan.mapping.columns)) {
+            fault = plan.preview.error;
+            return;
+        }
+        for (int c = 0; c < table.columns.size(); ++c)
+            if (match.fieldOf(c) >= 0 && table.columns.at(c).binary())
+                fault = text(BinaryColumn).arg(table.columns.at(c).name);
+        plan.preview.ok = fault.isEmpty();
+    };
+    const auto row = [&](const AccessRow &values, qint64 number, QString *why) {
+        if (!fault.isEmpty() || !take(match, target, values, number, full, plan, &fault)) {
+            *why = fault;
+            return false;
+        }
+        if (number % RowsPerReport == 0 && m_choices.progress)
+            m_choices.progress(plan.mapping.source, number, plan.rows);
+        return true;
+    };
+    const AccessReadResult r = reader.rows(plan.mapping.source, row, m_choices.cancel, columns);
+    if (!fault.isEmpty())
+        return Stop{text(InTable).arg(plan.mapping.source, fault)};
+    if (!r.ok)
+        return Stop{r.error, r.damaged, r.cancelled};
+    plan.rows = r.rows;
+    plan.preview.ok = true;
+    if (m_choices.progress)
+        m_choices.progress(plan.mapping.source, r.rows, r.rows);
+    return std::nullopt;
+}
+
+// One row checked, its questions asked and, when writing, added.
+bool Pass::take(const FieldMatch &match, const QString &target, const AccessRow &values,
+                qint64 number, QVariantList &full, AccessTablePlan &plan, QString *fault)
+{
+    full = QVariantList(isComplaints(target) ? CaseSchema::complaintsColumns().size()
+                                             : CaseSchema::employeeColumns().size());
+    QVariantList shown;
+    for (int c = 0; c < values.size(); ++c) {
+        const int f = match.fieldOf(c);
+        if (f < 0)
+            continue;
+        const AccessValue &v = values.at(c);
+        if (v.cut) {
+            *fault =
+                text(ValueCut).arg(number).arg(match.field(f).name).arg(match.field(f).maxLength);
+            return false;
+        }
+        const auto checked = match.value(f, v.null ? QVariant() : QVariant(v.text), number, fault);
+        if (!checked)
+            return false;
+        full[f] = *checked;
+        shown << *checked;
+    }
+    if (plan.preview.rows.size() < PreviewRows)
+        plan.preview.rows << shown;
+    try {
+        return isComplaints(target) ? complaint(full, number, fault) : employee(full, fault);
+    } catch (const DataError &e) {
+        *fault = e.description();
+        return false;
+    }
+}
+
+bool Pass::employee(const QVariantList &full, QString *fault)
+{
+    ++counts.employees;
+    const QVariant fileNumber = full.at(CaseImportWriter::fields(Employee).indexOf(FileNumber));
+    if (!fileNumber.isNull() && m_writer.held(Employee, FileNumber, fileNumber.toString())) {
+        ++counts.knownEmployees;
+        if (m_writing && m_choices.knownEmployees == AccessImportChoices::Known::Refuse) {
+            *fault = text(ChangedMeanwhile);
+            return false;
+        }
+        if (m_choices.knownEmployees == AccessImportChoices::Known::Skip) {
+            ++added.skipped;
+            return true;
+        }
+    }
+    if (m_writing) {
+        m_writer.add(Employee, full);
+        ++added.employees;
+    }
+    return true;
+}
+
+bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
+{
+    ++counts.complaints;
+    qint64 n = 0;
+    if (!full.at(0).isNull()) {
+        bool ok = false;
+        n = full.at(0).toString().toLongLong(&ok);
+        if (!ok || n <= 0) {
+            *fault = text(BadNumber).arg(number).arg(full.at(0).toString());
+            return false;
+        }
+        counts.highestNumber = std::max(counts.highestNumber, n);
+        const bool taken = m_seen.contains(n) || m_writer.numberTaken(n);
+        m_seen.insert(n);
+        if (taken) {
+            ++counts.collisions;
+            if (m_writing && m_choices.collisions != AccessImportChoices::Collisions::Renumber) {
+                *fault = text(ChangedMeanwhile);
+                return false;
+            }
+        }
+        if (m_writing && n > surveyedHighest) {
+            *fault = text(ChangedMeanwhile);
+            return false;
+        }
+        if (!m_writing)
+            return true;
+        if (taken) {
+            const qint64 renumbered = next++;
+            report->file().write(QStringLiteral("%1,%2\r\n").arg(n).arg(renumbered).toUtf8());
+            ++added.renumbered;
+            n = renumbered;
+        } else {
+            highestKept = std::max(highestKept, n);
+        }
+    } else if (m_writing) {
+        n = next++; // a complaint without a number is given the next one
+    }
+    if (m_writing) {
+        full[0] = n;
+        m_writer.add(Complaints, full);
+        ++added.complaints;
+    }
+    return true;
+}
+
+} // namespace AccessImportPass
