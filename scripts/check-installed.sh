@@ -40,6 +40,9 @@ echo "ok: files in place, --version ($version), --help and a refused option"
 sample=${QUILLMARK_ACCESS_SAMPLE:-}
 if [ -n "$sample" ] && [ -r "$sample" ]; then
   mkdir -p "$work/access"
+  # The import never makes a case database the command line names; an empty
+  # file is a new one.
+  : >"$work/access/cases.db"
   status=0
   err=$(HOME="$work/access" "$program" --import-access "$sample" --database "$work/access/cases.db" 2>&1 >/dev/null) || status=$?
   { [ "$status" -eq 1 ] && grep -q "(Table1, Table2, Table3, Table4)" <<<"$err"; } ||
