@@ -125,8 +125,12 @@ class RecordSet : public QObject
     void resolveOrder();
     bool ensureLoaded(int row);
     void moveTo(int pos);
-    // `lock`: inside a write, the row stays as read until the write ends.
+    // Empty when the row is gone. `lock`: inside a write, the row stays as
+    // read until the write ends.
     QVariantList readRow(qint64 key, bool lock = false) const;
+    // The current record's values: the row as stored, or empty values when
+    // it was deleted (the next write of it is refused as deleted).
+    QVariantList shownRow(qint64 key) const;
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,

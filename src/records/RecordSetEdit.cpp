@@ -79,7 +79,7 @@ void RecordSet::update()
     writeUpdate(key, m_original, m_buffer, m_dirty, std::exchange(m_alsoWrite, {}));
     m_lastModified = key;
     m_editMode = NoEdit;
-    m_current = readRow(key);
+    m_current = shownRow(key);
     Q_EMIT rowChanged(m_pos);
 }
 
@@ -244,7 +244,7 @@ void RecordSet::updateRow(int row, const QVariantList &original, const QVariantL
     writeUpdate(key, original, changed, dirty, alsoWrite);
     m_lastModified = key;
     if (key == m_currentKey && m_editMode == NoEdit)
-        m_current = readRow(key);
+        m_current = shownRow(key);
     Q_EMIT rowChanged(row);
 }
 

@@ -149,4 +149,34 @@ TEST_F(RecordSetNoConflict, AChangeSeenByMovingBackIsNoConflict)
     EXPECT_EQ(row.value(QStringLiteral("Department")), QStringLiteral("Ours"));
 }
 
+// A row deleted by someone else between a save's commit and the set's
+// reading it back (on a server, another steward's delete just after it):
+// the set stays on the record, shown empty, and the next save is refused as
+// deleted instead of editing values that are not there.
+TEST_F(RecordSetNoConflict, ARowDeletedJustAfterItsSaveIsRefusedAsDeletedAtTheNextSave)
+{
+    RecordSet rs(cdb, QStringLiteral("Employee"));
+    const int department = rs.fieldIndex(QStringLiteral("Department"));
+    const qint64 key = rs.bookmark();
+    rs.edit();
+    rs.setValue(department, QStringLiteral("Yard"));
+    rs.setAlsoWrite([this, key](QSqlQuery &q) {
+        ASSERT_TRUE(q.prepare(db.adapted(QStringLiteral("DELETE FROM Employee WHERE rowid = ?"))));
+        q.addBindValue(key);
+        ASSERT_TRUE(q.exec());
+    });
+    ASSERT_NO_THROW(rs.update());
+    ASSERT_TRUE(rs.hasCurrent());
+    EXPECT_EQ(rs.values().size(), rs.fieldCount());
+    rs.edit();
+    rs.setValue(department, QStringLiteral("Mill"));
+    try {
+        rs.update();
+        FAIL() << "saved into a deleted row";
+    } catch (const DataError &e) {
+        EXPECT_EQ(e.number(), DataErrors::RowDeleted);
+    }
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), 0);
+}
+
 } // namespace
