@@ -305,7 +305,11 @@ QVariantList RecordSet::readRow(qint64 key, bool lock) const
 
 QVariantList RecordSet::shownRow(qint64 key) const
 {
-    QVariantList row = readRow(key);
+    return shown(readRow(key));
+}
+
+QVariantList RecordSet::shown(QVariantList row) const
+{
     if (row.isEmpty()) {
         // Deleted by someone else: shown empty, one value per field as for
         // every record, and the next save of it says it was deleted.

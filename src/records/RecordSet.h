@@ -57,6 +57,10 @@ class RecordSet : public QObject
     qint64 bookmark() const;      // the current row's key; throws NoCurrentRecord
     void setBookmark(qint64 key); // moves to that row; throws when it is not in the set
     qint64 lastModified() const { return m_lastModified; } // -1 when none
+    // That record as the last add or update of this set left it, read back
+    // inside its own write: what the steward saved, without a change another
+    // steward made just after.
+    const QVariantList &lastWritten() const { return m_lastWritten; }
 
     QVariant value(int field) const;
     QVariantList values() const { return m_editMode == NoEdit ? m_current : m_buffer; }
@@ -131,6 +135,7 @@ class RecordSet : public QObject
     // The current record's values: the row as stored, or empty values when
     // it was deleted (the next write of it is refused as deleted).
     QVariantList shownRow(qint64 key) const;
+    QVariantList shown(QVariantList row) const;
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
@@ -166,6 +171,7 @@ class RecordSet : public QObject
     QVariantList m_current;
     qint64 m_currentKey = -1;
     qint64 m_lastModified = -1;
+    QVariantList m_lastWritten;
 
     EditMode m_editMode = NoEdit;
     QVariantList m_buffer;

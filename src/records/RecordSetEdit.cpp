@@ -79,7 +79,7 @@ void RecordSet::update()
     writeUpdate(key, m_original, m_buffer, m_dirty, std::exchange(m_alsoWrite, {}));
     m_lastModified = key;
     m_editMode = NoEdit;
-    m_current = shownRow(key);
+    m_current = shown(m_lastWritten);
     Q_EMIT rowChanged(m_pos);
 }
 
@@ -145,6 +145,7 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
     const QString sql = m_db->dialect().insertStatement(JetSql::quoteIdentifier(m_query.table),
                                                         cols, m_keyExpression);
     qint64 key = -1;
+    QVariantList written;
     m_db->write([&](QSqlQuery &q) {
         if (!q.prepare(sql))
             throw m_db->error(q.lastError());
@@ -153,7 +154,9 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
         if (!q.exec())
             throw m_db->error(q.lastError());
         key = m_db->insertedKey(q);
+        written = readRow(key);
     });
+    m_lastWritten = written;
     return key;
 }
 
@@ -170,11 +173,14 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
             setParams << changed.at(i);
         }
     }
-    if (sets.isEmpty() && !alsoWrite)
+    if (sets.isEmpty() && !alsoWrite) {
+        m_lastWritten = original; // nothing to write: the record stays as read
         return;
+    }
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                             .arg(JetSql::quoteIdentifier(m_query.table),
                                  sets.join(QStringLiteral(", ")), m_keyExpression);
+    QVariantList written;
     m_db->write([&](QSqlQuery &q) {
         // The row must still hold what was read, to the letter. It is read
         // again inside the write transaction and compared as read, not as
@@ -206,7 +212,11 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
         }
         if (alsoWrite)
             alsoWrite(q);
+        // Read back before the commit: another steward's save just after it
+        // is theirs to show, not what this one stored.
+        written = readRow(key);
     });
+    m_lastWritten = written;
 }
 
 DataError RecordSet::deletedMeanwhile(const QVariantList &original) const
@@ -244,7 +254,7 @@ void RecordSet::updateRow(int row, const QVariantList &original, const QVariantL
     writeUpdate(key, original, changed, dirty, alsoWrite);
     m_lastModified = key;
     if (key == m_currentKey && m_editMode == NoEdit)
-        m_current = shownRow(key);
+        m_current = shown(m_lastWritten);
     Q_EMIT rowChanged(row);
 }
 
