@@ -386,7 +386,7 @@ void RecordBinder::deleteCurrent()
     returnToLoadedRecord();
     m_rs->cancelUpdate();
     m_edited = false;
-    m_rs->deleteCurrent();
+    m_rs->deleteCurrent(m_loadedValues);
 }
 
 void RecordBinder::moveNext()

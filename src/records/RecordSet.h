@@ -74,7 +74,10 @@ class RecordSet : public QObject
     void setValue(int field, const QVariant &value);
     void update();
     void cancelUpdate();
-    void deleteCurrent();
+    // Deletes the current record only while it still holds asRead (what the
+    // steward saw; the set's own copy when not given): a record changed or
+    // deleted by someone else meanwhile is reported and stays.
+    void deleteCurrent(const QVariantList &asRead = {});
     // Work that the next update of an edited record runs inside its own
     // transaction, after writing the record: a change that must stand or
     // fall with it. Every update, written or refused, and cancelUpdate
@@ -110,7 +113,8 @@ class RecordSet : public QObject
     // alsoWrite, when given, runs in the same transaction (as setAlsoWrite).
     void updateRow(int row, const QVariantList &original, const QVariantList &changed,
                    const std::function<void(QSqlQuery &)> &alsoWrite = {});
-    void deleteRow(int row);
+    // With asRead, only while the row still holds it (as deleteCurrent).
+    void deleteRow(int row, const QVariantList &asRead = {});
     int insertRow(const QVariantList &values); // returns its row
 
   Q_SIGNALS:

@@ -83,13 +83,13 @@ void RecordSet::update()
     Q_EMIT rowChanged(m_pos);
 }
 
-void RecordSet::deleteCurrent()
+void RecordSet::deleteCurrent(const QVariantList &asRead)
 {
     requireWritable();
     if (!hasCurrent())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const int row = m_pos;
-    deleteRow(row);
+    deleteRow(row, asRead.size() == m_fields.size() ? asRead : m_current);
 }
 
 void RecordSet::removeKeyAt(int row)
@@ -113,19 +113,40 @@ void RecordSet::removeKeyAt(int row)
     }
 }
 
-void RecordSet::deleteRow(int row)
+void RecordSet::deleteRow(int row, const QVariantList &asRead)
 {
     requireWritable();
     if (row < 0 || row >= m_keys.size())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const qint64 key = m_keys.at(row);
+    const bool checked = asRead.size() == m_fields.size();
+    auto gone = [&] {
+        return DataError(
+            DataErrors::RowDeleted,
+            QStringLiteral("The %1 was deleted by another user already.").arg(describeRow(asRead)));
+    };
     m_db->write([&](QSqlQuery &q) {
+        // A delete replaces the record as surely as an update: only the
+        // record the steward saw, locked from this read to the commit.
+        if (checked) {
+            const QVariantList now = readRow(key, true);
+            if (now.isEmpty())
+                throw gone();
+            if (!sameValues(now, asRead))
+                throw DataError(DataErrors::WriteConflict,
+                                QStringLiteral("The %1 was changed by another user since you read "
+                                               "it; it was not deleted. Reload the record to see "
+                                               "the other change.")
+                                    .arg(describeRow(asRead)));
+        }
         if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                            .arg(JetSql::quoteIdentifier(m_query.table), m_keyExpression)))
             throw m_db->error(q.lastError());
         q.addBindValue(key);
         if (!q.exec())
             throw m_db->error(q.lastError());
+        if (checked && q.numRowsAffected() != 1)
+            throw gone();
     });
     removeKeyAt(row);
     Q_EMIT rowRemoved(row);

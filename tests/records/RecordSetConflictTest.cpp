@@ -1,6 +1,6 @@
 // A row changed or deleted by someone else since the record set read it must
-// never be overwritten: the write is refused, names the record, and the other
-// change stays as it was.
+// never be overwritten, nor deleted: the write is refused, names the record,
+// and the other change stays as it was.
 #include "support/CaseFixture.h"
 
 #include "records/RecordSet.h"
@@ -8,7 +8,7 @@
 namespace
 {
 
-enum class Path { EditUpdate, GridUpdateRow };
+enum class Path { EditUpdate, GridUpdateRow, Delete };
 enum class When { BeforeEdit, AfterEditBegan };
 
 struct ConflictCase {
@@ -71,6 +71,8 @@ TEST_P(RecordSetConflict, IsRefusedNamingTheRecordAndLeavesTheOtherChange)
     try {
         if (path == Path::EditUpdate) {
             rs.update();
+        } else if (path == Path::Delete) {
+            rs.deleteCurrent(read);
         } else {
             QVariantList changed = read;
             changed[field] = QStringLiteral("Ours");
@@ -109,11 +111,13 @@ const ConflictCase Cases[] = {
 INSTANTIATE_TEST_SUITE_P(
     Conflicts, RecordSetConflict,
     ::testing::Combine(::testing::ValuesIn(Cases),
-                       ::testing::Values(Path::EditUpdate, Path::GridUpdateRow),
+                       ::testing::Values(Path::EditUpdate, Path::GridUpdateRow, Path::Delete),
                        ::testing::Values(When::BeforeEdit, When::AfterEditBegan)),
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) == Path::EditUpdate ? "_Update" : "_UpdateRow") +
+               (std::get<1>(info.param) == Path::EditUpdate      ? "_Update"
+                : std::get<1>(info.param) == Path::GridUpdateRow ? "_UpdateRow"
+                                                                 : "_Delete") +
                (std::get<2>(info.param) == When::BeforeEdit ? "_BeforeEdit" : "_AfterEditBegan");
     });
 
