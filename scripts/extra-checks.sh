@@ -27,11 +27,13 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   export ASAN_OPTIONS="detect_leaks=0:halt_on_error=1:abort_on_error=1:detect_stack_use_after_return=0:strict_string_checks=1"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
   # The crash tests repeat one scenario many times; under the sanitizers a
-  # quarter of the rounds checks the same code for memory faults.
+  # quarter of the rounds checks the same code for memory faults, and a
+  # short office day the stewards' code paths.
   # The tests' second round on the PostgreSQL test server (.postgres) runs
   # the same program code as their first: the server's own code paths are
   # checked here by the server tests of the first round.
   QUILLMARK_KILL_ROUNDS=${QUILLMARK_KILL_ROUNDS:-50} QUILLMARK_CREATE_KILL_ROUNDS=${QUILLMARK_CREATE_KILL_ROUNDS:-10} \
+    QUILLMARK_OFFICE_DAY_SECONDS=${QUILLMARK_OFFICE_DAY_SECONDS:-15} \
     ctest --test-dir build-asan --output-on-failure --timeout 900 -j "$(nproc)" -E '\.postgres$' |
     tee build-asan/ctest.log
   unset ASAN_OPTIONS UBSAN_OPTIONS

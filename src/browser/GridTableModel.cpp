@@ -458,10 +458,14 @@ void GridTableModel::deleteRows(QList<int> rows)
             m_pending.reset();
         try {
             const QVariantList values = rowDeleted ? m_rs->rowValues(row) : QVariantList();
-            m_rs->deleteRow(row);
+            // Only the row as the grid shows it.
+            m_rs->deleteRow(row, QVariantList(rowAt(row)));
             if (rowDeleted)
                 rowDeleted(*m_rs, key, values);
         } catch (const DataError &e) {
+            // Refused as changed or deleted meanwhile: shown as it is now.
+            m_cache.remove(key);
+            Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
             if (writeFailed)
                 writeFailed(e);
         }

@@ -258,11 +258,9 @@ void RecordBinder::save()
     // the row against this, whether or not the pane moves first.
     m_loadedKey = m_rs->lastModified();
     m_loadedNew = false;
-    try {
-        m_loadedValues = adding ? m_rs->valuesOf(m_loadedKey) : m_rs->values();
-    } catch (const DataError &) {
-        m_loadedValues.clear(); // the next save checks against the set's own copy
-    }
+    // As this save stored it, which the boxes show: not a change another
+    // steward made right after, which the next save must find.
+    m_loadedValues = m_rs->lastWritten();
     m_savedRecord = m_rs->describeRow(m_loadedValues);
     if (onSaved)
         onSaved(m_index, m_loadedKey, before, m_loadedValues, adding);
@@ -388,7 +386,7 @@ void RecordBinder::deleteCurrent()
     returnToLoadedRecord();
     m_rs->cancelUpdate();
     m_edited = false;
-    m_rs->deleteCurrent();
+    m_rs->deleteCurrent(m_loadedValues);
 }
 
 void RecordBinder::moveNext()

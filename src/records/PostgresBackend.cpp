@@ -181,7 +181,14 @@ DataError PostgresBackend::connectFailure(const QString &text) const
         return DataError(
             DataErrors::CannotOpen,
             QStringLiteral("The shared database %1 wants a password (%2).").arg(describe(), text));
-    if (text.contains(QLatin1String("FATAL")))
+    // A server shutting down, starting up or recovering answers FATAL too,
+    // as does one that ends the session for a restart: it is away for the
+    // moment, not refusing the steward, and the same command goes through
+    // once it is back.
+    const bool restarting = text.contains(QLatin1String("the database system is")) ||
+                            text.contains(QLatin1String("terminating connection due to")) ||
+                            text.contains(QLatin1String("server closed the connection"));
+    if (text.contains(QLatin1String("FATAL")) && !restarting)
         return DataError(DataErrors::CannotOpen,
                          QStringLiteral("The shared database %1 refused the connection (%2).")
                              .arg(describe(), text));

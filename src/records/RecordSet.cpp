@@ -191,12 +191,7 @@ void RecordSet::moveTo(int pos)
     QVariantList row;
     if (pos >= 0 && pos < m_keys.size()) {
         key = m_keys.at(pos);
-        row = readRow(key);
-        if (row.isEmpty()) {
-            // Deleted by someone else since the keys were read: show it empty.
-            for (int i = 0; i < m_fields.size(); ++i)
-                row << QVariant();
-        }
+        row = shownRow(key);
     }
     m_onDeleted = false;
     m_pos = pos;
@@ -305,6 +300,22 @@ QVariantList RecordSet::readRow(qint64 key, bool lock) const
         throw m_db->error(failed);
     }
     q.finish();
+    return row;
+}
+
+QVariantList RecordSet::shownRow(qint64 key) const
+{
+    return shown(readRow(key));
+}
+
+QVariantList RecordSet::shown(QVariantList row) const
+{
+    if (row.isEmpty()) {
+        // Deleted by someone else: shown empty, one value per field as for
+        // every record, and the next save of it says it was deleted.
+        for (int i = 0; i < m_fields.size(); ++i)
+            row << QVariant();
+    }
     return row;
 }
 

@@ -57,6 +57,10 @@ class RecordSet : public QObject
     qint64 bookmark() const;      // the current row's key; throws NoCurrentRecord
     void setBookmark(qint64 key); // moves to that row; throws when it is not in the set
     qint64 lastModified() const { return m_lastModified; } // -1 when none
+    // That record as the last add or update of this set left it, read back
+    // inside its own write: what the steward saved, without a change another
+    // steward made just after.
+    const QVariantList &lastWritten() const { return m_lastWritten; }
 
     QVariant value(int field) const;
     QVariantList values() const { return m_editMode == NoEdit ? m_current : m_buffer; }
@@ -70,7 +74,10 @@ class RecordSet : public QObject
     void setValue(int field, const QVariant &value);
     void update();
     void cancelUpdate();
-    void deleteCurrent();
+    // Deletes the current record only while it still holds asRead (what the
+    // steward saw; the set's own copy when not given): a record changed or
+    // deleted by someone else meanwhile is reported and stays.
+    void deleteCurrent(const QVariantList &asRead = {});
     // Work that the next update of an edited record runs inside its own
     // transaction, after writing the record: a change that must stand or
     // fall with it. Every update, written or refused, and cancelUpdate
@@ -106,7 +113,8 @@ class RecordSet : public QObject
     // alsoWrite, when given, runs in the same transaction (as setAlsoWrite).
     void updateRow(int row, const QVariantList &original, const QVariantList &changed,
                    const std::function<void(QSqlQuery &)> &alsoWrite = {});
-    void deleteRow(int row);
+    // With asRead, only while the row still holds it (as deleteCurrent).
+    void deleteRow(int row, const QVariantList &asRead = {});
     int insertRow(const QVariantList &values); // returns its row
 
   Q_SIGNALS:
@@ -125,8 +133,13 @@ class RecordSet : public QObject
     void resolveOrder();
     bool ensureLoaded(int row);
     void moveTo(int pos);
-    // `lock`: inside a write, the row stays as read until the write ends.
+    // Empty when the row is gone. `lock`: inside a write, the row stays as
+    // read until the write ends.
     QVariantList readRow(qint64 key, bool lock = false) const;
+    // The current record's values: the row as stored, or empty values when
+    // it was deleted (the next write of it is refused as deleted).
+    QVariantList shownRow(qint64 key) const;
+    QVariantList shown(QVariantList row) const;
     void requireWritable() const;
     void removeKeyAt(int row);
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
@@ -162,6 +175,7 @@ class RecordSet : public QObject
     QVariantList m_current;
     qint64 m_currentKey = -1;
     qint64 m_lastModified = -1;
+    QVariantList m_lastWritten;
 
     EditMode m_editMode = NoEdit;
     QVariantList m_buffer;

@@ -79,17 +79,17 @@ void RecordSet::update()
     writeUpdate(key, m_original, m_buffer, m_dirty, std::exchange(m_alsoWrite, {}));
     m_lastModified = key;
     m_editMode = NoEdit;
-    m_current = readRow(key);
+    m_current = shown(m_lastWritten);
     Q_EMIT rowChanged(m_pos);
 }
 
-void RecordSet::deleteCurrent()
+void RecordSet::deleteCurrent(const QVariantList &asRead)
 {
     requireWritable();
     if (!hasCurrent())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const int row = m_pos;
-    deleteRow(row);
+    deleteRow(row, asRead.size() == m_fields.size() ? asRead : m_current);
 }
 
 void RecordSet::removeKeyAt(int row)
@@ -113,19 +113,40 @@ void RecordSet::removeKeyAt(int row)
     }
 }
 
-void RecordSet::deleteRow(int row)
+void RecordSet::deleteRow(int row, const QVariantList &asRead)
 {
     requireWritable();
     if (row < 0 || row >= m_keys.size())
         throw DataError(DataErrors::NoCurrentRecord, QStringLiteral("No current record."));
     const qint64 key = m_keys.at(row);
+    const bool checked = asRead.size() == m_fields.size();
+    auto gone = [&] {
+        return DataError(
+            DataErrors::RowDeleted,
+            QStringLiteral("The %1 was deleted by another user already.").arg(describeRow(asRead)));
+    };
     m_db->write([&](QSqlQuery &q) {
+        // A delete replaces the record as surely as an update: only the
+        // record the steward saw, locked from this read to the commit.
+        if (checked) {
+            const QVariantList now = readRow(key, true);
+            if (now.isEmpty())
+                throw gone();
+            if (!sameValues(now, asRead))
+                throw DataError(DataErrors::WriteConflict,
+                                QStringLiteral("The %1 was changed by another user since you read "
+                                               "it; it was not deleted. Reload the record to see "
+                                               "the other change.")
+                                    .arg(describeRow(asRead)));
+        }
         if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                            .arg(JetSql::quoteIdentifier(m_query.table), m_keyExpression)))
             throw m_db->error(q.lastError());
         q.addBindValue(key);
         if (!q.exec())
             throw m_db->error(q.lastError());
+        if (checked && q.numRowsAffected() != 1)
+            throw gone();
     });
     removeKeyAt(row);
     Q_EMIT rowRemoved(row);
@@ -145,6 +166,7 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
     const QString sql = m_db->dialect().insertStatement(JetSql::quoteIdentifier(m_query.table),
                                                         cols, m_keyExpression);
     qint64 key = -1;
+    QVariantList written;
     m_db->write([&](QSqlQuery &q) {
         if (!q.prepare(sql))
             throw m_db->error(q.lastError());
@@ -153,7 +175,9 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
         if (!q.exec())
             throw m_db->error(q.lastError());
         key = m_db->insertedKey(q);
+        written = readRow(key);
     });
+    m_lastWritten = written;
     return key;
 }
 
@@ -170,11 +194,14 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
             setParams << changed.at(i);
         }
     }
-    if (sets.isEmpty() && !alsoWrite)
+    if (sets.isEmpty() && !alsoWrite) {
+        m_lastWritten = original; // nothing to write: the record stays as read
         return;
+    }
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
                             .arg(JetSql::quoteIdentifier(m_query.table),
                                  sets.join(QStringLiteral(", ")), m_keyExpression);
+    QVariantList written;
     m_db->write([&](QSqlQuery &q) {
         // The row must still hold what was read, to the letter. It is read
         // again inside the write transaction and compared as read, not as
@@ -206,7 +233,11 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
         }
         if (alsoWrite)
             alsoWrite(q);
+        // Read back before the commit: another steward's save just after it
+        // is theirs to show, not what this one stored.
+        written = readRow(key);
     });
+    m_lastWritten = written;
 }
 
 DataError RecordSet::deletedMeanwhile(const QVariantList &original) const
@@ -244,7 +275,7 @@ void RecordSet::updateRow(int row, const QVariantList &original, const QVariantL
     writeUpdate(key, original, changed, dirty, alsoWrite);
     m_lastModified = key;
     if (key == m_currentKey && m_editMode == NoEdit)
-        m_current = readRow(key);
+        m_current = shown(m_lastWritten);
     Q_EMIT rowChanged(row);
 }
 

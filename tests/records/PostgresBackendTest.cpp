@@ -4,6 +4,7 @@
 // a lost server that the next command reaches again (also a server really
 // stopped and started again), and the ways a server refuses a connection.
 #include "support/CaseFixture.h"
+#include "support/OwnPgCluster.h"
 #include "support/PgTestServer.h"
 
 #include "jetsql/KeysetQuery.h"
@@ -12,13 +13,9 @@
 #include "records/RecordSet.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
 #include <QSqlError>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QUrl>
 #include <atomic>
 #include <libpq-fe.h>
 #include <thread>
@@ -305,57 +302,6 @@ TEST(PostgresOpen, TheStewardsRoleWorksWithThePasswordFileAndTheServiceFile)
 namespace
 {
 
-// A cluster of the test's own, made with the project's scripts in a build
-// folder of its own, which the test may stop and start again without
-// disturbing the tests running beside it on the shared one.
-class OwnCluster
-{
-  public:
-    OwnCluster() { m_started = run(QStringLiteral("start-postgres.sh")); }
-    ~OwnCluster() { run(QStringLiteral("stop-postgres.sh")); }
-    bool started() const { return m_started; }
-
-    bool stop() { return run(QStringLiteral("stop-postgres.sh"), {QStringLiteral("--keep")}); }
-    bool start() { return run(QStringLiteral("start-postgres.sh")); }
-
-    QString value(const QString &key) const
-    {
-        QFile env(m_dir.path() + QStringLiteral("/postgres.env"));
-        if (!env.open(QIODevice::ReadOnly | QIODevice::Text))
-            return {};
-        for (const QByteArray &line : env.readAll().split('\n'))
-            if (line.startsWith(key.toUtf8() + '='))
-                return QString::fromUtf8(line.mid(key.size() + 1));
-        return {};
-    }
-    QString location() const
-    {
-        return QStringLiteral("postgresql://%1@/quillmark_shared?host=%2&port=%3")
-            .arg(value(QStringLiteral("PGUSER")),
-                 QString::fromLatin1(QUrl::toPercentEncoding(value(QStringLiteral("PGHOST")))),
-                 value(QStringLiteral("PGPORT")));
-    }
-
-  private:
-    bool run(const QString &script, const QStringList &arguments = {})
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("BUILD_DIR"), m_dir.path());
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.setStandardOutputFile(QProcess::nullDevice());
-        p.start(QStringLiteral("bash"),
-                QStringList{QStringLiteral(QT_TESTCASE_SOURCEDIR "/../scripts/") + script} +
-                    arguments);
-        return p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
-               p.exitCode() == 0;
-    }
-
-    QTemporaryDir m_dir;
-    bool m_started = false;
-};
-
 QString nameOf(const RecordSet &rs)
 {
     return rs.value(rs.fieldIndex(QStringLiteral("Name"))).toString();
@@ -372,7 +318,7 @@ TEST(PostgresRestart, ASaveWhileTheServerIsDownIsRefusedAndGoesThroughOnceItIsBa
 {
     if (!PgTestServer::instance())
         GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
-    OwnCluster cluster;
+    OwnPgCluster cluster;
     ASSERT_TRUE(cluster.started());
     const QString port = cluster.value(QStringLiteral("PGPORT"));
     auto cdb = std::make_shared<CaseDatabase>(cluster.location());

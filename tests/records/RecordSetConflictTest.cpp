@@ -1,6 +1,6 @@
 // A row changed or deleted by someone else since the record set read it must
-// never be overwritten: the write is refused, names the record, and the other
-// change stays as it was.
+// never be overwritten, nor deleted: the write is refused, names the record,
+// and the other change stays as it was.
 #include "support/CaseFixture.h"
 
 #include "records/RecordSet.h"
@@ -8,7 +8,7 @@
 namespace
 {
 
-enum class Path { EditUpdate, GridUpdateRow };
+enum class Path { EditUpdate, GridUpdateRow, Delete };
 enum class When { BeforeEdit, AfterEditBegan };
 
 struct ConflictCase {
@@ -71,6 +71,8 @@ TEST_P(RecordSetConflict, IsRefusedNamingTheRecordAndLeavesTheOtherChange)
     try {
         if (path == Path::EditUpdate) {
             rs.update();
+        } else if (path == Path::Delete) {
+            rs.deleteCurrent(read);
         } else {
             QVariantList changed = read;
             changed[field] = QStringLiteral("Ours");
@@ -109,11 +111,13 @@ const ConflictCase Cases[] = {
 INSTANTIATE_TEST_SUITE_P(
     Conflicts, RecordSetConflict,
     ::testing::Combine(::testing::ValuesIn(Cases),
-                       ::testing::Values(Path::EditUpdate, Path::GridUpdateRow),
+                       ::testing::Values(Path::EditUpdate, Path::GridUpdateRow, Path::Delete),
                        ::testing::Values(When::BeforeEdit, When::AfterEditBegan)),
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name) +
-               (std::get<1>(info.param) == Path::EditUpdate ? "_Update" : "_UpdateRow") +
+               (std::get<1>(info.param) == Path::EditUpdate      ? "_Update"
+                : std::get<1>(info.param) == Path::GridUpdateRow ? "_UpdateRow"
+                                                                 : "_Delete") +
                (std::get<2>(info.param) == When::BeforeEdit ? "_BeforeEdit" : "_AfterEditBegan");
     });
 
@@ -147,6 +151,36 @@ TEST_F(RecordSetNoConflict, AChangeSeenByMovingBackIsNoConflict)
     const QVariantMap row = stored(QStringLiteral("Employee"));
     EXPECT_EQ(row.value(QStringLiteral("Name")), QStringLiteral("Someone Else"));
     EXPECT_EQ(row.value(QStringLiteral("Department")), QStringLiteral("Ours"));
+}
+
+// A row deleted by someone else between a save's commit and the set's
+// reading it back (on a server, another steward's delete just after it):
+// the set stays on the record, shown empty, and the next save is refused as
+// deleted instead of editing values that are not there.
+TEST_F(RecordSetNoConflict, ARowDeletedJustAfterItsSaveIsRefusedAsDeletedAtTheNextSave)
+{
+    RecordSet rs(cdb, QStringLiteral("Employee"));
+    const int department = rs.fieldIndex(QStringLiteral("Department"));
+    const qint64 key = rs.bookmark();
+    rs.edit();
+    rs.setValue(department, QStringLiteral("Yard"));
+    rs.setAlsoWrite([this, key](QSqlQuery &q) {
+        ASSERT_TRUE(q.prepare(db.adapted(QStringLiteral("DELETE FROM Employee WHERE rowid = ?"))));
+        q.addBindValue(key);
+        ASSERT_TRUE(q.exec());
+    });
+    ASSERT_NO_THROW(rs.update());
+    ASSERT_TRUE(rs.hasCurrent());
+    EXPECT_EQ(rs.values().size(), rs.fieldCount());
+    rs.edit();
+    rs.setValue(department, QStringLiteral("Mill"));
+    try {
+        rs.update();
+        FAIL() << "saved into a deleted row";
+    } catch (const DataError &e) {
+        EXPECT_EQ(e.number(), DataErrors::RowDeleted);
+    }
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), 0);
 }
 
 } // namespace
