@@ -199,11 +199,13 @@ TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst
     db.fill(4, 0); // file numbers 000000 to 000003
     start();
     ASSERT_EQ(openBackup().outcome, KeeperResult::Outcome::Made);
-    Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('Typed since')"));
+    // The last employee there before the import is known too.
+    Raw(db.path()).exec(QStringLiteral(
+        "INSERT INTO Employee (Name, \"File Number\") VALUES ('Typed since', 'T9')"));
     QFile csv(db.file(QStringLiteral("import.csv")));
     // Two known numbers; a new one that the file repeats is no known one.
     ASSERT_TRUE(csv.open(QIODevice::WriteOnly) &&
-                csv.write("Name,File Number\r\nA,000001\r\nB,000002\r\nC,7\r\nD,8\r\nE,8\r\n"));
+                csv.write("Name,File Number\r\nA,000001\r\nB,T9\r\nC,7\r\nD,8\r\nE,8\r\n"));
     csv.close();
 
     dialogs.queueOpenFileName(csv.fileName());

@@ -233,6 +233,13 @@ TEST_P(CaseCopyFailureTest, LeavesTheTargetAsItWas)
         QSqlQuery q(locker);
         ASSERT_TRUE(q.exec(QStringLiteral("BEGIN")));
         ASSERT_TRUE(q.exec(QStringLiteral("LOCK TABLE %1.\"Complaints\"").arg(schema)));
+    } else if (failure.name == QLatin1String("Changed")) {
+        // Another tool's trigger on the server changes the names as they arrive.
+        server.query(
+            QStringLiteral("CREATE FUNCTION shout() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$$BEGIN NEW.\"Name\" := upper(NEW.\"Name\"); RETURN NEW; END$$"));
+        server.query(QStringLiteral("CREATE TRIGGER shout BEFORE INSERT ON Employee FOR EACH ROW "
+                                    "EXECUTE FUNCTION shout()"));
     } else {
         // The steward's role: rows yes, the numbering of complaints no.
         target = pg->location(pg->value("QUILLMARK_PG_STEWARD"),
@@ -266,6 +273,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "The employee \"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\" "
                 "(File Number \"999999\"): \"Name\" holds 51 characters"},
         Failure{"Locked", DataErrors::Locked, "in use by another program"},
+        Failure{"Changed", DataErrors::General,
+                "The copy of Employee was rolled back: its 2502 rows differ"},
         Failure{"NoNumbering", DataErrors::ReadOnly, "GRANT UPDATE ON SEQUENCE"}),
     [](const ::testing::TestParamInfo<Failure> &info) { return std::string(info.param.name); });
 

@@ -121,6 +121,34 @@ INSTANTIATE_TEST_SUITE_P(
                (std::get<2>(info.param) == When::BeforeEdit ? "_BeforeEdit" : "_AfterEditBegan");
     });
 
+// Whichever field the other writer changed, the last one included, the save
+// is refused.
+using RecordSetConflictOnEveryField = ConflictFixture;
+
+TEST_F(RecordSetConflictOnEveryField, IsRefused)
+{
+    for (const QString &table : {QStringLiteral("Employee"), QStringLiteral("Complaints")}) {
+        const QStringList fields = RecordSet(cdb, table).fieldNames();
+        for (const QString &theirs : fields) {
+            if (theirs == QLatin1String("Grievance Number"))
+                continue; // the key: a change of it is a deletion
+            RecordSet rs(cdb, table);
+            const QString ours = fields.at(fields.at(1) == theirs ? 2 : 1);
+            db.query(
+                QStringLiteral("UPDATE %1 SET \"%2\" = 'Z' WHERE rowid = ?").arg(table, theirs),
+                {rs.bookmark()});
+            rs.edit();
+            rs.setValue(rs.fieldIndex(ours), QStringLiteral("Ours"));
+            try {
+                rs.update();
+                ADD_FAILURE() << "saved over another change of " << theirs.toStdString();
+            } catch (const DataError &e) {
+                EXPECT_EQ(e.number(), DataErrors::WriteConflict) << theirs.toStdString();
+            }
+        }
+    }
+}
+
 // What the set itself wrote, or re-read after another change, is no conflict.
 using RecordSetNoConflict = ConflictFixture;
 

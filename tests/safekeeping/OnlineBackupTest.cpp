@@ -136,7 +136,13 @@ TEST(OnlineBackup, AnotherProgramSavesBetweenEveryStep)
     EXPECT_EQ(after.count(CaseSchema::EmployeeTable), 1500 + saves);
 }
 
-enum class Obstacle { DiskFull, ReadOnlyFolder, CancelledInTheCopy, CancelledInTheCheck };
+enum class Obstacle {
+    DiskFull,
+    ReadOnlyFolder,
+    CheckFails,
+    CancelledInTheCopy,
+    CancelledInTheCheck
+};
 
 struct FailedBackup {
     const char *name;
@@ -188,6 +194,13 @@ TEST_P(BackupThatFails, IsReportedAndLeavesNothingThatCounts)
         ::chmod(QFile::encodeName(keeper.folder().path()).constData(), 0700);
         break;
     }
+    case Obstacle::CheckFails: {
+        // A copy that reads back whole but lacks a field the check asks for.
+        CaseShape wanted = caseShape();
+        wanted[0].fields << QStringLiteral("Pay Grade");
+        r = BackupKeeper(db.path(), wanted, [&] { return clock; }).run();
+        break;
+    }
     case Obstacle::CancelledInTheCopy:
     case Obstacle::CancelledInTheCheck:
         r = keeper.run(options);
@@ -211,6 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
     Obstacles, BackupThatFails,
     ::testing::Values(FailedBackup{"DiskFull", Obstacle::DiskFull, "cannot be written"},
                       FailedBackup{"ReadOnlyFolder", Obstacle::ReadOnlyFolder, "cannot be written"},
+                      FailedBackup{"CheckFails", Obstacle::CheckFails, "failed its check"},
                       FailedBackup{"CancelledInTheCopy", Obstacle::CancelledInTheCopy, "stopped"},
                       FailedBackup{"CancelledInTheCheck", Obstacle::CancelledInTheCheck,
                                    "stopped"}),
