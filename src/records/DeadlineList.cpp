@@ -51,11 +51,11 @@ void DeadlineList::setFilter(const QString &text)
         // the list is built from them or the deadlines are walked.
         const qint64 found =
             count(*m_db,
-                  QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) LIMIT %2)")
+                  QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
                       .arg(known->sql)
-                      .arg(FewEmployees + 1),
+                      .arg(m_few + 1),
                   known->params);
-        m_plan = found > FewEmployees ? Plan::WalkKnown : Plan::FromKnown;
+        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
         m_condition.sql = QStringLiteral("c.\"File Number\" IN (SELECT x.\"File Number\" FROM "
                                          "Employee x WHERE x.rowid IN (%1))")
                               .arg(known->sql);

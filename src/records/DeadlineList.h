@@ -46,6 +46,9 @@ class DeadlineList
     ~DeadlineList();
 
     void setFilter(const QString &text);
+    // Up to how many employees found the list is built from them (tests
+    // make it small to walk the deadlines with a few rows).
+    void setFewEmployees(int few) { m_few = few; }
     const QString &filter() const { return m_filter; }
 
     // Up to `rows` rows after `after` (from the first when null), in order.
@@ -68,5 +71,6 @@ class DeadlineList
     std::unique_ptr<CaseSearch> m_search;
     QString m_filter;
     Plan m_plan = Plan::Everything;
+    int m_few = FewEmployees;
     SqlCondition m_condition; // the filter's part of the statement
 };
