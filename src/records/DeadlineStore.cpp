@@ -55,12 +55,19 @@ Lock lockSettings(const CaseDatabase &db)
     return {q.value(0).toLongLong(), q.value(1).toLongLong()};
 }
 
+// The server counts characters, as the steward does; a QString counts
+// UTF-16 units.
+qsizetype characters(const QString &text)
+{
+    return text.toUcs4().size();
+}
+
 void checkLimit(const TimeLimit &l)
 {
     const QString name = l.step.trimmed();
     if (name.isEmpty())
         throw DataError(DataErrors::General, QStringLiteral("Every step needs a name."));
-    if (name.size() > DeadlineSchema::StepLength)
+    if (characters(name) > DeadlineSchema::StepLength)
         throw DataError(DataErrors::General,
                         QStringLiteral("The step name \"%1\" is longer than %2 characters.")
                             .arg(name)
@@ -73,8 +80,8 @@ void checkLimit(const TimeLimit &l)
 
 void checkStep(const StepRecord &s)
 {
-    if (s.outcome.size() > DeadlineSchema::OutcomeLength ||
-        s.note.size() > DeadlineSchema::NoteLength)
+    if (characters(s.outcome) > DeadlineSchema::OutcomeLength ||
+        characters(s.note) > DeadlineSchema::NoteLength)
         throw DataError(DataErrors::General,
                         QStringLiteral("An outcome holds at most %1 characters and a note %2.")
                             .arg(DeadlineSchema::OutcomeLength)
