@@ -92,7 +92,7 @@ QString DeadlineList::statement(bool keyset, int rows) const
                  d.orderValue(QStringLiteral("c.\"File Number\""), true), key);
     const QString columns =
         QStringLiteral("s.\"Grievance Number\", s.\"Next Due\", t.\"Step\", t.\"Acts\", "
-                       "t.\"Working Days\", c.\"File Number\", %1, %2")
+                       "t.\"Working Days\", c.\"File Number\", %1, %2, s.\"Version\"")
             .arg(employee.arg(key), employee.arg(QStringLiteral("x.\"Name\"")));
     const QString status = table(DeadlineSchema::StatusTable);
     const QString limits = table(DeadlineSchema::LimitsTable);
@@ -137,6 +137,7 @@ QList<DeadlineRow> DeadlineList::page(const DeadlineRow *after, int rows) const
         r.fileNumber = q.value(5).toString();
         r.employeeKey = q.value(6).isNull() ? -1 : q.value(6).toLongLong();
         r.employee = q.value(7).toString();
+        r.version = q.value(8).toLongLong();
         out << r;
     }
     return out;

@@ -21,6 +21,7 @@ struct DeadlineRow {
     QString fileNumber;      // the complaint's
     qint64 employeeKey = -1; // an employee with that file number; -1 when none
     QString employee;        // that employee's name
+    qint64 version = 0;      // grows with every save of the complaint's steps
 };
 
 // Every open complaint with a next deadline, earliest first (so overdue

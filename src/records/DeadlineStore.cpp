@@ -2,6 +2,7 @@
 
 #include "jetsql/SqlDialect.h"
 #include "records/CaseDatabase.h"
+#include "records/ComplaintLinks.h"
 #include "records/DeadlineRecompute.h"
 #include "records/DeadlineSchema.h"
 #include "records/DeadlineSql.h"
@@ -244,6 +245,29 @@ ComplaintSteps readComplaint(const CaseDatabase &db, qint64 number)
         c.steps.append({s.value(0).toLongLong(), dateOf(s.value(1)), s.value(2).toString(),
                         s.value(3).toString()});
     return c;
+}
+
+ComplaintFacts readFacts(const CaseDatabase &db, qint64 number)
+{
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT \"File Number\", \"Date of Violation\", \"Contact "
+                                     "Date\", \"Supervisor's Oral Answer Date\" FROM "
+                                     "\"Complaints\" WHERE \"Grievance Number\" = ?"),
+                      {number});
+    if (!q.next())
+        throw DataError(DataErrors::RowDeleted,
+                        QStringLiteral("The complaint with Grievance Number %1 was deleted by "
+                                       "another user.")
+                            .arg(number));
+    ComplaintFacts f;
+    f.grievanceNumber = number;
+    f.fileNumber = q.value(0).toString();
+    f.dateOfViolation = q.value(1).toString();
+    f.contactDate = q.value(2).toString();
+    f.oralAnswerDate = q.value(3).toString();
+    q.finish();
+    f.employee = ComplaintLinks::employeesWith(db, f.fileNumber, -1, 1).value(0);
+    return f;
 }
 
 ComplaintSteps saveComplaint(CaseDatabase &db, const ComplaintSteps &edited)

@@ -42,6 +42,17 @@ struct ComplaintSteps {
     ComplaintProgress progress() const;
 };
 
+// What the steps window shows of the complaint itself, and the texts of
+// its date boxes it proposes dates from.
+struct ComplaintFacts {
+    qint64 grievanceNumber = 0;
+    QString fileNumber;
+    QString employee; // empty when no employee has the file number
+    QString dateOfViolation;
+    QString contactDate;
+    QString oralAnswerDate;
+};
+
 // Reads and writes the deadline tables through the case database's own
 // connection, on either engine. Every save is one transaction that first
 // locks the settings row, so a save of the time limits and a save of a
@@ -74,6 +85,9 @@ ComplaintSteps readComplaint(const CaseDatabase &db, qint64 grievanceNumber);
 // Refused when another user saved this complaint's steps since they were
 // read (WriteConflict) or the complaint was deleted (RowDeleted).
 ComplaintSteps saveComplaint(CaseDatabase &db, const ComplaintSteps &edited);
+
+// The complaint as stored; throws RowDeleted when there is none.
+ComplaintFacts readFacts(const CaseDatabase &db, qint64 grievanceNumber);
 
 // The time limits (in order) and the calendar stored now.
 struct Rules {
