@@ -64,7 +64,8 @@ QByteArray text(const QList<Event> &events, const QDateTime &stamp)
     icalcomponent *cal = calendar.get();
     icalcomponent_add_property(cal, icalproperty_new_version("2.0"));
     icalcomponent_add_property(cal, icalproperty_new_prodid("-//Quillmark//Quillmark Wizard//EN"));
-    icalcomponent_add_property(cal, icalproperty_new_method(ICAL_METHOD_PUBLISH));
+    // No METHOD: a file to open, not an iTIP message, which would need an
+    // organizer on every event.
     icalproperty *name = icalproperty_new_x("Grievance deadlines");
     icalproperty_set_x_name(name, "X-WR-CALNAME");
     icalcomponent_add_property(cal, name);
