@@ -7,7 +7,7 @@
 namespace
 {
 
-constexpr double fontSize = 9;
+constexpr double fontSize = 8;
 constexpr double titleSize = 14;
 constexpr double gap = 120; // between columns
 
@@ -20,12 +20,12 @@ struct Column {
 // Positions in twips from the printable area's left edge.
 const Column Columns[] = {
     {"When", 0, &DeadlineListLine::when},
-    {"Due", 1000, &DeadlineListLine::due},
-    {"Days Left", 2500, &DeadlineListLine::daysLeft},
-    {"Employee", 4100, &DeadlineListLine::employee},
-    {"File Number", 6500, &DeadlineListLine::fileNumber},
-    {"Grievance", 7500, &DeadlineListLine::grievance},
-    {"Step", 8400, &DeadlineListLine::step},
+    {"Due", 850, &DeadlineListLine::due},
+    {"Days Left", 2250, &DeadlineListLine::daysLeft},
+    {"Employee", 3750, &DeadlineListLine::employee},
+    {"File Number", 6000, &DeadlineListLine::fileNumber},
+    {"Grievance", 7050, &DeadlineListLine::grievance},
+    {"Step", 7950, &DeadlineListLine::step},
 };
 
 // The text cut to the room it has, with an ellipsis where it was cut.
