@@ -1,16 +1,19 @@
 // The deadline windows driven by the keyboard alone, on either back end:
 // the time limits edited and saved, a complaint's steps proposed from its
 // date boxes and saved, and the deadlines list filtered, walked, opened
-// and closed.
+// and closed, exported to a calendar read back by libical and saved as a
+// PDF read back by pdftotext.
 #include "deadlines/DeadlineFixture.h"
 
 #include "deadlines/DateBox.h"
+#include "deadlines/DeadlineCalendar.h"
 #include "deadlines/DeadlineCommands.h"
 #include "deadlines/DeadlineFormat.h"
 #include "deadlines/DeadlineListModel.h"
 #include "deadlines/DeadlineSettings.h"
 #include "deadlines/StepsWindow.h"
 #include "deadlines/TimeLimitsWindow.h"
+#include "print/PdfText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,11 +23,56 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <libical/ical.h>
 
 namespace
 {
+
+struct IcsEvent {
+    QDate day;
+    qint64 sequence = -1;
+    friend bool operator==(const IcsEvent &a, const IcsEvent &b) { return a.day == b.day; }
+};
+
+// The events libical reads from the file, by UID, each checked for what
+// every calendar program needs: a whole day, a reminder the day before.
+QMap<QString, IcsEvent> readIcs(const QString &path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    icalcomponent *cal = icalparser_parse_string(file.readAll().constData());
+    QMap<QString, IcsEvent> out;
+    if (!cal) {
+        ADD_FAILURE() << "libical did not read the file";
+        return out;
+    }
+    EXPECT_EQ(icalcomponent_isa(cal), ICAL_VCALENDAR_COMPONENT);
+    EXPECT_EQ(icalcomponent_count_errors(cal), 0);
+    EXPECT_EQ(icalrestriction_check(cal), 1) << icalcomponent_as_ical_string(cal);
+    for (icalcomponent *e = icalcomponent_get_first_component(cal, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(cal, ICAL_VEVENT_COMPONENT)) {
+        const icaltimetype start = icalcomponent_get_dtstart(e);
+        const icaltimetype end = icalcomponent_get_dtend(e);
+        const QDate day(start.year, start.month, start.day);
+        EXPECT_TRUE(start.is_date && end.is_date);
+        EXPECT_EQ(QDate(end.year, end.month, end.day), day.addDays(1));
+        icalcomponent *alarm = icalcomponent_get_first_component(e, ICAL_VALARM_COMPONENT);
+        EXPECT_TRUE(alarm);
+        if (alarm) {
+            const icaltriggertype trigger = icalproperty_get_trigger(
+                icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY));
+            EXPECT_EQ(icaldurationtype_as_int(trigger.duration), -15 * 3600);
+        }
+        const QString uid = QString::fromUtf8(icalcomponent_get_uid(e));
+        EXPECT_FALSE(out.contains(uid)) << uid.toStdString();
+        out.insert(uid, {day, icalcomponent_get_sequence(e)});
+    }
+    icalcomponent_free(cal);
+    return out;
+}
 
 class DeadlineWindowsTest : public DeadlineFixture
 {
@@ -231,6 +279,54 @@ TEST_F(DeadlineWindowsTest, TheListFilteredWalkedOpenedAndClosedByKeyboard)
     QApplication::setActiveWindow(w);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
     w->filterBox()->setFocus();
+
+    // What the list shows goes to a calendar: one event per deadline, whose
+    // UID a later export, after the time limits changed, keeps.
+    auto expectedEvents = [this] {
+        QMap<QString, IcsEvent> events;
+        for (const auto &[due, number] : expectedList(QStringLiteral("kowal")))
+            events.insert(DeadlineCalendar::uidFor(number), {due});
+        return events;
+    };
+    QTemporaryDir folder;
+    const QString ics = folder.filePath(QStringLiteral("deadlines.ics"));
+    dialogs.queueSaveFileName(ics);
+    alt(Qt::Key_E);
+    const QMap<QString, IcsEvent> before = readIcs(ics);
+    EXPECT_EQ(before, expectedEvents());
+    OfficeLimits office = DeadlineStore::readLimits(*cdb);
+    for (TimeLimit &l : office.limits)
+        l.days += 3;
+    DeadlineStore::saveLimits(*cdb, office);
+    rules = DeadlineStore::readRules(*cdb);
+    dialogs.queueSaveFileName(ics);
+    alt(Qt::Key_E);
+    const QMap<QString, IcsEvent> after = readIcs(ics);
+    EXPECT_EQ(after, expectedEvents());
+    for (auto it = after.begin(); it != after.end(); ++it)
+        EXPECT_GT(it->sequence, before.value(it.key()).sequence) << it.key().toStdString();
+
+    // And to a PDF, in the list's order, a row to a line.
+    const QString pdf = folder.filePath(QStringLiteral("deadlines.pdf"));
+    dialogs.queueSaveFileName(pdf);
+    alt(Qt::Key_D);
+    const QList<QList<PdfWord>> pages = pdfWords(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    // The column under the head "Grievance" (the title's word stands above).
+    PdfWord head;
+    for (const PdfWord &w : pages.first())
+        if (w.text == QLatin1String("Grievance") && w.yMin > head.yMin)
+            head = w;
+    QMap<double, QString> column;
+    for (const PdfWord &w : pages.first())
+        if (w.yMin > head.yMin + 1 && qAbs(w.xMin - head.xMin) < 1)
+            column.insert(w.yMin, w.text);
+    QStringList numbers;
+    for (const auto &[due, number] : expectedList(QStringLiteral("kowal")))
+        numbers << QString::number(number);
+    EXPECT_EQ(column.values(), numbers);
+    EXPECT_TRUE(dialogs.messages().isEmpty()) << dialogs.messages().value(0).prompt.toStdString();
+
     key(Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w; }));
 }
