@@ -9,9 +9,9 @@ inline constexpr int LimitsWidth = 12600;
 inline constexpr int LimitsHeight = 9000;
 inline constexpr int StepsWidth = 12600;
 inline constexpr int StepsHeight = 8400;
-inline constexpr int ListWidth = 13200;
+inline constexpr int ListWidth = 14400;
 inline constexpr int ListHeight = 7200;
 // The columns of the deadlines list.
-inline constexpr int ListColumnWidths[] = {1100, 1700, 1700, 2600, 1300, 1100, 2200, 1800};
+inline constexpr int ListColumnWidths[] = {1000, 1900, 2100, 2400, 1300, 1100, 2200, 1900};
 
 } // namespace DeadlinesLayout
