@@ -262,11 +262,15 @@ DeadlineListData DeadlinesWindow::printed() const
 
 void DeadlinesWindow::print()
 {
-    if (!m_hooks.printers)
-        return;
+    PrinterProvider *printers = m_hooks.printers;
+    if (!printers) {
+        if (!m_ownPrinters)
+            m_ownPrinters = std::make_unique<DefaultPrinterProvider>();
+        printers = m_ownPrinters.get();
+    }
     try {
         const DeadlineListData data = printed();
-        DeadlineListJobs::print(*m_hooks.printers, data, [this](const QString &t) {
+        DeadlineListJobs::print(*printers, data, [this](const QString &t) {
             tell(t);
             if (m_hooks.status)
                 m_hooks.status(t);

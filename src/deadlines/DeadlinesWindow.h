@@ -8,6 +8,7 @@
 
 class CaseDatabase;
 class DeadlineListModel;
+class DefaultPrinterProvider;
 class PrinterProvider;
 class QLabel;
 class QLineEdit;
@@ -28,7 +29,8 @@ class DeadlinesWindow : public QWidget
         // Saves the record being edited on the main window, as its navigator
         // would before moving; false when that was refused (and said).
         std::function<bool()> saveFirst;
-        // The session's printer, and the paper a PDF is laid out on.
+        // The session's printer (none: the system's default printer), and
+        // the paper a PDF is laid out on.
         PrinterProvider *printers = nullptr;
         std::function<QPageLayout()> pageLayout;
         // A line for the main window's status bar.
@@ -80,4 +82,5 @@ class DeadlinesWindow : public QWidget
     QTreeView *m_list = nullptr;
     QLabel *m_note = nullptr;
     QString m_countsText;
+    std::unique_ptr<DefaultPrinterProvider> m_ownPrinters;
 };

@@ -13,6 +13,11 @@ namespace
 {
 
 const QString saveTitle = QStringLiteral("Save Deadlines as PDF");
+const QString stoppedBeforeSending =
+    QStringLiteral("Nothing was printed: you stopped waiting for the print system.");
+const QString stoppedWhileSending =
+    QStringLiteral("You stopped waiting for the print system while the page was handed over; if "
+                   "it was only slow, the page may still be printed.");
 const QString pdfFilter = QStringLiteral("PDF files (*.pdf)");
 
 void report(const QString &what, const QString &cause, const QString &title = {})
@@ -24,17 +29,22 @@ void report(const QString &what, const QString &cause, const QString &title = {}
 }
 
 // Draws and ends the document; false, with the cause reported, when it
-// could not be delivered.
+// could not be delivered. The steward who stopped waiting for the print
+// system is told so on the status line, not in a message box.
 bool finish(PrinterSurface &surface, const DeadlineListData &data, const QString &failed,
-            const QString &title = {})
+            const std::function<void(const QString &)> &status, const QString &title = {})
 {
     MousePointer::set(MousePointer::Hourglass);
     DeadlineListPage::draw(surface, data);
     const bool done = surface.endDoc();
     MousePointer::set(MousePointer::Default);
-    if (!done)
+    if (done)
+        return true;
+    if (surface.cancelled())
+        status(stoppedWhileSending);
+    else
         report(failed, surface.lastError(), title);
-    return done;
+    return false;
 }
 
 } // namespace
@@ -53,10 +63,13 @@ bool print(PrinterProvider &printers, const DeadlineListData &data,
     const std::unique_ptr<PrinterSurface> surface = printers.open(PrintSide::DeadlineList, {});
     const QString failed = QStringLiteral("The deadlines were not printed: ");
     if (!surface) {
-        report(failed, printers.lastError());
+        if (printers.cancelled())
+            status(stoppedBeforeSending);
+        else
+            report(failed, printers.lastError());
         return false;
     }
-    if (!finish(*surface, data, failed))
+    if (!finish(*surface, data, failed, status))
         return false;
     const QString file = surface->savedFile();
     status(file.isEmpty()
@@ -85,7 +98,7 @@ bool saveAsPdf(const DeadlineListData &data, const QPageLayout &layout,
         report(failed, error, saveTitle);
         return false;
     }
-    if (!finish(*surface, data, failed, saveTitle))
+    if (!finish(*surface, data, failed, status, saveTitle))
         return false;
     status(QStringLiteral("The deadlines were saved as a PDF: ") + surface->savedFile());
     return true;
