@@ -19,9 +19,9 @@ void DeadlineFixture::SetUp()
     rules = DeadlineStore::readRules(*cdb);
 }
 
-void DeadlineFixture::fill(int complaints, unsigned seed)
+void DeadlineFixture::fill(int complaints, unsigned randomStart)
 {
-    std::mt19937 rng(seed);
+    std::mt19937 rng(randomStart);
     QStringList numbers;
     for (int i = 0; i < Names.size() * 2; ++i) {
         const QString number = QStringLiteral("%1").arg(100 + i, 6, 10, QLatin1Char('0'));

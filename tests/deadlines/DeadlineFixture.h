@@ -19,7 +19,7 @@ class DeadlineFixture : public ::testing::Test
     // Employees with these names (each twice, numbered), and `complaints`
     // complaints filed under their file numbers or under one no employee
     // has, each with random steps saved through DeadlineStore.
-    void fill(int complaints, unsigned seed);
+    void fill(int complaints, unsigned randomStart);
 
     // What the model says the list holds, in order, with the filter
     // keeping the complaints whose employee's name holds the text.

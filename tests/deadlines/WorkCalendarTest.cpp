@@ -76,8 +76,8 @@ QList<QDate> someHolidays(std::mt19937 &rng, QDate near)
 
 TEST(WorkCalendarProperty, AgreesWithADayByDayCount)
 {
-    const unsigned seed = 20250304;
-    std::mt19937 rng(seed);
+    const unsigned randomStart = 20250304;
+    std::mt19937 rng(randomStart);
     for (int round = 0; round < 20000; ++round) {
         const QDate from = someDate(rng);
         const QList<QDate> holidays = someHolidays(rng, from);
@@ -88,10 +88,11 @@ TEST(WorkCalendarProperty, AgreesWithADayByDayCount)
                           : std::uniform_int_distribution<int>(0, 30)(rng);
         const QDate other = from.addDays(std::uniform_int_distribution<int>(-60, 400)(rng));
         const bool working = rng() % 2, move = rng() % 2;
-        SCOPED_TRACE(testing::Message() << "seed " << seed << ", round " << round << ": from "
-                                        << from.toString(Qt::ISODate).toStdString() << ", n " << n
-                                        << ", other " << other.toString(Qt::ISODate).toStdString()
-                                        << ", " << holidays.size() << " holidays");
+        SCOPED_TRACE(testing::Message()
+                     << "random start " << randomStart << ", round " << round << ": from "
+                     << from.toString(Qt::ISODate).toStdString() << ", n " << n << ", other "
+                     << other.toString(Qt::ISODate).toStdString() << ", " << holidays.size()
+                     << " holidays");
         ASSERT_EQ(calendar.isWorkingDay(from), oracle.working(from));
         ASSERT_EQ(calendar.nextWorkingDay(from), oracle.next(from));
         ASSERT_EQ(calendar.addWorkingDays(from, n), oracle.add(from, n));
