@@ -111,6 +111,7 @@ DeadlinesWindow::DeadlinesWindow(std::shared_ptr<CaseDatabase> db, Hooks hooks, 
             [this](const QString &why) { tell(tr(ReadFailed).arg(why)); });
     m_filter->installEventFilter(this);
 
+    count();
     read(QString());
     Forms::add(this);
 }
@@ -130,10 +131,14 @@ void DeadlinesWindow::read(const QString &filter)
     }
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0, 0));
-    showCounts();
+    tell(filter.isEmpty() ? m_countsText
+                          : m_countsText + QLatin1Char(' ') + tr(FilterNote).arg(filter));
 }
 
-void DeadlinesWindow::showCounts()
+// The counts read the whole range of the deadlines' index: once when the
+// list is read anew, never for a key typed in the filter, which they do not
+// depend on.
+void DeadlinesWindow::count()
 {
     const QDate today = m_hooks.today();
     try {
@@ -142,9 +147,6 @@ void DeadlinesWindow::showCounts()
     } catch (const DataError &e) {
         m_countsText = tr(ReadFailed).arg(e.description());
     }
-    const QString filter = m_filter->text();
-    tell(filter.isEmpty() ? m_countsText
-                          : m_countsText + QLatin1Char(' ') + tr(FilterNote).arg(filter));
 }
 
 void DeadlinesWindow::tell(const QString &text)
@@ -156,16 +158,22 @@ void DeadlinesWindow::refresh()
 {
     const QModelIndex current = m_list->currentIndex();
     const qint64 chosen = current.isValid() ? m_model->at(current.row()).grievanceNumber : -1;
+    count();
     read(m_filter->text());
     for (int r = 0; chosen >= 0 && r < m_model->rowCount(); ++r)
         if (m_model->at(r).grievanceNumber == chosen)
             m_list->setCurrentIndex(m_model->index(r, 0));
+    m_justRead = true;
 }
 
 bool DeadlinesWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate)
+    // Back from the main window, where complaints may have changed; not when
+    // the list was read since the window was last left.
+    if (event->type() == QEvent::WindowActivate && !m_justRead)
         refresh();
+    else if (event->type() == QEvent::WindowDeactivate)
+        m_justRead = false;
     return QWidget::event(event);
 }
 

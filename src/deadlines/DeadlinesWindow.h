@@ -72,7 +72,7 @@ class DeadlinesWindow : public QWidget
 
   private:
     void read(const QString &filter);
-    void showCounts();
+    void count();
     void tell(const QString &text);
 
     std::shared_ptr<CaseDatabase> m_db;
@@ -82,5 +82,6 @@ class DeadlinesWindow : public QWidget
     QTreeView *m_list = nullptr;
     QLabel *m_note = nullptr;
     QString m_countsText;
+    bool m_justRead = true;
     std::unique_ptr<DefaultPrinterProvider> m_ownPrinters;
 };
