@@ -108,17 +108,32 @@ QString deadlineDatabase(std::int64_t rows)
 }
 
 // The first page the list shows, with or without employees holding a
-// text: what SQLite alone costs for the same rows.
-const char *const RawPage =
-    "SELECT s.\"Grievance Number\", s.\"Next Due\", t.\"Step\", c.\"File Number\", x.\"Name\" "
-    "FROM \"Grievance Status\" s JOIN \"Complaints\" c ON c.\"Grievance Number\" = "
-    "s.\"Grievance Number\" LEFT JOIN \"Time Limits\" t ON t.\"Limit\" = s.\"Next Limit\" "
-    "LEFT JOIN \"Employee\" x ON x.\"File Number\" = c.\"File Number\" WHERE s.\"Next Due\" IS "
-    "NOT NULL %1 ORDER BY s.\"Next Due\", s.\"Grievance Number\" LIMIT 100";
+// text: what SQLite alone costs for the same rows. With a text of three
+// characters or more the employees come from the find index first, and
+// their complaints' deadlines are sorted.
+const char *const RawColumns =
+    "SELECT s.\"Grievance Number\", s.\"Next Due\", t.\"Step\", c.\"File Number\", x.\"Name\" ";
+const char *const RawOrder = " ORDER BY s.\"Next Due\", s.\"Grievance Number\" LIMIT 100";
 
 std::string rawPage(const char *condition)
 {
-    return QString::fromLatin1(RawPage).arg(QLatin1String(condition)).toStdString();
+    return std::string(RawColumns) +
+           "FROM \"Grievance Status\" s JOIN \"Complaints\" c ON c.\"Grievance Number\" = "
+           "s.\"Grievance Number\" LEFT JOIN \"Time Limits\" t ON t.\"Limit\" = s.\"Next "
+           "Limit\" LEFT JOIN \"Employee\" x ON x.\"File Number\" = c.\"File Number\" WHERE "
+           "s.\"Next Due\" IS NOT NULL " +
+           condition + RawOrder;
+}
+
+std::string rawFound()
+{
+    return std::string(RawColumns) +
+           "FROM \"Employee Find\" f CROSS JOIN \"Employee\" x ON x.rowid = f.rowid CROSS JOIN "
+           "\"Complaints\" c ON c.\"File Number\" = x.\"File Number\" CROSS JOIN \"Grievance "
+           "Status\" s ON s.\"Grievance Number\" = c.\"Grievance Number\" LEFT JOIN \"Time "
+           "Limits\" t ON t.\"Limit\" = s.\"Next Limit\" WHERE \"Employee Find\" MATCH ?1 AND "
+           "s.\"Next Due\" IS NOT NULL" +
+           RawOrder;
 }
 
 std::size_t readAll(RawStatement &s)
@@ -134,9 +149,7 @@ std::size_t readAll(RawStatement &s)
 struct ListBench {
     explicit ListBench(std::int64_t rows)
         : path(deadlineDatabase(rows)), db(std::make_shared<CaseDatabase>(path)),
-          raw(path, RawDatabase::ReadOnly), all(raw, rawPage("")),
-          found(raw, rawPage("AND x.rowid IN (SELECT rowid FROM \"Employee Find\" WHERE "
-                             "\"Employee Find\" MATCH ?1)")),
+          raw(path, RawDatabase::ReadOnly), all(raw, rawPage("")), found(raw, rawFound()),
           holds(raw, rawPage("AND instr(lower(x.\"Name\"), ?1) > 0"))
     {
         db->open();
