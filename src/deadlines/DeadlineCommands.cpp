@@ -1,5 +1,6 @@
 #include "deadlines/DeadlineCommands.h"
 
+#include "deadlines/DeadlineFormat.h"
 #include "deadlines/DeadlineTexts.h"
 #include "deadlines/StepsWindow.h"
 #include "deadlines/TimeLimitsWindow.h"
@@ -124,9 +125,9 @@ QString startupNotice(const CaseDatabase &db, QDate today)
             DeadlineList::counts(db, today, rules.calendar.addWorkingDays(today, 3));
         QStringList parts;
         if (c.overdue > 0)
-            parts << QString::fromUtf8(NoticeOverdue).arg(c.overdue);
+            parts << QString::fromUtf8(NoticeOverdue).arg(DeadlineFormat::count(c.overdue));
         if (c.soon > 0)
-            parts << QString::fromUtf8(NoticeSoon).arg(c.soon);
+            parts << QString::fromUtf8(NoticeSoon).arg(DeadlineFormat::count(c.soon));
         if (parts.isEmpty())
             return {};
         return QString::fromUtf8(Notice).arg(

@@ -1,6 +1,7 @@
 #include "deadlines/DeadlineFormat.h"
 
 #include "deadlines/DeadlineTexts.h"
+#include "records/DeadlineList.h"
 #include "records/WorkCalendar.h"
 
 #include <QLocale>
@@ -32,6 +33,13 @@ QString whenText(When when)
         break;
     }
     return QString::fromUtf8(DeadlineTexts::Later);
+}
+
+QString count(qint64 n)
+{
+    return n > DeadlineList::CountLimit
+               ? QString::fromUtf8(DeadlineTexts::MoreThan).arg(DeadlineList::CountLimit)
+               : QString::number(n);
 }
 
 QString daysLeft(const WorkCalendar &calendar, QDate today, QDate due, bool workingDays)

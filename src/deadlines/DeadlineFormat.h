@@ -19,6 +19,10 @@ enum class When { Overdue, ThisWeek, Later };
 When when(QDate today, QDate due);
 QString whenText(When when);
 
+// A count of deadlines as DeadlineList counts them: "more than 9999" past
+// its limit.
+QString count(qint64 n);
+
 // "Today", "3 working days", "1 day", "2 days overdue".
 QString daysLeft(const WorkCalendar &calendar, QDate today, QDate due, bool workingDays);
 

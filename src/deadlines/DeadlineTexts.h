@@ -100,6 +100,7 @@ inline constexpr const char *PrintList = "&Print";
 inline constexpr const char *SavePdf = "Save as P&DF...";
 inline constexpr const char *Close = "Close";
 inline constexpr const char *Counts = "%1 overdue, %2 due within a week.";
+inline constexpr const char *MoreThan = "more than %1";
 inline constexpr const char *FilterNote =
     "Complaints whose employee's name, file number or department holds \"%1\".";
 inline constexpr const char *ReadFailed = "The deadlines could not be read: %1";

@@ -143,7 +143,8 @@ void DeadlinesWindow::count()
     const QDate today = m_hooks.today();
     try {
         const DeadlineList::Counts c = DeadlineList::counts(*m_db, today, today.addDays(6));
-        m_countsText = tr(Counts).arg(c.overdue).arg(c.soon);
+        m_countsText =
+            tr(Counts).arg(DeadlineFormat::count(c.overdue), DeadlineFormat::count(c.soon));
     } catch (const DataError &e) {
         m_countsText = tr(ReadFailed).arg(e.description());
     }

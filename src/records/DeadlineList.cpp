@@ -157,16 +157,23 @@ QList<DeadlineRow> DeadlineList::all() const
 
 DeadlineList::Counts DeadlineList::counts(const CaseDatabase &db, QDate today, QDate until)
 {
-    QSqlQuery q = run(db,
-                      QStringLiteral("SELECT count(*), sum(CASE WHEN \"Next Due\" < ? THEN 1 ELSE "
-                                     "0 END) FROM %1 WHERE \"Next Due\" IS NOT NULL AND \"Next "
-                                     "Due\" <= ?")
-                          .arg(table(DeadlineSchema::StatusTable)),
-                      {dateValue(today), dateValue(until)});
+    const QString range =
+        QStringLiteral("(SELECT count(*) FROM (SELECT 1 FROM %1 WHERE \"Next Due\" IS NOT NULL AND "
+                       "%2 LIMIT %3) AS %4)")
+            .arg(table(DeadlineSchema::StatusTable));
+    const qint64 limit = CountLimit + 1;
+    QSqlQuery q = run(
+        db,
+        QStringLiteral("SELECT %1, %2")
+            .arg(range.arg(QStringLiteral("\"Next Due\" < ?")).arg(limit).arg(QStringLiteral("o")),
+                 range.arg(QStringLiteral("\"Next Due\" >= ? AND \"Next Due\" <= ?"))
+                     .arg(limit)
+                     .arg(QStringLiteral("s"))),
+        {dateValue(today), dateValue(today), dateValue(until)});
     Counts c;
     if (q.next()) {
-        c.overdue = q.value(1).toLongLong();
-        c.soon = q.value(0).toLongLong() - c.overdue;
+        c.overdue = q.value(0).toLongLong();
+        c.soon = q.value(1).toLongLong();
     }
     return c;
 }

@@ -57,7 +57,11 @@ class DeadlineList
     // Every row, a page at a time, for an export or a print-out.
     QList<DeadlineRow> all() const;
 
-    // How many deadlines lie before `today`, and from today to `until`.
+    // How many deadlines lie before `today`, and from today to `until`,
+    // each counted up to CountLimit + 1 (shown as "more than"): past that a
+    // number tells the steward nothing more, and the count costs the same at
+    // any size.
+    static constexpr qint64 CountLimit = 9999;
     struct Counts {
         qint64 overdue = 0;
         qint64 soon = 0;
