@@ -9,6 +9,7 @@
 #include "deadlines/DeadlineListModel.h"
 #include "deadlines/DeadlinesWindow.h"
 #include "records/CaseDatabase.h"
+#include "records/DeadlineList.h"
 #include "records/DeadlineStore.h"
 #include "support/BenchApp.h"
 #include "support/CaseDataGenerator.h"
@@ -150,7 +151,12 @@ struct ListBench {
     explicit ListBench(std::int64_t rows)
         : path(deadlineDatabase(rows)), db(std::make_shared<CaseDatabase>(path)),
           raw(path, RawDatabase::ReadOnly), all(raw, rawPage("")), found(raw, rawFound()),
-          holds(raw, rawPage("AND instr(lower(x.\"Name\"), ?1) > 0"))
+          walkFound(raw, rawPage("AND x.rowid IN (SELECT rowid FROM \"Employee Find\" WHERE "
+                                 "\"Employee Find\" MATCH ?1)")),
+          countFound(raw, "SELECT count(*) FROM (SELECT 1 FROM \"Employee Find\" WHERE "
+                          "\"Employee Find\" MATCH ?1 LIMIT 4001)"),
+          holds(raw, rawPage("AND (instr(lower(x.\"Name\"), ?1) > 0 OR instr(x.\"File Number\", "
+                             "?1) > 0 OR instr(lower(x.\"Department\"), ?1) > 0)"))
     {
         db->open();
         hooks.today = [] { return Today; };
@@ -170,15 +176,23 @@ struct ListBench {
             holds.bindText(1, text.toLower().toStdString());
             return readAll(holds);
         }
-        found.bindText(1, '"' + text.toStdString() + '"');
-        return readAll(found);
+        // As the list does: from the employees found when they are few,
+        // otherwise along the deadlines.
+        const std::string phrase = '"' + text.toStdString() + '"';
+        countFound.bindText(1, phrase);
+        countFound.step();
+        const long long employees = countFound.integer(0);
+        countFound.reset();
+        RawStatement &s = employees <= DeadlineList::FewEmployees ? found : walkFound;
+        s.bindText(1, phrase);
+        return readAll(s);
     }
 
     QString path;
     std::shared_ptr<CaseDatabase> db;
     DeadlinesWindow::Hooks hooks;
     RawDatabase raw;
-    RawStatement all, found, holds;
+    RawStatement all, found, walkFound, countFound, holds;
 };
 
 void BM_DeadlinesOpen(benchmark::State &state)
