@@ -81,6 +81,10 @@ class CaseSearch
     // the index from three characters on), without a limit, and its
     // values; nothing while the file's index is incomplete or absent.
     std::optional<SqlCondition> employeeKeys(const QString &text) const;
+    // For a short text, the same employees as a condition on one row of
+    // Employee under `alias`: cheap to test row by row where the subquery
+    // would be long. Nothing for a longer text or without the index.
+    std::optional<SqlCondition> employeeBeginnings(const QString &text, const QString &alias) const;
 
     // Whether the last search used the index alone.
     bool usesIndex() const { return m_ready; }

@@ -56,6 +56,21 @@ void DeadlineList::setFilter(const QString &text)
                       .arg(m_few + 1),
                   known->params);
         m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
+        // Many employees begin with one or two characters (every file
+        // number with "0"): the walk tests each deadline's employee rather
+        // than first gathering them all.
+        const std::optional<SqlCondition> begins =
+            m_plan == Plan::WalkKnown ? m_search->employeeBeginnings(text, QStringLiteral("x"))
+                                      : std::nullopt;
+        if (begins) {
+            const SqlDialect &d = m_db->dialect();
+            m_condition.sql =
+                QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND %3)")
+                    .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
+                         d.orderValue(QStringLiteral("c.\"File Number\""), true), begins->sql);
+            m_condition.params = begins->params;
+            return;
+        }
         m_condition.sql = QStringLiteral("c.\"File Number\" IN (SELECT x.\"File Number\" FROM "
                                          "Employee x WHERE x.rowid IN (%1))")
                               .arg(known->sql);
