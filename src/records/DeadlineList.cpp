@@ -113,15 +113,18 @@ QString DeadlineList::statement(bool keyset, int rows) const
     const QString limits = table(DeadlineSchema::LimitsTable);
     // From the few employees found: their complaints first (SQLite keeps the
     // order of a CROSS JOIN), then the deadlines, sorted. Otherwise the
-    // deadlines' index is walked in order until the page is full.
+    // deadlines' index is walked in order until the page is full, also when
+    // SQLite would rather start from the many employees found and sort all
+    // their deadlines.
     const QString from =
         m_plan == Plan::FromKnown
             ? QStringLiteral("\"Complaints\" c CROSS JOIN %1 s LEFT JOIN %2 t ON t.\"Limit\" = "
                              "s.\"Next Limit\" WHERE s.\"Grievance Number\" = c.\"Grievance "
                              "Number\"")
                   .arg(status, limits)
-            : QStringLiteral("%1 s JOIN \"Complaints\" c ON c.\"Grievance Number\" = s.\"Grievance "
-                             "Number\" LEFT JOIN %2 t ON t.\"Limit\" = s.\"Next Limit\" WHERE true")
+            : QStringLiteral("%1 s CROSS JOIN \"Complaints\" c LEFT JOIN %2 t ON t.\"Limit\" = "
+                             "s.\"Next Limit\" WHERE c.\"Grievance Number\" = s.\"Grievance "
+                             "Number\"")
                   .arg(status, limits);
     QString where = QStringLiteral(" AND s.\"Next Due\" IS NOT NULL");
     if (keyset)
