@@ -229,6 +229,11 @@ void BM_DeadlinesFilterTyping(benchmark::State &state)
     box->setFocus(Qt::OtherFocusReason);
     Comparison c("deadlines filter, each key, " + std::to_string(state.range(0)) + " complaints",
                  {50.0, 0});
+    std::vector<Comparison> byText;
+    for (const QString &t : Typed)
+        byText.emplace_back("deadlines filter, typing '" + t.toStdString() + "', " +
+                                std::to_string(state.range(0)) + " complaints",
+                            Target{50.0, 0});
     int word = 0, at = 0;
     for (auto _ : state) {
         if (at == 0)
@@ -241,7 +246,9 @@ void BM_DeadlinesFilterTyping(benchmark::State &state)
             QApplication::sendEvent(box, &press);
             QApplication::sendEvent(box, &release);
         }));
-        c.baseline([&] { benchmark::DoNotOptimize(b.rawFiltered(t.left(at + 1))); });
+        byText[std::size_t(word)].addWindow(c.windowSamples().back());
+        byText[std::size_t(word)].addBaseline(
+            c.baseline([&] { benchmark::DoNotOptimize(b.rawFiltered(t.left(at + 1))); }));
         if (++at == t.size()) {
             at = 0;
             word = (word + 1) % int(Typed.size());
@@ -254,6 +261,8 @@ void BM_DeadlinesFilterTyping(benchmark::State &state)
         return;
     }
     c.publish(&state);
+    for (const Comparison &t : byText)
+        t.publish(nullptr);
 }
 
 // At start: the main window over the file, then the count of deadlines
