@@ -19,7 +19,8 @@ set(LAYER_RULES
   "find|find caseform records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
   "browser|browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
-  "app|app caseform find print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
+  "deadlines|deadlines print records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "app|app caseform find deadlines print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 
 foreach(rule ${LAYER_RULES})

@@ -19,6 +19,7 @@ PACKAGES=(
   postgresql postgresql-15 libqt6sql6-psql libpq-dev
   libcsv-dev
   mdbtools-dev libmdb3 mdbtools
+  libical-dev libical3
 )
 
 missing=()

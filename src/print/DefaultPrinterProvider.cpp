@@ -33,7 +33,15 @@ QString forFileName(const QString &text)
 
 QString sideName(PrintSide side)
 {
-    return side == PrintSide::Front ? QStringLiteral("Front side") : QStringLiteral("Back side");
+    switch (side) {
+    case PrintSide::Front:
+        return QStringLiteral("Front side");
+    case PrintSide::Back:
+        return QStringLiteral("Back side");
+    case PrintSide::DeadlineList:
+        break;
+    }
+    return QStringLiteral("Deadlines");
 }
 
 constexpr double fileMarginPt = 18;

@@ -5,7 +5,8 @@
 #include <QString>
 #include <memory>
 
-enum class PrintSide { Front, Back };
+// What a document is: a side of the complaint form, or the deadlines list.
+enum class PrintSide { Front, Back, DeadlineList };
 
 // Where a print job gets its printer from: the system's default printer in
 // the program, recording surfaces in tests.

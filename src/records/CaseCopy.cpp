@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "platform/core/PrivateFiles.h"
+#include "records/CaseCopyDeadlines.h"
 #include "records/CaseCopyDigest.h"
 #include "records/CaseCopyInserter.h"
 #include "records/CaseCopyNumbering.h"
@@ -58,39 +59,56 @@ class Connection
     QSqlDatabase m_db;
 };
 
-// Walks a table in the order of an integer key, ReadRows at a time, without
-// keeping more than one batch: each batch starts after the last key seen.
+// Walks a table in the order of its key (one field or more), ReadRows at a
+// time, without keeping more than one batch: each batch starts after the
+// last key seen. Only rows that meet `condition` (when given) are read.
 template <typename RowFn>
 void eachRow(const DatabaseBackend &backend, const QSqlDatabase &db, const QString &table,
-             const QString &key, const QStringList &columns, const std::atomic<bool> *cancel,
-             RowFn row)
+             const QStringList &keys, const QStringList &columns, const QString &condition,
+             const std::atomic<bool> *cancel, RowFn row)
 {
+    const QString keyList = keys.join(QStringLiteral(", "));
     const QString select =
         QStringLiteral("SELECT %1, %2 FROM %3 ")
-            .arg(key, CaseCopyTable::columnList(columns), JetSql::quoteIdentifier(table));
-    const QString order = QStringLiteral(" ORDER BY %1 LIMIT %2").arg(key).arg(CaseCopy::ReadRows);
+            .arg(keyList, CaseCopyTable::columnList(columns), JetSql::quoteIdentifier(table));
+    const QString order =
+        QStringLiteral(" ORDER BY %1 LIMIT %2").arg(keyList).arg(CaseCopy::ReadRows);
+    const QString where = condition.isEmpty() ? QString() : QStringLiteral("(%1)").arg(condition);
+    const QString after =
+        keys.size() == 1
+            ? keys.first() + QStringLiteral(" > ?")
+            : QStringLiteral("(%1) > (%2)")
+                  .arg(keyList,
+                       QStringList(keys.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     QSqlQuery first(db), next(db);
     first.setForwardOnly(true);
     next.setForwardOnly(true);
-    if (!first.prepare(select + order) ||
-        !next.prepare(select + QStringLiteral("WHERE %1 > ?").arg(key) + order))
+    if (!first.prepare(select + (where.isEmpty() ? QString() : QStringLiteral("WHERE ") + where) +
+                       order) ||
+        !next.prepare(select + QStringLiteral("WHERE ") +
+                      (where.isEmpty() ? QString() : where + QStringLiteral(" AND ")) + after +
+                      order))
         throw backend.errorFrom(next.lastError().isValid() ? next.lastError() : first.lastError());
     QSqlQuery *q = &first;
-    qint64 last = 0;
+    QVariantList last;
     QVariantList values;
+    const int k = int(keys.size());
     for (;;) {
         if (cancel && *cancel)
             throw DataError(DataErrors::General, text(Cancelled));
         if (q == &next)
-            next.bindValue(0, last);
+            for (int i = 0; i < k; ++i)
+                next.bindValue(i, last.at(i));
         if (!q->exec())
             throw backend.errorFrom(q->lastError(), table);
         int n = 0;
         while (q->next()) {
             ++n;
-            last = q->value(0).toLongLong();
+            last.clear();
+            for (int i = 0; i < k; ++i)
+                last << q->value(i);
             values.clear();
-            for (int i = 1; i <= columns.size(); ++i)
+            for (int i = k; i < k + columns.size(); ++i)
                 values << q->value(i);
             row(values);
         }
@@ -103,14 +121,21 @@ void eachRow(const DatabaseBackend &backend, const QSqlDatabase &db, const QStri
     }
 }
 
-// The key a table is walked by: the Grievance Number, Employee's hidden key.
-QString walkKey(const DatabaseBackend &backend, const CaseCopyTable &t)
+// The key a table is walked by in the original: its key fields, or
+// Employee's hidden key.
+QStringList walkKey(const DatabaseBackend &backend, const CaseCopyTable &t)
 {
-    if (t.numbered)
-        return JetSql::quoteIdentifier(QString::fromUtf8(t.columns.first().name));
-    return onServer(backend)
-               ? JetSql::quoteIdentifier(QString::fromLatin1(PostgresBackend::HiddenKey))
-               : QStringLiteral("rowid");
+    if (t.keyColumns > 0)
+        return t.keyFields(false);
+    return {onServer(backend)
+                ? JetSql::quoteIdentifier(QString::fromLatin1(PostgresBackend::HiddenKey))
+                : QStringLiteral("rowid")};
+}
+
+// The same in the copy.
+QStringList storedKey(const DatabaseBackend &target, const CaseCopyTable &t)
+{
+    return t.keyColumns > 0 ? t.keyFields(true) : QStringList{target.keyExpression(t.storedName)};
 }
 
 qint64 count(const DatabaseBackend &backend, QSqlQuery &q, const QString &table)
@@ -131,22 +156,26 @@ const StoredTable *findTable(const QList<StoredTable> &tables, const char *name)
     return nullptr;
 }
 
-// Finds both tables in the target and the stored name of every field. When
-// it has neither they are made in this transaction, and true is returned:
-// what a database holds besides them is made once the rows are in.
-bool findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery &q,
-                QList<CaseCopyTable> &tables)
+// Makes the case tables in a target that has neither, in this transaction;
+// true when it did: what a database holds besides them is made once the
+// rows are in.
+bool makeIfNew(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery &q,
+               const QList<CaseCopyTable> &tables)
 {
-    QList<StoredTable> found = target.tables(db);
-    bool any = false;
-    for (const CaseCopyTable &t : std::as_const(tables))
-        any = any || findTable(found, t.name);
-    if (!any) {
-        for (const SchemaStep &step : target.schemaSteps())
-            if (step.newDatabaseOnly)
-                step.create(q);
-        found = target.tables(db);
-    }
+    const QList<StoredTable> found = target.tables(db);
+    for (const CaseCopyTable &t : tables)
+        if (findTable(found, t.name))
+            return false;
+    for (const SchemaStep &step : target.schemaSteps())
+        if (step.newDatabaseOnly)
+            step.create(q);
+    return true;
+}
+
+// Finds the tables in the target and the stored name of every field.
+void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QList<CaseCopyTable> &tables)
+{
+    const QList<StoredTable> found = target.tables(db);
     for (CaseCopyTable &t : tables) {
         const StoredTable *stored = findTable(found, t.name);
         if (!stored)
@@ -168,7 +197,55 @@ bool findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QSqlQuery
             t.storedColumns << stored->columns.at(at);
         }
     }
-    return !any;
+}
+
+void deleteRows(const DatabaseBackend &target, QSqlQuery &q, const CaseCopyTable &t)
+{
+    if (!q.exec(QStringLiteral("DELETE FROM %1").arg(JetSql::quoteIdentifier(t.storedName))))
+        throw target.errorFrom(q.lastError(), t.storedName);
+}
+
+// What one copy needs to copy a table and check it.
+struct Sides {
+    const DatabaseBackend &source;
+    const QSqlDatabase &from;
+    const DatabaseBackend &target;
+    const QSqlDatabase &to;
+    const CaseCopyOptions &options;
+};
+
+// Copies every row of one table, then reads the copy back and compares it
+// with what was read, row count and checksum. Returns the rows copied.
+template <typename Step>
+qint64 copyTable(const Sides &s, const CaseCopyTable &t, qint64 &highest, Step step)
+{
+    CaseCopyDigest original, copied;
+    CaseCopyInserter insert(s.target, s.to, t);
+    eachRow(s.source, s.from, QString::fromUtf8(t.name), walkKey(s.source, t), t.fieldNames(),
+            t.sourceCondition, s.options.cancel, [&](const QVariantList &row) {
+                original.add(row);
+                if (t.numbered)
+                    highest = std::max(highest, row.value(0).toLongLong());
+                insert.add(row);
+                step();
+            });
+    insert.flush();
+    eachRow(s.target, s.to, t.storedName, storedKey(s.target, t), t.storedColumns, QString(),
+            s.options.cancel, [&](const QVariantList &row) {
+                copied.add(row);
+                step();
+            });
+    if (copied.rows() != original.rows())
+        throw DataError(DataErrors::General, text(CountsDiffer)
+                                                 .arg(QString::fromUtf8(t.name))
+                                                 .arg(original.rows())
+                                                 .arg(copied.rows()));
+    if (!(copied == original))
+        throw DataError(DataErrors::General, text(ChecksumsDiffer)
+                                                 .arg(QString::fromUtf8(t.name))
+                                                 .arg(original.rows())
+                                                 .arg(original.hex(), copied.hex()));
+    return original.rows();
 }
 
 } // namespace
@@ -199,12 +276,19 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
         throw source.errorFrom(read.lastError());
     QList<CaseCopyTable> tables = {
         {CaseSchema::EmployeeTable, CaseSchema::employeeColumns(), false, {}, {}},
-        {CaseSchema::ComplaintsTable, CaseSchema::complaintsColumns(), true, {}, {}}};
+        {CaseSchema::ComplaintsTable, CaseSchema::complaintsColumns(), true, {}, {}, 1}};
+    QList<CaseCopyTable> deadlines = CaseCopyDeadlines::tables();
     CaseCopyCounts counts;
     try {
         // SQLite takes its snapshot at the first read: the counts.
-        const qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
-                             count(source, read, QString::fromUtf8(tables[1].name));
+        qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
+                       count(source, read, QString::fromUtf8(tables[1].name));
+        // The steps and deadlines go with the complaints when the original
+        // has them.
+        const bool carry = CaseCopyDeadlines::present(source, from.db());
+        if (carry)
+            for (const CaseCopyTable &t : std::as_const(deadlines))
+                total += count(source, read, QString::fromUtf8(t.name));
         const qint64 numbered =
             CaseCopyNumbering::handedOut(source, from.db(), QString::fromUtf8(tables[1].name),
                                          QString::fromUtf8(tables[1].columns.first().name));
@@ -217,13 +301,24 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
 
         Connection to(target, "target");
         target.write(to.db(), [&](QSqlQuery &q) {
-            const bool made = findTarget(target, to.db(), q, tables);
+            const bool made = makeIfNew(target, to.db(), q, tables);
+            findTarget(target, to.db(), tables);
+            if (carry || made)
+                CaseCopyDeadlines::prepare(target, to.db(), q);
+            const bool targetHas = CaseCopyDeadlines::present(target, to.db());
+            if (targetHas)
+                findTarget(target, to.db(), deadlines);
             if (onServer(target)) {
                 // Nobody else writes the tables until the copy is committed;
                 // a steward's save waits for it, never mixes into it.
-                if (!q.exec(QStringLiteral("LOCK TABLE %1, %2 IN EXCLUSIVE MODE")
-                                .arg(JetSql::quoteIdentifier(tables[0].storedName),
-                                     JetSql::quoteIdentifier(tables[1].storedName))))
+                QStringList locked;
+                for (const CaseCopyTable &t : std::as_const(tables))
+                    locked << JetSql::quoteIdentifier(t.storedName);
+                for (const CaseCopyTable &t : std::as_const(deadlines))
+                    if (targetHas)
+                        locked << JetSql::quoteIdentifier(t.storedName);
+                if (!q.exec(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE")
+                                .arg(locked.join(QStringLiteral(", ")))))
                     throw target.errorFrom(q.lastError());
             }
             const qint64 employeesThere = count(target, q, tables[0].storedName);
@@ -233,48 +328,28 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
                                                          .arg(target.displayName())
                                                          .arg(employeesThere)
                                                          .arg(complaintsThere));
+            // The steps of the complaints replaced go with them; the office's
+            // time limits only when the original brings its own.
+            if (targetHas)
+                for (qsizetype i = deadlines.size() - 1; i >= 0; --i)
+                    if (carry || CaseCopyDeadlines::followsComplaints(deadlines.at(i)))
+                        deleteRows(target, q, deadlines.at(i));
             for (const CaseCopyTable &t : {tables[1], tables[0]})
-                if (!q.exec(QStringLiteral("DELETE FROM %1")
-                                .arg(JetSql::quoteIdentifier(t.storedName))))
-                    throw target.errorFrom(q.lastError(), t.storedName);
+                deleteRows(target, q, t);
 
             qint64 highest = numbered;
-            for (const CaseCopyTable &t : std::as_const(tables)) {
-                CaseCopyDigest original, copied;
-                CaseCopyInserter insert(target, to.db(), t);
-                eachRow(source, from.db(), QString::fromUtf8(t.name), walkKey(source, t),
-                        t.fieldNames(), options.cancel, [&](const QVariantList &row) {
-                            original.add(row);
-                            if (t.numbered)
-                                highest = std::max(highest, row.value(0).toLongLong());
-                            insert.add(row);
-                            step();
-                        });
-                insert.flush();
-                const QString key = t.numbered ? JetSql::quoteIdentifier(t.storedColumns.first())
-                                               : target.keyExpression(t.storedName);
-                eachRow(target, to.db(), t.storedName, key, t.storedColumns, options.cancel,
-                        [&](const QVariantList &row) {
-                            copied.add(row);
-                            step();
-                        });
-                if (copied.rows() != original.rows())
-                    throw DataError(DataErrors::General, text(CountsDiffer)
-                                                             .arg(QString::fromUtf8(t.name))
-                                                             .arg(original.rows())
-                                                             .arg(copied.rows()));
-                if (!(copied == original))
-                    throw DataError(DataErrors::General, text(ChecksumsDiffer)
-                                                             .arg(QString::fromUtf8(t.name))
-                                                             .arg(original.rows())
-                                                             .arg(original.hex(), copied.hex()));
-                (t.numbered ? counts.complaints : counts.employees) = original.rows();
-            }
+            const Sides sides{source, from.db(), target, to.db(), options};
+            for (const CaseCopyTable &t : std::as_const(tables))
+                (t.numbered ? counts.complaints : counts.employees) =
+                    copyTable(sides, t, highest, step);
+            if (carry)
+                for (const CaseCopyTable &t : std::as_const(deadlines))
+                    copyTable(sides, t, highest, step);
             // A search index, say: built in one pass over the copied rows
             // rather than row by row while they arrive.
             if (made)
                 for (const SchemaStep &later : target.schemaSteps())
-                    if (!later.newDatabaseOnly)
+                    if (!later.newDatabaseOnly && !later.holdsCopiedRows)
                         later.create(q);
             CaseCopyNumbering::continueAfter(target, to.db(), tables[1].storedName,
                                              tables[1].storedColumns.first(), highest);

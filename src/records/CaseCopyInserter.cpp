@@ -95,6 +95,13 @@ QString CaseCopyInserter::record(const QVariantList &row) const
     if (m_table.numbered)
         return QString::fromUtf8(ComplaintNumbered).arg(row.value(0).toString());
     const QStringList names = m_table.fieldNames();
+    if (m_table.keyColumns > 0) {
+        QStringList key;
+        for (int i = 0; i < m_table.keyColumns; ++i)
+            key << QStringLiteral("%1 %2").arg(names.at(i), row.value(i).toString());
+        return QString::fromUtf8(RowOf).arg(QString::fromUtf8(m_table.name),
+                                            key.join(QStringLiteral(", ")));
+    }
     return QString::fromUtf8(EmployeeNamed)
         .arg(row.value(names.indexOf(QStringLiteral("Name"))).toString(),
              row.value(names.indexOf(QStringLiteral("File Number"))).toString());

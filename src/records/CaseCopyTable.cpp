@@ -17,3 +17,12 @@ QString CaseCopyTable::columnList(const QStringList &names)
         quoted << JetSql::quoteIdentifier(n);
     return quoted.join(QStringLiteral(", "));
 }
+
+QStringList CaseCopyTable::keyFields(bool stored) const
+{
+    QStringList keys;
+    for (int i = 0; i < keyColumns; ++i)
+        keys << JetSql::quoteIdentifier(stored ? storedColumns.at(i)
+                                               : QString::fromUtf8(columns.at(i).name));
+    return keys;
+}

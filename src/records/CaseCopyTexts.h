@@ -24,6 +24,11 @@ inline constexpr const char *CountsDiffer =
 inline constexpr const char *ChecksumsDiffer =
     "The copy of %1 was rolled back: its %2 rows differ from the original's (checksums "
     "%3 and %4).";
+inline constexpr const char *DeadlineTablesRefused =
+    "%1 cannot take the grievance steps and deadlines that go with the complaints; nothing was "
+    "copied (%2). The server's administrator starts the program once on it as the tables' "
+    "owner, which makes them.";
+inline constexpr const char *RowOf = "The row of %1 with %2";
 inline constexpr const char *Cancelled = "The copy was cancelled; nothing was copied.";
 inline constexpr const char *NumberingRefused =
     "The server does not let this user set the numbering of new complaints, so they would "

@@ -349,6 +349,45 @@ QList<StrandedComplaint> CaseSearch::stranded(int limit, bool *more) const
     return found;
 }
 
+std::optional<SqlCondition> CaseSearch::employeeKeys(const QString &typed) const
+{
+    if (typed.isEmpty() || reach().reach() != Reach::Index)
+        return std::nullopt;
+    SqlCondition keys;
+    if (characters(typed) >= TrigramLength) {
+        keys.sql = QStringLiteral("SELECT rowid FROM \"%1\" WHERE \"%1\" MATCH ?")
+                       .arg(QLatin1String(FindIndex::EmployeeIndex));
+        keys.params << phrase(typed);
+        return keys;
+    }
+    QStringList ranges;
+    for (const QString &form : spellings(typed))
+        for (const char *field : {"Name", "File Number", "Department"}) {
+            ranges << QStringLiteral("SELECT rowid FROM Employee WHERE \"%1\" >= ? AND \"%1\" < ?")
+                          .arg(QLatin1String(field));
+            keys.params << form << form + QString::fromUcs4(U"\U0010FFFF");
+        }
+    keys.sql = ranges.join(QStringLiteral(" UNION "));
+    return keys;
+}
+
+std::optional<SqlCondition> CaseSearch::employeeBeginnings(const QString &typed,
+                                                           const QString &alias) const
+{
+    if (typed.isEmpty() || characters(typed) >= TrigramLength || reach().reach() != Reach::Index)
+        return std::nullopt;
+    SqlCondition c;
+    QStringList ranges;
+    for (const QString &form : spellings(typed))
+        for (const char *field : {"Name", "File Number", "Department"}) {
+            ranges << QStringLiteral("(%1.\"%2\" >= ? AND %1.\"%2\" < ?)")
+                          .arg(alias, QLatin1String(field));
+            c.params << form << form + QString::fromUcs4(U"\U0010FFFF");
+        }
+    c.sql = QLatin1Char('(') + ranges.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    return c;
+}
+
 int CaseSearch::complaintsUnder(const QString &fileNumber) const
 {
     return int(ComplaintLinks::complaintsUnder(*m_db, fileNumber).size());

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "jetsql/JetSql.h"
+
 #include <QList>
 #include <QString>
 #include <QVariantList>
 #include <memory>
+#include <optional>
 
 class CaseDatabase;
 
@@ -72,6 +75,16 @@ class CaseSearch
     int complaintsUnder(const QString &fileNumber) const;
     // Names of the employees other than exceptKey with this file number.
     QStringList employeesWith(const QString &fileNumber, qint64 exceptKey) const;
+
+    // A subquery of the keys of the employees that find() lists for text
+    // (the beginnings of name, file number and department for a short one,
+    // the index from three characters on), without a limit, and its
+    // values; nothing while the file's index is incomplete or absent.
+    std::optional<SqlCondition> employeeKeys(const QString &text) const;
+    // For a short text, the same employees as a condition on one row of
+    // Employee under `alias`: cheap to test row by row where the subquery
+    // would be long. Nothing for a longer text or without the index.
+    std::optional<SqlCondition> employeeBeginnings(const QString &text, const QString &alias) const;
 
     // Whether the last search used the index alone.
     bool usesIndex() const { return m_ready; }

@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "records/CaseSchema.h"
+#include "records/DeadlineSchema.h"
 #include "records/PostgresBackend.h"
 
 #include <QSqlError>
@@ -67,7 +68,22 @@ QList<SchemaStep> steps()
                                 .arg(q.lastError().databaseText().trimmed()));
         }
     };
-    return {tables};
+    // The deadline tables: on a server from before them, made at the first
+    // opening by a user who may (the owner); until then the steward's role
+    // works without them.
+    DeadlineSchema::Words words;
+    words.grievanceNumber = QStringLiteral("bigint");
+    words.text = QStringLiteral("varchar(%1) COLLATE \"C\"");
+    words.before = {QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId)};
+    words.presentSql = QStringLiteral(
+        "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+        "n.nspname = current_schema() AND c.relname IN (?, ?, ?, ?, ?, ?)");
+    words.error = [](const QSqlError &e) {
+        if (e.nativeErrorCode() == QLatin1String("42501"))
+            return DataError(DataErrors::ReadOnly, e.databaseText().trimmed());
+        return DataError(DataErrors::General, e.databaseText().trimmed());
+    };
+    return {tables, DeadlineSchema::step(words)};
 }
 
 } // namespace PostgresSchema

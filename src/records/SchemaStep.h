@@ -20,6 +20,10 @@ struct SchemaStep {
     // Whether the step's objects exist already; needed unless
     // newDatabaseOnly.
     std::function<bool(const QSqlDatabase &)> present;
+    // Its tables hold rows that a copy between case databases carries: the
+    // copy makes them in a target that lacks them before it writes their
+    // rows, rather than once the rows are in.
+    bool holdsCopiedRows = false;
     // Creates them, inside the back end's write transaction. Throws
     // DataError.
     std::function<void(QSqlQuery &)> create;

@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "records/CaseSchema.h"
+#include "records/DeadlineSchema.h"
 #include "records/FindIndex.h"
 #include "records/SqliteBackend.h"
 
@@ -61,7 +62,14 @@ QList<SchemaStep> steps()
     find.name = QStringLiteral("find index");
     find.newDatabaseOnly = true;
     find.create = [](QSqlQuery &q) { run(q, FindIndex::createStatements()); };
-    return {tables, indexes, find};
+    DeadlineSchema::Words words;
+    // An INTEGER PRIMARY KEY is the row's own key, as the complaints' is.
+    words.grievanceNumber = QStringLiteral("INTEGER");
+    words.text = QStringLiteral("VARCHAR(%1)");
+    words.presentSql = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
+                                      "(?, ?, ?, ?, ?, ?)");
+    words.error = [](const QSqlError &e) { return SqliteBackend::sqliteError(e); };
+    return {tables, indexes, find, DeadlineSchema::step(words)};
 }
 
 } // namespace SqliteSchema

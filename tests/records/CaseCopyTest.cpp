@@ -9,6 +9,7 @@
 #include "records/CaseCopy.h"
 #include "records/CaseCopyDigest.h"
 #include "records/DatabaseBackend.h"
+#include "records/DeadlineStore.h"
 #include "records/PostgresBackend.h"
 
 #include <QDir>
@@ -134,7 +135,8 @@ TEST_F(CaseCopyTest, RoundTripThroughTheServerKeepsEveryRowAndTheNumbering)
     const CaseCopyCounts up = CaseCopy::copy(*original, *shared, options);
     EXPECT_EQ(up.employees, 2502);
     EXPECT_EQ(up.complaints, 3);
-    EXPECT_EQ(lastTotal, 2502 + 3);
+    // With the deadline settings row and the seven steps of the time limits.
+    EXPECT_EQ(lastTotal, 2502 + 3 + 1 + 7);
     EXPECT_LE(lastDone, lastTotal);
     EXPECT_GT(lastDone, 0);
 
@@ -199,6 +201,60 @@ TEST_F(CaseCopyTest, ATargetThatHoldsRowsIsReplacedOnlyWhenAsked)
     CaseCopy::copy(*original, *shared, replace);
     EXPECT_EQ(server.count(Employee), 2502);
     EXPECT_EQ(server.count(Employee, QStringLiteral("\"Name\" = 'Already here'")), 0);
+}
+
+// The time limits, holidays and each complaint's steps go with the
+// complaints, to the server and back into a new file, as they were; a
+// status left behind by a deleted complaint stays behind.
+TEST_F(CaseCopyTest, StepsAndDeadlinesGoWithTheComplaints)
+{
+    fillFile();
+    {
+        CaseDatabase cdb(file.path());
+        cdb.open();
+        OfficeLimits office = DeadlineStore::readLimits(cdb);
+        office.limits[1].step = QStringLiteral("Réponse orale \U0001F600");
+        office.limits.append({0, QStringLiteral("Mediation"), StepActor::UnionFiles, 7, false,
+                              CountedFrom::PreviousAnswer, false});
+        office.holidays = {QDate(2025, 12, 25), QDate(2026, 1, 1)};
+        DeadlineStore::saveLimits(cdb, office);
+        for (qint64 number : {3, 17}) {
+            ComplaintSteps s;
+            s.grievanceNumber = number;
+            s.violation = QDate(2025, 3, 3);
+            s.learned = number == 3 ? QDate(2025, 3, 5) : QDate();
+            s.steps = {
+                {office.limits.at(0).id, QDate(2025, 3, 10), QStringLiteral("filed"), wide(255)}};
+            DeadlineStore::saveComplaint(cdb, s);
+        }
+    }
+    file.query(QStringLiteral("INSERT INTO \"Grievance Status\" (\"Grievance Number\", "
+                              "\"Status\", \"Version\") VALUES (4000000007, 0, 1)"));
+    auto read = [](const QString &location) {
+        CaseDatabase cdb(location);
+        cdb.openExisting();
+        QList<ComplaintSteps> steps;
+        for (qint64 number : {qint64(3), qint64(17), Q_INT64_C(4000000000)})
+            steps << DeadlineStore::readComplaint(cdb, number);
+        return std::make_pair(DeadlineStore::readLimits(cdb), steps);
+    };
+    const auto [office, steps] = read(file.path());
+    ASSERT_EQ(steps.at(0).steps.size(), 1);
+    CaseCopy::copy(*backend(file.path()), *backend(server.path()));
+    CaseCopy::toNewFile(*backend(server.path()), laptop());
+    for (const QString &copy : {server.path(), laptop()}) {
+        const auto [copiedOffice, copiedSteps] = read(copy);
+        EXPECT_EQ(copiedOffice.limits, office.limits);
+        EXPECT_EQ(copiedOffice.holidays, office.holidays);
+        EXPECT_EQ(copiedOffice.version, office.version);
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            EXPECT_EQ(copiedSteps.at(i).steps, steps.at(i).steps);
+            EXPECT_EQ(copiedSteps.at(i).learned, steps.at(i).learned);
+            EXPECT_EQ(copiedSteps.at(i).nextDue, steps.at(i).nextDue);
+            EXPECT_EQ(copiedSteps.at(i).version, steps.at(i).version);
+        }
+    }
+    EXPECT_EQ(server.count(QStringLiteral("\"Grievance Status\"")), 2);
 }
 
 // Each way a copy can fail after it started writing: the target keeps what

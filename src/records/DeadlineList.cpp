@@ -1,0 +1,197 @@
+#include "records/DeadlineList.h"
+
+#include "jetsql/SqlDialect.h"
+#include "records/CaseDatabase.h"
+#include "records/CaseSearch.h"
+#include "records/DeadlineSchema.h"
+#include "records/DeadlineSql.h"
+
+#include <QSqlQuery>
+
+using namespace DeadlineSql;
+
+namespace
+{
+
+// The text as a Jet pattern that finds it anywhere: its own wildcards and
+// brackets stand for themselves.
+QString containsPattern(const QString &text)
+{
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == u'[' || c == u'*' || c == u'?' || c == u'#')
+            escaped += u'[' + QString(c) + u']';
+        else
+            escaped += c;
+    }
+    return JetSql::quoteString(u'*' + escaped + u'*');
+}
+
+} // namespace
+
+DeadlineList::DeadlineList(std::shared_ptr<CaseDatabase> db) : m_db(std::move(db))
+{
+    if (!m_db->filePath().isEmpty())
+        m_search = std::make_unique<CaseSearch>(m_db);
+}
+
+DeadlineList::~DeadlineList() = default;
+
+void DeadlineList::setFilter(const QString &text)
+{
+    m_filter = text;
+    m_condition = {};
+    m_plan = Plan::Everything;
+    if (text.isEmpty())
+        return;
+    const std::optional<SqlCondition> known =
+        m_search ? m_search->employeeKeys(text) : std::nullopt;
+    if (known) {
+        // A file number the employees found have; how many decides whether
+        // the list is built from them or the deadlines are walked.
+        const qint64 found =
+            count(*m_db,
+                  QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
+                      .arg(known->sql)
+                      .arg(m_few + 1),
+                  known->params);
+        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
+        // Many employees begin with one or two characters (every file
+        // number with "0"): the walk tests each deadline's employee rather
+        // than first gathering them all.
+        const std::optional<SqlCondition> begins =
+            m_plan == Plan::WalkKnown ? m_search->employeeBeginnings(text, QStringLiteral("x"))
+                                      : std::nullopt;
+        if (begins) {
+            const SqlDialect &d = m_db->dialect();
+            m_condition.sql =
+                QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND %3)")
+                    .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
+                         d.orderValue(QStringLiteral("c.\"File Number\""), true), begins->sql);
+            m_condition.params = begins->params;
+            return;
+        }
+        m_condition.sql = QStringLiteral("c.\"File Number\" IN (SELECT x.\"File Number\" FROM "
+                                         "Employee x WHERE x.rowid IN (%1))")
+                              .arg(known->sql);
+        m_condition.params = known->params;
+        return;
+    }
+    m_plan = Plan::Compare;
+    const QStringList columns = m_db->columns(QStringLiteral("Employee"));
+    const QString pattern = containsPattern(text);
+    const SqlCondition like = JetSql::parseFilter(
+        QStringLiteral("[Name] LIKE %1 OR [File Number] LIKE %1 OR [Department] LIKE %1")
+            .arg(pattern),
+        [&columns](const QString &name) {
+            for (const QString &c : columns)
+                if (c.compare(name, Qt::CaseInsensitive) == 0)
+                    return c;
+            return QString();
+        },
+        m_db->dialect());
+    const SqlDialect &d = m_db->dialect();
+    m_condition.sql = QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND (%3))")
+                          .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
+                               d.orderValue(QStringLiteral("c.\"File Number\""), true), like.sql);
+    m_condition.params = like.params;
+}
+
+QString DeadlineList::statement(bool keyset, int rows) const
+{
+    const SqlDialect &d = m_db->dialect();
+    const QString key = QStringLiteral("x.") + m_db->keyExpression(QStringLiteral("Employee"));
+    const QString employee =
+        QStringLiteral("(SELECT %1 FROM \"Employee\" x WHERE %2 = %3 ORDER BY %4 LIMIT 1)")
+            .arg(QStringLiteral("%1"), d.orderValue(QStringLiteral("x.\"File Number\""), true),
+                 d.orderValue(QStringLiteral("c.\"File Number\""), true), key);
+    const QString columns =
+        QStringLiteral("s.\"Grievance Number\", s.\"Next Due\", t.\"Step\", t.\"Acts\", "
+                       "t.\"Working Days\", c.\"File Number\", %1, %2, s.\"Version\"")
+            .arg(employee.arg(key), employee.arg(QStringLiteral("x.\"Name\"")));
+    const QString status = table(DeadlineSchema::StatusTable);
+    const QString limits = table(DeadlineSchema::LimitsTable);
+    // From the few employees found: their complaints first (SQLite keeps the
+    // order of a CROSS JOIN), then the deadlines, sorted. Otherwise the
+    // deadlines' index is walked in order until the page is full, also when
+    // SQLite would rather start from the many employees found and sort all
+    // their deadlines.
+    const QString from =
+        m_plan == Plan::FromKnown
+            ? QStringLiteral("\"Complaints\" c CROSS JOIN %1 s LEFT JOIN %2 t ON t.\"Limit\" = "
+                             "s.\"Next Limit\" WHERE s.\"Grievance Number\" = c.\"Grievance "
+                             "Number\"")
+                  .arg(status, limits)
+            : QStringLiteral("%1 s CROSS JOIN \"Complaints\" c LEFT JOIN %2 t ON t.\"Limit\" = "
+                             "s.\"Next Limit\" WHERE c.\"Grievance Number\" = s.\"Grievance "
+                             "Number\"")
+                  .arg(status, limits);
+    QString where = QStringLiteral(" AND s.\"Next Due\" IS NOT NULL");
+    if (keyset)
+        where += QStringLiteral(" AND (s.\"Next Due\", s.\"Grievance Number\") > (?, ?)");
+    if (!m_condition.sql.isEmpty())
+        where += QStringLiteral(" AND ") + m_condition.sql;
+    return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY s.\"Next Due\", s.\"Grievance Number\" "
+                          "LIMIT %4")
+        .arg(columns, from, where)
+        .arg(rows);
+}
+
+QList<DeadlineRow> DeadlineList::page(const DeadlineRow *after, int rows) const
+{
+    QVariantList params;
+    if (after)
+        params << dateValue(after->due) << after->grievanceNumber;
+    params << m_condition.params;
+    QSqlQuery q = run(*m_db, statement(after != nullptr, rows), params);
+    QList<DeadlineRow> out;
+    while (q.next()) {
+        DeadlineRow r;
+        r.grievanceNumber = q.value(0).toLongLong();
+        r.due = dateOf(q.value(1));
+        r.step = q.value(2).toString();
+        r.acts = q.value(3).toInt() == 1 ? StepActor::ManagementAnswers : StepActor::UnionFiles;
+        r.workingDays = q.value(4).toInt() != 0;
+        r.fileNumber = q.value(5).toString();
+        r.employeeKey = q.value(6).isNull() ? -1 : q.value(6).toLongLong();
+        r.employee = q.value(7).toString();
+        r.version = q.value(8).toLongLong();
+        out << r;
+    }
+    return out;
+}
+
+QList<DeadlineRow> DeadlineList::all() const
+{
+    QList<DeadlineRow> rows;
+    for (;;) {
+        const QList<DeadlineRow> more =
+            page(rows.isEmpty() ? nullptr : &rows.last(), PageRows * 20);
+        rows << more;
+        if (more.size() < PageRows * 20)
+            return rows;
+    }
+}
+
+DeadlineList::Counts DeadlineList::counts(const CaseDatabase &db, QDate today, QDate until)
+{
+    const QString range =
+        QStringLiteral("(SELECT count(*) FROM (SELECT 1 FROM %1 WHERE \"Next Due\" IS NOT NULL AND "
+                       "%2 LIMIT %3) AS %4)")
+            .arg(table(DeadlineSchema::StatusTable));
+    const qint64 limit = CountLimit + 1;
+    QSqlQuery q = run(
+        db,
+        QStringLiteral("SELECT %1, %2")
+            .arg(range.arg(QStringLiteral("\"Next Due\" < ?")).arg(limit).arg(QStringLiteral("o")),
+                 range.arg(QStringLiteral("\"Next Due\" >= ? AND \"Next Due\" <= ?"))
+                     .arg(limit)
+                     .arg(QStringLiteral("s"))),
+        {dateValue(today), dateValue(today), dateValue(until)});
+    Counts c;
+    if (q.next()) {
+        c.overdue = q.value(0).toLongLong();
+        c.soon = q.value(1).toLongLong();
+    }
+    return c;
+}
