@@ -12,8 +12,7 @@ inline constexpr const char *Reading = "Reading %1: %2 rows read...";
 inline constexpr const char *Importing = "Importing %1: %2 of %3 rows...";
 
 // The dialog.
-inline constexpr const char *FileLine =
-    "\"%1\" (%2): choose which case table each table goes into.";
+inline constexpr const char *FileLine = "%1: choose which case table each table goes into.";
 inline constexpr const char *TableColumn = "Table";
 inline constexpr const char *RowsColumn = "Rows";
 inline constexpr const char *TargetColumn = "Goes into";

@@ -55,7 +55,10 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
         m_targets.insert(p.mapping.source, p.mapping.target);
 
     auto *heading = plainLabel(this, "file");
-    heading->setText(text(FileLine).arg(QFileInfo(file).fileName(), first.format));
+    heading->setText(text(FileLine).arg(
+        first.format.isEmpty()
+            ? QStringLiteral("\"%1\"").arg(QFileInfo(file).fileName())
+            : QStringLiteral("\"%1\" (%2)").arg(QFileInfo(file).fileName(), first.format)));
     m_tables = new QTableWidget(int(first.tables.size()), 3, this);
     m_tables->setObjectName(QStringLiteral("tables"));
     m_tables->setHorizontalHeaderLabels({text(TableColumn), text(RowsColumn), text(TargetColumn)});
@@ -81,6 +84,9 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
     m_rows = new QTableWidget(this);
     m_rows->setObjectName(QStringLiteral("preview"));
     m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows as high as their text, so that a table of many columns shows many.
+    for (QTableWidget *t : {m_tables, m_columns, m_rows})
+        t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     m_match = plainLabel(this, "match");
     m_summary = plainLabel(this, "summary");
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
@@ -97,7 +103,7 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
     layout->addWidget(heading);
     layout->addWidget(m_tables, 1);
     layout->addLayout(form);
-    layout->addWidget(m_columns, 1);
+    layout->addWidget(m_columns, 2);
     layout->addLayout(fieldForm);
     layout->addWidget(m_rows, 2);
     layout->addWidget(m_match);
@@ -192,7 +198,7 @@ void AccessImportDialog::showCurrent()
     m_rows->setRowCount(0);
     m_rows->setColumnCount(0);
     if (!plan) {
-        m_match->setText(target.isEmpty() ? text(NotMapped) : QString());
+        m_match->clear();
         return;
     }
     const CsvPreview &preview = plan->preview;
