@@ -163,6 +163,7 @@ void AccessImportDialog::showTables()
         m_tables->setItem(r, 2, new QTableWidgetItem(target));
     }
     m_tables->resizeColumnsToContents();
+    m_tables->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 
     QString summary;
     if (!m_survey.ok) {
@@ -251,6 +252,7 @@ void AccessImportDialog::showColumns()
         m_columns->setItem(row, 1, new QTableWidgetItem(fills));
     }
     m_columns->resizeColumnsToContents();
+    m_columns->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     if (m_columns->rowCount() > 0) {
         const int row = std::clamp(keep, 0, m_columns->rowCount() - 1);
         m_columns->setCurrentCell(row, 0);
