@@ -55,6 +55,8 @@ class Exchange
     }
 
     void setTable(const QString &table) { m_table = table; }
+    // The file's format, as the reader's greeting named it.
+    const QString &format() const { return m_format; }
 
     Outcome run(const QStringList &arguments, const std::atomic<bool> *cancel,
                 const FrameHandler &handle)
@@ -92,6 +94,7 @@ class Exchange
                     if (f.kind != Kind::Hello || r.u32() != ProtocolVersion)
                         return damaged(
                             text(AccessTexts::ReaderGarbled).arg(QStringLiteral("no greeting")));
+                    m_format = QString::fromUtf8(r.bytes());
                     hello = true;
                     continue;
                 }
@@ -181,6 +184,7 @@ class Exchange
     }
 
     QString m_table; // the table asked for, to name it when the file has none
+    QString m_format;
     QString m_file;
     const AccessReader::Options &m_options;
     qint64 &m_pid;
@@ -280,6 +284,7 @@ AccessListing AccessReader::tables() const
                          return current.take(f, why);
                      });
     listing.ok = o.ok;
+    listing.format = exchange.format();
     listing.damaged = o.damaged;
     listing.error = o.error;
     if (!o.ok)

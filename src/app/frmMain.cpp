@@ -1,5 +1,7 @@
 #include "app/frmMain.h"
 
+#include "app/AccessCommandTexts.h"
+#include "app/AccessImportCommand.h"
 #include "app/CopyCommands.h"
 #include "app/DamagedStart.h"
 #include "app/DatabaseChoice.h"
@@ -182,6 +184,8 @@ void frmMain::buildMenus()
          &frmMain::mnuFileExport_Click},
         {&mnuFileImport, SafeCommandTexts::ImportItem, "mnuFileImport",
          &frmMain::mnuFileImport_Click},
+        {&mnuFileImportAccess, AccessCommandTexts::ImportAccessItem, "mnuFileImportAccess",
+         &frmMain::mnuFileImportAccess_Click},
     };
     for (const auto &item : safekeeping) {
         *item.action = file->addAction(QString::fromUtf8(item.caption));
@@ -317,6 +321,8 @@ void frmMain::attachDatabase(const DataError *failure, const QString &notice)
         m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
     for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
         command->setEnabled(onFile);
+    // The Access import writes through the data layer: a server too.
+    mnuFileImportAccess->setEnabled(m_db->isOpen());
     // Find searches the file's own full-text index; a server's trigram
     // indexes are not built yet, so Find is off there too, and on a file
     // that did not open.
@@ -560,6 +566,17 @@ void frmMain::mnuFileImport_Click()
 {
     if (m_safekeeping)
         m_safekeeping->importRecords();
+}
+
+void frmMain::mnuFileImportAccess_Click()
+{
+    AccessImportCommand::Hooks hooks;
+    hooks.saveEdited = [this] { return saveEditedRecords(); };
+    if (m_safekeeping)
+        hooks.backUp = [this] { return m_safekeeping->backups().runAndWait(this, false); };
+    hooks.reload = [this] { reloadDatabase(); };
+    hooks.status = [this](const QString &t) { m_statusBar->setPanelText(t); };
+    AccessImportCommand(this, m_db->backend(), std::move(hooks)).run();
 }
 
 void frmMain::mnuFileChooseDatabase_Click()

@@ -51,6 +51,7 @@ class frmMain : public QMainWindow
     void mnuFileRestore_Click();
     void mnuFileExport_Click();
     void mnuFileImport_Click();
+    void mnuFileImportAccess_Click();
     void mnuFileChooseDatabase_Click();
 
     // The backups and the copies of the case records; null until loaded.
@@ -130,6 +131,7 @@ class frmMain : public QMainWindow
     QAction *mnuFileRestore = nullptr;
     QAction *mnuFileExport = nullptr;
     QAction *mnuFileImport = nullptr;
+    QAction *mnuFileImportAccess = nullptr;
     QAction *mnuFileChooseDatabase = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuEditFind = nullptr;

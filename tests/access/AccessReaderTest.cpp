@@ -76,6 +76,11 @@ TEST_P(AccessReaderOracle, EveryTableAndRowAsMdbExportReadsThem)
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     const AccessListing listing = AccessReader(file).tables();
     ASSERT_TRUE(listing.ok) << listing.error.toStdString();
+    const QString version = QString::fromUtf8(run(QStringLiteral("mdb-ver"), {file})).trimmed();
+    EXPECT_TRUE(listing.format.startsWith(version.startsWith(QLatin1String("JET"))
+                                              ? QStringLiteral("Jet ") + version.mid(3)
+                                              : QStringLiteral("ACE")))
+        << version.toStdString() << " read as " << listing.format.toStdString();
     QStringList tables;
     for (const AccessTable &t : listing.tables)
         tables << t.name;

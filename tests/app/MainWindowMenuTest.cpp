@@ -37,6 +37,7 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
                               {"&Restore from Backup...", QKeySequence()},
                               {"&Export...", QKeySequence()},
                               {"&Import...", QKeySequence()},
+                              {"Import from &Access Database...", QKeySequence()},
                               {"Choose &Database...", QKeySequence()},
                               {"&Copy to Shared Server...", QKeySequence()},
                               {"Copy to a &File...", QKeySequence()},
