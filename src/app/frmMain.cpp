@@ -19,6 +19,9 @@
 #include "browser/frmDataGrid.h"
 #include "caseform/CaseHandlers.h"
 #include "caseform/RecordBinder.h"
+#include "deadlines/DeadlineCommands.h"
+#include "deadlines/StepsWindow.h"
+#include "deadlines/TimeLimitsWindow.h"
 #include "find/FileNumberChecks.h"
 #include "find/FindHandlers.h"
 #include "find/FindIndexProgress.h"
@@ -33,6 +36,7 @@
 #include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
+#include "records/RecordSet.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -207,6 +211,19 @@ void frmMain::buildMenus()
     mnuEditFind->setObjectName(QStringLiteral("mnuEditFind"));
     mnuEditFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(mnuEditFind, &QAction::triggered, this, &frmMain::mnuEditFind_Click);
+    // A grievance's time limits, its steps and the list of what falls due.
+    mnuEditTimeLimits = edit->addAction(QStringLiteral("Time &Limits..."));
+    mnuEditTimeLimits->setObjectName(QStringLiteral("mnuEditTimeLimits"));
+    connect(mnuEditTimeLimits, &QAction::triggered, this, &frmMain::mnuEditTimeLimits_Click);
+    mnuEditSteps = edit->addAction(QStringLiteral("&Steps and Deadlines..."));
+    mnuEditSteps->setObjectName(QStringLiteral("mnuEditSteps"));
+    connect(mnuEditSteps, &QAction::triggered, this, &frmMain::mnuEditSteps_Click);
+    mnuEditDeadlines = edit->addAction(QStringLiteral("&Deadlines"));
+    mnuEditDeadlines->setObjectName(QStringLiteral("mnuEditDeadlines"));
+    // Reached from inside any box, where Ctrl+D would delete a character.
+    mnuEditDeadlines->setShortcut(DeadlineCommands::deadlinesShortcut());
+    mnuEditDeadlines->setShortcutContext(Qt::ApplicationShortcut);
+    connect(mnuEditDeadlines, &QAction::triggered, this, &frmMain::mnuEditDeadlines_Click);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelpAbout = help->addAction(QStringLiteral("&About Quillmark_Wizard..."));
@@ -311,6 +328,11 @@ void frmMain::attachDatabase(const DataError *failure, const QString &notice)
         m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
     else if (!notice.isEmpty())
         m_statusBar->setPanelText(notice);
+    // What falls due, said once when the records are read: a notice of its
+    // own never hides one about the database itself.
+    else if (m_db->isOpen())
+        if (const QString due = DeadlineCommands::startupNotice(*m_db); !due.isEmpty())
+            m_statusBar->setPanelText(due);
     // Backups, restore, export and import work on a database file; a shared
     // server keeps its own (its administrator backs it up). The backup of
     // the file as opened starts once the window shows: the window is drawn
@@ -587,6 +609,57 @@ void frmMain::mnuFileChooseDatabase_Click()
 void frmMain::mnuHelpAbout_Click()
 {
     showAboutBox(this);
+}
+
+void frmMain::mnuEditTimeLimits_Click()
+{
+    DeadlineCommands::openTimeLimits(m_db, this);
+}
+
+void frmMain::mnuEditDeadlines_Click()
+{
+    DeadlinesWindow::Hooks hooks;
+    hooks.saveFirst = [this] { return saveEditedRecords(); };
+    hooks.printers = m_printers;
+    hooks.pageLayout = [this] {
+        return DefaultPrinterProvider::filePageLayout(m_defaultPrinters->choice().paper);
+    };
+    hooks.status = [this](const QString &t) { m_statusBar->setPanelText(t); };
+    DeadlinesWindow *list = DeadlineCommands::openDeadlines(m_db, std::move(hooks), this);
+    // One list at a time, tied to this window once.
+    if (list && !list->property("quillmarkTied").toBool()) {
+        list->setProperty("quillmarkTied", true);
+        connect(list, &DeadlinesWindow::complaintChosen, this,
+                [this](qint64 key, qint64 employeeKey, const QString &fileNumber) {
+                    FindHandlers::showComplaint(m_form, key, employeeKey, fileNumber);
+                });
+    }
+}
+
+void frmMain::mnuEditSteps_Click()
+{
+    // The complaint on the grievance page, saved first as its navigator
+    // would save it, and read back as the page now shows it.
+    DeadlineCommands::openSteps(
+        m_db,
+        [this]() -> std::optional<ComplaintFacts> {
+            RecordBinder *complaints = m_form.Data1[1];
+            if (complaints->isEdited() && !complaints->close())
+                return std::nullopt;
+            RecordSet *rs = complaints->rs();
+            if (!rs || !rs->hasCurrent())
+                return std::nullopt;
+            const QVariant number = rs->value(rs->fieldIndex(QStringLiteral("Grievance Number")));
+            if (number.isNull())
+                return std::nullopt;
+            try {
+                return DeadlineStore::readFacts(*m_db, number.toLongLong());
+            } catch (const DataError &e) {
+                m_statusBar->setPanelText(e.description());
+                return std::nullopt;
+            }
+        },
+        this);
 }
 
 void frmMain::mnuEditFind_Click()

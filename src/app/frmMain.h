@@ -40,6 +40,9 @@ class frmMain : public QMainWindow
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
     void mnuEditFind_Click();
+    void mnuEditTimeLimits_Click();
+    void mnuEditDeadlines_Click();
+    void mnuEditSteps_Click();
     void mnuFilePrint_Click();
     void cmdPrintGrievance_Click();
     void mnuPrintBack_Click();
@@ -135,6 +138,9 @@ class frmMain : public QMainWindow
     QAction *mnuFileChooseDatabase = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuEditFind = nullptr;
+    QAction *mnuEditTimeLimits = nullptr;
+    QAction *mnuEditDeadlines = nullptr;
+    QAction *mnuEditSteps = nullptr;
     QAction *mnuHelpAbout = nullptr;
 
     CaseForm m_form;

@@ -1,11 +1,15 @@
 // The main window's menus and the controls placed on its pages.
 #include "support/CaseFixture.h"
 
+#include "deadlines/DeadlinesWindow.h"
+#include "deadlines/StepsWindow.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
+#include <QTest>
 
 using namespace CaseFields;
 
@@ -50,9 +54,13 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
         EXPECT_EQ(fileItems[i]->shortcut(), file[i].shortcut);
     }
     const QList<QAction *> editItems = menus[1]->menu()->actions();
-    ASSERT_EQ(editItems.size(), 1);
+    ASSERT_EQ(editItems.size(), 4);
     EXPECT_EQ(editItems[0]->text(), QStringLiteral("&Find..."));
     EXPECT_EQ(editItems[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(editItems[1]->text(), QStringLiteral("Time &Limits..."));
+    EXPECT_EQ(editItems[2]->text(), QStringLiteral("&Steps and Deadlines..."));
+    EXPECT_EQ(editItems[3]->text(), QStringLiteral("&Deadlines"));
+    EXPECT_EQ(editItems[3]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     const QList<QAction *> helpItems = menus[2]->menu()->actions();
     ASSERT_EQ(helpItems.size(), 1);
     EXPECT_EQ(helpItems[0]->text(), QStringLiteral("&About Quillmark_Wizard..."));
@@ -76,6 +84,33 @@ TEST_F(MainWindowMenus, PagesCarryTheirCaptionsAndTheHiddenAndCoveredBoxes)
     const QRect editor = window->form().txtCaseFacts->geometry();
     for (int i = 13; i <= 15; ++i)
         EXPECT_TRUE(editor.contains(window->form().txtFields[i]->geometry().topLeft())) << i;
+}
+
+TEST_F(MainWindowMenus, DeadlinesComeFromInsideATextBoxAndStepsFromTheGrievancePage)
+{
+    const qint64 employee =
+        db.insert(QStringLiteral("Employee"), {{"Name", "Pat"}, {"File Number", "000123"}});
+    const qint64 complaint =
+        db.insert(QStringLiteral("Complaints"),
+                  {{"File Number", "000123"}, {"Date of Violation", "12/01/2026"}});
+    start();
+    // Ctrl+D would delete a character here; the list's own keys do not.
+    field(Name)->setFocus();
+    QTest::keySequence(window->windowHandle(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    DeadlinesWindow *list = window->findChild<DeadlinesWindow *>();
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(field(Name)->text(), QStringLiteral("Pat"));
+    // Asked again, the same list; Enter on a complaint turns to it.
+    QTest::keySequence(window->windowHandle(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    EXPECT_EQ(window->findChildren<DeadlinesWindow *>().size(), 1);
+    Q_EMIT list->complaintChosen(complaint, employee, QStringLiteral("000123"));
+    EXPECT_EQ(window->form().SSTab2->currentIndex(), 1);
+
+    windowAction(*window, "mnuEditSteps")->trigger();
+    StepsWindow *steps = window->findChild<StepsWindow *>();
+    ASSERT_TRUE(steps);
+    EXPECT_TRUE(steps->isVisible());
 }
 
 } // namespace
