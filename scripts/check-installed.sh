@@ -89,10 +89,11 @@ wait "$pid" || status=$?
 [ "$status" -eq 0 ] || { cat "$work/program.log" >&2; fail "the program ended with status $status after SIGTERM"; }
 echo "ok: started offscreen, created the database, ended cleanly on SIGTERM"
 
-# The two case tables, and Find's two full-text indexes (whose own storage
-# tables, "<index>_data" and the like, SQLite keeps beside them).
+# The two case tables, the deadline tables beside them, and Find's two
+# full-text indexes (whose own storage tables, "<index>_data" and the like,
+# SQLite keeps beside them).
 tables=$(sqlite3 "$db" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' AND name NOT LIKE '% Find%' ORDER BY name)")
-[ "$tables" = "Complaints Employee" ] || fail "the new database holds the tables '$tables'"
+[ "$tables" = "Complaints Deadline Settings Employee Grievance Status Grievance Steps Holidays Time Limits" ] || fail "the new database holds the tables '$tables'"
 indexes=$(sqlite3 "$db" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND sql LIKE 'CREATE VIRTUAL TABLE%' ORDER BY name)")
 [ "$indexes" = "Complaint Find Employee Find" ] || fail "the new database holds the full-text indexes '$indexes'"
 [ "$(sqlite3 "$db" 'PRAGMA journal_mode')" = wal ] || fail "the new database is not in WAL mode"
