@@ -50,9 +50,14 @@ void limitSelf()
 {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
+#if !defined(__SANITIZE_ADDRESS__)
+    // Built with AddressSanitizer, the program's shadow memory alone
+    // reserves terabytes of address space: any limit here would fail every
+    // allocation, and the sanitizer bounds a runaway allocation itself.
     const rlim_t memory = rlim_t(2048) * 1024 * 1024;
     const rlimit as{memory, memory};
     setrlimit(RLIMIT_AS, &as);
+#endif
 }
 
 const char *formatName(const MdbHandle *mdb)
