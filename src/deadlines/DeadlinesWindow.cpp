@@ -4,6 +4,7 @@
 #include "deadlines/DeadlineFormat.h"
 #include "deadlines/DeadlineListModel.h"
 #include "deadlines/DeadlineTexts.h"
+#include "deadlines/DeadlineWidgets.h"
 #include "deadlines/DeadlinesLayout.h"
 #include "deadlines/StepsWindow.h"
 #include "jetsql/DataError.h"
@@ -27,18 +28,14 @@
 #include <QVBoxLayout>
 
 using namespace DeadlineTexts;
+using DeadlineWidgets::text;
 
 namespace
 {
 
-QString tr(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 QPushButton *button(const char *text, const char *name, QWidget *parent)
 {
-    auto *b = new QPushButton(tr(text), parent);
+    auto *b = new QPushButton(DeadlineWidgets::text(text), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
@@ -50,14 +47,14 @@ DeadlinesWindow::DeadlinesWindow(std::shared_ptr<CaseDatabase> db, Hooks hooks, 
     : QWidget(owner, Qt::Window), m_db(std::move(db)), m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmDeadlines"));
-    setWindowTitle(tr(ListTitle));
+    setWindowTitle(text(ListTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::ListWidth),
            Twips::toPixels(DeadlinesLayout::ListHeight));
 
     auto *layout = new QVBoxLayout(this);
     auto *row = new QHBoxLayout;
-    auto *label = new QLabel(tr(FilterLabel), this);
+    auto *label = new QLabel(text(FilterLabel), this);
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("txtFilter"));
     m_filter->setClearButtonEnabled(true);
@@ -108,7 +105,7 @@ DeadlinesWindow::DeadlinesWindow(std::shared_ptr<CaseDatabase> db, Hooks hooks, 
     connect(pdf, &QPushButton::clicked, this, &DeadlinesWindow::saveAsPdf);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_model, &DeadlineListModel::readFailed, this,
-            [this](const QString &why) { tell(tr(ReadFailed).arg(why)); });
+            [this](const QString &why) { tell(text(ReadFailed).arg(why)); });
     m_filter->installEventFilter(this);
 
     count();
@@ -126,13 +123,13 @@ void DeadlinesWindow::read(const QString &filter)
     try {
         m_model->reload(filter, m_hooks.today());
     } catch (const DataError &e) {
-        tell(tr(ReadFailed).arg(e.description()));
+        tell(text(ReadFailed).arg(e.description()));
         return;
     }
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0, 0));
     tell(filter.isEmpty() ? m_countsText
-                          : m_countsText + QLatin1Char(' ') + tr(FilterNote).arg(filter));
+                          : m_countsText + QLatin1Char(' ') + text(FilterNote).arg(filter));
 }
 
 // The counts read the whole range of the deadlines' index: once when the
@@ -144,9 +141,9 @@ void DeadlinesWindow::count()
     try {
         const DeadlineList::Counts c = DeadlineList::counts(*m_db, today, today.addDays(6));
         m_countsText =
-            tr(Counts).arg(DeadlineFormat::count(c.overdue), DeadlineFormat::count(c.soon));
+            text(Counts).arg(DeadlineFormat::count(c.overdue), DeadlineFormat::count(c.soon));
     } catch (const DataError &e) {
-        m_countsText = tr(ReadFailed).arg(e.description());
+        m_countsText = text(ReadFailed).arg(e.description());
     }
 }
 
@@ -232,14 +229,14 @@ void DeadlinesWindow::editSteps()
         steps = new StepsWindow(m_db, facts, this, m_hooks.today());
     } catch (const DataError &e) {
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, tr(StepsTitle));
+                                    Dialogs::Icon::Exclamation, text(StepsTitle));
         refresh();
         return;
     }
     connect(steps, &StepsWindow::saved, this, [this](qint64 number) {
         refresh();
         if (m_hooks.status)
-            m_hooks.status(tr(Saved).arg(number));
+            m_hooks.status(text(Saved).arg(number));
     });
     steps->open();
 }
@@ -248,11 +245,11 @@ DeadlineListData DeadlinesWindow::printed() const
 {
     const QDate today = m_model->today();
     DeadlineListData data;
-    data.title = tr(ListPrintTitle);
+    data.title = text(ListPrintTitle);
     const QString filter = m_filter->text();
     data.subtitle = filter.isEmpty()
-                        ? tr(ListPrinted).arg(DeadlineFormat::day(today))
-                        : tr(ListPrintedFiltered).arg(DeadlineFormat::day(today), filter);
+                        ? text(ListPrinted).arg(DeadlineFormat::day(today))
+                        : text(ListPrintedFiltered).arg(DeadlineFormat::day(today), filter);
     for (const DeadlineRow &r : m_model->everyRow()) {
         DeadlineListLine line;
         line.when = m_model->text(r, DeadlineListModel::When);
@@ -285,7 +282,7 @@ void DeadlinesWindow::print()
                 m_hooks.status(t);
         });
     } catch (const DataError &e) {
-        tell(tr(ReadFailed).arg(e.description()));
+        tell(text(ReadFailed).arg(e.description()));
     }
 }
 
@@ -300,7 +297,7 @@ void DeadlinesWindow::saveAsPdf()
                 m_hooks.status(t);
         });
     } catch (const DataError &e) {
-        tell(tr(ReadFailed).arg(e.description()));
+        tell(text(ReadFailed).arg(e.description()));
     }
 }
 
@@ -308,7 +305,7 @@ void DeadlinesWindow::exportCalendar()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QString path = Dialogs::instance().saveFileName(
-        tr(CalendarTitle), folder + QLatin1Char('/') + tr(CalendarFile), tr(CalendarFilter));
+        text(CalendarTitle), folder + QLatin1Char('/') + text(CalendarFile), text(CalendarFilter));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive))
@@ -321,28 +318,28 @@ void DeadlinesWindow::exportCalendar()
             const QString who = m_model->text(r, DeadlineListModel::Employee);
             const QString acts = m_model->text(r, DeadlineListModel::Acts);
             events.append({DeadlineCalendar::uidFor(r.grievanceNumber), r.due,
-                           tr(EventSummary).arg(r.step, who).arg(r.grievanceNumber),
-                           tr(EventDescription)
+                           text(EventSummary).arg(r.step, who).arg(r.grievanceNumber),
+                           text(EventDescription)
                                .arg(acts + QStringLiteral(": ") + r.step, who)
                                .arg(r.grievanceNumber)
                                .arg(r.fileNumber),
-                           tr(ReminderText).arg(r.grievanceNumber).arg(r.step),
+                           text(ReminderText).arg(r.grievanceNumber).arg(r.step),
                            // Both only grow: a later export never has a lower one.
                            r.version + rules});
         }
         MousePointer::set(MousePointer::Default);
     } catch (const DataError &e) {
         MousePointer::set(MousePointer::Default);
-        tell(tr(CalendarFailed).arg(e.description()));
+        tell(text(CalendarFailed).arg(e.description()));
         return;
     }
     QString error;
     if (!DeadlineCalendar::write(path, events, QDateTime::currentDateTimeUtc(), &error)) {
-        Dialogs::instance().message(tr(CalendarFailed).arg(error), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, tr(CalendarTitle));
+        Dialogs::instance().message(text(CalendarFailed).arg(error), Dialogs::Buttons::Ok,
+                                    Dialogs::Icon::Exclamation, text(CalendarTitle));
         return;
     }
-    const QString done = tr(CalendarSaved).arg(events.size()).arg(path);
+    const QString done = text(CalendarSaved).arg(events.size()).arg(path);
     tell(done);
     if (m_hooks.status)
         m_hooks.status(done);

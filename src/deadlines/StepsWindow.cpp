@@ -4,6 +4,7 @@
 #include "deadlines/DeadlineFormat.h"
 #include "deadlines/DeadlineSettings.h"
 #include "deadlines/DeadlineTexts.h"
+#include "deadlines/DeadlineWidgets.h"
 #include "deadlines/DeadlinesLayout.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -22,26 +23,15 @@
 #include <QVBoxLayout>
 
 using namespace DeadlineTexts;
+using DeadlineWidgets::choices;
+using DeadlineWidgets::text;
 
 namespace
 {
 
-QString tr(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-template <std::size_t N> QComboBox *choices(const char *const (&texts)[N], QWidget *parent)
-{
-    auto *box = new QComboBox(parent);
-    for (const char *t : texts)
-        box->addItem(tr(t));
-    return box;
-}
-
 QString actorText(StepActor acts)
 {
-    return tr(Actors[int(acts)]).toLower();
+    return text(Actors[int(acts)]).toLower();
 }
 
 } // namespace
@@ -51,7 +41,7 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     : QDialog(owner), m_db(std::move(db)), m_facts(facts), m_today(today)
 {
     setObjectName(QStringLiteral("frmSteps"));
-    setWindowTitle(tr(StepsTitleOf).arg(facts.grievanceNumber));
+    setWindowTitle(text(StepsTitleOf).arg(facts.grievanceNumber));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::StepsWidth),
            Twips::toPixels(DeadlinesLayout::StepsHeight));
@@ -60,9 +50,9 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(
-        tr(ComplaintOf)
+        text(ComplaintOf)
             .arg(facts.grievanceNumber)
-            .arg(facts.fileNumber, facts.employee.isEmpty() ? tr(NoEmployee) : facts.employee),
+            .arg(facts.fileNumber, facts.employee.isEmpty() ? text(NoEmployee) : facts.employee),
         this));
     auto *form = new QFormLayout;
     m_status = choices(Statuses, this);
@@ -74,14 +64,14 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     m_order = choices(Orders, this);
     m_order->setObjectName(QStringLiteral("cboDateOrder"));
     m_order->setCurrentIndex(int(DeadlineSettings::numericOrder()));
-    form->addRow(tr(StatusLabel), m_status);
-    form->addRow(tr(ViolationLabel), m_violation);
-    form->addRow(tr(LearnedLabel), m_learned);
-    form->addRow(tr(OrderLabel), m_order);
+    form->addRow(text(StatusLabel), m_status);
+    form->addRow(text(ViolationLabel), m_violation);
+    form->addRow(text(LearnedLabel), m_learned);
+    form->addRow(text(OrderLabel), m_order);
     layout->addLayout(form);
-    m_learned->setToolTip(tr(LearnedNote));
+    m_learned->setToolTip(text(LearnedNote));
 
-    auto *stepsLabel = new QLabel(tr(StepsTaken), this);
+    auto *stepsLabel = new QLabel(text(StepsTaken), this);
     layout->addWidget(stepsLabel);
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -97,16 +87,16 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     m_next = new QLabel(this);
     m_next->setObjectName(QStringLiteral("lblNext"));
     m_next->setWordWrap(true);
-    nextRow->addRow(tr(NextLabel), m_next);
+    nextRow->addRow(text(NextLabel), m_next);
     layout->addLayout(nextRow);
     m_proposal = new QLabel(this);
     m_proposal->setWordWrap(true);
     layout->addWidget(m_proposal);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *saveButton = buttons->addButton(tr(SaveSteps), QDialogButtonBox::AcceptRole);
+    QPushButton *saveButton = buttons->addButton(text(SaveSteps), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("cmdSave"));
     saveButton->setDefault(true);
-    buttons->addButton(tr(Cancel), QDialogButtonBox::RejectRole);
+    buttons->addButton(text(Cancel), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
 
     load();
@@ -133,7 +123,7 @@ StepsWindow::~StepsWindow()
 void StepsWindow::addRows(QGridLayout *grid, QWidget *area)
 {
     for (int c = 0; c < int(std::size(StepColumns)); ++c)
-        grid->addWidget(new QLabel(tr(StepColumns[c]), area), 0, c);
+        grid->addWidget(new QLabel(text(StepColumns[c]), area), 0, c);
     for (int i = 0; i < m_rules.limits.size(); ++i) {
         const TimeLimit &l = m_rules.limits.at(i);
         Row r;
@@ -146,9 +136,9 @@ void StepsWindow::addRows(QGridLayout *grid, QWidget *area)
         r.outcome->lineEdit()->setMaxLength(DeadlineSchema::OutcomeLength);
         r.note = new QLineEdit(area);
         r.note->setMaxLength(DeadlineSchema::NoteLength);
-        r.done->setAccessibleName(step + QStringLiteral(": ") + tr(StepColumns[2]));
-        r.outcome->setAccessibleName(step + QStringLiteral(": ") + tr(StepColumns[3]));
-        r.note->setAccessibleName(step + QStringLiteral(": ") + tr(StepColumns[4]));
+        r.done->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[2]));
+        r.outcome->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[3]));
+        r.note->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[4]));
         r.done->setObjectName(QStringLiteral("dtDone_%1").arg(i));
         r.outcome->setObjectName(QStringLiteral("cboOutcome_%1").arg(i));
         r.note->setObjectName(QStringLiteral("txtNote_%1").arg(i));
@@ -206,18 +196,18 @@ void StepsWindow::propose()
             box->setValue(d);
         box->setProperty("proposed", free ? d : QDate());
         if (!d.isValid())
-            unread << QStringLiteral("%1 \"%2\"").arg(tr(boxName), text.trimmed());
+            unread << QStringLiteral("%1 \"%2\"").arg(DeadlineWidgets::text(boxName), text.trimmed());
         else
-            proposed << tr(boxName);
+            proposed << DeadlineWidgets::text(boxName);
     };
     offer(m_violation, m_facts.dateOfViolation, "Date of Violation");
     offer(firstFiling, m_facts.contactDate, "Contact Date");
     offer(firstAnswer, m_facts.oralAnswerDate, "Supervisor's Oral Answer Date");
     QStringList notes;
     if (!proposed.isEmpty())
-        notes << tr(Proposed).arg(proposed.join(QStringLiteral(", ")));
+        notes << text(Proposed).arg(proposed.join(QStringLiteral(", ")));
     if (!unread.isEmpty())
-        notes << tr(NotRead).arg(unread.join(QStringLiteral(", ")));
+        notes << text(NotRead).arg(unread.join(QStringLiteral(", ")));
     m_proposal->setText(notes.join(QLatin1Char(' ')));
 }
 
@@ -252,15 +242,15 @@ void StepsWindow::showNext()
     const NextDeadline next = DeadlinePlan::next(m_rules.limits, p, m_rules.calendar);
     if (next.isSet()) {
         const TimeLimit &l = m_rules.limits.at(next.index);
-        m_next->setText(tr(NextIs).arg(
+        m_next->setText(text(NextIs).arg(
             l.step, actorText(l.acts), DeadlineFormat::day(next.due),
             DeadlineFormat::daysLeft(m_rules.calendar, m_today, next.due, l.workingDays)));
     } else if (c.status != GrievanceStatus::Open) {
-        m_next->setText(tr(NextClosed));
+        m_next->setText(text(NextClosed));
     } else if (!c.violation.isValid()) {
-        m_next->setText(tr(NextNoDate));
+        m_next->setText(text(NextNoDate));
     } else {
-        m_next->setText(tr(NextNone));
+        m_next->setText(text(NextNone));
     }
 }
 
@@ -280,7 +270,7 @@ void StepsWindow::save()
         m_stored = DeadlineStore::saveComplaint(*m_db, edited());
     } catch (const DataError &e) {
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, tr(StepsTitle));
+                                    Dialogs::Icon::Exclamation, text(StepsTitle));
         return;
     }
     Q_EMIT saved(m_stored.grievanceNumber);

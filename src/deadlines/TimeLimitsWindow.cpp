@@ -2,6 +2,7 @@
 
 #include "deadlines/DateBox.h"
 #include "deadlines/DeadlineTexts.h"
+#include "deadlines/DeadlineWidgets.h"
 #include "deadlines/DeadlinesLayout.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -26,26 +27,15 @@
 #include <QVBoxLayout>
 
 using namespace DeadlineTexts;
+using DeadlineWidgets::choices;
+using DeadlineWidgets::text;
 
 namespace
 {
 
-QString tr(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
-template <std::size_t N> QComboBox *choices(const char *const (&texts)[N], QWidget *parent)
-{
-    auto *box = new QComboBox(parent);
-    for (const char *t : texts)
-        box->addItem(tr(t));
-    return box;
-}
-
 QPushButton *button(const char *text, const char *name, QWidget *parent)
 {
-    auto *b = new QPushButton(tr(text), parent);
+    auto *b = new QPushButton(DeadlineWidgets::text(text), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
@@ -62,20 +52,20 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     : QDialog(owner), m_db(std::move(db))
 {
     setObjectName(QStringLiteral("frmTimeLimits"));
-    setWindowTitle(tr(LimitsTitle));
+    setWindowTitle(text(LimitsTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::LimitsWidth),
            Twips::toPixels(DeadlinesLayout::LimitsHeight));
 
     auto *layout = new QVBoxLayout(this);
-    auto *stepsLabel = new QLabel(tr(StepsLabel), this);
+    auto *stepsLabel = new QLabel(text(StepsLabel), this);
     layout->addWidget(stepsLabel);
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     m_stepsArea = new QWidget(scroll);
     m_grid = new QGridLayout(m_stepsArea);
     for (int c = 0; c < int(std::size(LimitColumns)); ++c)
-        m_grid->addWidget(new QLabel(tr(LimitColumns[c]), m_stepsArea), 0, c);
+        m_grid->addWidget(new QLabel(text(LimitColumns[c]), m_stepsArea), 0, c);
     m_grid->setColumnStretch(0, 1);
     scroll->setWidget(m_stepsArea);
     layout->addWidget(scroll, 3);
@@ -90,7 +80,7 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     stepButtons->addStretch();
     layout->addLayout(stepButtons);
 
-    auto *holidaysLabel = new QLabel(tr(HolidaysLabel), this);
+    auto *holidaysLabel = new QLabel(text(HolidaysLabel), this);
     layout->addWidget(holidaysLabel);
     auto *holidayRow = new QHBoxLayout;
     m_holidays = new QListWidget(this);
@@ -98,13 +88,13 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     holidaysLabel->setBuddy(m_holidays);
     holidayRow->addWidget(m_holidays, 1);
     auto *holidayTools = new QGridLayout;
-    auto *dateLabel = new QLabel(tr(HolidayDate), this);
+    auto *dateLabel = new QLabel(text(HolidayDate), this);
     m_holidayDate = new DateBox(this);
     m_holidayDate->setObjectName(QStringLiteral("dtHoliday"));
     dateLabel->setBuddy(m_holidayDate);
     QPushButton *addDay = button(AddHoliday, "cmdAddHoliday", this);
     QPushButton *removeDay = button(RemoveHoliday, "cmdRemoveHoliday", this);
-    auto *yearLabel = new QLabel(tr(YearLabel), this);
+    auto *yearLabel = new QLabel(text(YearLabel), this);
     m_year = new QSpinBox(this);
     m_year->setObjectName(QStringLiteral("spnYear"));
     m_year->setRange(2000, 2199);
@@ -122,13 +112,13 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     holidayRow->addLayout(holidayTools);
     layout->addLayout(holidayRow, 2);
 
-    auto *note = new QLabel(tr(LimitsNote), this);
+    auto *note = new QLabel(text(LimitsNote), this);
     note->setWordWrap(true);
     layout->addWidget(note);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *saveButton = buttons->addButton(tr(Save), QDialogButtonBox::AcceptRole);
+    QPushButton *saveButton = buttons->addButton(text(Save), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("cmdSave"));
-    buttons->addButton(tr(Cancel), QDialogButtonBox::RejectRole);
+    buttons->addButton(text(Cancel), QDialogButtonBox::RejectRole);
     saveButton->setDefault(true);
     layout->addWidget(buttons);
 
@@ -183,7 +173,7 @@ TimeLimitsWindow::Row TimeLimitsWindow::makeRow(const TimeLimit &limit)
     r.unit->setCurrentIndex(limit.workingDays ? 0 : 1);
     r.from = choices(FromWhat, m_stepsArea);
     r.from->setCurrentIndex(int(limit.from));
-    r.moves = new QCheckBox(tr(MovesOn), m_stepsArea);
+    r.moves = new QCheckBox(text(MovesOn), m_stepsArea);
     r.moves->setChecked(limit.nextWorkingDay);
     return r;
 }
@@ -200,9 +190,9 @@ void TimeLimitsWindow::layRows()
             // A layout shows a widget added to a window on screen only later.
             widgets.at(c)->show();
             widgets.at(c)->setAccessibleName(QStringLiteral("%1 %2: %3")
-                                                 .arg(tr(LimitColumns[0]))
+                                                 .arg(text(LimitColumns[0]))
                                                  .arg(r + 1)
-                                                 .arg(tr(LimitColumns[c])));
+                                                 .arg(text(LimitColumns[c])));
             widgets.at(c)->setObjectName(QStringLiteral("limit_%1_%2").arg(r).arg(c));
             if (previous)
                 setTabOrder(previous, widgets.at(c));
@@ -253,7 +243,7 @@ void TimeLimitsWindow::addStep()
 {
     const int at = m_current < 0 ? int(m_rows.size()) : m_current + 1;
     TimeLimit l;
-    l.step = tr(NewStep);
+    l.step = text(NewStep);
     m_rows.insert(at, makeRow(l));
     layRows();
     m_current = at;
@@ -328,7 +318,7 @@ void TimeLimitsWindow::save()
     } catch (const DataError &e) {
         MousePointer::set(MousePointer::Default);
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, tr(LimitsTitle));
+                                    Dialogs::Icon::Exclamation, text(LimitsTitle));
         return;
     }
     Q_EMIT saved();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QComboBox>
+#include <QString>
+#include <cstddef>
+
+// What the deadline windows build their boxes from.
+namespace DeadlineWidgets
+{
+
+// One of the window's texts (DeadlineTexts), as shown.
+inline QString text(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+// A drop-down list of fixed texts, in their order: the index is the value.
+template <std::size_t N> QComboBox *choices(const char *const (&texts)[N], QWidget *parent)
+{
+    auto *box = new QComboBox(parent);
+    for (const char *t : texts)
+        box->addItem(text(t));
+    return box;
+}
+
+} // namespace DeadlineWidgets
