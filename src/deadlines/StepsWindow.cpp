@@ -196,7 +196,8 @@ void StepsWindow::propose()
             box->setValue(d);
         box->setProperty("proposed", free ? d : QDate());
         if (!d.isValid())
-            unread << QStringLiteral("%1 \"%2\"").arg(DeadlineWidgets::text(boxName), text.trimmed());
+            unread
+                << QStringLiteral("%1 \"%2\"").arg(DeadlineWidgets::text(boxName), text.trimmed());
         else
             proposed << DeadlineWidgets::text(boxName);
     };
