@@ -9,9 +9,10 @@
 // takes samples for as long as the backup runs (at most `Keys` of them);
 // the second takes as many once it has ended. The ratio is what the backup
 // costs the steward's typing.
-#include "app/BackupController.h"
-#include "app/SafekeepingCommands.h"
+#include "commands/SafekeepingCommands.h"
 #include "platform/TextBox.h"
+#include "session/BackupController.h"
+#include "session/CaseSession.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
@@ -53,7 +54,7 @@ void BM_TypingDuringBackup(benchmark::State &state)
     for (auto _ : state) {
         const auto opened = std::chrono::steady_clock::now();
         OffscreenWindow window(path, OffscreenWindow::Backup::Running);
-        BackupController &backups = window.window().safekeeping()->backups();
+        BackupController &backups = *window.window().session().backups();
         window.form().txtFileNumber->setFocus(Qt::OtherFocusReason);
         during = 0;
         while (backups.isRunning() && during < Keys) {
@@ -62,7 +63,7 @@ void BM_TypingDuringBackup(benchmark::State &state)
             // The thread's end is handled by the event loop, as in the window.
             QCoreApplication::processEvents();
         }
-        backups.finishBackground(nullptr);
+        backups.finishBackground();
         backupSeconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - opened).count();
         for (int n = 0; n < during; ++n) {

@@ -20,7 +20,9 @@ set(LAYER_RULES
   "print|print records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
   "browser|browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "deadlines|deadlines print records jetsql platform platform/core|QtCore QtGui QtWidgets"
-  "app|app caseform find deadlines print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
+  "session|session caseform safekeeping access records jetsql platform/core|QtCore"
+  "commands|commands session caseform browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "app|app commands session caseform find deadlines print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 
 foreach(rule ${LAYER_RULES})

@@ -4,7 +4,7 @@
 # also stops an include of another layer's header that points upwards or
 # sideways, and a module header written with its folder (<QtWidgets/QLabel>),
 # which the compiler would find through Qt Core's include path.
-set(QUILLMARK_LAYERS jetsql platform_core platform access records safekeeping caseform find print deadlines browser app)
+set(QUILLMARK_LAYERS jetsql platform_core platform access records safekeeping caseform find print deadlines browser session commands app)
 set(QUILLMARK_LAYER_SOURCES)
 foreach(layer ${QUILLMARK_LAYERS})
   get_target_property(sources quillmark_${layer} SOURCES)

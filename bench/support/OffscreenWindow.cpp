@@ -1,7 +1,9 @@
 #include "support/OffscreenWindow.h"
 
-#include "app/SafekeepingCommands.h"
+#include "session/CaseSession.h"
+
 #include "caseform/CaseHandlers.h"
+#include "commands/SafekeepingCommands.h"
 #include "platform/TextBox.h"
 
 #include <QApplication>
@@ -18,8 +20,8 @@ OffscreenWindow::OffscreenWindow(const QString &databasePath, Backup backup)
 {
     m_window->Form_Load(databasePath);
     m_window->show();
-    if (backup == Backup::Stopped && m_window->safekeeping())
-        m_window->safekeeping()->backups().stopBackground();
+    if (backup == Backup::Stopped && m_window->session().backups())
+        m_window->session().backups()->stopBackground();
     QApplication::setActiveWindow(m_window.get());
     if (!waitExposed(*m_window))
         throw std::runtime_error("The main window never came on screen.");

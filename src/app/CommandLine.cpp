@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/DatabaseChoice.h"
+#include "commands/DatabaseChoice.h"
 #include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
 #include "records/PostgresBackend.h"

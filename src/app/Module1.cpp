@@ -1,8 +1,8 @@
 #include "app/Module1.h"
 
-#include "app/DatabaseChoice.h"
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
+#include "commands/DatabaseChoice.h"
 #include "records/AppSettings.h"
 #include "records/CaseDatabase.h"
 

@@ -1,16 +1,9 @@
 #include "app/frmMain.h"
 
-#include "app/AccessCommandTexts.h"
-#include "app/AccessImportCommand.h"
-#include "app/CopyCommands.h"
-#include "app/DamagedStart.h"
-#include "app/DatabaseChoice.h"
 #include "app/MainLayout.h"
 #include "app/MainPrintHost.h"
 #include "app/PrintPreviewDialog.h"
 #include "app/PrintSetupDialog.h"
-#include "app/SafeCommandTexts.h"
-#include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
 #include "browser/DataGrid.h"
@@ -19,6 +12,14 @@
 #include "browser/frmDataGrid.h"
 #include "caseform/CaseHandlers.h"
 #include "caseform/RecordBinder.h"
+#include "commands/AbilityActions.h"
+#include "commands/AccessCommandTexts.h"
+#include "commands/AccessImportCommand.h"
+#include "commands/CopyCommands.h"
+#include "commands/DamagedStart.h"
+#include "commands/DatabaseChoice.h"
+#include "commands/DialogPrompts.h"
+#include "commands/SafekeepingCommands.h"
 #include "deadlines/DeadlineCommands.h"
 #include "deadlines/StepsWindow.h"
 #include "deadlines/TimeLimitsWindow.h"
@@ -37,6 +38,8 @@
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
 #include "records/RecordSet.h"
+#include "session/CaseSession.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -52,6 +55,7 @@
 #include <QTabWidget>
 #include <QWindow>
 #include <functional>
+#include <utility>
 
 using namespace MainLayout;
 
@@ -90,11 +94,17 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     // and a line of today's font may need a few pixels more.
     m_statusBar->setFixedHeight(
         std::max(Twips::toPixels(StatusBarHeight), m_statusBar->sizeHint().height()));
+    m_statusBar->setObjectName(QStringLiteral("sbStatusBar"));
     setStatusBar(m_statusBar);
     m_form.setStatusText = [this](const QString &t) { m_statusBar->setPanelText(t); };
     m_form.statusText = [this] { return m_statusBar->panelText(1); };
 
     buildPages();
+    m_prompts = std::make_unique<DialogPrompts>(this);
+    m_session = std::make_unique<CaseSession>(m_prompts.get());
+    m_session->setPanes({std::begin(m_form.Data1), std::end(m_form.Data1)});
+    m_safekeeping = std::make_unique<SafekeepingCommands>(*m_session, this);
+    connectSession();
     m_defaultPrinters = std::make_unique<DefaultPrinterProvider>();
     m_printers = m_defaultPrinters.get();
     m_printHost = std::make_unique<MainPrintHost>(m_form, formLogo(), m_statusBar);
@@ -178,29 +188,34 @@ void frmMain::buildMenus()
         QAction **action;
         const char *caption;
         const char *name;
-        void (frmMain::*handler)();
+        Ability ability;
+        void (SafekeepingCommands::*command)();
     } safekeeping[] = {
-        {&mnuFileBackUpNow, SafeCommandTexts::BackUpNowItem, "mnuFileBackUpNow",
-         &frmMain::mnuFileBackUpNow_Click},
-        {&mnuFileRestore, SafeCommandTexts::RestoreItem, "mnuFileRestore",
-         &frmMain::mnuFileRestore_Click},
-        {&mnuFileExport, SafeCommandTexts::ExportItem, "mnuFileExport",
-         &frmMain::mnuFileExport_Click},
-        {&mnuFileImport, SafeCommandTexts::ImportItem, "mnuFileImport",
-         &frmMain::mnuFileImport_Click},
-        {&mnuFileImportAccess, AccessCommandTexts::ImportAccessItem, "mnuFileImportAccess",
-         &frmMain::mnuFileImportAccess_Click},
+        {&mnuFileBackUpNow, SafeCommandTexts::BackUpNowItem, "mnuFileBackUpNow", Ability::BackUpNow,
+         &SafekeepingCommands::backUpNow},
+        {&mnuFileRestore, SafeCommandTexts::RestoreItem, "mnuFileRestore", Ability::Restore,
+         &SafekeepingCommands::restore},
+        {&mnuFileExport, SafeCommandTexts::ExportItem, "mnuFileExport", Ability::Export,
+         &SafekeepingCommands::exportRecords},
+        {&mnuFileImport, SafeCommandTexts::ImportItem, "mnuFileImport", Ability::Import,
+         &SafekeepingCommands::importRecords},
     };
     for (const auto &item : safekeeping) {
         *item.action = file->addAction(QString::fromUtf8(item.caption));
         (*item.action)->setObjectName(QString::fromLatin1(item.name));
-        connect(*item.action, &QAction::triggered, this, item.handler);
+        connect(*item.action, &QAction::triggered, this,
+                [this, command = item.command] { (m_safekeeping.get()->*command)(); });
+        AbilityActions::follow(*m_session, *item.action, item.ability);
     }
+    mnuFileImportAccess = file->addAction(QString::fromUtf8(AccessCommandTexts::ImportAccessItem));
+    mnuFileImportAccess->setObjectName(QStringLiteral("mnuFileImportAccess"));
+    connect(mnuFileImportAccess, &QAction::triggered, this, &frmMain::mnuFileImportAccess_Click);
+    AbilityActions::follow(*m_session, mnuFileImportAccess, Ability::AccessImport);
     mnuFileChooseDatabase = file->addAction(QStringLiteral("Choose &Database..."));
     mnuFileChooseDatabase->setObjectName(QStringLiteral("mnuFileChooseDatabase"));
     connect(mnuFileChooseDatabase, &QAction::triggered, this,
             &frmMain::mnuFileChooseDatabase_Click);
-    m_copyCommands = std::make_unique<CopyCommands>(*this);
+    m_copyCommands = std::make_unique<CopyCommands>(*m_session, this);
     m_copyCommands->addTo(file);
     mnuFileExit = file->addAction(QStringLiteral("E&xit"));
     mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
@@ -211,6 +226,7 @@ void frmMain::buildMenus()
     mnuEditFind->setObjectName(QStringLiteral("mnuEditFind"));
     mnuEditFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(mnuEditFind, &QAction::triggered, this, &frmMain::mnuEditFind_Click);
+    AbilityActions::follow(*m_session, mnuEditFind, Ability::Find);
     // A grievance's time limits, its steps and the list of what falls due.
     mnuEditTimeLimits = edit->addAction(QStringLiteral("Time &Limits..."));
     mnuEditTimeLimits->setObjectName(QStringLiteral("mnuEditTimeLimits"));
@@ -268,8 +284,8 @@ void frmMain::wireHandlers()
         };
         pane->onMouseDown = [&f](int i) { CaseHandlers::Data1_MouseDown(f, i); };
     }
-    connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::cmdPrintGrievance_Click);
-    connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::cmdPrintBack_Click);
+    connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::mnuFilePrint_Click);
+    connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::mnuPrintBack_Click);
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
     for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
         connect(f.txtFields[i], &TextBox::changed, this,
@@ -291,10 +307,10 @@ void frmMain::wireHandlers()
 void frmMain::Form_Load(const QString &databasePath, bool mayCreate)
 {
     centre();
-    m_db = DatabaseChoice::caseDatabase(databasePath);
+    auto db = m_session->makeDatabase(databasePath);
     std::optional<DataError> failure;
     try {
-        mayCreate ? m_db->open() : m_db->openExisting();
+        mayCreate ? db->open() : db->openExisting();
     } catch (const DataError &e) {
         failure = e;
     }
@@ -302,63 +318,61 @@ void frmMain::Form_Load(const QString &databasePath, bool mayCreate)
     // of them exists: offered, and the damaged file kept aside.
     QString restoredNotice;
     if (failure && failure->number() == DataErrors::Corrupt) {
-        m_db.reset(); // its connection lets go of the file first
-        m_db = std::make_shared<CaseDatabase>(databasePath);
+        db.reset(); // its connection lets go of the file first
+        db = m_session->makeDatabase(databasePath);
         if (DamagedStart::offerBackup(databasePath, failure->description(), &restoredNotice)) {
             failure.reset();
             try {
-                m_db->open();
+                db->open();
             } catch (const DataError &e) {
                 failure = e;
             }
         }
     }
-    attachDatabase(failure ? &*failure : nullptr, restoredNotice);
+    m_openingNotice = restoredNotice;
+    // The backup of the file as opened starts once the window shows: the
+    // window is drawn first, and the copy runs beside the steward's work.
+    m_session->attach(std::move(db), failure ? &*failure : nullptr);
 }
 
-void frmMain::attachDatabase(const DataError *failure, const QString &notice)
+void frmMain::connectSession()
 {
-    for (RecordBinder *pane : m_form.Data1) {
-        pane->setDatabase(m_db);
-        pane->open(failure);
-    }
+    CaseSession &session = *m_session;
+    connect(&session, &CaseSession::status, this,
+            [this](const QString &text) { m_statusBar->setPanelText(text); });
+    connect(&session, &CaseSession::aboutToReplaceRecords, this, [this] {
+        closeOtherWindows();
+        m_findIndex.reset();
+    });
+    connect(&session, &CaseSession::aboutToReopen, this, [this] {
+        m_findIndex.reset();
+        m_reopening = true;
+    });
+    connect(&session, &CaseSession::databaseChanged, this, [this] {
+        if (!m_reopening)
+            tellOpened(std::exchange(m_openingNotice, QString()));
+        m_reopening = false;
+        startFindIndex();
+    });
+    // The commands that need the page shown ask the session.
+    connect(m_form.SSTab2, &QTabWidget::currentChanged, this,
+            [this](int page) { m_session->setCurrentPage(page); });
+}
+
+void frmMain::tellOpened(const QString &notice)
+{
+    const std::shared_ptr<CaseDatabase> &db = m_session->database();
     // A file others can read is the steward's to change, not the program's:
     // it is opened as it is, and said so once.
-    if (m_db->isOpen() && PrivateFiles::readableByOthers(m_db->filePath()))
-        m_statusBar->setPanelText(sharedDatabaseNotice(m_db->filePath()));
+    if (db->isOpen() && PrivateFiles::readableByOthers(db->filePath()))
+        m_statusBar->setPanelText(sharedDatabaseNotice(db->filePath()));
     else if (!notice.isEmpty())
         m_statusBar->setPanelText(notice);
     // What falls due, said once when the records are read: a notice of its
     // own never hides one about the database itself.
-    else if (m_db->isOpen())
-        if (const QString due = DeadlineCommands::startupNotice(*m_db); !due.isEmpty())
+    else if (db->isOpen())
+        if (const QString due = DeadlineCommands::startupNotice(*db); !due.isEmpty())
             m_statusBar->setPanelText(due);
-    // Backups, restore, export and import work on a database file; a shared
-    // server keeps its own (its administrator backs it up). The backup of
-    // the file as opened starts once the window shows: the window is drawn
-    // first, and the copy runs beside the steward's work.
-    const bool onFile = !m_db->filePath().isEmpty();
-    m_safekeeping.reset();
-    if (onFile)
-        m_safekeeping = std::make_unique<SafekeepingCommands>(*this, m_db->filePath());
-    for (QAction *command : {mnuFileBackUpNow, mnuFileRestore, mnuFileExport, mnuFileImport})
-        command->setEnabled(onFile);
-    // The Access import writes through the data layer: a server too.
-    mnuFileImportAccess->setEnabled(m_db->isOpen());
-    // Find searches the file's own full-text index; a server's trigram
-    // indexes are not built yet, so Find is off there too, and on a file
-    // that did not open.
-    mnuEditFind->setEnabled(onFile && m_db->isOpen());
-    m_copyCommands->enableFor(onFile);
-}
-
-bool frmMain::saveEditedRecords()
-{
-    for (RecordBinder *pane : m_form.Data1) {
-        if (pane->isEdited() && !pane->close())
-            return false;
-    }
-    return true;
 }
 
 void frmMain::closeOtherWindows()
@@ -370,46 +384,11 @@ void frmMain::closeOtherWindows()
     }
 }
 
-void frmMain::reloadDatabase()
-{
-    m_findIndex.reset();
-    auto db = std::make_shared<CaseDatabase>(m_db->path());
-    std::optional<DataError> failure;
-    try {
-        db->open();
-    } catch (const DataError &e) {
-        failure = e;
-    }
-    m_db = db;
-    for (RecordBinder *pane : m_form.Data1) {
-        pane->setDatabase(m_db);
-        pane->open(failure ? &*failure : nullptr);
-    }
-    mnuEditFind->setEnabled(!m_db->filePath().isEmpty() && m_db->isOpen());
-    startFindIndex();
-}
-
-void frmMain::useDatabase(std::shared_ptr<CaseDatabase> db)
-{
-    closeOtherWindows();
-    m_findIndex.reset();
-    // The file left behind is kept as closing keeps it.
-    if (m_safekeeping && m_db && m_db->isOpen()) {
-        m_db->checkpoint();
-        m_safekeeping->backUpBeforeClosing();
-    }
-    m_db = std::move(db);
-    attachDatabase(nullptr, QString());
-    if (m_safekeeping && m_db->isOpen())
-        m_safekeeping->backups().startInBackground();
-    startFindIndex();
-}
-
 void frmMain::startFindIndex()
 {
     m_findIndex.reset();
-    if (m_db && isVisible())
-        m_findIndex = FindIndexProgress::startFor(*m_db, m_statusBar);
+    if (m_session->database() && isVisible())
+        m_findIndex = FindIndexProgress::startFor(*m_session->database(), m_statusBar);
 }
 
 void frmMain::centre()
@@ -438,8 +417,7 @@ void frmMain::showEvent(QShowEvent *event)
         // The frame's size is known only once the window system has it.
         centre();
         m_form.txtFields[CaseFields::Name]->setFocus(Qt::OtherFocusReason);
-        if (m_safekeeping && m_db && m_db->isOpen())
-            m_safekeeping->backups().startInBackground();
+        m_session->startBackups();
         startFindIndex();
     }
 }
@@ -468,10 +446,7 @@ bool frmMain::Form_Unload()
     closeOtherWindows();
     m_findIndex.reset(); // goes on from where it stopped at the next start
     // The records as the steward leaves them, kept before the program ends.
-    if (m_safekeeping && m_db && m_db->isOpen()) {
-        m_db->checkpoint();
-        m_safekeeping->backUpBeforeClosing();
-    }
+    m_session->backUpBeforeClosing();
     if (isMinimized())
         return true;
     const Placement p = placementTwips();
@@ -518,17 +493,7 @@ void frmMain::mnuFilePrint_Click()
     runFrontSideJob(*m_printHost, *m_printers);
 }
 
-void frmMain::cmdPrintGrievance_Click()
-{
-    mnuFilePrint_Click();
-}
-
 void frmMain::mnuPrintBack_Click()
-{
-    cmdPrintBack_Click();
-}
-
-void frmMain::cmdPrintBack_Click()
 {
     runBackSideJob(*m_printHost, *m_printers);
 }
@@ -566,44 +531,15 @@ void frmMain::mnuFilePrintSetup_Click()
         m_defaultPrinters->setChoice(dialog.choice());
 }
 
-void frmMain::mnuFileBackUpNow_Click()
-{
-    if (m_safekeeping)
-        m_safekeeping->backUpNow();
-}
-
-void frmMain::mnuFileRestore_Click()
-{
-    if (m_safekeeping)
-        m_safekeeping->restore();
-}
-
-void frmMain::mnuFileExport_Click()
-{
-    if (m_safekeeping)
-        m_safekeeping->exportRecords();
-}
-
-void frmMain::mnuFileImport_Click()
-{
-    if (m_safekeeping)
-        m_safekeeping->importRecords();
-}
-
 void frmMain::mnuFileImportAccess_Click()
 {
-    AccessImportCommand::Hooks hooks;
-    hooks.saveEdited = [this] { return saveEditedRecords(); };
-    if (m_safekeeping)
-        hooks.backUp = [this] { return m_safekeeping->backups().runAndWait(this, false); };
-    hooks.reload = [this] { reloadDatabase(); };
-    hooks.status = [this](const QString &t) { m_statusBar->setPanelText(t); };
-    AccessImportCommand(this, m_db->backend(), std::move(hooks)).run();
+    if (AbilityActions::mayRun(*m_session, Ability::AccessImport))
+        AccessImportCommand(this, *m_session).run();
 }
 
 void frmMain::mnuFileChooseDatabase_Click()
 {
-    DatabaseChoice::choose(*this);
+    DatabaseChoice::choose(*m_session, this);
 }
 
 void frmMain::mnuHelpAbout_Click()
@@ -613,19 +549,20 @@ void frmMain::mnuHelpAbout_Click()
 
 void frmMain::mnuEditTimeLimits_Click()
 {
-    DeadlineCommands::openTimeLimits(m_db, this);
+    DeadlineCommands::openTimeLimits(m_session->database(), this);
 }
 
 void frmMain::mnuEditDeadlines_Click()
 {
     DeadlinesWindow::Hooks hooks;
-    hooks.saveFirst = [this] { return saveEditedRecords(); };
+    hooks.saveFirst = [this] { return m_session->saveEditedRecords(); };
     hooks.printers = m_printers;
     hooks.pageLayout = [this] {
         return DefaultPrinterProvider::filePageLayout(m_defaultPrinters->choice().paper);
     };
     hooks.status = [this](const QString &t) { m_statusBar->setPanelText(t); };
-    DeadlinesWindow *list = DeadlineCommands::openDeadlines(m_db, std::move(hooks), this);
+    DeadlinesWindow *list =
+        DeadlineCommands::openDeadlines(m_session->database(), std::move(hooks), this);
     // One list at a time, tied to this window once.
     if (list && !list->property("quillmarkTied").toBool()) {
         list->setProperty("quillmarkTied", true);
@@ -641,7 +578,7 @@ void frmMain::mnuEditSteps_Click()
     // The complaint on the grievance page, saved first as its navigator
     // would save it, and read back as the page now shows it.
     DeadlineCommands::openSteps(
-        m_db,
+        m_session->database(),
         [this]() -> std::optional<ComplaintFacts> {
             RecordBinder *complaints = m_form.Data1[1];
             if (complaints->isEdited() && !complaints->close())
@@ -653,7 +590,7 @@ void frmMain::mnuEditSteps_Click()
             if (number.isNull())
                 return std::nullopt;
             try {
-                return DeadlineStore::readFacts(*m_db, number.toLongLong());
+                return DeadlineStore::readFacts(*m_session->database(), number.toLongLong());
             } catch (const DataError &e) {
                 m_statusBar->setPanelText(e.description());
                 return std::nullopt;
@@ -664,5 +601,5 @@ void frmMain::mnuEditSteps_Click()
 
 void frmMain::mnuEditFind_Click()
 {
-    FindHandlers::mnuEditFind_Click(m_form, m_db, this);
+    FindHandlers::mnuEditFind_Click(m_form, m_session->database(), this);
 }

@@ -7,8 +7,10 @@
 #include <memory>
 
 class CaseDatabase;
+class CaseSession;
 class CopyCommands;
 class DefaultPrinterProvider;
+class DialogPrompts;
 class FindIndexProgress;
 class MainPrintHost;
 class PrinterProvider;
@@ -34,43 +36,9 @@ class frmMain : public QMainWindow
     void Form_Load(const QString &databasePath, bool mayCreate = true);
 
     CaseForm &form() { return m_form; }
-    StatusBar *sbStatusBar() const { return m_statusBar; }
-    std::shared_ptr<CaseDatabase> database() const { return m_db; }
-
-    void mnuFileExit_Click();
-    void mnuHelpAbout_Click();
-    void mnuEditFind_Click();
-    void mnuEditTimeLimits_Click();
-    void mnuEditDeadlines_Click();
-    void mnuEditSteps_Click();
-    void mnuFilePrint_Click();
-    void cmdPrintGrievance_Click();
-    void mnuPrintBack_Click();
-    void cmdPrintBack_Click();
-    void mnuFilePrintPreview_Click();
-    void mnuFileSavePdf_Click();
-    void mnuFilePrintSetup_Click();
-    void mnuFileBackUpNow_Click();
-    void mnuFileRestore_Click();
-    void mnuFileExport_Click();
-    void mnuFileImport_Click();
-    void mnuFileImportAccess_Click();
-    void mnuFileChooseDatabase_Click();
-
-    // The backups and the copies of the case records; null until loaded.
-    SafekeepingCommands *safekeeping() const { return m_safekeeping.get(); }
-    // Saves what the steward changed on either page. False when a save was
-    // refused (the steward was told; the boxes keep what was typed).
-    bool saveEditedRecords();
-    // Closes every window but this one (the grid windows).
-    void closeOtherWindows();
-    // Opens the case database anew and shows both panes' records: its
-    // records were replaced or added to by another connection.
-    void reloadDatabase();
-    // Works on `db` (opened) from now on, as Form_Load does: the grid
-    // windows close, the panes show its records, the file-only commands
-    // follow it. Save the edited records first.
-    void useDatabase(std::shared_ptr<CaseDatabase> db);
+    // The case database the window works on, its backups and what its back
+    // end can do; the commands work through it.
+    CaseSession &session() const { return *m_session; }
 
     // The printer the print commands use: the system's default printer,
     // or another one (tests) that the window does not own.
@@ -86,6 +54,21 @@ class frmMain : public QMainWindow
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+
+  private Q_SLOTS:
+    void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
+    void mnuEditFind_Click();
+    void mnuEditTimeLimits_Click();
+    void mnuEditDeadlines_Click();
+    void mnuEditSteps_Click();
+    void mnuFilePrint_Click();
+    void mnuPrintBack_Click();
+    void mnuFilePrintPreview_Click();
+    void mnuFileSavePdf_Click();
+    void mnuFilePrintSetup_Click();
+    void mnuFileImportAccess_Click();
+    void mnuFileChooseDatabase_Click();
 
   private:
     // The two tab pages, one builder each (frmMainPages.cpp).
@@ -105,9 +88,15 @@ class frmMain : public QMainWindow
     void applyTabOrder();
     void centre();
     bool Form_Unload();
-    // Opens the panes on m_db (`failure`: why it did not open) and sets the
-    // commands that work on a file only.
-    void attachDatabase(const DataError *failure, const QString &notice);
+    // The session's signals: the status line, the other windows closed
+    // before the records are replaced, the notices and the find index of
+    // another database.
+    void connectSession();
+    // What is said once a database is opened: `notice` unless the file is
+    // readable by others, or what falls due.
+    void tellOpened(const QString &notice);
+    // Closes every window but this one (the grid windows).
+    void closeOtherWindows();
     // Builds the find index of a file from before Find while the window is
     // shown, its progress on the status bar.
     void startFindIndex();
@@ -146,7 +135,10 @@ class frmMain : public QMainWindow
     CaseForm m_form;
     int m_tabsTwips = 0; // the height of the row of tabs above the pages
     StatusBar *m_statusBar = nullptr;
-    std::shared_ptr<CaseDatabase> m_db;
+    std::unique_ptr<DialogPrompts> m_prompts;
+    std::unique_ptr<CaseSession> m_session;
+    bool m_reopening = false; // the session opens the same database anew
+    QString m_openingNotice;  // said once the database is attached
     bool m_centredOnShow = false;
     bool m_unloaded = false;
     QList<QPair<int, QWidget *>> m_tabOrder;

@@ -6,8 +6,8 @@
 #include "access/AccessSamples.h"
 #include "support/CaseFixture.h"
 
-#include "app/AccessImportCommand.h"
-#include "app/AccessImportDialog.h"
+#include "commands/AccessImportCommand.h"
+#include "commands/AccessImportDialog.h"
 #include "records/DatabaseBackend.h"
 
 #include <QComboBox>

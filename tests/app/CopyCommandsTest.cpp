@@ -3,6 +3,7 @@
 // only when the steward says Yes; from a server they go into a new file,
 // never over one; a password is asked in a box of its own.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 #include "support/PgTestServer.h"
 
 #include "app/StatusBar.h"
@@ -73,7 +74,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
     }
 
     other.insert(QStringLiteral("Employee"), {{"Name", "On the server"}});
-    const QString statusBefore = window->sbStatusBar()->panelText(1);
+    const QString statusBefore = windowStatusBar(*window)->panelText(1);
     dialogs.queueInput(other.path());
     dialogs.queueAnswer(Dialogs::Answer::No);
     toServer->trigger();
@@ -82,7 +83,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
         << lastMessage().toStdString();
     EXPECT_EQ(other.count(QStringLiteral("Employee"), QStringLiteral("\"Name\" = 'On the server'")),
               1);
-    EXPECT_EQ(window->sbStatusBar()->panelText(1), statusBefore);
+    EXPECT_EQ(windowStatusBar(*window)->panelText(1), statusBefore);
 
     dialogs.queueInput(other.path());
     dialogs.queueAnswer(Dialogs::Answer::Yes);
@@ -90,7 +91,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
     EXPECT_TRUE(
         lastMessage().contains(QLatin1String("1 employees and 1 complaints were copied to")))
         << lastMessage().toStdString();
-    EXPECT_TRUE(window->sbStatusBar()->panelText(1).contains(QLatin1String("checksums match")));
+    EXPECT_TRUE(windowStatusBar(*window)->panelText(1).contains(QLatin1String("checksums match")));
     EXPECT_EQ(other.count(QStringLiteral("Employee"), QStringLiteral("\"Name\" = 'On the server'")),
               0);
     EXPECT_EQ(other.count(QStringLiteral("Employee"),

@@ -2,14 +2,15 @@
 // reads back part for part, the choice kept for the next start behind the
 // command line and the environment, the password box (never a password in
 // the settings), and a running window moved to another database.
-#include "app/DatabaseChoice.h"
-#include "app/ChooseDatabaseDialog.h"
+#include "commands/DatabaseChoice.h"
 #include "app/Module1.h"
-#include "app/PasswordDialog.h"
+#include "commands/ChooseDatabaseDialog.h"
+#include "commands/PasswordDialog.h"
 #include "platform/core/AppInfo.h"
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
 #include "records/ServerAddress.h"
+#include "session/CaseSession.h"
 #include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
 
@@ -365,8 +366,8 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
 
     EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("Name = 'On file edited'")), 1)
         << "the edited record was not saved before the switch";
-    ASSERT_TRUE(window->database()->backend().filePath().isEmpty());
-    EXPECT_EQ(window->database()->path(), parts->toUri());
+    ASSERT_TRUE(window->session().database()->backend().filePath().isEmpty());
+    EXPECT_EQ(window->session().database()->path(), parts->toUri());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("On the server"));
     for (const char *fileOnly :
          {"mnuFileBackUpNow", "mnuFileRestore", "mnuFileExport", "mnuFileImport", "mnuEditFind"})
@@ -383,7 +384,7 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
         return dialog.result();
     });
     choose();
-    EXPECT_EQ(window->database()->filePath(), db.path());
+    EXPECT_EQ(window->session().database()->filePath(), db.path());
     EXPECT_TRUE(windowAction(*window, "mnuFileBackUpNow")->isEnabled());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("On file edited"));
 }
@@ -393,12 +394,12 @@ TEST_F(ChooseDatabase, AFailingChoiceKeepsTheOldDatabaseAndSaysWhy)
     db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Still here")}});
     start();
     DatabaseChoice::store(db.path());
-    const std::shared_ptr<CaseDatabase> before = window->database();
+    const std::shared_ptr<CaseDatabase> before = window->session().database();
     // Nothing listens on port 1 here.
     dialogs.queueDialog(chooseServer({"127.0.0.1", "1", "quillmark", "steward", {}}));
     choose();
-    EXPECT_EQ(window->database(), before);
-    EXPECT_TRUE(window->database()->isOpen());
+    EXPECT_EQ(window->session().database(), before);
+    EXPECT_TRUE(window->session().database()->isOpen());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("Still here"));
     ASSERT_EQ(dialogs.messages().size(), 1);
     EXPECT_TRUE(dialogs.messages().at(0).prompt.contains(QLatin1String("was not changed")))
@@ -412,7 +413,7 @@ TEST_F(ChooseDatabase, WhenTheEnvironmentDecidesTheChoiceIsKeptForLaterOnly)
 {
     start();
     DatabaseChoice::setSessionDecidedBy(By::Environment);
-    const std::shared_ptr<CaseDatabase> before = window->database();
+    const std::shared_ptr<CaseDatabase> before = window->session().database();
     QString notice;
     dialogs.queueDialog([&notice](QDialog &dialog) {
         notice = child<QLabel>(dialog, "lblNotice")->text();
@@ -425,7 +426,7 @@ TEST_F(ChooseDatabase, WhenTheEnvironmentDecidesTheChoiceIsKeptForLaterOnly)
     EXPECT_TRUE(notice.startsWith(QLatin1String("QUILLMARK_DATABASE names the database for this "
                                                 "session")))
         << notice.toStdString();
-    EXPECT_EQ(window->database(), before);
+    EXPECT_EQ(window->session().database(), before);
     EXPECT_EQ(DatabaseChoice::stored(), QStringLiteral("/later/Quillmark.db"));
 }
 
@@ -585,7 +586,7 @@ TEST_F(PasswordServer, AStoredServerAsksBeforeTheWindowOpens)
     ASSERT_TRUE(window);
     EXPECT_FALSE(windowShownWhenAsked);
     EXPECT_EQ(dialogs.dialogsShown(), QStringList{QStringLiteral("Password")});
-    EXPECT_TRUE(window->database()->isOpen());
+    EXPECT_TRUE(window->session().database()->isOpen());
     EXPECT_FALSE(settingsText().contains(password));
     window->close();
     delete window.data();

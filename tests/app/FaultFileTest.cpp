@@ -3,6 +3,7 @@
 // full. Each save that cannot be made is refused with a message, what was
 // typed stays on screen, and nothing half-made reaches the file.
 #include "faults/ChildProgram.h"
+#include "session/CaseSession.h"
 #include "support/CaseFixture.h"
 
 #include <QApplication>
@@ -245,7 +246,7 @@ TEST_F(FaultDiskFull, TheSaveIsRefusedWholeAndTheNextSaveAfterSpaceReturnsSuccee
 {
     start();
     auto limit = [this](int pages) {
-        QSqlQuery q(window->database()->connection());
+        QSqlQuery q(window->session().database()->connection());
         ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
         q.finish();
     };

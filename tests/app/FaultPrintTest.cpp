@@ -4,6 +4,7 @@
 // not; the PDF it becomes is named with its full path; no copies text stops
 // the program, and a file, which holds one copy, raises no copies question.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
 #include "print/DefaultPrinterProvider.h"
@@ -86,7 +87,7 @@ class FaultPrint : public MainWindowTest, public ::testing::WithParamInterface<C
             ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
             EXPECT_TRUE(pdf.read(5) == "%PDF-") << f.toStdString();
             EXPECT_GT(pdf.size(), 1000);
-            const QString status = window->sbStatusBar()->panelText(1);
+            const QString status = windowStatusBar(*window)->panelText(1);
             EXPECT_TRUE(
                 status.startsWith(QStringLiteral("No printer received the ")) &&
                 status.endsWith(QStringLiteral("; it was saved as a PDF: ") + pdf.fileName()))

@@ -2,10 +2,11 @@
 // hand-over of a job), a database named at the start that is not there.
 // F: access keys, Esc in Find, the keyboard after a file dialog (also under
 // Xvfb and openbox: tests/e2e/tab_order.sh).
+#include "session/CaseSession.h"
 #include "support/CaseFixture.h"
 
-#include "app/DatabaseChoice.h"
 #include "app/Module1.h"
+#include "commands/DatabaseChoice.h"
 #include "find/FindWindow.h"
 #include "print/CupsQueue.h"
 #include "print/DefaultPrinterProvider.h"
@@ -155,7 +156,7 @@ TEST_P(FaultRoundThreeStart, AFileThatIsNotThereIsMadeOnlyOnYes)
     DatabaseChoice::setSessionDecidedBy(c.by);
     std::unique_ptr<frmMain> window(Module1::Main(path));
     const bool made = !c.linkToNothing && c.answer != Dialogs::Answer::No;
-    EXPECT_EQ(window->database()->isOpen(), made);
+    EXPECT_EQ(window->session().database()->isOpen(), made);
     window->close();
 
     QStringList prompts;

@@ -3,6 +3,7 @@
 // typed is never lost or filed where no lookup finds it, the pointer never
 // stays an hourglass, and a failing lookup never runs in a loop.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
 #include "browser/DataGrid.h"
@@ -99,7 +100,7 @@ class FaultRoundTwoPane : public MainWindowTest
         grid->grdDataGrid->selectRow(row);
         QTest::keyClick(grid->grdDataGrid, Qt::Key_Delete); // answered Yes
     }
-    QString status() const { return window->sbStatusBar()->panelText(1); }
+    QString status() const { return windowStatusBar(*window)->panelText(1); }
 
     QList<qint64> m_keys;
 };

@@ -3,6 +3,7 @@
 // umask, and a database others can already read is left as it is, with a
 // word to the steward.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 #include "support/WindowControls.h"
 
 #include "app/Module1.h"
@@ -129,7 +130,7 @@ TEST_P(SharedDatabase, IsOpenedAsItIsAndTheStewardIsTold)
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), GetParam().folder), 0);
     start();
 
-    const QString status = window->sbStatusBar()->panelText(1);
+    const QString status = windowStatusBar(*window)->panelText(1);
     const QString notice = QStringLiteral("Other users on this computer can read Quillmark.db. To "
                                           "make it private, run: chmod 600 \"%1\"")
                                .arg(db.path());

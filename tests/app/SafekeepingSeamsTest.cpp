@@ -1,11 +1,13 @@
 // Where backups, restore, import and the open database meet: rotation,
 // damage found by a backup, a file that did not open, known file numbers.
-#include "app/RestoreDialog.h"
-#include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "caseform/RecordBinder.h"
+#include "commands/RestoreDialog.h"
+#include "commands/SafekeepingCommands.h"
 #include "safekeeping/SafekeepingFixture.h"
+#include "session/CaseSession.h"
+#include "support/MainWindowParts.h"
 #include "support/ScriptedDialogs.h"
 #include "support/WindowControls.h"
 
@@ -36,8 +38,8 @@ class SafekeepingSeams : public ::testing::Test
     // The backup taken as the file opened, waited for, and what it set off.
     KeeperResult openBackup()
     {
-        BackupController &b = window->safekeeping()->backups();
-        b.finishBackground(nullptr);
+        BackupController &b = *window->session().backups();
+        b.finishBackground();
         QCoreApplication::processEvents();
         return b.lastResult();
     }
@@ -54,7 +56,7 @@ class SafekeepingSeams : public ::testing::Test
         });
         windowAction(*window, "mnuFileRestore")->trigger();
     }
-    QString status() const { return window->sbStatusBar()->panelText(1); }
+    QString status() const { return windowStatusBar(*window)->panelText(1); }
     QStringList kept(const char *word) const
     {
         return QDir(db.folder()).entryList({QStringLiteral("Quillmark %1 *.db").arg(word)});

@@ -2,22 +2,24 @@
 // file is opened and closed, restore with the window open, a damaged file
 // at start offered its backup, a backup folder that cannot be written, and
 // export and import through the File menu and a grid window.
-#include "app/BackupController.h"
-#include "app/CaseShapes.h"
-#include "app/ExportChoiceDialog.h"
-#include "app/ImportDialog.h"
-#include "app/RestoreDialog.h"
-#include "app/SafekeepingCommands.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "browser/frmDataGrid.h"
 #include "caseform/RecordBinder.h"
+#include "commands/ExportChoiceDialog.h"
+#include "commands/ImportDialog.h"
+#include "commands/RestoreDialog.h"
+#include "commands/SafekeepingCommands.h"
 #include "platform/Forms.h"
 #include "platform/TextBox.h"
 #include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/CsvReader.h"
 #include "safekeeping/SafekeepingFixture.h"
+#include "session/BackupController.h"
+#include "session/CaseSession.h"
+#include "session/CaseShapes.h"
+#include "support/MainWindowParts.h"
 #include "support/ScriptedDialogs.h"
 #include "support/WindowControls.h"
 
@@ -82,11 +84,11 @@ class SafekeepingWindow : public ::testing::Test
             window.reset();
         }
     }
-    BackupController &backups() { return window->safekeeping()->backups(); }
+    BackupController &backups() { return *window->session().backups(); }
     // The open backup, waited for.
     const KeeperResult &openBackup()
     {
-        backups().finishBackground(nullptr);
+        backups().finishBackground();
         return backups().lastResult();
     }
 
@@ -175,7 +177,7 @@ TEST_F(SafekeepingWindow, ReadOnlyBackupFolderIsToldOnceAndNothingIsLost)
     start();
 
     EXPECT_EQ(openBackup().outcome, Outcome::Failed);
-    const QString told = window->sbStatusBar()->panelText(1);
+    const QString told = windowStatusBar(*window)->panelText(1);
     EXPECT_TRUE(told.startsWith(QStringLiteral("Backup failed: "))) << told.toStdString();
     EXPECT_TRUE(told.contains(backupFolder())) << told.toStdString();
 
@@ -188,9 +190,10 @@ TEST_F(SafekeepingWindow, ReadOnlyBackupFolderIsToldOnceAndNothingIsLost)
               1);
 
     // The same failure again is not told again over what the bar says now.
-    window->sbStatusBar()->setPanelText(QStringLiteral("Preparing grievance for: Pat"));
-    EXPECT_EQ(backups().runAndWait(nullptr, false).outcome, Outcome::Failed);
-    EXPECT_EQ(window->sbStatusBar()->panelText(1), QStringLiteral("Preparing grievance for: Pat"));
+    windowStatusBar(*window)->setPanelText(QStringLiteral("Preparing grievance for: Pat"));
+    EXPECT_EQ(backups().runAndWait(false).outcome, Outcome::Failed);
+    EXPECT_EQ(windowStatusBar(*window)->panelText(1),
+              QStringLiteral("Preparing grievance for: Pat"));
     EXPECT_TRUE(QDir(backupFolder())
                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     .isEmpty());
@@ -235,7 +238,7 @@ TEST_F(SafekeepingWindow, RestoreWithTheWindowOpenKeepsTheCurrentRecordsFirst)
     EXPECT_EQ(rs->value(rs->fieldIndex(QStringLiteral("Name"))).toString(),
               QStringLiteral("Employee 2"));
     EXPECT_TRUE(
-        window->sbStatusBar()->panelText(1).startsWith(QStringLiteral("Restored the backup")));
+        windowStatusBar(*window)->panelText(1).startsWith(QStringLiteral("Restored the backup")));
     // The restored file is still what the program keeps its records in.
     Raw(db.path()).exec(QStringLiteral("INSERT INTO Employee (Name) VALUES ('After restore')"));
     EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("PRAGMA journal_mode")),
@@ -347,7 +350,7 @@ TEST_P(DamagedAtStart, IsOfferedTheNewestGoodBackupAndKeptAside)
         EXPECT_EQ(employees(), 2);
         ASSERT_NE(window->form().Data1[0]->rs(), nullptr);
         EXPECT_EQ(window->form().txtFields[CaseFields::Name]->text(), QStringLiteral("Employee 0"));
-        EXPECT_TRUE(window->sbStatusBar()->panelText(1).contains(kept.first()));
+        EXPECT_TRUE(windowStatusBar(*window)->panelText(1).contains(kept.first()));
         EXPECT_EQ(modeOf(db.path()), 0600u);
     } else {
         EXPECT_TRUE(kept.isEmpty());

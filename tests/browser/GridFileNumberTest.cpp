@@ -3,7 +3,7 @@
 // the same write, and the notices on the main window's status bar.
 #include "browser/GridFixture.h"
 
-#include "app/StatusBar.h"
+#include "support/MainWindowParts.h"
 
 #include <QTest>
 
@@ -41,7 +41,7 @@ TEST_P(GridFileNumber, ChangedInTheGridIsCheckedAsThePaneChecksIt)
     const QString under = QStringLiteral("\"File Number\" = ?");
     EXPECT_EQ(db.count(QStringLiteral("Complaints"), under, {QStringLiteral("000002")}),
               GetParam().moved);
-    EXPECT_EQ(window->sbStatusBar()->panelText(1),
+    EXPECT_EQ(windowStatusBar(*window)->panelText(1),
               QStringLiteral("File Number 000002 is also Baker's."));
 
     selectRow(grid, 0);
@@ -49,9 +49,10 @@ TEST_P(GridFileNumber, ChangedInTheGridIsCheckedAsThePaneChecksIt)
     QTest::keyClick(grid->grdDataGrid, Qt::Key_Delete);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 1);
     if (GetParam().afterDelete)
-        EXPECT_EQ(window->sbStatusBar()->panelText(1), QString::fromUtf8(GetParam().afterDelete));
+        EXPECT_EQ(windowStatusBar(*window)->panelText(1),
+                  QString::fromUtf8(GetParam().afterDelete));
     else
-        EXPECT_FALSE(window->sbStatusBar()->panelText(1).contains(QStringLiteral("remain")));
+        EXPECT_FALSE(windowStatusBar(*window)->panelText(1).contains(QStringLiteral("remain")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

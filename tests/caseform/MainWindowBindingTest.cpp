@@ -1,5 +1,6 @@
 // The bound panes of the main window, driven with real key and mouse events.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
 #include "platform/core/AppInfo.h"
@@ -112,7 +113,7 @@ TEST_F(MainWindowBinding, StatusBarNamesTheEmployeeAndTheSecondPaneShowsTheFirst
               {{QStringLiteral("File Number"), QStringLiteral("999")},
                {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     start();
-    EXPECT_EQ(window->sbStatusBar()->panelText(1),
+    EXPECT_EQ(windowStatusBar(*window)->panelText(1),
               QStringLiteral("Preparing grievance for: Grace"));
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("999"));

@@ -1,6 +1,7 @@
 // Turning between the employee page and the grievance page of the real
 // window, and the status text that names the employee.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
 
@@ -43,7 +44,7 @@ class PageSwitch : public MainWindowTest
     }
     QTabWidget *tabs() { return window->form().SSTab2; }
     void next(int p) { QTest::mouseClick(bar(p)->button(NavigatorBar::Next), Qt::LeftButton); }
-    QString status() { return window->sbStatusBar()->panelText(1); }
+    QString status() { return windowStatusBar(*window)->panelText(1); }
 };
 
 TEST_F(PageSwitch, ShowsTheFirstOfTheEmployeesComplaintsAndNamesHimInTheCaption)
@@ -188,7 +189,7 @@ TEST_F(PageSwitch, TheStatusTextFollowsTheNameBoxOnly)
     EXPECT_EQ(status(), QStringLiteral("Preparing grievance for: Ruth"));
     next(0);
     EXPECT_EQ(status(), QStringLiteral("Preparing grievance for: Sam"));
-    window->sbStatusBar()->setPanelText(QStringLiteral("marker"));
+    windowStatusBar(*window)->setPanelText(QStringLiteral("marker"));
     typeInto(field(Department), QStringLiteral("Sorting"));
     clickTab(GrievancePane);
     typeInto(field(ContractProvisions), QStringLiteral("Art. 1"));

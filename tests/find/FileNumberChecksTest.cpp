@@ -4,6 +4,7 @@
 // typed on the grievance page before the renumbering, and the move taking
 // exactly the complaints the steward was asked about.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
 #include "find/FindHandlers.h"
@@ -69,7 +70,7 @@ class FileNumberChecksTest : public MainWindowTest
             out << m.prompt;
         return out;
     }
-    QString status() { return window->sbStatusBar()->panelText(1); }
+    QString status() { return windowStatusBar(*window)->panelText(1); }
 
     QList<qint64> keys;
 };

@@ -2,6 +2,7 @@
 // dialogs: finding, choosing, the file-number question and notices, and the
 // complaints no employee's file number reaches.
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 #include "support/WindowControls.h"
 
 #include "app/StatusBar.h"
@@ -70,7 +71,7 @@ class FindWindowTest : public MainWindowTest
         }
         ASSERT_EQ(find->searchBox()->text(), text);
     }
-    QString status() { return window->sbStatusBar()->panelText(1); }
+    QString status() { return windowStatusBar(*window)->panelText(1); }
     int under(const QString &number)
     {
         return db.count(Complaints, QStringLiteral("\"File Number\" = ?"), {number});

@@ -32,7 +32,9 @@ set(PLANTED_INCLUDES
   "caseform/CaseForm.cpp|#include \"browser/DataGrid.h\"|one upper layer reaching into another"
   "safekeeping/CsvExport.cpp|#include <QSqlDatabase>|Qt SQL in the safekeeping jobs, which run on threads of their own"
   "safekeeping/OnlineBackup.cpp|#include \"caseform/RecordBinder.h\"|the safekeeping jobs reaching up to the window's binding"
-  "records/RecordSet.cpp|#include \"safekeeping/BackupKeeper.h\"|the data layer reaching up to the safekeeping jobs")
+  "records/RecordSet.cpp|#include \"safekeeping/BackupKeeper.h\"|the data layer reaching up to the safekeeping jobs"
+  "commands/CopyCommands.cpp|#include \"app/frmMain.h\"|a command reaching back into the main window"
+  "session/CaseSession.cpp|#include <QWidget>|a widget in the session between the windows and the data")
 foreach(planted ${PLANTED_INCLUDES})
   string(REPLACE "|" ";" entry "${planted}")
   list(GET entry 0 file)

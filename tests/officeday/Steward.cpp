@@ -1,6 +1,5 @@
 #include "officeday/Steward.h"
 
-#include "app/CaseShapes.h"
 #include "browser/GridTableModel.h"
 #include "caseform/CaseHandlers.h"
 #include "caseform/RecordBinder.h"
@@ -13,6 +12,7 @@
 #include "safekeeping/BackupKeeper.h"
 #include "safekeeping/CaseRestore.h"
 #include "safekeeping/TableImport.h"
+#include "session/CaseShapes.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -12,6 +12,7 @@
 #include "records/CaseSchema.h"
 #include "support/CaseFixture.h"
 #include "support/FakeMainWindow.h"
+#include "support/MainWindowParts.h"
 #include "support/ScriptedDialogs.h"
 #include <QAction>
 #include <QPushButton>
@@ -83,7 +84,7 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     windowAction(window, "mnuPrintBack")->trigger();
     for (const auto &m : dialogs.messages())
         ADD_FAILURE() << "message: " << m.prompt.toStdString();
-    EXPECT_EQ(window.sbStatusBar()->panelText(1),
+    EXPECT_EQ(windowStatusBar(window)->panelText(1),
               QStringLiteral("2 Copies of grievance for: Pat Doe were sent to the printer."));
 
     const QString folder = cupsPdfFolder();

@@ -10,6 +10,7 @@
 #include "print/DefaultPrinterProvider.h"
 
 #include "QtPrinting.h"
+#include "support/MainWindowParts.h"
 #include "support/WindowControls.h"
 
 #include <QAction>
@@ -180,7 +181,7 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
         QStringLiteral("/Complaint form - ") + printed.number + QStringLiteral(".pdf")));
     EXPECT_TRUE(printed.dialogs.messages().isEmpty());
     const QString file = path + QStringLiteral(".pdf");
-    EXPECT_EQ(printed.window->sbStatusBar()->panelText(1),
+    EXPECT_EQ(windowStatusBar(*printed.window)->panelText(1),
               QStringLiteral("The form for: Pat Doe was saved as a PDF: ") + file);
     const QList<QList<PdfWord>> pages = pdfWords(file);
     ASSERT_EQ(pages.size(), 2);

@@ -1,7 +1,7 @@
-#include "app/ExportChoiceDialog.h"
+#include "commands/ExportChoiceDialog.h"
 
-#include "app/CaseShapes.h"
-#include "app/SafeCommandTexts.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,13 +1,10 @@
-#include "app/SafekeepingCommands.h"
+#include "commands/SafekeepingCommands.h"
 
-#include "app/CaseShapes.h"
-#include "app/DamagedStart.h"
-#include "app/ExportChoiceDialog.h"
-#include "app/RestoreDialog.h"
-#include "app/SafeCommandTexts.h"
-#include "app/StatusBar.h"
-#include "app/frmMain.h"
 #include "browser/GridExport.h"
+#include "commands/AbilityActions.h"
+#include "commands/DamagedStart.h"
+#include "commands/ExportChoiceDialog.h"
+#include "commands/RestoreDialog.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
@@ -16,13 +13,16 @@
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/SafekeepingTexts.h"
+#include "session/BackupController.h"
+#include "session/CaseSession.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopedValueRollback>
-#include <QTabWidget>
 #include <QTimer>
 #include <optional>
 
@@ -53,37 +53,58 @@ QDateTime takenAt(const QString &databasePath, const QString &file)
 
 } // namespace
 
-SafekeepingCommands::SafekeepingCommands(frmMain &window, const QString &databasePath)
-    : m_window(window), m_path(databasePath),
-      m_backups(databasePath, [this](const QString &t) { status(t); })
+SafekeepingCommands::SafekeepingCommands(CaseSession &session, QWidget *parent)
+    : m_session(session), m_parent(parent)
 {
+    watchBackups();
+    QObject::connect(&session, &CaseSession::databaseChanged, &session, [this] { watchBackups(); });
+}
+
+void SafekeepingCommands::watchBackups()
+{
+    BackupController *backups = m_session.backups();
+    if (backups == m_watched)
+        return;
+    m_watched = backups;
+    m_offered = false;
+    if (!backups)
+        return;
     // A backup in the background that finds the open database damaged:
     // the steward is offered the newest good backup, as at start. Backups
     // taken for a command (a restore, closing) are that command's to handle.
     QObject::connect(
-        &m_backups, &BackupController::finished, &m_backups, [this](const KeeperResult &result) {
-            if (!result.sourceDamaged || m_inCommand || m_offered)
+        backups, &BackupController::finished, backups, [this](const KeeperResult &result) {
+            if (!result.sourceDamaged || m_session.backupsQuiet() || m_offered)
                 return;
             m_offered = true;
-            QTimer::singleShot(0, &m_backups,
+            m_path = m_session.database()->filePath();
+            QTimer::singleShot(0, m_watched.data(),
                                [this, reason = result.damage] { offerAfterDamage(reason); });
         });
 }
 
+bool SafekeepingCommands::mayRun(Ability ability) const
+{
+    return AbilityActions::mayRun(m_session, ability);
+}
+
 void SafekeepingCommands::status(const QString &t)
 {
-    m_window.sbStatusBar()->setPanelText(t);
+    m_session.tell(t);
 }
 
 QString SafekeepingCommands::currentTable() const
 {
-    return CaseShapes::tables().value(m_window.form().SSTab2->currentIndex());
+    return CaseShapes::tables().value(m_session.currentPage());
 }
 
 void SafekeepingCommands::backUpNow()
 {
+    if (!mayRun(Ability::BackUpNow))
+        return;
+    m_path = m_session.database()->filePath();
     // What the boxes show is what the copy holds.
-    m_window.saveEditedRecords();
+    m_session.saveEditedRecords();
     Dialogs &dialogs = Dialogs::instance();
     const QFileInfo db(m_path);
     const QString suggested =
@@ -99,7 +120,7 @@ void SafekeepingCommands::backUpNow()
         return;
     BackupResult result;
     BackgroundJob::run(
-        &m_window, [](qint64, qint64) { return text(BackingUp); }, true,
+        m_parent, [](qint64, qint64) { return text(BackingUp); }, true,
         [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
             BackupOptions options;
             options.cancel = &cancel;
@@ -124,26 +145,29 @@ void SafekeepingCommands::backUpNow()
 
 void SafekeepingCommands::restore()
 {
-    const QScopedValueRollback<bool> busy(m_inCommand, true);
+    if (!mayRun(Ability::Restore) || !m_session.backups())
+        return;
+    m_path = m_session.database()->filePath();
+    const auto busy = m_session.quietBackups();
     Dialogs &dialogs = Dialogs::instance();
     const CaseShape shape = CaseShapes::caseShape();
     // No backup the list shows is rotated away until the restore is done,
     // not even by the backup of the records now open taken just before it.
-    const BackupHold::Guard held(m_backups.hold());
+    const BackupHold::Guard held(m_session.backups()->hold());
     QList<BackupEntry> backups;
     BackgroundJob::run(
-        &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        m_parent, [](qint64, qint64) { return text(ReadingBackups); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             backups = BackupFolder(m_path).list(shape, BackupFolder::Detail::Counts);
         });
-    RestoreDialog dialog(m_path, backups, &m_window);
+    RestoreDialog dialog(m_path, backups, m_parent);
     if (dialogs.exec(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
         return;
     const QString chosen = dialog.chosenPath();
 
     CaseFileReport backup, current;
     BackgroundJob::run(
-        &m_window, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        m_parent, [](qint64, qint64) { return text(ReadingBackups); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             backup = CaseFileCheck::check(chosen, shape, CaseFileCheck::Depth::Full);
             current = CaseFileCheck::check(m_path, shape, CaseFileCheck::Depth::Counts);
@@ -170,7 +194,7 @@ void SafekeepingCommands::restore()
             replaceUnopened(chosen, when, *why);
             return;
         }
-        m_window.reloadDatabase();
+        m_session.reload();
         if (!isOpen())
             return;
     }
@@ -182,14 +206,14 @@ void SafekeepingCommands::restore()
                         Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
         return;
 
-    if (!m_window.saveEditedRecords()) {
+    if (!m_session.saveEditedRecords()) {
         dialogs.message(text(RestoreUnsaved), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
-    m_window.closeOtherWindows();
+    Q_EMIT m_session.aboutToReplaceRecords();
     // The records now open are kept first: a restore of the wrong backup
     // is undone by restoring this one.
-    const KeeperResult kept = m_backups.runAndWait(&m_window, false);
+    const KeeperResult kept = m_session.backUpBeforeReplace();
     if (kept.sourceDamaged) {
         // The records now open cannot be kept by a copy: the damaged file
         // itself is kept aside, as when it is found damaged at start.
@@ -204,7 +228,7 @@ void SafekeepingCommands::restore()
     }
     RestoreResult restored;
     BackgroundJob::run(
-        &m_window, [](qint64, qint64) { return text(Restoring); }, false,
+        m_parent, [](qint64, qint64) { return text(Restoring); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             restored = CaseRestore::replace(chosen, m_path, shape);
         });
@@ -213,7 +237,7 @@ void SafekeepingCommands::restore()
                         Dialogs::Icon::Exclamation);
         return;
     }
-    m_window.reloadDatabase();
+    m_session.reload();
     status(text(RestoreDone)
                .arg(when, number(CaseShapes::employees(restored.rows)),
                     number(CaseShapes::complaints(restored.rows))));
@@ -221,19 +245,7 @@ void SafekeepingCommands::restore()
 
 bool SafekeepingCommands::isOpen() const
 {
-    return m_window.database() && m_window.database()->isOpen();
-}
-
-void SafekeepingCommands::release()
-{
-    // Nothing may hold the file while it is moved aside: a connection
-    // closed after the move would fold its log into, and delete, the log of
-    // the file put in its place.
-    m_backups.stopBackground();
-    m_window.saveEditedRecords();
-    m_window.closeOtherWindows();
-    if (m_window.database())
-        m_window.database()->close();
+    return m_session.isOpen();
 }
 
 void SafekeepingCommands::replaceUnopened(const QString &chosen, const QString &when,
@@ -256,10 +268,10 @@ void SafekeepingCommands::replaceUnopened(const QString &chosen, const QString &
 void SafekeepingCommands::replaceFile(const QString &chosen, const QString &when,
                                       const QString &kept, bool damaged)
 {
-    release();
+    m_session.release();
     QString error, warning;
     const bool done = DamagedStart::putInPlace(chosen, m_path, kept, &error, &warning);
-    m_window.reloadDatabase();
+    m_session.reload();
     if (!done) {
         Dialogs::instance().message(text(RestoreRefused).arg(error), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Exclamation);
@@ -267,8 +279,7 @@ void SafekeepingCommands::replaceFile(const QString &chosen, const QString &when
     }
     status(text(damaged ? DamagedKept : ReplacedKept).arg(when, QFileInfo(kept).fileName()) +
            warning);
-    if (isOpen())
-        m_backups.startInBackground();
+    m_session.startBackups();
 }
 
 void SafekeepingCommands::offerAfterDamage(const QString &problem)
@@ -277,36 +288,32 @@ void SafekeepingCommands::offerAfterDamage(const QString &problem)
     bool released = false;
     const bool replaced =
         DamagedStart::offerBackup(m_path, problem, &notice, DamagedOpenOffer, [this, &released] {
-            release();
+            m_session.release();
             released = true;
         });
     if (!released)
         return;
-    m_window.reloadDatabase();
+    m_session.reload();
     if (!replaced)
         return;
     status(notice);
-    if (isOpen())
-        m_backups.startInBackground();
+    m_session.startBackups();
 }
 
 void SafekeepingCommands::exportRecords()
 {
+    if (!mayRun(Ability::Export))
+        return;
+    m_path = m_session.database()->filePath();
     // What the boxes show is what the file holds.
-    m_window.saveEditedRecords();
-    ExportChoiceDialog dialog(currentTable(), &m_window);
+    m_session.saveEditedRecords();
+    ExportChoiceDialog dialog(currentTable(), m_parent);
     if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
         return;
     for (const QString &table : dialog.tables()) {
         const GridExport::Outcome done =
-            GridExport::toCsv(&m_window, m_path, table, CsvExport::tableQuery(table), {});
+            GridExport::toCsv(m_parent, m_path, table, CsvExport::tableQuery(table), {});
         if (!done.asked)
             return; // cancelled at the file dialog: the other table too
     }
-}
-
-void SafekeepingCommands::backUpBeforeClosing()
-{
-    const QScopedValueRollback<bool> busy(m_inCommand, true);
-    m_backups.runAndWait(&m_window, true, text(ClosingBackup));
 }

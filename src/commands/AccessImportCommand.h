@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class CaseSession;
 class DatabaseBackend;
 class QWidget;
 
@@ -26,6 +27,9 @@ class AccessImportCommand
     };
 
     AccessImportCommand(QWidget *parent, const DatabaseBackend &database, Hooks hooks);
+    // On the session's database: its edited records saved first, a file's
+    // backup taken, the panes reading the records anew after.
+    AccessImportCommand(QWidget *parent, CaseSession &session);
 
     // Asks for the file, then as importFile.
     void run();

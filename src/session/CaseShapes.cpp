@@ -1,4 +1,4 @@
-#include "app/CaseShapes.h"
+#include "session/CaseShapes.h"
 
 #include "records/CaseSchema.h"
 

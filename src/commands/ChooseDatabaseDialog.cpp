@@ -1,6 +1,6 @@
-#include "app/ChooseDatabaseDialog.h"
+#include "commands/ChooseDatabaseDialog.h"
 
-#include "app/DatabaseChoice.h"
+#include "commands/DatabaseChoice.h"
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "records/PostgresBackend.h"

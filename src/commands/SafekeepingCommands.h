@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BackupController.h"
 #include "safekeeping/CsvImport.h"
+#include "session/BackupController.h"
 
 #include <QString>
 
@@ -22,15 +22,15 @@ class SafekeepingCommands
     void restore();
     void exportRecords();
     void importRecords();
-    // Waits for a backup still running and takes the closing one.
-    void backUpBeforeClosing();
 
   private:
+    // Whether the open database can do it; when not, the steward is told why.
+    bool mayRun(Ability ability) const;
+    // Follows the session's backups when another database is in use.
+    void watchBackups();
     QString currentTable() const;
     void status(const QString &text);
     bool isOpen() const;
-    // Lets go of the database file before another takes its place.
-    void release();
     // Restore over a database that did not open: kept aside as damaged
     // only when SQLite finds it so; otherwise only when the steward agrees.
     void replaceUnopened(const QString &chosen, const QString &when, const DataError &why);
@@ -41,9 +41,9 @@ class SafekeepingCommands
     CsvImportResult importFile(const QString &path, const QString &table, const QString &skipKnown,
                                bool count);
 
-    frmMain &m_window;
-    QString m_path;
-    BackupController m_backups;
-    bool m_inCommand = false; // a command is taking its own backup
-    bool m_offered = false;   // the damaged database was offered its backup
+    CaseSession &m_session;
+    QWidget *m_parent;
+    QString m_path;                       // the file the command works on
+    QPointer<BackupController> m_watched; // whose damage reports are offered
+    bool m_offered = false;               // the damaged database was offered its backup
 };

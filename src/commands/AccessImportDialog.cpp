@@ -1,8 +1,8 @@
-#include "app/AccessImportDialog.h"
+#include "commands/AccessImportDialog.h"
 
-#include "app/AccessCommandTexts.h"
-#include "app/SafeCommandTexts.h"
+#include "commands/AccessCommandTexts.h"
 #include "records/CaseImportWriter.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "app/PasswordDialog.h"
+#include "commands/PasswordDialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

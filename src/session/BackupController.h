@@ -1,6 +1,7 @@
 #pragma once
 
 #include "safekeeping/BackupKeeper.h"
+#include "session/SessionPrompts.h"
 
 #include <QObject>
 #include <QString>
@@ -9,7 +10,6 @@
 #include <memory>
 
 class QThread;
-class QWidget;
 
 // The automatic backups of the case database the window has open: one in
 // the background once the file is open, one when the window closes.
@@ -24,8 +24,12 @@ class BackupController : public QObject
     Q_OBJECT
   public:
     using Report = std::function<void(const QString &text)>;
+    // Waits for work behind a progress dialog (SessionPrompts::wait).
+    using Wait = std::function<bool(const QString &label, bool cancellable,
+                                    const SessionPrompts::Work &work)>;
 
-    BackupController(const QString &databasePath, Report report, QObject *parent = nullptr);
+    BackupController(const QString &databasePath, Report report, Wait wait,
+                     QObject *parent = nullptr);
     // Stops a backup still running (no half file is left) and waits for it.
     ~BackupController() override;
 
@@ -39,7 +43,7 @@ class BackupController : public QObject
     // takes long) and handles its result; at once when none is running.
     // False when the steward cancelled the wait (the backup then stopped,
     // leaving no file that counts as a backup).
-    bool finishBackground(QWidget *parent, bool cancellable = false);
+    bool finishBackground(bool cancellable = false);
     // Stops the background backup between two steps (it leaves no file
     // that counts as a backup) and waits for it to end.
     void stopBackground();
@@ -48,7 +52,7 @@ class BackupController : public QObject
     // still running in the background): before the window closes, before a
     // restore replaces the records. `label`: the dialog's text, when not
     // the usual one.
-    KeeperResult runAndWait(QWidget *parent, bool cancellable, const QString &label = {});
+    KeeperResult runAndWait(bool cancellable, const QString &label = {});
 
     const KeeperResult &lastResult() const { return m_last; }
 
@@ -65,6 +69,7 @@ class BackupController : public QObject
 
     QString m_databasePath;
     Report m_report;
+    Wait m_wait;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_cancel{false};
     KeeperResult m_background;

@@ -2,11 +2,12 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class CaseDatabase;
+class CaseSession;
 class DatabaseBackend;
 class QWidget;
-class frmMain;
 
 // Which case database the program works on: the command line's, then
 // QUILLMARK_DATABASE's, then the one the steward chose with File > Choose
@@ -37,7 +38,15 @@ void store(const QString &location);
 // steward for a password in the password box when it wants one (at open
 // and when a lost connection is made again). A password the server took is
 // given again to later databases on the same server in this session.
+// Made by CaseSession::makeDatabase, as every case database is.
 std::shared_ptr<CaseDatabase> caseDatabase(const QString &location);
+
+// The password the server at `location` took in this session, if one did.
+std::optional<QString> knownPassword(const QString &location);
+// The password box for `server` (at `location`); what the steward typed is
+// kept for the session. False when cancelled.
+bool promptPassword(const QString &location, const QString &server, const QString &reason,
+                    bool refused, QString &password);
 
 // Gives `backend` the password its server took earlier in this session,
 // if one did.
@@ -57,10 +66,10 @@ bool mayCreateAtStart(const QString &location);
 // Opens `location` without making anything and says plainly how it went.
 QString testConnection(const QString &location);
 
-// File > Choose Database: the dialog, then the switch of the running
-// window to the chosen database (its edited records saved first), or, when
-// the command line or the environment decides this session, the choice
-// kept for later starts.
-void choose(frmMain &window);
+// File > Choose Database: the dialog (over `parent`), then the switch of
+// the session to the chosen database (its edited records saved first), or,
+// when the command line or the environment decides this session, the
+// choice kept for later starts.
+void choose(CaseSession &session, QWidget *parent);
 
 } // namespace DatabaseChoice

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SafeCommandTexts.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QString>
 #include <functional>

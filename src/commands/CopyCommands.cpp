@@ -1,9 +1,8 @@
-#include "app/CopyCommands.h"
+#include "commands/CopyCommands.h"
 
-#include "app/CopyCommandTexts.h"
-#include "app/DatabaseChoice.h"
-#include "app/StatusBar.h"
-#include "app/frmMain.h"
+#include "commands/AbilityActions.h"
+#include "commands/CopyCommandTexts.h"
+#include "commands/DatabaseChoice.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
@@ -11,6 +10,7 @@
 #include "records/CaseDatabase.h"
 #include "records/PostgresBackend.h"
 #include "records/ServerAddress.h"
+#include "session/CaseSession.h"
 
 #include <QAction>
 #include <QDialog>
@@ -70,37 +70,36 @@ BackgroundJob::Label copyingLabel()
 
 } // namespace
 
-CopyCommands::CopyCommands(frmMain &window) : m_window(window) {}
+CopyCommands::CopyCommands(CaseSession &session, QWidget *parent)
+    : m_session(session), m_parent(parent)
+{
+}
 
 void CopyCommands::addTo(QMenu *menu)
 {
     m_toServer = menu->addAction(text(ToServerItem));
     m_toServer->setObjectName(QStringLiteral("mnuFileCopyToServer"));
-    QObject::connect(m_toServer, &QAction::triggered, &m_window, [this] { copyToServer(); });
+    QObject::connect(m_toServer, &QAction::triggered, m_parent, [this] { copyToServer(); });
     m_toFile = menu->addAction(text(ToFileItem));
     m_toFile->setObjectName(QStringLiteral("mnuFileCopyToFile"));
-    QObject::connect(m_toFile, &QAction::triggered, &m_window, [this] { copyToFile(); });
-}
-
-void CopyCommands::enableFor(bool onFile)
-{
-    m_toServer->setEnabled(onFile);
-    m_toFile->setEnabled(!onFile);
+    QObject::connect(m_toFile, &QAction::triggered, m_parent, [this] { copyToFile(); });
+    AbilityActions::follow(m_session, m_toServer, Ability::CopyToServer);
+    AbilityActions::follow(m_session, m_toFile, Ability::CopyToFile);
 }
 
 void CopyCommands::report(const QString &done)
 {
-    m_window.sbStatusBar()->setPanelText(done);
+    m_session.tell(done);
     Dialogs::instance().message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
 
 void CopyCommands::copyToServer()
 {
-    const std::shared_ptr<CaseDatabase> db = m_window.database();
-    if (!db || !db->isOpen() || db->filePath().isEmpty())
+    const std::shared_ptr<CaseDatabase> db = m_session.database();
+    if (!AbilityActions::mayRun(m_session, Ability::CopyToServer) || !db->isOpen())
         return;
     // What the boxes show is what the server gets.
-    if (!m_window.saveEditedRecords())
+    if (!m_session.saveEditedRecords())
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString location =
@@ -126,7 +125,7 @@ void CopyCommands::copyToServer()
     // again; one that turns the password away says so.
     CaseCopyCounts there, here;
     while (auto failure = beside(
-               &m_window, [](qint64, qint64) { return text(Counting); }, false,
+               m_parent, [](qint64, qint64) { return text(Counting); }, false,
                [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
                    there = CaseCopy::rowsIn(server);
                    here = CaseCopy::rowsIn(db->backend());
@@ -148,7 +147,7 @@ void CopyCommands::copyToServer()
     }
     CaseCopyCounts copied;
     if (auto failure =
-            beside(&m_window, copyingLabel(), true,
+            beside(m_parent, copyingLabel(), true,
                    [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
                        CaseCopyOptions o = withProgress(cancel, progress);
                        o.replace = options.replace;
@@ -161,10 +160,10 @@ void CopyCommands::copyToServer()
 
 void CopyCommands::copyToFile()
 {
-    const std::shared_ptr<CaseDatabase> db = m_window.database();
-    if (!db || !db->isOpen() || !db->filePath().isEmpty())
+    const std::shared_ptr<CaseDatabase> db = m_session.database();
+    if (!AbilityActions::mayRun(m_session, Ability::CopyToFile) || !db->isOpen())
         return;
-    if (!m_window.saveEditedRecords())
+    if (!m_session.saveEditedRecords())
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString path = dialogs.saveFileName(
@@ -181,7 +180,7 @@ void CopyCommands::copyToFile()
     }
     CaseCopyCounts copied;
     if (auto failure =
-            beside(&m_window, copyingLabel(), true,
+            beside(m_parent, copyingLabel(), true,
                    [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
                        copied =
                            CaseCopy::toNewFile(db->backend(), path, withProgress(cancel, progress));

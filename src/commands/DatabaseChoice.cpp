@@ -1,8 +1,8 @@
-#include "app/DatabaseChoice.h"
+#include "commands/DatabaseChoice.h"
 
-#include "app/ChooseDatabaseDialog.h"
-#include "app/PasswordDialog.h"
-#include "app/frmMain.h"
+#include "commands/ChooseDatabaseDialog.h"
+#include "commands/DialogPrompts.h"
+#include "commands/PasswordDialog.h"
 #include "platform/Dialogs.h"
 #include "platform/core/AppInfo.h"
 #include "platform/core/SettingsStore.h"
@@ -11,6 +11,7 @@
 #include "records/DatabaseBackend.h"
 #include "records/PostgresBackend.h"
 #include "records/ServerAddress.h"
+#include "session/CaseSession.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -101,11 +102,14 @@ void store(const QString &location)
     s.sync();
 }
 
-namespace
+std::optional<QString> knownPassword(const QString &location)
 {
+    const auto known = sessionPasswords().constFind(location);
+    if (known == sessionPasswords().constEnd())
+        return std::nullopt;
+    return *known;
+}
 
-// The password box for the server at `location`; what the steward typed is
-// kept for the session.
 bool promptPassword(const QString &location, const QString &server, const QString &reason,
                     bool refused, QString &password)
 {
@@ -117,12 +121,9 @@ bool promptPassword(const QString &location, const QString &server, const QStrin
     return true;
 }
 
-} // namespace
-
 void useKnownPassword(const QString &location, DatabaseBackend &backend)
 {
-    const auto known = sessionPasswords().constFind(location);
-    if (known != sessionPasswords().constEnd())
+    if (const std::optional<QString> known = knownPassword(location))
         backend.setPassword(*known);
 }
 
@@ -138,15 +139,9 @@ bool askPassword(const QString &location, DatabaseBackend &backend, const QStrin
 
 std::shared_ptr<CaseDatabase> caseDatabase(const QString &location)
 {
-    auto db = std::make_shared<CaseDatabase>(location);
-    useKnownPassword(location, db->backend());
-    const QString server = db->backend().displayName();
-    // The prompt keeps no reference to the database: the database owns it.
-    db->setPasswordPrompt(
-        [location, server](const QString &reason, bool refused, QString &password) {
-            return promptPassword(location, server, reason, refused, password);
-        });
-    return db;
+    // Lives as long as the program: every database it makes keeps it.
+    static DialogPrompts prompts;
+    return CaseSession::makeDatabase(location, &prompts);
 }
 
 QString testConnection(const QString &location)
@@ -182,7 +177,7 @@ bool mayCreateAtStart(const QString &location)
                Dialogs::Buttons::YesNo, Dialogs::Icon::Question) == Dialogs::Answer::Yes;
 }
 
-void choose(frmMain &window)
+void choose(CaseSession &session, QWidget *parent)
 {
     const DecidedBy decidedBy = sessionDecidedBy();
     const bool forThisSession =
@@ -191,9 +186,9 @@ void choose(frmMain &window)
                                           : QString::fromUtf8(decidedBy == DecidedBy::Environment
                                                                   ? EnvironmentDecides
                                                                   : CommandLineDecides);
-    const std::shared_ptr<CaseDatabase> current = window.database();
+    const std::shared_ptr<CaseDatabase> current = session.database();
     const QString currentLocation = current ? current->path() : stored();
-    ChooseDatabaseDialog dialog(forThisSession ? currentLocation : stored(), notice, &window);
+    ChooseDatabaseDialog dialog(forThisSession ? currentLocation : stored(), notice, parent);
     if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
         return;
     const QString location = dialog.location();
@@ -209,9 +204,9 @@ void choose(frmMain &window)
         return;
     }
     // What the steward typed is saved on the database it was typed for.
-    if (!window.saveEditedRecords())
+    if (!session.saveEditedRecords())
         return;
-    auto next = caseDatabase(location);
+    auto next = session.makeDatabase(location);
     try {
         next->open();
     } catch (const DataError &e) {
@@ -224,7 +219,7 @@ void choose(frmMain &window)
     }
     store(location);
     AppSettings::DatabasePath = location;
-    window.useDatabase(next);
+    session.use(next);
 }
 
 } // namespace DatabaseChoice

@@ -1,13 +1,13 @@
-#include "app/DamagedStart.h"
+#include "commands/DamagedStart.h"
 
-#include "app/CaseShapes.h"
-#include "app/RestoreDialog.h"
+#include "commands/RestoreDialog.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "safekeeping/BackupFolder.h"
 #include "safekeeping/CaseRestore.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/PrivateOutput.h"
+#include "session/CaseShapes.h"
 
 #include <QDateTime>
 #include <QDir>

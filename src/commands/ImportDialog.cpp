@@ -1,8 +1,8 @@
-#include "app/ImportDialog.h"
+#include "commands/ImportDialog.h"
 
-#include "app/CaseShapes.h"
-#include "app/SafeCommandTexts.h"
 #include "safekeeping/SafekeepingTexts.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

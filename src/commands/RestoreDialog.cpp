@@ -1,8 +1,8 @@
-#include "app/RestoreDialog.h"
+#include "commands/RestoreDialog.h"
 
-#include "app/CaseShapes.h"
-#include "app/SafeCommandTexts.h"
 #include "platform/Dialogs.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

@@ -2,9 +2,10 @@
 
 #include <QString>
 
+class CaseSession;
 class QAction;
 class QMenu;
-class frmMain;
+class QWidget;
 
 // The File menu's commands that copy the case database from this computer's
 // file to a shared server, and from the server into a new file (a laptop's,
@@ -13,12 +14,13 @@ class frmMain;
 class CopyCommands
 {
   public:
-    explicit CopyCommands(frmMain &window);
+    // `parent`: the window the dialogs are shown over.
+    CopyCommands(CaseSession &session, QWidget *parent);
 
-    // Adds both commands to the menu.
+    // Adds both commands to the menu, switched on and off with what the
+    // open back end can do: the first works on a file, the second on a
+    // server.
     void addTo(QMenu *menu);
-    // The first works on a file, the second on a server.
-    void enableFor(bool onFile);
 
     void copyToServer();
     void copyToFile();
@@ -26,7 +28,8 @@ class CopyCommands
   private:
     void report(const QString &done);
 
-    frmMain &m_window;
+    CaseSession &m_session;
+    QWidget *m_parent;
     QAction *m_toServer = nullptr;
     QAction *m_toFile = nullptr;
     QString m_lastServer; // for this session only

@@ -1,17 +1,17 @@
 // File > Import: the file previewed, the rows that repeat an employee's
 // file number counted and the steward asked about them, a backup taken
 // (so that Restore undoes the import), then every row added or none.
-#include "app/CaseShapes.h"
-#include "app/ImportDialog.h"
-#include "app/SafeCommandTexts.h"
-#include "app/SafekeepingCommands.h"
-#include "app/frmMain.h"
+#include "commands/ImportDialog.h"
+#include "commands/SafekeepingCommands.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
 #include "records/CaseSchema.h"
 #include "safekeeping/SafekeepingTexts.h"
 #include "safekeeping/TableImport.h"
+#include "session/CaseSession.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QFile>
 #include <QLocale>
@@ -39,7 +39,7 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
 {
     CsvImportResult result;
     BackgroundJob::run(
-        &m_window,
+        m_parent,
         [table, count](qint64 done, qint64) {
             return text(count ? Surveying : Importing).arg(table, number(done));
         },
@@ -64,16 +64,19 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
 
 void SafekeepingCommands::importRecords()
 {
-    const QScopedValueRollback<bool> busy(m_inCommand, true);
+    if (!mayRun(Ability::Import))
+        return;
+    m_path = m_session.database()->filePath();
+    const auto busy = m_session.quietBackups();
     Dialogs &dialogs = Dialogs::instance();
     const QString path =
         dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
     if (path.isEmpty())
         return;
-    ImportDialog dialog(path, currentTable(), &m_window);
+    ImportDialog dialog(path, currentTable(), m_parent);
     if (dialogs.exec(dialog) != QDialog::Accepted || !dialog.preview().ok)
         return;
-    if (!m_window.saveEditedRecords())
+    if (!m_session.saveEditedRecords())
         return;
     const QString table = dialog.table();
     auto failed = [&](const CsvImportResult &r) {
@@ -102,7 +105,7 @@ void SafekeepingCommands::importRecords()
     }
 
     // Kept first, so that a wrong import is undone by restoring this backup.
-    const KeeperResult kept = m_backups.runAndWait(&m_window, false);
+    const KeeperResult kept = m_session.backUpBeforeReplace();
     if (kept.outcome != KeeperResult::Outcome::Made &&
         kept.outcome != KeeperResult::Outcome::Unchanged) {
         dialogs.message(text(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
@@ -112,7 +115,7 @@ void SafekeepingCommands::importRecords()
     const CsvImportResult result = importFile(path, table, skipKnown, false);
     if (!result.ok)
         return failed(result);
-    m_window.reloadDatabase();
+    m_session.reload();
     const QString done = result.skipped > 0 ? text(ImportDoneSkipping)
                                                   .arg(number(result.rows - result.skipped), table,
                                                        number(result.skipped))

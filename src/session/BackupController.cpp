@@ -1,14 +1,15 @@
-#include "app/BackupController.h"
+#include "session/BackupController.h"
 
-#include "app/CaseShapes.h"
-#include "app/SafeCommandTexts.h"
-#include "platform/BackgroundJob.h"
+#include "session/CaseShapes.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
 
-BackupController::BackupController(const QString &databasePath, Report report, QObject *parent)
-    : QObject(parent), m_databasePath(databasePath), m_report(std::move(report))
+BackupController::BackupController(const QString &databasePath, Report report, Wait wait,
+                                   QObject *parent)
+    : QObject(parent), m_databasePath(databasePath), m_report(std::move(report)),
+      m_wait(std::move(wait))
 {
 }
 
@@ -47,7 +48,7 @@ void BackupController::startInBackground()
     m_thread->start(QThread::LowPriority);
 }
 
-bool BackupController::finishBackground(QWidget *parent, bool cancellable)
+bool BackupController::finishBackground(bool cancellable)
 {
     if (!m_thread)
         return true;
@@ -55,16 +56,15 @@ bool BackupController::finishBackground(QWidget *parent, bool cancellable)
     // thread's own end notice, which must then find nothing to handle (nor
     // delete the thread being waited for).
     const std::unique_ptr<QThread> thread = std::move(m_thread);
-    const bool waited = BackgroundJob::run(
-        parent, [](qint64, qint64) { return QString::fromUtf8(SafeCommandTexts::BackingUp); },
-        cancellable,
-        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &) {
-            // Cancelled, the backup stops between two steps of its copy.
-            while (!thread->wait(QDeadlineTimer(100))) {
-                if (cancel)
-                    m_cancel = true;
-            }
-        });
+    const bool waited =
+        m_wait(QString::fromUtf8(SafeCommandTexts::BackingUp), cancellable,
+               [&](const std::atomic<bool> &cancel, std::atomic<qint64> &, std::atomic<qint64> &) {
+                   // Cancelled, the backup stops between two steps of its copy.
+                   while (!thread->wait(QDeadlineTimer(100))) {
+                       if (cancel)
+                           m_cancel = true;
+                   }
+               });
     handle(m_background);
     return waited;
 }
@@ -79,28 +79,28 @@ void BackupController::stopBackground()
     handle(m_background);
 }
 
-KeeperResult BackupController::runAndWait(QWidget *parent, bool cancellable, const QString &label)
+KeeperResult BackupController::runAndWait(bool cancellable, const QString &label)
 {
     KeeperResult result;
-    if (!finishBackground(parent, cancellable)) {
+    if (!finishBackground(cancellable)) {
         // The steward would rather not wait: no second backup either.
         result.outcome = KeeperResult::Outcome::Cancelled;
         return result;
     }
     const QString text = label.isEmpty() ? QString::fromUtf8(SafeCommandTexts::BackingUp) : label;
-    BackgroundJob::run(
-        parent, [text](qint64, qint64) { return text; }, cancellable,
-        [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
-            BackupOptions options;
-            options.cancel = &cancel;
-            options.progress = [&progress](qint64 done, qint64 total) {
-                progress.done = done;
-                progress.total = total;
-            };
-            BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
-            keeper.setHold(m_hold);
-            result = keeper.run(options);
-        });
+    m_wait(text, cancellable,
+           [&](const std::atomic<bool> &cancel, std::atomic<qint64> &done,
+               std::atomic<qint64> &total) {
+               BackupOptions options;
+               options.cancel = &cancel;
+               options.progress = [&done, &total](qint64 d, qint64 t) {
+                   done = d;
+                   total = t;
+               };
+               BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
+               keeper.setHold(m_hold);
+               result = keeper.run(options);
+           });
     handle(result);
     return result;
 }

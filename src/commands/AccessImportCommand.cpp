@@ -1,12 +1,12 @@
-#include "app/AccessImportCommand.h"
+#include "commands/AccessImportCommand.h"
 
-#include "app/AccessCommandTexts.h"
-#include "app/AccessImportDialog.h"
-#include "app/SafeCommandTexts.h"
+#include "commands/AccessCommandTexts.h"
+#include "commands/AccessImportDialog.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
 #include "safekeeping/AccessImport.h"
+#include "session/SafeCommandTexts.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -48,6 +48,29 @@ struct Counter {
 AccessImportCommand::AccessImportCommand(QWidget *parent, const DatabaseBackend &database,
                                          Hooks hooks)
     : m_parent(parent), m_database(database), m_hooks(std::move(hooks))
+{
+}
+
+namespace
+{
+
+AccessImportCommand::Hooks sessionHooks(CaseSession &session)
+{
+    AccessImportCommand::Hooks hooks;
+    hooks.saveEdited = [&session] { return session.saveEditedRecords(); };
+    // Through the session's own backups, so that no automatic one runs
+    // beside it; the import's own then finds the records unchanged.
+    if (session.backups())
+        hooks.backUp = [&session] { return session.backups()->runAndWait(false); };
+    hooks.reload = [&session] { session.reload(); };
+    hooks.status = [&session](const QString &t) { session.tell(t); };
+    return hooks;
+}
+
+} // namespace
+
+AccessImportCommand::AccessImportCommand(QWidget *parent, CaseSession &session)
+    : AccessImportCommand(parent, session.database()->backend(), sessionHooks(session))
 {
 }
 

@@ -1,0 +1,65 @@
+#include "session/BackendAbilities.h"
+
+#include "records/CaseDatabase.h"
+
+namespace
+{
+
+const char *const NoDatabase = "Not available: no case database is open.";
+const char *const NotOpened =
+    "Not available: the case database did not open. Choose another with File > Choose Database.";
+const char *const ServerKeepsItsOwn =
+    "Not available on a shared server: the server's administrator keeps its backups. "
+    "Use File > Copy to Database File for a copy of your own.";
+const char *const ServerFind = "Not available on a shared server yet: Find searches the index a "
+                               "database file keeps on this computer.";
+const char *const ServerCsv = "Not available on a shared server: export and import work on a "
+                              "database file on this computer.";
+const char *const AlreadyOnServer =
+    "Not available on a shared server: this copies a database file on this computer to a server, "
+    "and the records open are on a server already.";
+const char *const AlreadyOnFile =
+    "Not available on a database file: this copies a shared server's records into a new file. "
+    "Choose the server with File > Choose Database first.";
+
+QString text(const char *t)
+{
+    return QString::fromUtf8(t);
+}
+
+} // namespace
+
+BackendAbilities BackendAbilities::of(const CaseDatabase *db)
+{
+    BackendAbilities a;
+    a.m_none = !db;
+    a.m_onFile = db && !db->filePath().isEmpty();
+    a.m_open = db && db->isOpen();
+    return a;
+}
+
+QString BackendAbilities::whyNot(Ability ability) const
+{
+    if (m_none)
+        return text(NoDatabase);
+    switch (ability) {
+    case Ability::BackUpNow:
+    case Ability::Restore:
+        // On a file that did not open too: Restore is how it is mended.
+        return m_onFile ? QString() : text(ServerKeepsItsOwn);
+    case Ability::Export:
+    case Ability::Import:
+        return m_onFile ? QString() : text(ServerCsv);
+    case Ability::Find:
+        if (!m_onFile)
+            return text(ServerFind);
+        return m_open ? QString() : text(NotOpened);
+    case Ability::AccessImport:
+        return m_open ? QString() : text(NotOpened);
+    case Ability::CopyToServer:
+        return m_onFile ? QString() : text(AlreadyOnServer);
+    case Ability::CopyToFile:
+        return m_onFile ? text(AlreadyOnFile) : QString();
+    }
+    return text(NoDatabase);
+}

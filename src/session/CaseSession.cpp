@@ -1,0 +1,143 @@
+#include "session/CaseSession.h"
+
+#include "caseform/RecordBinder.h"
+#include "records/CaseDatabase.h"
+#include "records/DatabaseBackend.h"
+#include "session/SafeCommandTexts.h"
+#include "session/SessionPrompts.h"
+
+#include <optional>
+
+CaseSession::CaseSession(SessionPrompts *prompts, QObject *parent)
+    : QObject(parent), m_prompts(prompts)
+{
+}
+
+CaseSession::~CaseSession() = default;
+
+std::shared_ptr<CaseDatabase> CaseSession::makeDatabase(const QString &location,
+                                                        SessionPrompts *prompts)
+{
+    auto db = std::make_shared<CaseDatabase>(location);
+    if (!prompts)
+        return db;
+    if (const std::optional<QString> known = prompts->knownPassword(location))
+        db->backend().setPassword(*known);
+    const QString server = db->backend().displayName();
+    // The prompt keeps no reference to the database: the database owns it.
+    db->setPasswordPrompt(
+        [prompts, location, server](const QString &reason, bool refused, QString &password) {
+            return prompts->askPassword(location, server, reason, refused, password);
+        });
+    return db;
+}
+
+bool CaseSession::isOpen() const
+{
+    return m_db && m_db->isOpen();
+}
+
+void CaseSession::openPanes(const DataError *failure)
+{
+    for (RecordBinder *pane : std::as_const(m_panes)) {
+        pane->setDatabase(m_db);
+        pane->open(failure);
+    }
+}
+
+void CaseSession::attach(std::shared_ptr<CaseDatabase> db, const DataError *failure)
+{
+    m_db = std::move(db);
+    openPanes(failure);
+    // Backups work on a database file; a shared server keeps its own (its
+    // administrator backs it up).
+    m_backups.reset();
+    if (m_db && !m_db->filePath().isEmpty() && abilities().can(Ability::BackUpNow))
+        m_backups = std::make_unique<BackupController>(
+            m_db->filePath(), [this](const QString &t) { tell(t); },
+            [this](const QString &label, bool cancellable, const SessionPrompts::Work &work) {
+                if (m_prompts)
+                    return m_prompts->wait(label, cancellable, work);
+                std::atomic<bool> cancel{false};
+                std::atomic<qint64> done{0}, total{0};
+                work(cancel, done, total);
+                return true;
+            });
+    Q_EMIT databaseChanged();
+}
+
+bool CaseSession::saveEditedRecords()
+{
+    for (RecordBinder *pane : std::as_const(m_panes)) {
+        if (pane->isEdited() && !pane->close())
+            return false;
+    }
+    return true;
+}
+
+void CaseSession::reload()
+{
+    if (!m_db)
+        return;
+    Q_EMIT aboutToReopen();
+    auto db = makeDatabase(m_db->path());
+    std::optional<DataError> failure;
+    try {
+        db->open();
+    } catch (const DataError &e) {
+        failure = e;
+    }
+    m_db = db;
+    openPanes(failure ? &*failure : nullptr);
+    Q_EMIT databaseChanged();
+}
+
+void CaseSession::use(std::shared_ptr<CaseDatabase> db)
+{
+    Q_EMIT aboutToReplaceRecords();
+    // The file left behind is kept as closing keeps it.
+    backUpBeforeClosing();
+    attach(std::move(db));
+    if (m_backups && isOpen())
+        m_backups->startInBackground();
+}
+
+void CaseSession::release()
+{
+    const auto quiet = quietBackups();
+    // Nothing may hold the file while it is moved aside: a connection
+    // closed after the move would fold its log into, and delete, the log of
+    // the file put in its place.
+    if (m_backups)
+        m_backups->stopBackground();
+    saveEditedRecords();
+    Q_EMIT aboutToReplaceRecords();
+    if (m_db)
+        m_db->close();
+}
+
+KeeperResult CaseSession::backUpBeforeReplace()
+{
+    if (!m_backups) {
+        KeeperResult none;
+        none.outcome = KeeperResult::Outcome::Failed;
+        none.message = whyNot(Ability::BackUpNow);
+        return none;
+    }
+    return m_backups->runAndWait(false);
+}
+
+void CaseSession::startBackups()
+{
+    if (m_backups && isOpen())
+        m_backups->startInBackground();
+}
+
+void CaseSession::backUpBeforeClosing()
+{
+    if (!m_backups || !isOpen())
+        return;
+    const auto quiet = quietBackups();
+    m_db->checkpoint();
+    m_backups->runAndWait(true, QString::fromUtf8(SafeCommandTexts::ClosingBackup));
+}
