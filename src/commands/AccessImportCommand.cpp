@@ -5,7 +5,10 @@
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
+#include "records/CaseDatabase.h"
 #include "safekeeping/AccessImport.h"
+#include "session/BackupController.h"
+#include "session/CaseSession.h"
 #include "session/SafeCommandTexts.h"
 
 #include <QFileInfo>

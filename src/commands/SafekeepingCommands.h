@@ -1,22 +1,24 @@
 #pragma once
 
 #include "safekeeping/CsvImport.h"
+#include "session/BackendAbilities.h"
 #include "session/BackupController.h"
 
+#include <QPointer>
 #include <QString>
 
+class CaseSession;
 class DataError;
-class frmMain;
+class QWidget;
 
-// The File menu's safekeeping commands on the main window's case database
-// (Back Up Now, Restore from Backup, Export, Import) and its automatic
-// backups.
+// The File menu's safekeeping commands on the session's database file
+// (Back Up Now, Restore from Backup, Export, Import), and the offer of a
+// backup when an automatic one finds the open file damaged.
 class SafekeepingCommands
 {
   public:
-    SafekeepingCommands(frmMain &window, const QString &databasePath);
-
-    BackupController &backups() { return m_backups; }
+    // `parent`: the window the dialogs are shown over.
+    SafekeepingCommands(CaseSession &session, QWidget *parent);
 
     void backUpNow();
     void restore();

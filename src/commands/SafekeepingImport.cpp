@@ -6,6 +6,7 @@
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
+#include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
 #include "safekeeping/SafekeepingTexts.h"
 #include "safekeeping/TableImport.h"
