@@ -601,5 +601,6 @@ void frmMain::mnuEditSteps_Click()
 
 void frmMain::mnuEditFind_Click()
 {
-    FindHandlers::mnuEditFind_Click(m_form, m_session->database(), this);
+    if (AbilityActions::mayRun(*m_session, Ability::Find))
+        FindHandlers::mnuEditFind_Click(m_form, m_session->database(), this);
 }

@@ -5,13 +5,19 @@
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
 #include "records/RecordSet.h"
+#include "records/ServerAddress.h"
 #include "session/SafeCommandTexts.h"
+#include "session/SessionPrompts.h"
 #include "support/CaseFixture.h"
+#include "support/PgTestServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <utility>
 
 namespace
@@ -52,9 +58,10 @@ void expectAbilities(const CaseSession &session, bool onFile, const char *when)
         EXPECT_EQ(session.can(a), on) << when << ", ability " << int(a);
         // Off always says why, in a sentence; on says nothing.
         EXPECT_EQ(session.whyNot(a).isEmpty(), on) << when << ", ability " << int(a);
-        if (!on)
+        if (!on) {
             EXPECT_TRUE(session.whyNot(a).startsWith(QLatin1String("Not available")))
                 << session.whyNot(a).toStdString();
+        }
     }
     EXPECT_EQ(session.backups() != nullptr, onFile) << when;
 }
@@ -107,7 +114,7 @@ TEST(CaseSession, PanesSignalsAndAbilitiesFollowTheDatabaseInUse)
     Heard heard(session);
     RecordBinder employees(0), complaints(1);
     employees.setRecordSource(Employee);
-    complaints.setRecordSource(QString::fromLatin1(CaseSchema::tableOf(1)));
+    complaints.setRecordSource(QString::fromLatin1(CaseSchema::tableOf(CaseFields::GrievancePane)));
     session.setPanes({&employees, &complaints});
     for (Ability a : Every) // no database at all
         EXPECT_FALSE(session.can(a)) << int(a);
@@ -167,6 +174,87 @@ TEST(CaseSession, PanesSignalsAndAbilitiesFollowTheDatabaseInUse)
     EXPECT_EQ(session.database(), next);
     EXPECT_EQ(nameShown(employees), QStringLiteral("Lee"));
     expectAbilities(session, onFile, "after use");
-    if (onFile)
+    if (onFile) {
         EXPECT_EQ(session.backups()->databasePath(), other.path());
+    }
+}
+
+namespace
+{
+
+// The steward at the password box: types the server's password, which the
+// program keeps for its run, as the real box's caller does.
+class TypedPassword : public SessionPrompts
+{
+  public:
+    explicit TypedPassword(QString password) : m_password(std::move(password)) {}
+    int asked = 0;
+
+    bool wait(const QString &, bool, const Work &work) override
+    {
+        std::atomic<bool> cancel{false};
+        std::atomic<qint64> done{0}, total{0};
+        work(cancel, done, total);
+        return true;
+    }
+    std::optional<QString> knownPassword(const QString &location) const override
+    {
+        if (!m_taken.contains(location))
+            return std::nullopt;
+        return m_taken.value(location);
+    }
+    bool askPassword(const QString &location, const QString &, const QString &, bool,
+                     QString &password) override
+    {
+        ++asked;
+        password = m_password;
+        m_taken.insert(location, password);
+        return true;
+    }
+
+  private:
+    QString m_password;
+    QHash<QString, QString> m_taken;
+};
+
+} // namespace
+
+// Read anew after an import on a server that wants a password: the
+// database made again has the password, and the panes the records, without
+// asking twice (made without the prompt, it failed to open).
+TEST(CaseSession, ReloadKeepsAServersPassword)
+{
+    const PgTestServer *server = PgTestServer::instance();
+    if (!server)
+        GTEST_SKIP() << PgTestServer::notStartedMessage().toStdString();
+    TempCaseDb made(CaseBackend::Postgres);
+    SKIP_WITHOUT_BACKEND(made);
+    made.open();
+    const QString role = server->value("QUILLMARK_PG_PASSWORD_ROLE");
+    const QString schema = made.path().section(QStringLiteral("search_path%3D"), 1);
+    QSqlQuery grant(server->admin(QStringLiteral("session-admin"),
+                                  server->value("QUILLMARK_PG_STEWARD_DATABASE")));
+    for (const QString &sql :
+         {QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2"),
+          QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2")})
+        ASSERT_TRUE(grant.exec(sql.arg(schema, role))) << grant.lastError().text().toStdString();
+    const QString location =
+        ServerAddress{server->value("PGHOST"), server->value("PGPORT"),
+                      server->value("QUILLMARK_PG_STEWARD_DATABASE"), role,
+                      QStringLiteral("options='-c search_path=%1'").arg(schema)}
+            .toUri();
+
+    TypedPassword steward(server->value("QUILLMARK_PG_PASSWORD"));
+    CaseSession session(&steward);
+    RecordBinder employees(0);
+    employees.setRecordSource(QString::fromLatin1(CaseSchema::EmployeeTable));
+    session.setPanes({&employees});
+    auto db = session.makeDatabase(location);
+    ASSERT_NO_THROW(db->open());
+    session.attach(db);
+    ASSERT_EQ(steward.asked, 1);
+    session.reload();
+    EXPECT_TRUE(session.isOpen());
+    EXPECT_TRUE(employees.rs() != nullptr);
+    EXPECT_EQ(steward.asked, 1);
 }
