@@ -1,7 +1,7 @@
 // Rendering cost of the two sides of the complaint form through the QPainter
 // back end into a PDF printer, the work the steward waits for on each print,
 // and the print preview of both sides from the command to its first page.
-#include "app/PrintPreviewDialog.h"
+#include "commands/PrintPreviewDialog.h"
 #include "print/BackSide.h"
 #include "print/DefaultPrinterProvider.h"
 #include "print/FormDocument.h"

@@ -21,7 +21,7 @@ set(LAYER_RULES
   "browser|browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "deadlines|deadlines print records jetsql platform platform/core|QtCore QtGui QtWidgets"
   "session|session caseform safekeeping access records jetsql platform/core|QtCore"
-  "commands|commands session caseform browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets"
+  "commands|commands session caseform print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtPrintSupport"
   "app|app commands session caseform find deadlines print browser safekeeping access records jetsql platform platform/core|QtCore QtGui QtWidgets QtSql QtPrintSupport")
 set(QT_MODULES QtCore QtGui QtWidgets QtSql QtPrintSupport QtTest QtNetwork)
 

@@ -1,9 +1,6 @@
 #include "app/frmMain.h"
 
 #include "app/MainLayout.h"
-#include "app/MainPrintHost.h"
-#include "app/PrintPreviewDialog.h"
-#include "app/PrintSetupDialog.h"
 #include "app/StatusBar.h"
 #include "app/frmAbout.h"
 #include "browser/DataGrid.h"
@@ -19,6 +16,7 @@
 #include "commands/DamagedStart.h"
 #include "commands/DatabaseChoice.h"
 #include "commands/DialogPrompts.h"
+#include "commands/PrintCommands.h"
 #include "commands/SafekeepingCommands.h"
 #include "deadlines/DeadlineCommands.h"
 #include "deadlines/StepsWindow.h"
@@ -33,7 +31,6 @@
 #include "platform/Twips.h"
 #include "platform/core/PrivateFiles.h"
 #include "platform/core/SettingsStore.h"
-#include "print/DefaultPrinterProvider.h"
 #include "print/FormLogo.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
@@ -48,7 +45,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
@@ -105,9 +101,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_session->setPanes({std::begin(m_form.Data1), std::end(m_form.Data1)});
     m_safekeeping = std::make_unique<SafekeepingCommands>(*m_session, this);
     connectSession();
-    m_defaultPrinters = std::make_unique<DefaultPrinterProvider>();
-    m_printers = m_defaultPrinters.get();
-    m_printHost = std::make_unique<MainPrintHost>(m_form, formLogo(), m_statusBar);
+    m_print = std::make_unique<PrintCommands>(m_form, formLogo(), m_statusBar, this);
     buildMenus();
     wireHandlers();
     applyTabOrder();
@@ -168,22 +162,22 @@ void frmMain::buildMenus()
     mnuFilePrint = file->addAction(QStringLiteral("&Print Grievance Side"));
     mnuFilePrint->setObjectName(QStringLiteral("mnuFilePrint"));
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    connect(mnuFilePrint, &QAction::triggered, this, &frmMain::mnuFilePrint_Click);
+    connect(mnuFilePrint, &QAction::triggered, this, [this] { m_print->printFront(); });
     mnuPrintBack = file->addAction(QStringLiteral("Print &Back Side"));
     mnuPrintBack->setObjectName(QStringLiteral("mnuPrintBack"));
     mnuPrintBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-    connect(mnuPrintBack, &QAction::triggered, this, &frmMain::mnuPrintBack_Click);
+    connect(mnuPrintBack, &QAction::triggered, this, [this] { m_print->printBack(); });
     // Each item has an access key of its own; A is kept for a command to
     // come ("Import from &Access Database...").
     mnuFilePrintPreview = file->addAction(QStringLiteral("Print Pre&view..."));
     mnuFilePrintPreview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
-    connect(mnuFilePrintPreview, &QAction::triggered, this, &frmMain::mnuFilePrintPreview_Click);
+    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { m_print->preview(); });
     mnuFileSavePdf = file->addAction(QStringLiteral("&Save Form as PDF..."));
     mnuFileSavePdf->setObjectName(QStringLiteral("mnuFileSavePdf"));
-    connect(mnuFileSavePdf, &QAction::triggered, this, &frmMain::mnuFileSavePdf_Click);
+    connect(mnuFileSavePdf, &QAction::triggered, this, [this] { m_print->savePdf(); });
     mnuFilePrintSetup = file->addAction(QStringLiteral("Print Set&up..."));
     mnuFilePrintSetup->setObjectName(QStringLiteral("mnuFilePrintSetup"));
-    connect(mnuFilePrintSetup, &QAction::triggered, this, &frmMain::mnuFilePrintSetup_Click);
+    connect(mnuFilePrintSetup, &QAction::triggered, this, [this] { m_print->setup(); });
     const struct {
         QAction **action;
         const char *caption;
@@ -284,8 +278,8 @@ void frmMain::wireHandlers()
         };
         pane->onMouseDown = [&f](int i) { CaseHandlers::Data1_MouseDown(f, i); };
     }
-    connect(cmdPrintGrievance, &QPushButton::clicked, this, &frmMain::mnuFilePrint_Click);
-    connect(cmdPrintBack, &QPushButton::clicked, this, &frmMain::mnuPrintBack_Click);
+    connect(cmdPrintGrievance, &QPushButton::clicked, this, [this] { m_print->printFront(); });
+    connect(cmdPrintBack, &QPushButton::clicked, this, [this] { m_print->printBack(); });
     connect(cmdReset, &QPushButton::clicked, this, [&f] { CaseHandlers::cmdReset_Click(f); });
     for (int i = 0; i < CaseFields::BoundFieldCount; ++i)
         connect(f.txtFields[i], &TextBox::changed, this,
@@ -485,50 +479,7 @@ void frmMain::mnuFileExit_Click()
 
 void frmMain::setPrinterProvider(PrinterProvider *printers)
 {
-    m_printers = printers ? printers : m_defaultPrinters.get();
-}
-
-void frmMain::mnuFilePrint_Click()
-{
-    runFrontSideJob(*m_printHost, *m_printers);
-}
-
-void frmMain::mnuPrintBack_Click()
-{
-    runBackSideJob(*m_printHost, *m_printers);
-}
-
-void frmMain::mnuFilePrintPreview_Click()
-{
-    // Nothing to show when the steward stopped waiting for the print system.
-    std::unique_ptr<QPrinter> printer = m_defaultPrinters->previewPrinter();
-    if (!printer)
-        return;
-    // Printing from the preview prints both sides, as their two commands do.
-    showPrintPreview(
-        *m_printHost, std::move(printer),
-        [this] {
-            if (runFrontSideJob(*m_printHost, *m_printers))
-                runBackSideJob(*m_printHost, *m_printers);
-        },
-        this);
-}
-
-void frmMain::mnuFileSavePdf_Click()
-{
-    runSaveFormJob(*m_printHost,
-                   DefaultPrinterProvider::filePageLayout(m_defaultPrinters->choice().paper));
-}
-
-void frmMain::mnuFilePrintSetup_Click()
-{
-    std::optional<PrinterCatalog> printers =
-        PrintSetupDialog::lookUpPrinters(m_defaultPrinters->choice());
-    if (!printers)
-        return;
-    PrintSetupDialog dialog(m_defaultPrinters->choice(), std::move(*printers), this);
-    if (Dialogs::instance().exec(dialog) == QDialog::Accepted)
-        m_defaultPrinters->setChoice(dialog.choice());
+    m_print->setPrinterProvider(printers);
 }
 
 void frmMain::mnuFileImportAccess_Click()
@@ -556,10 +507,8 @@ void frmMain::mnuEditDeadlines_Click()
 {
     DeadlinesWindow::Hooks hooks;
     hooks.saveFirst = [this] { return m_session->saveEditedRecords(); };
-    hooks.printers = m_printers;
-    hooks.pageLayout = [this] {
-        return DefaultPrinterProvider::filePageLayout(m_defaultPrinters->choice().paper);
-    };
+    hooks.printers = m_print->printers();
+    hooks.pageLayout = [this] { return m_print->filePageLayout(); };
     hooks.status = [this](const QString &t) { m_statusBar->setPanelText(t); };
     DeadlinesWindow *list =
         DeadlineCommands::openDeadlines(m_session->database(), std::move(hooks), this);

@@ -9,10 +9,9 @@
 class CaseDatabase;
 class CaseSession;
 class CopyCommands;
-class DefaultPrinterProvider;
 class DialogPrompts;
 class FindIndexProgress;
-class MainPrintHost;
+class PrintCommands;
 class PrinterProvider;
 class QAction;
 class QGroupBox;
@@ -62,11 +61,6 @@ class frmMain : public QMainWindow
     void mnuEditTimeLimits_Click();
     void mnuEditDeadlines_Click();
     void mnuEditSteps_Click();
-    void mnuFilePrint_Click();
-    void mnuPrintBack_Click();
-    void mnuFilePrintPreview_Click();
-    void mnuFileSavePdf_Click();
-    void mnuFilePrintSetup_Click();
     void mnuFileImportAccess_Click();
     void mnuFileChooseDatabase_Click();
 
@@ -142,9 +136,7 @@ class frmMain : public QMainWindow
     bool m_centredOnShow = false;
     bool m_unloaded = false;
     QList<QPair<int, QWidget *>> m_tabOrder;
-    std::unique_ptr<DefaultPrinterProvider> m_defaultPrinters;
-    PrinterProvider *m_printers = nullptr;
-    std::unique_ptr<MainPrintHost> m_printHost;
+    std::unique_ptr<PrintCommands> m_print;
     std::unique_ptr<SafekeepingCommands> m_safekeeping;
     std::unique_ptr<CopyCommands> m_copyCommands;
     std::unique_ptr<FindIndexProgress> m_findIndex;

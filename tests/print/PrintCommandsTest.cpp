@@ -5,7 +5,7 @@
 #include "CupsJobs.h"
 #include "PdfText.h"
 #include "PrintedCase.h"
-#include "app/PrintPreviewDialog.h"
+#include "commands/PrintPreviewDialog.h"
 #include "app/StatusBar.h"
 #include "print/DefaultPrinterProvider.h"
 

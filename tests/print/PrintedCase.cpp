@@ -1,6 +1,6 @@
 #include "PrintedCase.h"
 
-#include "app/PrintSetupDialog.h"
+#include "commands/PrintSetupDialog.h"
 #include "platform/TextBox.h"
 #include "records/CaseSchema.h"
 #include "support/WindowControls.h"

@@ -1,4 +1,4 @@
-#include "app/PrintPreviewDialog.h"
+#include "commands/PrintPreviewDialog.h"
 
 #include "platform/Dialogs.h"
 #include "print/PrintJobs.h"

@@ -1,4 +1,4 @@
-#include "app/PrintSetupDialog.h"
+#include "commands/PrintSetupDialog.h"
 
 #include "print/PrintSystem.h"
 

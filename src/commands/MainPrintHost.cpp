@@ -1,4 +1,4 @@
-#include "app/MainPrintHost.h"
+#include "commands/MainPrintHost.h"
 
 #include "caseform/CaseForm.h"
 #include "platform/TextBox.h"
