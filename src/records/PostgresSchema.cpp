@@ -83,7 +83,40 @@ QList<SchemaStep> steps()
             return DataError(DataErrors::ReadOnly, e.databaseText().trimmed());
         return DataError(DataErrors::General, e.databaseText().trimmed());
     };
-    return {tables, DeadlineSchema::step(words)};
+    words.fileNumber = QStringLiteral("varchar(%1) COLLATE \"C\"");
+    words.fileNumberKey = QStringLiteral("lower(%1)");
+    words.columnPresentSql = QStringLiteral(
+        "SELECT count(*) FROM information_schema.columns WHERE table_schema = current_schema() "
+        "AND table_name = ? AND column_name = ?");
+    words.indexesPresentSql = QStringLiteral(
+        "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+        "n.nspname = current_schema() AND c.relkind = 'i' AND c.relname IN (?, ?)");
+    // A status takes its complaint's file number as it is written; a
+    // complaint's new file number reaches its status.
+    words.followFileNumbers = {
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION \"Grievance Status File Number\"() RETURNS trigger "
+            "LANGUAGE plpgsql AS $f$BEGIN NEW.\"File Number\" := (SELECT c.\"File Number\" FROM "
+            "\"Complaints\" c WHERE c.\"Grievance Number\" = NEW.\"Grievance Number\"); RETURN "
+            "NEW; END$f$"),
+        QStringLiteral("DROP TRIGGER IF EXISTS \"Grievance Status File Number\" ON \"Grievance "
+                       "Status\""),
+        QStringLiteral("CREATE TRIGGER \"Grievance Status File Number\" BEFORE INSERT ON "
+                       "\"Grievance Status\" FOR EACH ROW EXECUTE FUNCTION \"Grievance Status "
+                       "File Number\"()"),
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION \"Complaints File Number Status\"() RETURNS trigger "
+            "LANGUAGE plpgsql AS $f$BEGIN UPDATE \"Grievance Status\" SET \"File Number\" = "
+            "NEW.\"File Number\" WHERE \"Grievance Number\" = NEW.\"Grievance Number\"; RETURN "
+            "NULL; END$f$"),
+        QStringLiteral("DROP TRIGGER IF EXISTS \"Complaints File Number Status\" ON "
+                       "\"Complaints\""),
+        QStringLiteral("CREATE TRIGGER \"Complaints File Number Status\" AFTER UPDATE OF \"File "
+                       "Number\" ON \"Complaints\" FOR EACH ROW WHEN (OLD.\"File Number\" IS "
+                       "DISTINCT FROM NEW.\"File Number\") EXECUTE FUNCTION \"Complaints File "
+                       "Number Status\"()"),
+    };
+    return {tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words)};
 }
 
 } // namespace PostgresSchema
