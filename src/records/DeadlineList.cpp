@@ -85,9 +85,20 @@ void DeadlineList::setFilter(const QString &text)
             m_condition.params = begins->params;
             return;
         }
-        m_condition.sql = QStringLiteral("%1 IN (SELECT x.\"File Number\" FROM Employee x WHERE "
-                                         "x.rowid IN (%2))")
-                              .arg(m_fileNumber, known->sql);
+        if (m_plan == Plan::WalkKnown && m_copied) {
+            // Each deadline's file number (read from the status's index)
+            // looked up in the employees' file-number index, and the key
+            // found tested against the keys found, gathered once: the many
+            // employees' rows are never read. The "+" keeps SQLite from
+            // seeking each of those keys in the index instead.
+            m_condition.sql = QStringLiteral("EXISTS (SELECT 1 FROM Employee x WHERE "
+                                             "x.\"File Number\" = %1 AND +x.rowid IN (%2))")
+                                  .arg(m_fileNumber, known->sql);
+        } else {
+            m_condition.sql = QStringLiteral("%1 IN (SELECT x.\"File Number\" FROM Employee x "
+                                             "WHERE x.rowid IN (%2))")
+                                  .arg(m_fileNumber, known->sql);
+        }
         m_condition.params = known->params;
         return;
     }
