@@ -62,21 +62,27 @@ void DeadlineList::setFilter(const QString &text)
         m_search ? m_search->employeeKeys(text) : std::nullopt;
     if (known) {
         // A file number the employees found have; how many decides whether
-        // the list is built from them or the deadlines are walked.
-        const qint64 found =
-            count(*m_db,
-                  QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
-                      .arg(known->sql)
-                      .arg(m_few + 1),
-                  known->params);
-        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
-        // Many employees begin with one or two characters (every file
-        // number with "0"): the walk tests each deadline's employee rather
-        // than first gathering them all.
+        // the list is built from them or the deadlines are walked. Many
+        // employees begin with one or two characters (every file number
+        // with "0"): those are counted along the indexes up to the limit,
+        // never gathered whole first, and the walk tests each deadline's
+        // employee rather than gathering them all.
         const std::optional<SqlCondition> begins =
-            m_plan == Plan::WalkKnown ? m_search->employeeBeginnings(text, QStringLiteral("x"))
-                                      : std::nullopt;
-        if (begins) {
+            m_search->employeeBeginnings(text, QStringLiteral("x"));
+        const qint64 found =
+            begins ? count(*m_db,
+                           QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"Employee\" x "
+                                          "WHERE %1 LIMIT %2) n")
+                               .arg(begins->sql)
+                               .arg(m_few + 1),
+                           begins->params)
+                   : count(*m_db,
+                           QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
+                               .arg(known->sql)
+                               .arg(m_few + 1),
+                           known->params);
+        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
+        if (begins && m_plan == Plan::WalkKnown) {
             const SqlDialect &d = m_db->dialect();
             m_condition.sql =
                 QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND %3)")
