@@ -201,7 +201,11 @@ SchemaStep fileNumberStep(const Words &words)
 {
     SchemaStep s;
     s.name = QStringLiteral("deadline file numbers");
-    s.holdsCopiedRows = true;
+    // Not made by a copy: its triggers fill the column of the rows copied
+    // where it exists, and where it does not, the next opening by a user
+    // who may change the tables adds it from the complaints. A copy by a
+    // steward's role to a server from before it is not refused for it.
+    s.holdsCopiedRows = false;
     s.present = [sql = words.indexesPresentSql](const QSqlDatabase &db) {
         QSqlQuery q(db);
         if (!q.prepare(sql))
