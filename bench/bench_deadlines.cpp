@@ -45,8 +45,9 @@ void fillDeadlines(const QString &path, const DeadlineStore::Rules &rules)
     RawDatabase raw(path, RawDatabase::ReadWrite);
     raw.exec("BEGIN");
     RawStatement numbers(raw, "SELECT \"Grievance Number\" FROM \"Complaints\"");
-    RawStatement status(raw,
-                        "INSERT INTO \"Grievance Status\" VALUES (?1, ?2, ?3, NULL, ?4, ?5, 1)");
+    RawStatement status(raw, "INSERT INTO \"Grievance Status\" (\"Grievance Number\", \"Status\", "
+                             "\"Violation\", \"Learned\", \"Next Due\", \"Next Limit\", "
+                             "\"Version\") VALUES (?1, ?2, ?3, NULL, ?4, ?5, 1)");
     RawStatement step(raw, "INSERT INTO \"Grievance Steps\" VALUES (?1, ?2, ?3, 'Denied', NULL)");
     std::mt19937_64 rng(CaseDataGenerator::FixedStart);
     while (numbers.step()) {

@@ -1,5 +1,6 @@
 #include "records/DeadlineList.h"
 
+#include "jetsql/DataError.h"
 #include "jetsql/SqlDialect.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSearch.h"
@@ -33,6 +34,19 @@ DeadlineList::DeadlineList(std::shared_ptr<CaseDatabase> db) : m_db(std::move(db
 {
     if (!m_db->filePath().isEmpty())
         m_search = std::make_unique<CaseSearch>(m_db);
+    // A database from before the status's copy of the file number (a
+    // server not yet opened by its owner, a file that may not be written)
+    // is filtered through each deadline's complaint.
+    try {
+        run(*m_db,
+            QStringLiteral("SELECT %1 FROM %2 WHERE 1 = 0")
+                .arg(JetSql::quoteIdentifier(QLatin1String(DeadlineSchema::FileNumberColumn)),
+                     table(DeadlineSchema::StatusTable)));
+        m_fileNumber = QStringLiteral("s.\"File Number\"");
+        m_copied = true;
+    } catch (const DataError &) {
+        m_fileNumber = QStringLiteral("c.\"File Number\"");
+    }
 }
 
 DeadlineList::~DeadlineList() = default;
@@ -48,32 +62,49 @@ void DeadlineList::setFilter(const QString &text)
         m_search ? m_search->employeeKeys(text) : std::nullopt;
     if (known) {
         // A file number the employees found have; how many decides whether
-        // the list is built from them or the deadlines are walked.
-        const qint64 found =
-            count(*m_db,
-                  QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
-                      .arg(known->sql)
-                      .arg(m_few + 1),
-                  known->params);
-        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
-        // Many employees begin with one or two characters (every file
-        // number with "0"): the walk tests each deadline's employee rather
-        // than first gathering them all.
+        // the list is built from them or the deadlines are walked. Many
+        // employees begin with one or two characters (every file number
+        // with "0"): those are counted along the indexes up to the limit,
+        // never gathered whole first, and the walk tests each deadline's
+        // employee rather than gathering them all.
         const std::optional<SqlCondition> begins =
-            m_plan == Plan::WalkKnown ? m_search->employeeBeginnings(text, QStringLiteral("x"))
-                                      : std::nullopt;
-        if (begins) {
+            m_search->employeeBeginnings(text, QStringLiteral("x"));
+        const qint64 found =
+            begins ? count(*m_db,
+                           QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"Employee\" x "
+                                          "WHERE %1 LIMIT %2) n")
+                               .arg(begins->sql)
+                               .arg(m_few + 1),
+                           begins->params)
+                   : count(*m_db,
+                           QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) k LIMIT %2) n")
+                               .arg(known->sql)
+                               .arg(m_few + 1),
+                           known->params);
+        m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
+        if (begins && m_plan == Plan::WalkKnown) {
             const SqlDialect &d = m_db->dialect();
             m_condition.sql =
                 QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND %3)")
                     .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
-                         d.orderValue(QStringLiteral("c.\"File Number\""), true), begins->sql);
+                         d.orderValue(m_fileNumber, true), begins->sql);
             m_condition.params = begins->params;
             return;
         }
-        m_condition.sql = QStringLiteral("c.\"File Number\" IN (SELECT x.\"File Number\" FROM "
-                                         "Employee x WHERE x.rowid IN (%1))")
-                              .arg(known->sql);
+        if (m_plan == Plan::WalkKnown && m_copied) {
+            // Each deadline's file number (read from the status's index)
+            // looked up in the employees' file-number index, and the key
+            // found tested against the keys found, gathered once: the many
+            // employees' rows are never read. The "+" keeps SQLite from
+            // seeking each of those keys in the index instead.
+            m_condition.sql = QStringLiteral("EXISTS (SELECT 1 FROM Employee x WHERE "
+                                             "x.\"File Number\" = %1 AND +x.rowid IN (%2))")
+                                  .arg(m_fileNumber, known->sql);
+        } else {
+            m_condition.sql = QStringLiteral("%1 IN (SELECT x.\"File Number\" FROM Employee x "
+                                             "WHERE x.rowid IN (%2))")
+                                  .arg(m_fileNumber, known->sql);
+        }
         m_condition.params = known->params;
         return;
     }
@@ -93,7 +124,7 @@ void DeadlineList::setFilter(const QString &text)
     const SqlDialect &d = m_db->dialect();
     m_condition.sql = QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND (%3))")
                           .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
-                               d.orderValue(QStringLiteral("c.\"File Number\""), true), like.sql);
+                               d.orderValue(m_fileNumber, true), like.sql);
     m_condition.params = like.params;
 }
 
@@ -104,29 +135,51 @@ QString DeadlineList::statement(bool keyset, int rows) const
     const QString employee =
         QStringLiteral("(SELECT %1 FROM \"Employee\" x WHERE %2 = %3 ORDER BY %4 LIMIT 1)")
             .arg(QStringLiteral("%1"), d.orderValue(QStringLiteral("x.\"File Number\""), true),
-                 d.orderValue(QStringLiteral("c.\"File Number\""), true), key);
+                 d.orderValue(m_fileNumber, true), key);
     const QString columns =
         QStringLiteral("s.\"Grievance Number\", s.\"Next Due\", t.\"Step\", t.\"Acts\", "
-                       "t.\"Working Days\", c.\"File Number\", %1, %2, s.\"Version\"")
-            .arg(employee.arg(key), employee.arg(QStringLiteral("x.\"Name\"")));
+                       "t.\"Working Days\", %1, %2, %3, s.\"Version\"")
+            .arg(m_fileNumber, employee.arg(key), employee.arg(QStringLiteral("x.\"Name\"")));
     const QString status = table(DeadlineSchema::StatusTable);
     const QString limits = table(DeadlineSchema::LimitsTable);
-    // From the few employees found: their complaints first (SQLite keeps the
-    // order of a CROSS JOIN), then the deadlines, sorted. Otherwise the
-    // deadlines' index is walked in order until the page is full, also when
-    // SQLite would rather start from the many employees found and sort all
-    // their deadlines.
-    const QString from =
-        m_plan == Plan::FromKnown
-            ? QStringLiteral("\"Complaints\" c CROSS JOIN %1 s LEFT JOIN %2 t ON t.\"Limit\" = "
-                             "s.\"Next Limit\" WHERE s.\"Grievance Number\" = c.\"Grievance "
-                             "Number\"")
-                  .arg(status, limits)
-            : QStringLiteral("%1 s CROSS JOIN \"Complaints\" c LEFT JOIN %2 t ON t.\"Limit\" = "
-                             "s.\"Next Limit\" WHERE c.\"Grievance Number\" = s.\"Grievance "
-                             "Number\"")
-                  .arg(status, limits);
-    QString where = QStringLiteral(" AND s.\"Next Due\" IS NOT NULL");
+    QString from;
+    if (m_copied) {
+        // The status holds the file number: no complaint is read. The two
+        // plans of a file's find index (SQLite only) name the status's index
+        // they need, so that SQLite never trades one for the other, which
+        // its counts would not always tell it: the few employees' deadlines
+        // through their file numbers, or the deadlines in order, each file
+        // number tested from the index without reading the row.
+        QString index;
+        if (m_plan == Plan::FromKnown)
+            index = QLatin1String(DeadlineSchema::FileNumberIndex);
+        else if (m_plan == Plan::WalkKnown)
+            index = QLatin1String(DeadlineSchema::DueFileNumberIndex);
+        from = QStringLiteral("%1 s%2 LEFT JOIN %3 t ON t.\"Limit\" = s.\"Next Limit\" WHERE "
+                              "s.\"Next Due\" IS NOT NULL")
+                   .arg(status,
+                        index.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" INDEXED BY ") + JetSql::quoteIdentifier(index),
+                        limits);
+    } else {
+        // From the few employees found: their complaints first (SQLite
+        // keeps the order of a CROSS JOIN), then the deadlines, sorted.
+        // Otherwise the deadlines' index is walked in order until the page
+        // is full, also when SQLite would rather start from the many
+        // employees found and sort all their deadlines.
+        from =
+            m_plan == Plan::FromKnown
+                ? QStringLiteral("\"Complaints\" c CROSS JOIN %1 s LEFT JOIN %2 t ON t.\"Limit\" "
+                                 "= s.\"Next Limit\" WHERE s.\"Grievance Number\" = c.\"Grievance "
+                                 "Number\" AND s.\"Next Due\" IS NOT NULL")
+                      .arg(status, limits)
+                : QStringLiteral("%1 s CROSS JOIN \"Complaints\" c LEFT JOIN %2 t ON t.\"Limit\" "
+                                 "= s.\"Next Limit\" WHERE c.\"Grievance Number\" = s.\"Grievance "
+                                 "Number\" AND s.\"Next Due\" IS NOT NULL")
+                      .arg(status, limits);
+    }
+    QString where;
     if (keyset)
         where += QStringLiteral(" AND (s.\"Next Due\", s.\"Grievance Number\") > (?, ?)");
     if (!m_condition.sql.isEmpty())

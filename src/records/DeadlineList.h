@@ -78,4 +78,6 @@ class DeadlineList
     Plan m_plan = Plan::Everything;
     int m_few = FewEmployees;
     SqlCondition m_condition; // the filter's part of the statement
+    bool m_copied = false;    // the status holds its complaint's file number
+    QString m_fileNumber;     // the deadline's file number in the statement
 };

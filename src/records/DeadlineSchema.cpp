@@ -16,6 +16,9 @@ const char *const HolidaysTable = "Holidays";
 const char *const StatusTable = "Grievance Status";
 const char *const StepsTable = "Grievance Steps";
 const char *const NextDueIndex = "Grievance Next Due";
+const char *const FileNumberColumn = "File Number";
+const char *const DueFileNumberIndex = "Grievance Due File Number";
+const char *const FileNumberIndex = "Grievance File Number";
 
 namespace
 {
@@ -106,6 +109,27 @@ void fillDefaults(const Words &w, QSqlQuery &q)
     }
 }
 
+int fileNumberLength()
+{
+    for (const CaseSchema::Column &c : CaseSchema::complaintsColumns())
+        if (QLatin1String(c.name) == QLatin1String(FileNumberColumn))
+            return c.length;
+    return 0;
+}
+
+bool count(const Words &w, QSqlQuery &q, const QString &sql, const QStringList &values, int want)
+{
+    if (!q.prepare(sql))
+        fail(w, q);
+    for (const QString &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        fail(w, q);
+    const bool all = q.next() && q.value(0).toInt() == want;
+    q.finish();
+    return all;
+}
+
 } // namespace
 
 QList<const char *> tables()
@@ -169,6 +193,57 @@ SchemaStep step(const Words &words)
         for (const QString &sql : createStatements(words))
             run(words, q, sql);
         fillDefaults(words, q);
+    };
+    return s;
+}
+
+SchemaStep fileNumberStep(const Words &words)
+{
+    SchemaStep s;
+    s.name = QStringLiteral("deadline file numbers");
+    // Not made by a copy: its triggers fill the column of the rows copied
+    // where it exists, and where it does not, the next opening by a user
+    // who may change the tables adds it from the complaints. A copy by a
+    // steward's role to a server from before it is not refused for it.
+    s.holdsCopiedRows = false;
+    s.present = [sql = words.indexesPresentSql](const QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.prepare(sql))
+            return false;
+        q.addBindValue(QLatin1String(DueFileNumberIndex));
+        q.addBindValue(QLatin1String(FileNumberIndex));
+        return q.exec() && q.next() && q.value(0).toInt() == 2;
+    };
+    s.create = [words](QSqlQuery &q) {
+        for (const QString &sql : words.before)
+            run(words, q, sql);
+        const QString status = QLatin1String(StatusTable);
+        const QString column = QStringLiteral("\"%1\"").arg(QLatin1String(FileNumberColumn));
+        // Another program may have added it first.
+        if (!count(words, q, words.columnPresentSql, {status, QLatin1String(FileNumberColumn)},
+                   1)) {
+            run(words, q,
+                QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN %2 %3")
+                    .arg(status, column, words.fileNumber.arg(fileNumberLength())));
+            run(words, q,
+                QStringLiteral("UPDATE \"%1\" SET %2 = (SELECT c.%2 FROM \"Complaints\" c WHERE "
+                               "c.\"Grievance Number\" = \"%1\".\"Grievance Number\")")
+                    .arg(status, column));
+        }
+        const QString key = words.fileNumberKey.arg(column);
+        // The list walks the first in deadline order and tests each file
+        // number without reading the row; from a few employees found it
+        // reads their complaints' deadlines through the second.
+        run(words, q,
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (\"Next Due\", "
+                           "\"Grievance Number\", %3) WHERE \"Next Due\" IS NOT NULL")
+                .arg(QLatin1String(DueFileNumberIndex), status, key));
+        run(words, q,
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON \"%2\" (%3) WHERE \"Next Due\" "
+                           "IS NOT NULL")
+                .arg(QLatin1String(FileNumberIndex), status, key));
+        for (const QString &sql : words.followFileNumbers)
+            run(words, q, sql);
     };
     return s;
 }

@@ -23,6 +23,10 @@ class QSqlError;
 //    from the time limits ("Next Due", indexed for the deadlines list);
 //  - "Grievance Steps": per complaint and step the day it was taken, the
 //    outcome and a note.
+// "Grievance Status" also holds its complaint's "File Number", kept by the
+// engine (on every insert of a status and every change of a complaint's
+// file number) so that the deadlines list filters by employee without
+// reading each complaint; two indexes hold it, one in deadline order.
 // Dates are text in ISO order on both engines, so they compare, sort and
 // copy alike. A complaint deleted takes its status and steps with it.
 namespace DeadlineSchema
@@ -34,6 +38,9 @@ extern const char *const HolidaysTable;
 extern const char *const StatusTable;
 extern const char *const StepsTable;
 extern const char *const NextDueIndex;
+extern const char *const FileNumberColumn;
+extern const char *const DueFileNumberIndex;
+extern const char *const FileNumberIndex;
 
 inline constexpr int StepLength = 50;
 inline constexpr int OutcomeLength = 50;
@@ -55,11 +62,22 @@ struct Words {
     QStringList before;                                // statements run first (a lock, say)
     QString presentSql;                                // counts which of the names bound as ? exist
     std::function<DataError(const QSqlError &)> error; // the engine's error in the catalogue
+    // The status's copy of the file number:
+    QString fileNumber;            // its column, compared as the complaints' column is
+    QString fileNumberKey;         // the value its indexes hold (%1: the column)
+    QString columnPresentSql;      // counts the columns named ? of the table named ?
+    QString indexesPresentSql;     // counts which of the two indexes bound as ? exist
+    QStringList followFileNumbers; // the triggers that keep it, made anew
 };
 
 // The step that makes the tables (with the default time limits) in a
 // database that lacks them: a new one, or one from before deadlines, which
 // gains them at its first opening by a user who may make tables.
 SchemaStep step(const Words &words);
+
+// The step that gives "Grievance Status" its copy of the file number, its
+// indexes and the triggers that keep it, after `step`: in a new database
+// and in one from before them, whose rows gain their file numbers.
+SchemaStep fileNumberStep(const Words &words);
 
 } // namespace DeadlineSchema

@@ -24,6 +24,17 @@ QString columnDefinitions(const QList<CaseSchema::Column> &columns)
 // making the tables of one new database at once take turns.
 constexpr qint64 SchemaLockId = 0x51554D4B; // "QUMK"
 
+// A trigger calling the function of its name, made unless another program
+// made it first (without the notice a DROP ... IF EXISTS prints).
+QString onceTrigger(const QString &name, const QString &when)
+{
+    return QStringLiteral("DO $d$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_trigger t JOIN pg_class c "
+                          "ON c.oid = t.tgrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+                          "WHERE n.nspname = current_schema() AND t.tgname = '%1') THEN CREATE "
+                          "TRIGGER \"%1\" %2 EXECUTE FUNCTION \"%1\"(); END IF; END$d$")
+        .arg(name, when);
+}
+
 } // namespace
 
 namespace PostgresSchema
@@ -83,7 +94,35 @@ QList<SchemaStep> steps()
             return DataError(DataErrors::ReadOnly, e.databaseText().trimmed());
         return DataError(DataErrors::General, e.databaseText().trimmed());
     };
-    return {tables, DeadlineSchema::step(words)};
+    words.fileNumber = QStringLiteral("varchar(%1) COLLATE \"C\"");
+    words.fileNumberKey = QStringLiteral("lower(%1)");
+    words.columnPresentSql = QStringLiteral(
+        "SELECT count(*) FROM information_schema.columns WHERE table_schema = current_schema() "
+        "AND table_name = ? AND column_name = ?");
+    words.indexesPresentSql = QStringLiteral(
+        "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+        "n.nspname = current_schema() AND c.relkind = 'i' AND c.relname IN (?, ?)");
+    // A status takes its complaint's file number as it is written; a
+    // complaint's new file number reaches its status.
+    words.followFileNumbers = {
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION \"Grievance Status File Number\"() RETURNS trigger "
+            "LANGUAGE plpgsql AS $f$BEGIN NEW.\"File Number\" := (SELECT c.\"File Number\" FROM "
+            "\"Complaints\" c WHERE c.\"Grievance Number\" = NEW.\"Grievance Number\"); RETURN "
+            "NEW; END$f$"),
+        onceTrigger(QStringLiteral("Grievance Status File Number"),
+                    QStringLiteral("BEFORE INSERT ON \"Grievance Status\" FOR EACH ROW")),
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION \"Complaints File Number Status\"() RETURNS trigger "
+            "LANGUAGE plpgsql AS $f$BEGIN UPDATE \"Grievance Status\" SET \"File Number\" = "
+            "NEW.\"File Number\" WHERE \"Grievance Number\" = NEW.\"Grievance Number\"; RETURN "
+            "NULL; END$f$"),
+        onceTrigger(QStringLiteral("Complaints File Number Status"),
+                    QStringLiteral("AFTER UPDATE OF \"File Number\" ON \"Complaints\" FOR EACH ROW "
+                                   "WHEN (OLD.\"File Number\" IS DISTINCT FROM NEW.\"File "
+                                   "Number\")")),
+    };
+    return {tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words)};
 }
 
 } // namespace PostgresSchema

@@ -69,7 +69,27 @@ QList<SchemaStep> steps()
     words.presentSql = QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
                                       "(?, ?, ?, ?, ?, ?)");
     words.error = [](const QSqlError &e) { return SqliteBackend::sqliteError(e); };
-    return {tables, indexes, find, DeadlineSchema::step(words)};
+    words.fileNumber = QStringLiteral("VARCHAR(%1) COLLATE NOCASE");
+    words.fileNumberKey = QStringLiteral("%1");
+    words.columnPresentSql =
+        QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name = ?");
+    words.indexesPresentSql = QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN (?, ?)");
+    // A status takes its complaint's file number as it is written; a
+    // complaint's new file number reaches its status.
+    words.followFileNumbers = {
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS \"Grievance Status File Number\" AFTER "
+                       "INSERT ON \"Grievance Status\" BEGIN UPDATE \"Grievance Status\" SET "
+                       "\"File Number\" = (SELECT c.\"File Number\" FROM Complaints c WHERE "
+                       "c.\"Grievance Number\" = NEW.\"Grievance Number\") WHERE \"Grievance "
+                       "Number\" = NEW.\"Grievance Number\"; END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS \"Complaints File Number Status\" AFTER "
+                       "UPDATE OF \"File Number\", \"Grievance Number\" ON Complaints BEGIN "
+                       "UPDATE \"Grievance Status\" SET \"File Number\" = NEW.\"File Number\" "
+                       "WHERE \"Grievance Number\" = NEW.\"Grievance Number\"; END"),
+    };
+    return {tables, indexes, find, DeadlineSchema::step(words),
+            DeadlineSchema::fileNumberStep(words)};
 }
 
 } // namespace SqliteSchema

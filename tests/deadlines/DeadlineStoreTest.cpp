@@ -150,3 +150,74 @@ TEST_F(DeadlineStoreTest, ADatabaseFromBeforeGainsTheTablesWithTheDefaultSteps)
     EXPECT_EQ(office.limits, DeadlinePlan::defaultLimits());
     EXPECT_TRUE(office.holidays.isEmpty());
 }
+
+// The status's copy of each complaint's file number, which the filter reads:
+// a database from before it gains it, from the complaints as they are then,
+// when it is next opened, and keeps it as complaints move to another
+// employee or to none and as steps are saved. At every stage, either way of
+// reading, the list is the model's.
+TEST_F(DeadlineStoreTest, TheFilterKeepsItsResultsAcrossTheFileNumbersCopy)
+{
+    fill(60, 23);
+    std::mt19937 rng(5);
+    const auto expectAll = [this](const char *stage) {
+        SCOPED_TRACE(stage);
+        for (int few : {DeadlineList::FewEmployees, 1}) {
+            expectList(*this, QStringLiteral("kowal"), QStringLiteral("kowal"), few);
+            expectList(*this, QStringLiteral("ÉMILE"), QStringLiteral("émile"), few);
+            expectList(*this, QStringLiteral("bo"), QStringLiteral("bob"), few);
+            expectList(*this, QStringLiteral("Eve Smith 4"), QStringLiteral("eve smith 4"), few);
+        }
+    };
+    // Some complaints filed under another employee's number, or under
+    // one no employee has; the model follows.
+    const auto move = [&](int howMany) {
+        const QList<qint64> keys = saved.keys();
+        for (int i = 0; i < howMany; ++i) {
+            const qint64 key =
+                keys.at(std::uniform_int_distribution<int>(0, int(keys.size()) - 1)(rng));
+            const int who = std::uniform_int_distribution<int>(0, 10)(rng);
+            db.query(QStringLiteral("UPDATE \"Complaints\" SET \"File Number\" = ? WHERE "
+                                    "\"Grievance Number\" = ?"),
+                     {who < 10 ? QStringLiteral("%1").arg(100 + who, 6, 10, QLatin1Char('0'))
+                               : QStringLiteral("999999"),
+                      key});
+            if (who < 10)
+                employeeOf.insert(
+                    key, db.row(QStringLiteral("Employee"), QStringLiteral("\"File Number\" = ?"),
+                                {QStringLiteral("%1").arg(100 + who, 6, 10, QLatin1Char('0'))})
+                             .value(QStringLiteral("Name"))
+                             .toString());
+            else
+                employeeOf.remove(key);
+        }
+    };
+    ASSERT_GT(expectedList(QStringLiteral("kowal")).size(), 5);
+    expectAll("made with the copy");
+
+    // As a database from before: the column, its indexes and its triggers
+    // gone.
+    cdb->close();
+    const QStringList drop =
+        db.onServer()
+            ? QStringList{QStringLiteral("DROP TRIGGER \"Grievance Status File Number\" ON "
+                                         "\"Grievance Status\""),
+                          QStringLiteral("DROP TRIGGER \"Complaints File Number Status\" ON "
+                                         "\"Complaints\""),
+                          QStringLiteral("ALTER TABLE \"Grievance Status\" DROP COLUMN \"File "
+                                         "Number\"")}
+            : QStringList{QStringLiteral("DROP TRIGGER \"Grievance Status File Number\""),
+                          QStringLiteral("DROP TRIGGER \"Complaints File Number Status\""),
+                          QStringLiteral("DROP INDEX \"Grievance Due File Number\""),
+                          QStringLiteral("DROP INDEX \"Grievance File Number\""),
+                          QStringLiteral("ALTER TABLE \"Grievance Status\" DROP COLUMN \"File "
+                                         "Number\"")};
+    for (const QString &sql : drop)
+        db.query(sql);
+    move(15);
+    cdb = db.open();
+    expectAll("the copy added");
+    move(20);
+    fill(10, 29); // complaints and steps saved after
+    expectAll("complaints moved");
+}

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 
 namespace
@@ -253,6 +254,20 @@ TEST_F(CaseCopyTest, StepsAndDeadlinesGoWithTheComplaints)
             EXPECT_EQ(copiedSteps.at(i).nextDue, steps.at(i).nextDue);
             EXPECT_EQ(copiedSteps.at(i).version, steps.at(i).version);
         }
+        // Each status holds its complaint's file number, which the
+        // deadlines list filters by.
+        CaseDatabase copied(copy);
+        copied.openExisting();
+        QSqlQuery q(copied.connection());
+        ASSERT_TRUE(q.exec(QStringLiteral(
+            "SELECT s.\"File Number\", c.\"File Number\" FROM \"Grievance Status\" s JOIN "
+            "\"Complaints\" c ON c.\"Grievance Number\" = s.\"Grievance Number\"")));
+        int statuses = 0;
+        for (; q.next(); ++statuses) {
+            EXPECT_EQ(q.value(0).isNull(), q.value(1).isNull());
+            EXPECT_EQ(q.value(0).toString(), q.value(1).toString());
+        }
+        EXPECT_EQ(statuses, 2);
     }
     EXPECT_EQ(server.count(QStringLiteral("\"Grievance Status\"")), 2);
 }
