@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 #include "platform/core/AppInfo.h"
 #include "platform/core/SettingsStore.h"
-#include "records/AppSettings.h"
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
 #include "records/PostgresBackend.h"
@@ -223,7 +222,6 @@ void choose(frmMain &window)
         return;
     }
     store(location);
-    AppSettings::DatabasePath = location;
     window.useDatabase(next);
 }
 
