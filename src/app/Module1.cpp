@@ -3,7 +3,6 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "commands/DatabaseChoice.h"
-#include "records/AppSettings.h"
 #include "records/CaseDatabase.h"
 
 #include <QApplication>
@@ -11,16 +10,6 @@
 
 namespace Module1
 {
-
-namespace
-{
-frmMain *g_main = nullptr;
-}
-
-frmMain *mainWindow()
-{
-    return g_main;
-}
 
 frmMain *Main()
 {
@@ -38,25 +27,20 @@ void useClassicFont()
 
 frmMain *Main(const QString &databasePath)
 {
-    AppSettings::DatabasePath = databasePath;
-    AppSettings::ConnectString = QString();
-
     auto *splash = new frmSplash;
     splash->Form_Load();
     splash->show();
     splash->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
-    g_main = new frmMain;
-    g_main->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(g_main, &QObject::destroyed, qApp, [] { g_main = nullptr; });
-    g_main->Form_Load(AppSettings::DatabasePath,
-                      DatabaseChoice::mayCreateAtStart(AppSettings::DatabasePath));
+    auto *window = new frmMain;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->Form_Load(databasePath, DatabaseChoice::mayCreateAtStart(databasePath));
 
     splash->close();
     delete splash;
-    g_main->show();
-    return g_main;
+    window->show();
+    return window;
 }
 
 } // namespace Module1

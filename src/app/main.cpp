@@ -86,6 +86,8 @@ int main(int argc, char **argv)
     Module1::useClassicFont();
     const DatabaseChoice::Start start = DatabaseChoice::atStart(request.database);
     DatabaseChoice::setSessionDecidedBy(start.decidedBy);
-    QuitSignals quitSignals(Module1::Main(start.location), 1);
+    // The main window deletes itself when closed, by the steward or on a signal.
+    frmMain *window = Module1::Main(start.location);
+    QuitSignals quitSignals(window, 1);
     return app.exec();
 }

@@ -11,7 +11,6 @@
 #include "platform/Forms.h"
 #include "platform/MousePointer.h"
 #include "platform/Twips.h"
-#include "records/AppSettings.h"
 #include "records/RecordSet.h"
 
 #include <QCloseEvent>
@@ -43,7 +42,8 @@ QString text(const char *t)
 
 } // namespace
 
-frmDataGrid::frmDataGrid(QWidget *owner) : QWidget(owner, Qt::Window), m_owner(owner)
+frmDataGrid::frmDataGrid(QWidget *owner, Origin origin)
+    : QWidget(owner, Qt::Window), m_owner(owner), m_origin(std::move(origin))
 {
     setObjectName(QStringLiteral("frmDataGrid"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -141,9 +141,8 @@ void frmDataGrid::setRecordset(std::shared_ptr<RecordSet> recordset)
 
 bool frmDataGrid::Form_Load()
 {
-    m_data1->setDatabaseName(AppSettings::DatabasePath);
-    m_data1->setRecordSource(AppSettings::GridRecordSource);
-    m_data1->setConnect(AppSettings::ConnectString);
+    m_data1->setDatabaseName(m_origin.databaseName);
+    m_data1->setRecordSource(m_origin.recordSource);
     m_data1->setRecordsetType(RecordSet::Dynaset);
     m_data1->setOptions(0);
     try {

@@ -17,8 +17,15 @@ class frmDataGrid : public QWidget
 {
     Q_OBJECT
   public:
+    // Where the load step finds the window's records: a record source on a
+    // database. Empty when whoever opens the window hands it a record set.
+    struct Origin {
+        QString databaseName;
+        QString recordSource;
+    };
+
     // Not yet loaded: the load step runs when the window is first touched.
-    explicit frmDataGrid(QWidget *owner = nullptr);
+    explicit frmDataGrid(QWidget *owner = nullptr, Origin origin = {});
     ~frmDataGrid() override;
 
     // Runs Form_Load once. False when it failed (the window then unloads).
@@ -74,6 +81,7 @@ class frmDataGrid : public QWidget
 
     GridDataSource *m_data1 = nullptr;
     QPointer<QWidget> m_owner;
+    Origin m_origin;
     bool m_loaded = false;
     bool m_unloading = false;
 };

@@ -6,7 +6,6 @@
 #include "platform/Dialogs.h"
 #include "platform/core/AppInfo.h"
 #include "platform/core/SettingsStore.h"
-#include "records/AppSettings.h"
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
 #include "records/PostgresBackend.h"
@@ -218,7 +217,6 @@ void choose(CaseSession &session, QWidget *parent)
         return;
     }
     store(location);
-    AppSettings::DatabasePath = location;
     session.use(next);
 }
 

@@ -5,7 +5,7 @@
 // list, the numbering carried on after them, a backup first, a cancel half
 // way through.
 #include "access/AccessSamples.h"
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/DatabaseBackend.h"
 #include "safekeeping/AccessImport.h"

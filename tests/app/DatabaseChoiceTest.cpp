@@ -14,6 +14,7 @@
 #include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
@@ -26,6 +27,8 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace
 {
@@ -577,7 +580,10 @@ TEST_F(PasswordServer, AStoredServerAsksBeforeTheWindowOpens)
     ASSERT_EQ(start.location, location);
     bool windowShownWhenAsked = true;
     dialogs.queueDialog([&](QDialog &dialog) {
-        windowShownWhenAsked = Module1::mainWindow() && Module1::mainWindow()->isVisible();
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        windowShownWhenAsked = std::any_of(shown.begin(), shown.end(), [](QWidget *w) {
+            return qobject_cast<frmMain *>(w) && w->isVisible();
+        });
         child<QLineEdit>(dialog, "txtPassword")->setText(password);
         dialog.accept();
         return dialog.result();

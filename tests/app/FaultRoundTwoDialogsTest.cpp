@@ -7,7 +7,6 @@
 #include "app/Module1.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
-#include "records/AppSettings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -117,12 +116,9 @@ TEST_F(FaultRoundTwoDialogs, StartUpErrorsComeUpOnTopOfTheSplashWithTheKeyboard)
         f.write(QByteArray(8192, 'x'));
     }
     qputenv("QUILLMARK_DATABASE", damaged.toUtf8());
-    const QString path = AppSettings::DatabasePath, connect = AppSettings::ConnectString;
     BoxWatcher watcher;
     frmMain *main = Module1::Main();
     qunsetenv("QUILLMARK_DATABASE");
-    AppSettings::DatabasePath = path; // as the other tests of this process found them
-    AppSettings::ConnectString = connect;
     ASSERT_NE(main, nullptr);
     ASSERT_EQ(watcher.seen.size(), 2) << "one for each pane";
     for (const BoxWatcher::Seen &s : watcher.seen) {

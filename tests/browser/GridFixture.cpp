@@ -1,7 +1,6 @@
 #include "browser/GridFixture.h"
 
 #include "platform/Forms.h"
-#include "records/AppSettings.h"
 #include "records/RecordSet.h"
 #include "support/WindowControls.h"
 
@@ -138,20 +137,4 @@ QStringList GridTest::messageTexts() const
     for (const auto &m : dialogs.messages())
         out << m.prompt;
     return out;
-}
-
-AppSettingsScope::AppSettingsScope(const QString &databasePath, const QString &gridRecordSource)
-    : m_path(AppSettings::DatabasePath), m_connect(AppSettings::ConnectString),
-      m_source(AppSettings::GridRecordSource)
-{
-    AppSettings::DatabasePath = databasePath;
-    AppSettings::ConnectString = QString();
-    AppSettings::GridRecordSource = gridRecordSource;
-}
-
-AppSettingsScope::~AppSettingsScope()
-{
-    AppSettings::DatabasePath = m_path;
-    AppSettings::ConnectString = m_connect;
-    AppSettings::GridRecordSource = m_source;
 }

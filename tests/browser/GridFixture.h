@@ -49,15 +49,3 @@ class GridTest : public MainWindowTest
     // Prompts of the message boxes shown so far.
     QStringList messageTexts() const;
 };
-
-// Sets the application-wide texts the grid window's load step reads, and
-// puts them back afterwards.
-class AppSettingsScope
-{
-  public:
-    AppSettingsScope(const QString &databasePath, const QString &gridRecordSource);
-    ~AppSettingsScope();
-
-  private:
-    QString m_path, m_connect, m_source;
-};

@@ -121,8 +121,7 @@ TEST_P(GridLoadCaption, RecordSourceUpToFiftyCharactersIsTheCaption)
     start();
     const QString source = QStringLiteral("SELECT * FROM Employee WHERE [File Number] = '%1'")
                                .arg(QString::fromLatin1(GetParam().fileNumber));
-    AppSettingsScope settings(db.path(), source);
-    auto *grid = new frmDataGrid(window.get());
+    auto *grid = new frmDataGrid(window.get(), {db.path(), source});
     ASSERT_TRUE(grid->ensureLoaded());
     EXPECT_EQ(grid->windowTitle(), QString::fromLatin1(GetParam().caption));
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -155,8 +154,7 @@ TEST_P(GridLoadFailure, ShowsTheErrorAndUnloadsWithoutCreatingADatabase)
     start();
     const QString path =
         GetParam().missingFile ? db.path() + QStringLiteral(".missing") : db.path();
-    AppSettingsScope settings(path, QString::fromLatin1(GetParam().source));
-    auto *grid = new frmDataGrid(window.get());
+    auto *grid = new frmDataGrid(window.get(), {path, QString::fromLatin1(GetParam().source)});
     QPointer<frmDataGrid> alive(grid);
     EXPECT_FALSE(grid->ensureLoaded());
     ASSERT_EQ(dialogs.messages().size(), 1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/DeadlineList.h"
 #include "records/DeadlineStore.h"

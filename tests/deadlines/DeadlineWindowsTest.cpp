@@ -14,6 +14,7 @@
 #include "deadlines/StepsWindow.h"
 #include "deadlines/TimeLimitsWindow.h"
 #include "print/PdfText.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -5,7 +5,7 @@
 // a connection of the test's own.
 
 #include "faults/SaveToken.h"
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include <QHash>
 #include <QSqlError>

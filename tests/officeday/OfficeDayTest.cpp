@@ -16,9 +16,9 @@
 #include "officeday/Steward.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
-#include "support/CaseFixture.h"
 #include "support/OwnPgCluster.h"
 #include "support/PgTestServer.h"
+#include "support/TempCaseDb.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

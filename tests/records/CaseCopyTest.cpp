@@ -3,8 +3,8 @@
 // Grievance Numbers with gaps), the server numbers new complaints after the
 // copied ones, a target that holds rows is replaced only when asked, and a
 // copy that fails half way leaves the target as it was.
-#include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
+#include "support/TempCaseDb.h"
 
 #include "records/CaseCopy.h"
 #include "records/CaseCopyDigest.h"

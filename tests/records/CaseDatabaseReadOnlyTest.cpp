@@ -1,7 +1,7 @@
 // A case database the steward may read but not write: it opens, and every
 // save is refused as read-only instead of failing some other way or silently.
-#include "support/CaseFixture.h"
 #include "support/HeldToPermissions.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

@@ -1,6 +1,6 @@
 // A file that is not a case database is refused and left exactly as it was:
 // never "repaired", never given the program's tables or settings.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The case database file: what a new one holds, the settings that keep its
 // data safe, and files that must be refused without being touched.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

@@ -1,7 +1,7 @@
 // The named fields against the database the program creates: each names a
 // column of its pane's table, and the length the data layer reports for it
 // (which the window gives its box as the typing limit) is the column's own.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/CaseFields.h"
 #include "records/CaseSchema.h"

@@ -2,7 +2,7 @@
 // sets: a database that must exist, a second connection for a background
 // copy, opening again after the file was replaced, and schema steps that a
 // later version adds to databases made before it.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/DatabaseBackend.h"
 #include "records/RecordSet.h"

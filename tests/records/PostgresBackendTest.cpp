@@ -3,9 +3,9 @@
 // index without regard to case, row locks that end in the "in use" error,
 // a lost server that the next command reaches again (also a server really
 // stopped and started again), and the ways a server refuses a connection.
-#include "support/CaseFixture.h"
 #include "support/OwnPgCluster.h"
 #include "support/PgTestServer.h"
+#include "support/TempCaseDb.h"
 
 #include "jetsql/KeysetQuery.h"
 #include "jetsql/PostgresDialect.h"

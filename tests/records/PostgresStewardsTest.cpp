@@ -2,7 +2,7 @@
 // save reported done is stored once, and a save over a row another program
 // changed since it was read is refused as a conflict, never written over.
 #include "faults/ChildProgram.h"
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

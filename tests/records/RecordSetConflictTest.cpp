@@ -1,7 +1,7 @@
 // A row changed or deleted by someone else since the record set read it must
 // never be overwritten, nor deleted: the write is refused, names the record,
 // and the other change stays as it was.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

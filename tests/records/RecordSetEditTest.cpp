@@ -1,6 +1,6 @@
 // Writing through a record set: add, edit, cancel and delete, checked through
 // a second connection.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

@@ -1,5 +1,5 @@
 // Filters and sorts opened from a record set, over the real case schema.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

@@ -1,6 +1,6 @@
 // A record set over a large table reads its keys in chunks as the steward
 // moves; every chunk must continue exactly where the last one stopped.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

@@ -1,6 +1,6 @@
 // Moving through a record set over real rows: the classic BOF/EOF rules,
 // positions and bookmarks.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

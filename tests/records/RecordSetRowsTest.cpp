@@ -1,6 +1,6 @@
 // The grid's way of writing, by row number, and the signals that keep every
 // observer of a shared record set in step.
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
 

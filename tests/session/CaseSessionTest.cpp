@@ -8,8 +8,8 @@
 #include "records/ServerAddress.h"
 #include "session/SafeCommandTexts.h"
 #include "session/SessionPrompts.h"
-#include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
+#include "support/TempCaseDb.h"
 
 #include <QDir>
 #include <QFile>

@@ -23,6 +23,13 @@ QString encoded(const QString &s)
 
 } // namespace
 
+CaseBackend testBackend()
+{
+    return qEnvironmentVariable("QUILLMARK_TEST_BACKEND") == QLatin1String("postgres")
+               ? CaseBackend::Postgres
+               : CaseBackend::Sqlite;
+}
+
 const PgTestServer *PgTestServer::instance()
 {
     static const PgTestServer *server = []() -> const PgTestServer * {

@@ -4,6 +4,13 @@
 #include <QSqlDatabase>
 #include <QString>
 
+// Where a test's case database lives: a SQLite file, or a schema of its own
+// on the private PostgreSQL test server.
+// The test command runs the database tests once per back end: this one
+// from QUILLMARK_TEST_BACKEND ("postgres" or, by default, SQLite).
+enum class CaseBackend { Sqlite, Postgres };
+CaseBackend testBackend();
+
 // The private PostgreSQL cluster that scripts/start-postgres.sh starts for
 // the tests, found through the postgres.env it writes beside the test
 // programs. Tests that need it skip, saying so, when it was not started.

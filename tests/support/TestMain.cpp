@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "support/CaseFixture.h"
 #include "support/PgTestServer.h"
 
 namespace

@@ -1,8 +1,0 @@
-#include "records/AppSettings.h"
-
-namespace AppSettings
-{
-QString DatabasePath;
-QString ConnectString;
-QString GridRecordSource;
-} // namespace AppSettings
