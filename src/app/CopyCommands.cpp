@@ -25,11 +25,6 @@ using namespace CopyCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -65,7 +60,9 @@ CaseCopyOptions withProgress(const std::atomic<bool> &cancel, BackgroundJob::Pro
 
 BackgroundJob::Label copyingLabel()
 {
-    return [](qint64 done, qint64 total) { return text(Copying).arg(number(done), number(total)); };
+    return [](qint64 done, qint64 total) {
+        return QString::fromUtf8(Copying).arg(number(done), number(total));
+    };
 }
 
 } // namespace
@@ -74,10 +71,10 @@ CopyCommands::CopyCommands(frmMain &window) : m_window(window) {}
 
 void CopyCommands::addTo(QMenu *menu)
 {
-    m_toServer = menu->addAction(text(ToServerItem));
+    m_toServer = menu->addAction(QString::fromUtf8(ToServerItem));
     m_toServer->setObjectName(QStringLiteral("mnuFileCopyToServer"));
     QObject::connect(m_toServer, &QAction::triggered, &m_window, [this] { copyToServer(); });
-    m_toFile = menu->addAction(text(ToFileItem));
+    m_toFile = menu->addAction(QString::fromUtf8(ToFileItem));
     m_toFile->setObjectName(QStringLiteral("mnuFileCopyToFile"));
     QObject::connect(m_toFile, &QAction::triggered, &m_window, [this] { copyToFile(); });
 }
@@ -104,11 +101,13 @@ void CopyCommands::copyToServer()
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString location =
-        dialogs.input(text(ServerPrompt), text(ToServerTitle), m_lastServer).trimmed();
+        dialogs
+            .input(QString::fromUtf8(ServerPrompt), QString::fromUtf8(ToServerTitle), m_lastServer)
+            .trimmed();
     if (location.isEmpty())
         return;
     if (!PostgresBackend::isServerLocation(location)) {
-        dialogs.message(text(NotAServer).arg(ServerAddress::withoutPassword(location)),
+        dialogs.message(QString::fromUtf8(NotAServer).arg(ServerAddress::withoutPassword(location)),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
@@ -117,7 +116,7 @@ void CopyCommands::copyToServer()
     PostgresBackend server(location);
     DatabaseChoice::useKnownPassword(location, server);
     auto fail = [&dialogs](const DataError &e) {
-        dialogs.message(text(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
     };
 
@@ -126,7 +125,7 @@ void CopyCommands::copyToServer()
     // again; one that turns the password away says so.
     CaseCopyCounts there, here;
     while (auto failure = beside(
-               &m_window, [](qint64, qint64) { return text(Counting); }, false,
+               &m_window, [](qint64, qint64) { return QString::fromUtf8(Counting); }, false,
                [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
                    there = CaseCopy::rowsIn(server);
                    here = CaseCopy::rowsIn(db->backend());
@@ -139,7 +138,7 @@ void CopyCommands::copyToServer()
     CaseCopyOptions options;
     if (there.employees || there.complaints) {
         if (dialogs.message(
-                text(ReplaceQuestion)
+                QString::fromUtf8(ReplaceQuestion)
                     .arg(server.describe(), number(there.employees), number(there.complaints),
                          number(here.employees), number(here.complaints)),
                 Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
@@ -155,7 +154,7 @@ void CopyCommands::copyToServer()
                        copied = CaseCopy::copy(db->backend(), server, o);
                    }))
         return fail(*failure);
-    report(text(CopiedToServer)
+    report(QString::fromUtf8(CopiedToServer)
                .arg(number(copied.employees), number(copied.complaints), server.describe()));
 }
 
@@ -168,14 +167,15 @@ void CopyCommands::copyToFile()
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString path = dialogs.saveFileName(
-        text(ToFileTitle), QDir(UserFolders::documents()).filePath(text(SuggestedFile)),
-        text(FileFilter));
+        QString::fromUtf8(ToFileTitle),
+        QDir(UserFolders::documents()).filePath(QString::fromUtf8(SuggestedFile)),
+        QString::fromUtf8(FileFilter));
     if (path.isEmpty())
         return;
     // The file dialog may have asked whether to replace it; the copy never
     // does.
     if (QFileInfo::exists(path)) {
-        dialogs.message(text(FileExists).arg(path), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(FileExists).arg(path), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
@@ -186,11 +186,11 @@ void CopyCommands::copyToFile()
                        copied =
                            CaseCopy::toNewFile(db->backend(), path, withProgress(cancel, progress));
                    })) {
-        dialogs.message(text(CopyFailed).arg(failure->numbered()), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Exclamation);
+        dialogs.message(QString::fromUtf8(CopyFailed).arg(failure->numbered()),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
-    report(text(CopiedToFile)
+    report(QString::fromUtf8(CopiedToFile)
                .arg(number(copied.employees), number(copied.complaints),
                     QDir::toNativeSeparators(path)));
 }

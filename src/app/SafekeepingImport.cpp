@@ -22,11 +22,6 @@ using namespace SafeCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -41,7 +36,7 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
     BackgroundJob::run(
         &m_window,
         [table, count](qint64 done, qint64) {
-            return text(count ? Surveying : Importing).arg(table, number(done));
+            return QString::fromUtf8(count ? Surveying : Importing).arg(table, number(done));
         },
         true,
         [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
@@ -66,8 +61,8 @@ void SafekeepingCommands::importRecords()
 {
     const QScopedValueRollback<bool> busy(m_inCommand, true);
     Dialogs &dialogs = Dialogs::instance();
-    const QString path =
-        dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
+    const QString path = dialogs.openFileName(
+        QString::fromUtf8(ImportTitle), UserFolders::documents(), QString::fromUtf8(CsvFilter));
     if (path.isEmpty())
         return;
     ImportDialog dialog(path, currentTable(), &m_window);
@@ -77,7 +72,7 @@ void SafekeepingCommands::importRecords()
         return;
     const QString table = dialog.table();
     auto failed = [&](const CsvImportResult &r) {
-        dialogs.message(text(ImportFailed).arg(r.error), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(ImportFailed).arg(r.error), Dialogs::Buttons::Ok,
                         r.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
     };
 
@@ -92,7 +87,7 @@ void SafekeepingCommands::importRecords()
             return failed(survey);
         if (survey.skipped > 0) {
             const auto answer = dialogs.message(
-                text(ImportKnownRows).arg(number(survey.skipped), number(survey.rows)),
+                QString::fromUtf8(ImportKnownRows).arg(number(survey.skipped), number(survey.rows)),
                 Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
             if (answer == Dialogs::Answer::Cancel)
                 return;
@@ -105,7 +100,7 @@ void SafekeepingCommands::importRecords()
     const KeeperResult kept = m_backups.runAndWait(&m_window, false);
     if (kept.outcome != KeeperResult::Outcome::Made &&
         kept.outcome != KeeperResult::Outcome::Unchanged) {
-        dialogs.message(text(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
@@ -113,9 +108,10 @@ void SafekeepingCommands::importRecords()
     if (!result.ok)
         return failed(result);
     m_window.reloadDatabase();
-    const QString done = result.skipped > 0 ? text(ImportDoneSkipping)
-                                                  .arg(number(result.rows - result.skipped), table,
-                                                       number(result.skipped))
-                                            : text(ImportDone).arg(number(result.rows), table);
+    const QString done =
+        result.skipped > 0
+            ? QString::fromUtf8(ImportDoneSkipping)
+                  .arg(number(result.rows - result.skipped), table, number(result.skipped))
+            : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
     dialogs.message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }
