@@ -36,10 +36,14 @@ ALL=(jet_statement_fuzzer jet_filter_fuzzer jet_sort_fuzzer like_pattern_fuzzer 
      csv_reader_fuzzer access_reader_fuzzer)
 TARGETS=("${@:-${ALL[@]}}")
 
-read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui)"
+# Qt's folders as system folders, as CMake names them: the warnings are
+# for our own code only.
+read -r -a QT_CFLAGS <<<"$(pkg-config --cflags Qt6Gui | sed 's/-I/-isystem /g')"
 read -r -a QT_LIBS <<<"$(pkg-config --libs Qt6Gui)"
+WARNINGS=(-Wall -Wextra)
+[ "${QUILLMARK_WERROR:-OFF}" = ON ] && WARNINGS+=(-Werror)
 COMMON=(-std=c++20 -g -O1 -fPIC -fno-omit-frame-pointer -fno-sanitize-recover=all -Isrc -Itests -Ifuzz
-        "${QT_CFLAGS[@]}")
+        "${WARNINGS[@]}" "${QT_CFLAGS[@]}")
 
 mkdir -p "$OUT/obj" "$OUT/artifacts"
 declare -A BUILT=()
@@ -56,8 +60,8 @@ object() { # compiles a source once, prints its object file
 # ships (no sanitizer: libmdb's faults are the program's to survive, and they
 # show as the reader crashing) beside the target, where the target finds it.
 if [[ " ${TARGETS[*]} " == *" access_reader_fuzzer "* ]]; then
-  read -r -a MDB_FLAGS <<<"$(pkg-config --cflags --libs libmdb)"
-  "$CXX" -std=c++20 -g -O1 -fPIC -Isrc "${QT_CFLAGS[@]}" src/access/AccessReaderMain.cpp \
+  read -r -a MDB_FLAGS <<<"$(pkg-config --cflags libmdb | sed 's/-I/-isystem /g') $(pkg-config --libs libmdb)"
+  "$CXX" -std=c++20 -g -O1 -fPIC -Isrc "${WARNINGS[@]}" "${QT_CFLAGS[@]}" src/access/AccessReaderMain.cpp \
     src/access/AccessFrames.cpp "${QT_LIBS[@]}" "${MDB_FLAGS[@]}" -o "$OUT/quillmark-access-reader"
 fi
 

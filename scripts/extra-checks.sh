@@ -16,7 +16,7 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   # debugging information; reports still name file and line.
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-    -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF >/dev/null
+    -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF -DQUILLMARK_WERROR=${QUILLMARK_WERROR:-ON} >/dev/null
   cmake --build build-asan --parallel "$(nproc)"
   # halt_on_error/abort_on_error: the first report ends the test program,
   # which ctest counts as a failure. Leak detection is off: Qt keeps its

@@ -21,6 +21,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_INSTALL_PREFIX=/usr -DQUILLMARK_TESTS=OFF -DQUILLMARK_BENCH=OFF \
+  -DQUILLMARK_WERROR=${QUILLMARK_WERROR:-OFF} \
   -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
   -DCMAKE_STRIP="$PWD/scripts/package-strip.sh" \
   "${launcher[@]}" >/dev/null

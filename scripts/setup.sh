@@ -45,6 +45,9 @@ fi
 # SKIP_BUILD=1: only the packages (scripts/package.sh builds elsewhere).
 [ "${SKIP_BUILD:-0}" = 1 ] && exit 0
 
+# QUILLMARK_WERROR=ON (scripts/test.sh) fails the build on any compiler
+# warning in the program's own code.
 BUILD_DIR=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_EXTRA:-} >/dev/null
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
+  -DQUILLMARK_WERROR=${QUILLMARK_WERROR:-OFF} ${CMAKE_EXTRA:-} >/dev/null
 cmake --build "$BUILD_DIR" --parallel "$(nproc)"

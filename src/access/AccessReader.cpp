@@ -22,11 +22,6 @@ constexpr int PollMs = 100;
 // Jet allows 255 columns; more is a reader gone wrong.
 constexpr quint32 MostColumns = 4096;
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 // A frame that makes no sense where it came: `why` says what it was.
 bool nonsense(QString *why, const char *what)
 {
@@ -70,7 +65,8 @@ class Exchange
         m_process.setStandardInputFile(QProcess::nullDevice());
         m_process.start(QIODevice::ReadOnly);
         if (!m_process.waitForStarted(10000))
-            return failed(text(AccessTexts::ReaderMissing).arg(program, m_process.errorString()));
+            return failed(QString::fromUtf8(AccessTexts::ReaderMissing)
+                              .arg(program, m_process.errorString()));
         m_pid = m_process.processId();
         const Outcome o = exchange(cancel, handle);
         m_pid = 0;
@@ -88,12 +84,13 @@ class Exchange
             Frame f;
             while (decoder.next(&f)) {
                 if (cancel && cancel->load(std::memory_order_relaxed))
-                    return stop(Outcome{false, false, true, false, text(AccessTexts::Cancelled)});
+                    return stop(Outcome{false, false, true, false,
+                                        QString::fromUtf8(AccessTexts::Cancelled)});
                 if (!hello && f.kind != Kind::Failed) {
                     Reader r(f.payload);
                     if (f.kind != Kind::Hello || r.u32() != ProtocolVersion)
-                        return damaged(
-                            text(AccessTexts::ReaderGarbled).arg(QStringLiteral("no greeting")));
+                        return damaged(QString::fromUtf8(AccessTexts::ReaderGarbled)
+                                           .arg(QStringLiteral("no greeting")));
                     m_format = QString::fromUtf8(r.bytes());
                     hello = true;
                     continue;
@@ -103,15 +100,16 @@ class Exchange
                 QString why;
                 bool garbled = false;
                 if (!handle(f, &why, &garbled))
-                    return garbled ? damaged(text(AccessTexts::ReaderGarbled).arg(why))
+                    return garbled ? damaged(QString::fromUtf8(AccessTexts::ReaderGarbled).arg(why))
                                    : stop(Outcome{false, false, false, true, why});
                 if (f.kind == Kind::End)
                     return finish(decoder);
             }
             if (!decoder.error().isEmpty())
-                return damaged(text(AccessTexts::ReaderGarbled).arg(decoder.error()));
+                return damaged(QString::fromUtf8(AccessTexts::ReaderGarbled).arg(decoder.error()));
             if (cancel && cancel->load(std::memory_order_relaxed))
-                return stop(Outcome{false, false, true, false, text(AccessTexts::Cancelled)});
+                return stop(
+                    Outcome{false, false, true, false, QString::fromUtf8(AccessTexts::Cancelled)});
             if (m_process.bytesAvailable() > 0 || m_process.waitForReadyRead(PollMs)) {
                 decoder.append(m_process.readAllStandardOutput());
                 quiet.restart();
@@ -125,12 +123,12 @@ class Exchange
                 }
                 return damaged(m_process.exitStatus() == QProcess::CrashExit ||
                                        m_process.exitCode() != 0
-                                   ? text(AccessTexts::ReaderCrashed)
-                                   : text(AccessTexts::ReaderCut));
+                                   ? QString::fromUtf8(AccessTexts::ReaderCrashed)
+                                   : QString::fromUtf8(AccessTexts::ReaderCut));
             }
             if (quiet.elapsed() > m_options.silenceMs)
-                return damaged(
-                    text(AccessTexts::ReaderSilent).arg((m_options.silenceMs + 999) / 1000));
+                return damaged(QString::fromUtf8(AccessTexts::ReaderSilent)
+                                   .arg((m_options.silenceMs + 999) / 1000));
         }
     }
 
@@ -138,13 +136,14 @@ class Exchange
     Outcome finish(Decoder &decoder)
     {
         if (!m_process.waitForFinished(m_options.silenceMs))
-            return damaged(text(AccessTexts::ReaderSilent).arg((m_options.silenceMs + 999) / 1000));
+            return damaged(QString::fromUtf8(AccessTexts::ReaderSilent)
+                               .arg((m_options.silenceMs + 999) / 1000));
         decoder.append(m_process.readAllStandardOutput());
         if (decoder.pending() > 0)
-            return damaged(
-                text(AccessTexts::ReaderGarbled).arg(QStringLiteral("bytes after the end")));
+            return damaged(QString::fromUtf8(AccessTexts::ReaderGarbled)
+                               .arg(QStringLiteral("bytes after the end")));
         if (m_process.exitStatus() == QProcess::CrashExit || m_process.exitCode() != 0)
-            return damaged(text(AccessTexts::ReaderCrashed));
+            return damaged(QString::fromUtf8(AccessTexts::ReaderCrashed));
         return Outcome{true, false, false, false, {}};
     }
 
@@ -156,11 +155,11 @@ class Exchange
         const QString name = QFileInfo(m_file).fileName();
         switch (code) {
         case FailureCode::NotAccess:
-            return stop(
-                Outcome{false, false, false, false, text(AccessTexts::NotAccess).arg(name, why)});
+            return stop(Outcome{false, false, false, false,
+                                QString::fromUtf8(AccessTexts::NotAccess).arg(name, why)});
         case FailureCode::NoSuchTable:
             return stop(Outcome{false, false, false, false,
-                                text(AccessTexts::NoSuchTable).arg(name, m_table)});
+                                QString::fromUtf8(AccessTexts::NoSuchTable).arg(name, m_table)});
         default:
             return damaged(why);
         }
@@ -168,8 +167,9 @@ class Exchange
 
     Outcome damaged(const QString &why)
     {
-        return stop(Outcome{false, true, false, false,
-                            text(AccessTexts::Damaged).arg(QFileInfo(m_file).fileName(), why)});
+        return stop(Outcome{
+            false, true, false, false,
+            QString::fromUtf8(AccessTexts::Damaged).arg(QFileInfo(m_file).fileName(), why)});
     }
 
     Outcome failed(const QString &why) { return Outcome{false, false, false, false, why}; }

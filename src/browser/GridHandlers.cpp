@@ -21,7 +21,7 @@ frmDataGrid *cmdGrid_Click(std::shared_ptr<RecordSet> paneRecordset, const QStri
         return nullptr;
     }
     grid->setRecordset(std::move(paneRecordset));
-    grid->setWindowTitle(mainCaption + QString::fromLatin1(GridTexts::GridSuffix));
+    grid->setWindowTitle(mainCaption + QString::fromUtf8(GridTexts::GridSuffix));
     grid->centreOnOwner();
     grid->show();
     return grid;

@@ -35,11 +35,6 @@ QPushButton *stripButton(const GridLayout::Control &c, QWidget *strip)
     return b;
 }
 
-QString text(const char *t)
-{
-    return QString::fromLatin1(t);
-}
-
 } // namespace
 
 frmDataGrid::frmDataGrid(QWidget *owner, Origin origin)
@@ -153,8 +148,9 @@ bool frmDataGrid::Form_Load()
         return false;
     }
     const QString source = m_data1->recordSource();
-    setWindowTitle(source.size() > GridLayout::CaptionLimit ? text(GridTexts::SqlStatement)
-                                                            : source);
+    setWindowTitle(source.size() > GridLayout::CaptionLimit
+                       ? QString::fromUtf8(GridTexts::SqlStatement)
+                       : source);
     return true;
 }
 
@@ -212,7 +208,7 @@ void frmDataGrid::cmdClose_Click()
 
 void frmDataGrid::showError(const QString &numbered)
 {
-    Dialogs::instance().message(text(GridTexts::ErrorPrefix) + numbered);
+    Dialogs::instance().message(QString::fromUtf8(GridTexts::ErrorPrefix) + numbered);
 }
 
 void frmDataGrid::cmdRefresh_Click()
@@ -233,13 +229,13 @@ void frmDataGrid::cmdFilter_Click()
 {
     if (m_data1->recordsetType() == RecordSet::Table) {
         Dialogs::instance().beep();
-        Dialogs::instance().message(text(GridTexts::NoTableFilter), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation);
+        Dialogs::instance().message(QString::fromUtf8(GridTexts::NoTableFilter),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
     if (!grdDataGrid->commitPending())
         return;
-    const QString answer = Dialogs::instance().input(text(GridTexts::FilterPrompt));
+    const QString answer = Dialogs::instance().input(QString::fromUtf8(GridTexts::FilterPrompt));
     if (answer.isEmpty())
         return;
     openFromCurrent(Command::Filter, answer);
@@ -249,7 +245,7 @@ void frmDataGrid::cmdSort_Click()
 {
     if (m_data1->recordsetType() == RecordSet::Table) {
         Dialogs::instance().beep();
-        Dialogs::instance().message(text(GridTexts::NoTableSort), Dialogs::Buttons::Ok,
+        Dialogs::instance().message(QString::fromUtf8(GridTexts::NoTableSort), Dialogs::Buttons::Ok,
                                     Dialogs::Icon::Exclamation);
         return;
     }
@@ -257,7 +253,7 @@ void frmDataGrid::cmdSort_Click()
         return;
     QString expression = SortColumn;
     if (expression.isEmpty()) {
-        expression = Dialogs::instance().input(text(GridTexts::SortPrompt));
+        expression = Dialogs::instance().input(QString::fromUtf8(GridTexts::SortPrompt));
         if (expression.isEmpty())
             return;
     }
@@ -304,15 +300,16 @@ void frmDataGrid::openFromCurrent(Command command, const QString &expression)
 void frmDataGrid::grdDataGrid_BeforeDelete(qint16 &Cancel)
 {
     const auto answer = Dialogs::instance().message(
-        text(GridTexts::DeleteRow), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+        QString::fromUtf8(GridTexts::DeleteRow), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
         Cancel = -1;
 }
 
 void frmDataGrid::grdDataGrid_BeforeUpdate(qint16 &Cancel)
 {
-    const auto answer = Dialogs::instance().message(
-        text(GridTexts::CommitChanges), Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
+    const auto answer =
+        Dialogs::instance().message(QString::fromUtf8(GridTexts::CommitChanges),
+                                    Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
         Cancel = -1;
 }

@@ -4,6 +4,7 @@
 #include "platform/MousePointer.h"
 #include "records/CaseDatabase.h"
 
+#include <QScopeGuard>
 #include <utility>
 
 RecordBinder::RecordBinder(int index, QObject *parent) : QObject(parent), m_index(index) {}
@@ -234,6 +235,12 @@ void RecordBinder::save()
     const QVariantList before = m_loadedValues;
     if (!adding && onBeforeSave)
         onBeforeSave(m_index, before, m_rs->values());
+    // A save that fails keeps the record set ready to try again with what
+    // is on screen.
+    auto cancelOnFailure = qScopeGuard([this, adding] {
+        if (!adding)
+            m_rs->cancelUpdate();
+    });
     try {
         m_rs->update();
     } catch (const DataError &e) {
@@ -241,15 +248,9 @@ void RecordBinder::save()
         // fail again, so Refresh must be able to reload it.
         if (e.number() == DataErrors::WriteConflict || e.number() == DataErrors::RowDeleted)
             m_stale = true;
-        if (!adding)
-            m_rs->cancelUpdate();
-        throw;
-    } catch (...) {
-        // Keep the record set ready to try again with what is on screen.
-        if (!adding)
-            m_rs->cancelUpdate();
         throw;
     }
+    cancelOnFailure.dismiss();
     for (Binding &b : m_bindings)
         if (b.box)
             b.loaded = b.box->text();

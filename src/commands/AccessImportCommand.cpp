@@ -19,11 +19,6 @@ using namespace AccessCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -79,8 +74,8 @@ AccessImportCommand::AccessImportCommand(QWidget *parent, CaseSession &session)
 
 void AccessImportCommand::run()
 {
-    const QString path =
-        Dialogs::instance().openFileName(text(Title), UserFolders::documents(), text(Filter));
+    const QString path = Dialogs::instance().openFileName(
+        QString::fromUtf8(Title), UserFolders::documents(), QString::fromUtf8(Filter));
     if (!path.isEmpty())
         importFile(path);
 }
@@ -91,7 +86,7 @@ void AccessImportCommand::importFile(const QString &path)
     const QString name = QFileInfo(path).fileName();
     const AccessImport importer(path, m_database);
     auto failed = [&](const QString &why, bool cancelled) {
-        dialogs.message(text(Failed).arg(why), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(Failed).arg(why), Dialogs::Buttons::Ok,
                         cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
     };
 
@@ -100,7 +95,10 @@ void AccessImportCommand::importFile(const QString &path)
     auto read = [&](const QList<AccessMapping> &mappings) {
         AccessSurvey s;
         BackgroundJob::run(
-            m_parent, [name](qint64 done, qint64) { return text(Reading).arg(name, number(done)); },
+            m_parent,
+            [name](qint64 done, qint64) {
+                return QString::fromUtf8(Reading).arg(name, number(done));
+            },
             true,
             [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
                 Counter counter;
@@ -126,16 +124,17 @@ void AccessImportCommand::importFile(const QString &path)
     AccessImportChoices choices;
     choices.mappings = dialog.mappings();
     if (plan.knownEmployees > 0) {
-        const auto answer = dialogs.message(
-            text(KnownQuestion).arg(number(plan.knownEmployees), number(plan.employees)),
-            Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
+        const auto answer =
+            dialogs.message(QString::fromUtf8(KnownQuestion)
+                                .arg(number(plan.knownEmployees), number(plan.employees)),
+                            Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
         if (answer == Dialogs::Answer::Cancel)
             return;
         choices.knownEmployees = answer == Dialogs::Answer::Yes ? AccessImportChoices::Known::Add
                                                                 : AccessImportChoices::Known::Skip;
     }
     if (plan.collisions > 0) {
-        if (dialogs.message(text(CollisionsQuestion).arg(number(plan.collisions)),
+        if (dialogs.message(QString::fromUtf8(CollisionsQuestion).arg(number(plan.collisions)),
                             Dialogs::Buttons::YesNo,
                             Dialogs::Icon::Question) != Dialogs::Answer::Yes)
             return;
@@ -149,7 +148,8 @@ void AccessImportCommand::importFile(const QString &path)
         const KeeperResult kept = m_hooks.backUp();
         if (kept.outcome != KeeperResult::Outcome::Made &&
             kept.outcome != KeeperResult::Outcome::Unchanged)
-            return failed(text(SafeCommandTexts::ImportNoBackup).arg(kept.message), false);
+            return failed(QString::fromUtf8(SafeCommandTexts::ImportNoBackup).arg(kept.message),
+                          false);
     }
 
     AccessImportResult result;
@@ -157,7 +157,7 @@ void AccessImportCommand::importFile(const QString &path)
     BackgroundJob::run(
         m_parent,
         [name](qint64 done, qint64 all) {
-            return text(Importing).arg(name, number(done), number(all));
+            return QString::fromUtf8(Importing).arg(name, number(done), number(all));
         },
         true,
         [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
@@ -173,11 +173,12 @@ void AccessImportCommand::importFile(const QString &path)
         return failed(result.error, result.cancelled);
     if (m_hooks.reload)
         m_hooks.reload();
-    QString done = text(Done).arg(number(result.employees), number(result.complaints), name);
+    QString done =
+        QString::fromUtf8(Done).arg(number(result.employees), number(result.complaints), name);
     if (result.skipped > 0)
-        done += text(DoneSkipped).arg(number(result.skipped));
+        done += QString::fromUtf8(DoneSkipped).arg(number(result.skipped));
     if (result.renumbered > 0)
-        done += text(DoneRenumbered).arg(number(result.renumbered), result.report);
+        done += QString::fromUtf8(DoneRenumbered).arg(number(result.renumbered), result.report);
     if (m_hooks.status)
         m_hooks.status(done);
     if (!result.backupNote.isEmpty())

@@ -22,14 +22,10 @@ using namespace AccessCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString listed(const QStringList &names)
 {
-    return names.isEmpty() ? text(SafeCommandTexts::NoneText) : names.join(QStringLiteral(", "));
+    return names.isEmpty() ? QString::fromUtf8(SafeCommandTexts::NoneText)
+                           : names.join(QStringLiteral(", "));
 }
 
 const QStringList CaseTables{QStringLiteral("Employee"), QStringLiteral("Complaints")};
@@ -50,18 +46,21 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
     : QDialog(parent), m_read(std::move(survey)), m_survey(first)
 {
     setObjectName(QStringLiteral("AccessImportDialog"));
-    setWindowTitle(QStringLiteral("%1 %2").arg(text(Title), QFileInfo(file).fileName()));
+    setWindowTitle(
+        QStringLiteral("%1 %2").arg(QString::fromUtf8(Title), QFileInfo(file).fileName()));
     for (const AccessTablePlan &p : first.plans)
         m_targets.insert(p.mapping.source, p.mapping.target);
 
     auto *heading = plainLabel(this, "file");
-    heading->setText(text(FileLine).arg(
+    heading->setText(QString::fromUtf8(FileLine).arg(
         first.format.isEmpty()
             ? QStringLiteral("\"%1\"").arg(QFileInfo(file).fileName())
             : QStringLiteral("\"%1\" (%2)").arg(QFileInfo(file).fileName(), first.format)));
     m_tables = new QTableWidget(int(first.tables.size()), 3, this);
     m_tables->setObjectName(QStringLiteral("tables"));
-    m_tables->setHorizontalHeaderLabels({text(TableColumn), text(RowsColumn), text(TargetColumn)});
+    m_tables->setHorizontalHeaderLabels({QString::fromUtf8(TableColumn),
+                                         QString::fromUtf8(RowsColumn),
+                                         QString::fromUtf8(TargetColumn)});
     m_tables->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tables->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_tables->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -69,11 +68,12 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
     m_tables->horizontalHeader()->setStretchLastSection(true);
     m_target = new QComboBox(this);
     m_target->setObjectName(QStringLiteral("target"));
-    m_target->addItem(text(NotImported));
+    m_target->addItem(QString::fromUtf8(NotImported));
     m_target->addItems(CaseTables);
     m_columns = new QTableWidget(0, 2, this);
     m_columns->setObjectName(QStringLiteral("columns"));
-    m_columns->setHorizontalHeaderLabels({text(ColumnColumn), text(FillsColumn)});
+    m_columns->setHorizontalHeaderLabels(
+        {QString::fromUtf8(ColumnColumn), QString::fromUtf8(FillsColumn)});
     m_columns->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_columns->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_columns->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -90,15 +90,15 @@ AccessImportDialog::AccessImportDialog(const QString &file, const AccessSurvey &
     m_match = plainLabel(this, "match");
     m_summary = plainLabel(this, "summary");
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    m_import =
-        buttons->addButton(text(SafeCommandTexts::ImportButton), QDialogButtonBox::AcceptRole);
+    m_import = buttons->addButton(QString::fromUtf8(SafeCommandTexts::ImportButton),
+                                  QDialogButtonBox::AcceptRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *form = new QFormLayout;
-    form->addRow(text(TargetPrompt), m_target);
+    form->addRow(QString::fromUtf8(TargetPrompt), m_target);
     auto *fieldForm = new QFormLayout;
-    fieldForm->addRow(text(FillsPrompt), m_field);
+    fieldForm->addRow(QString::fromUtf8(FillsPrompt), m_field);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addWidget(m_tables, 1);
@@ -155,7 +155,7 @@ void AccessImportDialog::showTables()
     const QSignalBlocker quiet(m_tables);
     for (int r = 0; r < m_survey.tables.size(); ++r) {
         const AccessTable &t = m_survey.tables.at(r);
-        const QString target = m_targets.value(t.name, text(NotImported));
+        const QString target = m_targets.value(t.name, QString::fromUtf8(NotImported));
         m_tables->setItem(r, 0, new QTableWidgetItem(t.name));
         auto *rows = new QTableWidgetItem(QLocale().toString(t.rows));
         rows->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -169,12 +169,14 @@ void AccessImportDialog::showTables()
     if (!m_survey.ok) {
         summary = m_survey.error;
     } else {
-        summary = text(Plan).arg(QLocale().toString(m_survey.employees),
-                                 QLocale().toString(m_survey.complaints));
+        summary = QString::fromUtf8(Plan).arg(QLocale().toString(m_survey.employees),
+                                              QLocale().toString(m_survey.complaints));
         if (m_survey.knownEmployees > 0)
-            summary += text(PlanKnown).arg(QLocale().toString(m_survey.knownEmployees));
+            summary +=
+                QString::fromUtf8(PlanKnown).arg(QLocale().toString(m_survey.knownEmployees));
         if (m_survey.collisions > 0)
-            summary += text(PlanCollisions).arg(QLocale().toString(m_survey.collisions));
+            summary +=
+                QString::fromUtf8(PlanCollisions).arg(QLocale().toString(m_survey.collisions));
     }
     m_summary->setText(summary);
     m_import->setEnabled(m_survey.ok && m_survey.employees + m_survey.complaints > 0);
@@ -211,10 +213,11 @@ void AccessImportDialog::showCurrent()
         for (int c = 0; c < values.size() && c < m_rows->columnCount(); ++c)
             m_rows->setItem(row, c, new QTableWidgetItem(values.at(c).toString()));
     }
-    m_match->setText(QStringList{text(SafeCommandTexts::ImportMatched).arg(listed(preview.matched)),
-                                 text(SafeCommandTexts::ImportIgnored).arg(listed(preview.ignored)),
-                                 text(SafeCommandTexts::ImportMissing).arg(listed(preview.missing))}
-                         .join(QLatin1Char('\n')));
+    m_match->setText(
+        QStringList{QString::fromUtf8(SafeCommandTexts::ImportMatched).arg(listed(preview.matched)),
+                    QString::fromUtf8(SafeCommandTexts::ImportIgnored).arg(listed(preview.ignored)),
+                    QString::fromUtf8(SafeCommandTexts::ImportMissing).arg(listed(preview.missing))}
+            .join(QLatin1Char('\n')));
 }
 
 void AccessImportDialog::showColumns()
@@ -227,7 +230,7 @@ void AccessImportDialog::showColumns()
     {
         const QSignalBlocker quiet(m_field);
         m_field->clear();
-        m_field->addItem(text(ByName));
+        m_field->addItem(QString::fromUtf8(ByName));
         m_field->addItems(fields);
         m_field->setEnabled(!target.isEmpty());
     }
@@ -245,7 +248,7 @@ void AccessImportDialog::showColumns()
             if (fills.isEmpty() && f.compare(column.name, Qt::CaseInsensitive) == 0)
                 fills = f;
         if (fills.isEmpty())
-            fills = text(target.isEmpty() ? NotImported : LeftOut);
+            fills = QString::fromUtf8(target.isEmpty() ? NotImported : LeftOut);
         const int row = m_columns->rowCount();
         m_columns->insertRow(row);
         m_columns->setItem(row, 0, new QTableWidgetItem(column.name));
@@ -292,7 +295,7 @@ void AccessImportDialog::refield(int index)
 void AccessImportDialog::changed()
 {
     showColumns();
-    m_summary->setText(text(NotReadYet));
+    m_summary->setText(QString::fromUtf8(NotReadYet));
     m_import->setEnabled(!mappings().isEmpty());
     m_pause->start();
 }
@@ -314,7 +317,7 @@ void AccessImportDialog::reread()
         m_survey.plans.clear();
         m_survey.ok = false;
         m_survey.employees = m_survey.complaints = 0;
-        m_survey.error = text(NotMapped);
+        m_survey.error = QString::fromUtf8(NotMapped);
     } else {
         const QList<AccessTable> tables = m_survey.tables;
         m_survey = m_read(now);

@@ -25,11 +25,6 @@ using namespace CopyCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -65,7 +60,9 @@ CaseCopyOptions withProgress(const std::atomic<bool> &cancel, BackgroundJob::Pro
 
 BackgroundJob::Label copyingLabel()
 {
-    return [](qint64 done, qint64 total) { return text(Copying).arg(number(done), number(total)); };
+    return [](qint64 done, qint64 total) {
+        return QString::fromUtf8(Copying).arg(number(done), number(total));
+    };
 }
 
 } // namespace
@@ -77,10 +74,10 @@ CopyCommands::CopyCommands(CaseSession &session, QWidget *parent)
 
 void CopyCommands::addTo(QMenu *menu)
 {
-    m_toServer = menu->addAction(text(ToServerItem));
+    m_toServer = menu->addAction(QString::fromUtf8(ToServerItem));
     m_toServer->setObjectName(QStringLiteral("mnuFileCopyToServer"));
     QObject::connect(m_toServer, &QAction::triggered, m_parent, [this] { copyToServer(); });
-    m_toFile = menu->addAction(text(ToFileItem));
+    m_toFile = menu->addAction(QString::fromUtf8(ToFileItem));
     m_toFile->setObjectName(QStringLiteral("mnuFileCopyToFile"));
     QObject::connect(m_toFile, &QAction::triggered, m_parent, [this] { copyToFile(); });
     AbilityActions::follow(m_session, m_toServer, Ability::CopyToServer);
@@ -103,11 +100,13 @@ void CopyCommands::copyToServer()
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString location =
-        dialogs.input(text(ServerPrompt), text(ToServerTitle), m_lastServer).trimmed();
+        dialogs
+            .input(QString::fromUtf8(ServerPrompt), QString::fromUtf8(ToServerTitle), m_lastServer)
+            .trimmed();
     if (location.isEmpty())
         return;
     if (!PostgresBackend::isServerLocation(location)) {
-        dialogs.message(text(NotAServer).arg(ServerAddress::withoutPassword(location)),
+        dialogs.message(QString::fromUtf8(NotAServer).arg(ServerAddress::withoutPassword(location)),
                         Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
@@ -116,7 +115,7 @@ void CopyCommands::copyToServer()
     PostgresBackend server(location);
     DatabaseChoice::useKnownPassword(location, server);
     auto fail = [&dialogs](const DataError &e) {
-        dialogs.message(text(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(CopyFailed).arg(e.numbered()), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
     };
 
@@ -125,7 +124,7 @@ void CopyCommands::copyToServer()
     // again; one that turns the password away says so.
     CaseCopyCounts there, here;
     while (auto failure = beside(
-               m_parent, [](qint64, qint64) { return text(Counting); }, false,
+               m_parent, [](qint64, qint64) { return QString::fromUtf8(Counting); }, false,
                [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
                    there = CaseCopy::rowsIn(server);
                    here = CaseCopy::rowsIn(db->backend());
@@ -138,7 +137,7 @@ void CopyCommands::copyToServer()
     CaseCopyOptions options;
     if (there.employees || there.complaints) {
         if (dialogs.message(
-                text(ReplaceQuestion)
+                QString::fromUtf8(ReplaceQuestion)
                     .arg(server.describe(), number(there.employees), number(there.complaints),
                          number(here.employees), number(here.complaints)),
                 Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
@@ -154,7 +153,7 @@ void CopyCommands::copyToServer()
                        copied = CaseCopy::copy(db->backend(), server, o);
                    }))
         return fail(*failure);
-    report(text(CopiedToServer)
+    report(QString::fromUtf8(CopiedToServer)
                .arg(number(copied.employees), number(copied.complaints), server.describe()));
 }
 
@@ -167,14 +166,15 @@ void CopyCommands::copyToFile()
         return;
     Dialogs &dialogs = Dialogs::instance();
     const QString path = dialogs.saveFileName(
-        text(ToFileTitle), QDir(UserFolders::documents()).filePath(text(SuggestedFile)),
-        text(FileFilter));
+        QString::fromUtf8(ToFileTitle),
+        QDir(UserFolders::documents()).filePath(QString::fromUtf8(SuggestedFile)),
+        QString::fromUtf8(FileFilter));
     if (path.isEmpty())
         return;
     // The file dialog may have asked whether to replace it; the copy never
     // does.
     if (QFileInfo::exists(path)) {
-        dialogs.message(text(FileExists).arg(path), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(FileExists).arg(path), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
@@ -185,11 +185,11 @@ void CopyCommands::copyToFile()
                        copied =
                            CaseCopy::toNewFile(db->backend(), path, withProgress(cancel, progress));
                    })) {
-        dialogs.message(text(CopyFailed).arg(failure->numbered()), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Exclamation);
+        dialogs.message(QString::fromUtf8(CopyFailed).arg(failure->numbered()),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
-    report(text(CopiedToFile)
+    report(QString::fromUtf8(CopiedToFile)
                .arg(number(copied.employees), number(copied.complaints),
                     QDir::toNativeSeparators(path)));
 }

@@ -31,11 +31,6 @@ using namespace SafeCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -114,13 +109,13 @@ void SafekeepingCommands::backUpNow()
                     .arg(db.completeBaseName(),
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm")),
                          db.suffix().isEmpty() ? QStringLiteral("db") : db.suffix()));
-    const QString target =
-        dialogs.saveFileName(text(BackUpNowTitle), suggested, text(BackupFilter));
+    const QString target = dialogs.saveFileName(QString::fromUtf8(BackUpNowTitle), suggested,
+                                                QString::fromUtf8(BackupFilter));
     if (target.isEmpty())
         return;
     BackupResult result;
     BackgroundJob::run(
-        m_parent, [](qint64, qint64) { return text(BackingUp); }, true,
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(BackingUp); }, true,
         [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
             BackupOptions options;
             options.cancel = &cancel;
@@ -133,11 +128,11 @@ void SafekeepingCommands::backUpNow()
             result = OnlineBackup::copy(m_path, target, CaseShapes::caseShape(), options);
         });
     if (!result.ok) {
-        dialogs.message(text(BackUpNowFailed).arg(result.error), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(BackUpNowFailed).arg(result.error), Dialogs::Buttons::Ok,
                         result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
         return;
     }
-    dialogs.message(text(BackUpNowDone)
+    dialogs.message(QString::fromUtf8(BackUpNowDone)
                         .arg(result.path, number(CaseShapes::employees(result.rows)),
                              number(CaseShapes::complaints(result.rows))),
                     Dialogs::Buttons::Ok, Dialogs::Icon::Information);
@@ -156,7 +151,7 @@ void SafekeepingCommands::restore()
     const BackupHold::Guard held(m_session.backups()->hold());
     QList<BackupEntry> backups;
     BackgroundJob::run(
-        m_parent, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(ReadingBackups); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             backups = BackupFolder(m_path).list(shape, BackupFolder::Detail::Counts);
         });
@@ -167,16 +162,16 @@ void SafekeepingCommands::restore()
 
     CaseFileReport backup, current;
     BackgroundJob::run(
-        m_parent, [](qint64, qint64) { return text(ReadingBackups); }, false,
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(ReadingBackups); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             backup = CaseFileCheck::check(chosen, shape, CaseFileCheck::Depth::Full);
             current = CaseFileCheck::check(m_path, shape, CaseFileCheck::Depth::Counts);
         });
     if (QFileInfo(chosen).canonicalFilePath() == QFileInfo(m_path).canonicalFilePath())
         backup.good = false,
-        backup.problem = text(RestoreSameFile).arg(QFileInfo(chosen).fileName());
+        backup.problem = QString::fromUtf8(RestoreSameFile).arg(QFileInfo(chosen).fileName());
     if (!backup.good) {
-        dialogs.message(text(RestoreRefused).arg(backup.problem), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(RestoreRefused).arg(backup.problem), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
@@ -198,7 +193,7 @@ void SafekeepingCommands::restore()
         if (!isOpen())
             return;
     }
-    if (dialogs.message(text(RestoreConfirm)
+    if (dialogs.message(QString::fromUtf8(RestoreConfirm)
                             .arg(number(CaseShapes::employees(current.rows)),
                                  number(CaseShapes::complaints(current.rows)), when,
                                  number(CaseShapes::employees(backup.rows)),
@@ -207,7 +202,7 @@ void SafekeepingCommands::restore()
         return;
 
     if (!m_session.saveEditedRecords()) {
-        dialogs.message(text(RestoreUnsaved), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        dialogs.message(QString::fromUtf8(RestoreUnsaved), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
     Q_EMIT m_session.aboutToReplaceRecords();
@@ -222,23 +217,23 @@ void SafekeepingCommands::restore()
     }
     if (kept.outcome != KeeperResult::Outcome::Made &&
         kept.outcome != KeeperResult::Outcome::Unchanged) {
-        dialogs.message(text(RestoreNoCurrentBackup).arg(kept.message), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Exclamation);
+        dialogs.message(QString::fromUtf8(RestoreNoCurrentBackup).arg(kept.message),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
     RestoreResult restored;
     BackgroundJob::run(
-        m_parent, [](qint64, qint64) { return text(Restoring); }, false,
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(Restoring); }, false,
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             restored = CaseRestore::replace(chosen, m_path, shape);
         });
     if (!restored.ok) {
-        dialogs.message(text(RestoreRefused).arg(restored.error), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(RestoreRefused).arg(restored.error), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
     m_session.reload();
-    status(text(RestoreDone)
+    status(QString::fromUtf8(RestoreDone)
                .arg(when, number(CaseShapes::employees(restored.rows)),
                     number(CaseShapes::complaints(restored.rows))));
 }
@@ -257,7 +252,7 @@ void SafekeepingCommands::replaceUnopened(const QString &chosen, const QString &
     const bool damaged = why.number() == DataErrors::Corrupt;
     const QString kept = DamagedStart::keptName(m_path, damaged ? DamagedSuffix : ReplacedSuffix);
     if (!damaged && Dialogs::instance().message(
-                        text(ReplaceUnopened)
+                        QString::fromUtf8(ReplaceUnopened)
                             .arg(QFileInfo(m_path).fileName(), why.description(), when,
                                  QFileInfo(kept).fileName()),
                         Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
@@ -273,11 +268,12 @@ void SafekeepingCommands::replaceFile(const QString &chosen, const QString &when
     const bool done = DamagedStart::putInPlace(chosen, m_path, kept, &error, &warning);
     m_session.reload();
     if (!done) {
-        Dialogs::instance().message(text(RestoreRefused).arg(error), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation);
+        Dialogs::instance().message(QString::fromUtf8(RestoreRefused).arg(error),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
         return;
     }
-    status(text(damaged ? DamagedKept : ReplacedKept).arg(when, QFileInfo(kept).fileName()) +
+    status(QString::fromUtf8(damaged ? DamagedKept : ReplacedKept)
+               .arg(when, QFileInfo(kept).fileName()) +
            warning);
     m_session.startBackups();
 }

@@ -23,11 +23,6 @@ using namespace SafeCommandTexts;
 namespace
 {
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString number(qint64 n)
 {
     return QLocale().toString(n);
@@ -42,7 +37,7 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
     BackgroundJob::run(
         m_parent,
         [table, count](qint64 done, qint64) {
-            return text(count ? Surveying : Importing).arg(table, number(done));
+            return QString::fromUtf8(count ? Surveying : Importing).arg(table, number(done));
         },
         true,
         [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
@@ -70,8 +65,8 @@ void SafekeepingCommands::importRecords()
     m_path = m_session.database()->filePath();
     const auto busy = m_session.quietBackups();
     Dialogs &dialogs = Dialogs::instance();
-    const QString path =
-        dialogs.openFileName(text(ImportTitle), UserFolders::documents(), text(CsvFilter));
+    const QString path = dialogs.openFileName(
+        QString::fromUtf8(ImportTitle), UserFolders::documents(), QString::fromUtf8(CsvFilter));
     if (path.isEmpty())
         return;
     ImportDialog dialog(path, currentTable(), m_parent);
@@ -81,7 +76,7 @@ void SafekeepingCommands::importRecords()
         return;
     const QString table = dialog.table();
     auto failed = [&](const CsvImportResult &r) {
-        dialogs.message(text(ImportFailed).arg(r.error), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(ImportFailed).arg(r.error), Dialogs::Buttons::Ok,
                         r.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
     };
 
@@ -96,7 +91,7 @@ void SafekeepingCommands::importRecords()
             return failed(survey);
         if (survey.skipped > 0) {
             const auto answer = dialogs.message(
-                text(ImportKnownRows).arg(number(survey.skipped), number(survey.rows)),
+                QString::fromUtf8(ImportKnownRows).arg(number(survey.skipped), number(survey.rows)),
                 Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
             if (answer == Dialogs::Answer::Cancel)
                 return;
@@ -109,7 +104,7 @@ void SafekeepingCommands::importRecords()
     const KeeperResult kept = m_session.backUpBeforeReplace();
     if (kept.outcome != KeeperResult::Outcome::Made &&
         kept.outcome != KeeperResult::Outcome::Unchanged) {
-        dialogs.message(text(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
+        dialogs.message(QString::fromUtf8(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
                         Dialogs::Icon::Exclamation);
         return;
     }
@@ -117,9 +112,9 @@ void SafekeepingCommands::importRecords()
     if (!result.ok)
         return failed(result);
     m_session.reload();
-    const QString done = result.skipped > 0 ? text(ImportDoneSkipping)
+    const QString done = result.skipped > 0 ? QString::fromUtf8(ImportDoneSkipping)
                                                   .arg(number(result.rows - result.skipped), table,
                                                        number(result.skipped))
-                                            : text(ImportDone).arg(number(result.rows), table);
+                                            : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
     dialogs.message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }

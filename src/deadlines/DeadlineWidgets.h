@@ -8,18 +8,12 @@
 namespace DeadlineWidgets
 {
 
-// One of the window's texts (DeadlineTexts), as shown.
-inline QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 // A drop-down list of fixed texts, in their order: the index is the value.
 template <std::size_t N> QComboBox *choices(const char *const (&texts)[N], QWidget *parent)
 {
     auto *box = new QComboBox(parent);
     for (const char *t : texts)
-        box->addItem(text(t));
+        box->addItem(QString::fromUtf8(t));
     return box;
 }
 

@@ -28,14 +28,13 @@
 #include <QVBoxLayout>
 
 using namespace DeadlineTexts;
-using DeadlineWidgets::text;
 
 namespace
 {
 
 QPushButton *button(const char *text, const char *name, QWidget *parent)
 {
-    auto *b = new QPushButton(DeadlineWidgets::text(text), parent);
+    auto *b = new QPushButton(QString::fromUtf8(text), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
@@ -47,14 +46,14 @@ DeadlinesWindow::DeadlinesWindow(std::shared_ptr<CaseDatabase> db, Hooks hooks, 
     : QWidget(owner, Qt::Window), m_db(std::move(db)), m_hooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("frmDeadlines"));
-    setWindowTitle(text(ListTitle));
+    setWindowTitle(QString::fromUtf8(ListTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::ListWidth),
            Twips::toPixels(DeadlinesLayout::ListHeight));
 
     auto *layout = new QVBoxLayout(this);
     auto *row = new QHBoxLayout;
-    auto *label = new QLabel(text(FilterLabel), this);
+    auto *label = new QLabel(QString::fromUtf8(FilterLabel), this);
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("txtFilter"));
     m_filter->setClearButtonEnabled(true);
@@ -105,7 +104,7 @@ DeadlinesWindow::DeadlinesWindow(std::shared_ptr<CaseDatabase> db, Hooks hooks, 
     connect(pdf, &QPushButton::clicked, this, &DeadlinesWindow::saveAsPdf);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(m_model, &DeadlineListModel::readFailed, this,
-            [this](const QString &why) { tell(text(ReadFailed).arg(why)); });
+            [this](const QString &why) { tell(QString::fromUtf8(ReadFailed).arg(why)); });
     m_filter->installEventFilter(this);
 
     count();
@@ -123,13 +122,14 @@ void DeadlinesWindow::read(const QString &filter)
     try {
         m_model->reload(filter, m_hooks.today());
     } catch (const DataError &e) {
-        tell(text(ReadFailed).arg(e.description()));
+        tell(QString::fromUtf8(ReadFailed).arg(e.description()));
         return;
     }
     if (m_model->rowCount() > 0)
         m_list->setCurrentIndex(m_model->index(0, 0));
-    tell(filter.isEmpty() ? m_countsText
-                          : m_countsText + QLatin1Char(' ') + text(FilterNote).arg(filter));
+    tell(filter.isEmpty()
+             ? m_countsText
+             : m_countsText + QLatin1Char(' ') + QString::fromUtf8(FilterNote).arg(filter));
 }
 
 // The counts read the whole range of the deadlines' index: once when the
@@ -140,10 +140,10 @@ void DeadlinesWindow::count()
     const QDate today = m_hooks.today();
     try {
         const DeadlineList::Counts c = DeadlineList::counts(*m_db, today, today.addDays(6));
-        m_countsText =
-            text(Counts).arg(DeadlineFormat::count(c.overdue), DeadlineFormat::count(c.soon));
+        m_countsText = QString::fromUtf8(Counts).arg(DeadlineFormat::count(c.overdue),
+                                                     DeadlineFormat::count(c.soon));
     } catch (const DataError &e) {
-        m_countsText = text(ReadFailed).arg(e.description());
+        m_countsText = QString::fromUtf8(ReadFailed).arg(e.description());
     }
 }
 
@@ -229,14 +229,14 @@ void DeadlinesWindow::editSteps()
         steps = new StepsWindow(m_db, facts, this, m_hooks.today());
     } catch (const DataError &e) {
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, text(StepsTitle));
+                                    Dialogs::Icon::Exclamation, QString::fromUtf8(StepsTitle));
         refresh();
         return;
     }
     connect(steps, &StepsWindow::saved, this, [this](qint64 number) {
         refresh();
         if (m_hooks.status)
-            m_hooks.status(text(Saved).arg(number));
+            m_hooks.status(QString::fromUtf8(Saved).arg(number));
     });
     steps->open();
 }
@@ -245,11 +245,12 @@ DeadlineListData DeadlinesWindow::printed() const
 {
     const QDate today = m_model->today();
     DeadlineListData data;
-    data.title = text(ListPrintTitle);
+    data.title = QString::fromUtf8(ListPrintTitle);
     const QString filter = m_filter->text();
-    data.subtitle = filter.isEmpty()
-                        ? text(ListPrinted).arg(DeadlineFormat::day(today))
-                        : text(ListPrintedFiltered).arg(DeadlineFormat::day(today), filter);
+    data.subtitle =
+        filter.isEmpty()
+            ? QString::fromUtf8(ListPrinted).arg(DeadlineFormat::day(today))
+            : QString::fromUtf8(ListPrintedFiltered).arg(DeadlineFormat::day(today), filter);
     for (const DeadlineRow &r : m_model->everyRow()) {
         DeadlineListLine line;
         line.when = m_model->text(r, DeadlineListModel::When);
@@ -282,7 +283,7 @@ void DeadlinesWindow::print()
                 m_hooks.status(t);
         });
     } catch (const DataError &e) {
-        tell(text(ReadFailed).arg(e.description()));
+        tell(QString::fromUtf8(ReadFailed).arg(e.description()));
     }
 }
 
@@ -297,15 +298,17 @@ void DeadlinesWindow::saveAsPdf()
                 m_hooks.status(t);
         });
     } catch (const DataError &e) {
-        tell(text(ReadFailed).arg(e.description()));
+        tell(QString::fromUtf8(ReadFailed).arg(e.description()));
     }
 }
 
 void DeadlinesWindow::exportCalendar()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QString path = Dialogs::instance().saveFileName(
-        text(CalendarTitle), folder + QLatin1Char('/') + text(CalendarFile), text(CalendarFilter));
+    QString path = Dialogs::instance().saveFileName(QString::fromUtf8(CalendarTitle),
+                                                    folder + QLatin1Char('/') +
+                                                        QString::fromUtf8(CalendarFile),
+                                                    QString::fromUtf8(CalendarFilter));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive))
@@ -318,28 +321,29 @@ void DeadlinesWindow::exportCalendar()
             const QString who = m_model->text(r, DeadlineListModel::Employee);
             const QString acts = m_model->text(r, DeadlineListModel::Acts);
             events.append({DeadlineCalendar::uidFor(r.grievanceNumber), r.due,
-                           text(EventSummary).arg(r.step, who).arg(r.grievanceNumber),
-                           text(EventDescription)
+                           QString::fromUtf8(EventSummary).arg(r.step, who).arg(r.grievanceNumber),
+                           QString::fromUtf8(EventDescription)
                                .arg(acts + QStringLiteral(": ") + r.step, who)
                                .arg(r.grievanceNumber)
                                .arg(r.fileNumber),
-                           text(ReminderText).arg(r.grievanceNumber).arg(r.step),
+                           QString::fromUtf8(ReminderText).arg(r.grievanceNumber).arg(r.step),
                            // Both only grow: a later export never has a lower one.
                            r.version + rules});
         }
         MousePointer::set(MousePointer::Default);
     } catch (const DataError &e) {
         MousePointer::set(MousePointer::Default);
-        tell(text(CalendarFailed).arg(e.description()));
+        tell(QString::fromUtf8(CalendarFailed).arg(e.description()));
         return;
     }
     QString error;
     if (!DeadlineCalendar::write(path, events, QDateTime::currentDateTimeUtc(), &error)) {
-        Dialogs::instance().message(text(CalendarFailed).arg(error), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, text(CalendarTitle));
+        Dialogs::instance().message(QString::fromUtf8(CalendarFailed).arg(error),
+                                    Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation,
+                                    QString::fromUtf8(CalendarTitle));
         return;
     }
-    const QString done = text(CalendarSaved).arg(events.size()).arg(path);
+    const QString done = QString::fromUtf8(CalendarSaved).arg(events.size()).arg(path);
     tell(done);
     if (m_hooks.status)
         m_hooks.status(done);

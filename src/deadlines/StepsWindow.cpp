@@ -24,14 +24,13 @@
 
 using namespace DeadlineTexts;
 using DeadlineWidgets::choices;
-using DeadlineWidgets::text;
 
 namespace
 {
 
 QString actorText(StepActor acts)
 {
-    return text(Actors[int(acts)]).toLower();
+    return QString::fromUtf8(Actors[int(acts)]).toLower();
 }
 
 } // namespace
@@ -41,7 +40,7 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     : QDialog(owner), m_db(std::move(db)), m_facts(facts), m_today(today)
 {
     setObjectName(QStringLiteral("frmSteps"));
-    setWindowTitle(text(StepsTitleOf).arg(facts.grievanceNumber));
+    setWindowTitle(QString::fromUtf8(StepsTitleOf).arg(facts.grievanceNumber));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::StepsWidth),
            Twips::toPixels(DeadlinesLayout::StepsHeight));
@@ -49,11 +48,12 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     m_stored = DeadlineStore::readComplaint(*m_db, facts.grievanceNumber);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        text(ComplaintOf)
-            .arg(facts.grievanceNumber)
-            .arg(facts.fileNumber, facts.employee.isEmpty() ? text(NoEmployee) : facts.employee),
-        this));
+    layout->addWidget(new QLabel(QString::fromUtf8(ComplaintOf)
+                                     .arg(facts.grievanceNumber)
+                                     .arg(facts.fileNumber, facts.employee.isEmpty()
+                                                                ? QString::fromUtf8(NoEmployee)
+                                                                : facts.employee),
+                                 this));
     auto *form = new QFormLayout;
     m_status = choices(Statuses, this);
     m_status->setObjectName(QStringLiteral("cboStatus"));
@@ -64,14 +64,14 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     m_order = choices(Orders, this);
     m_order->setObjectName(QStringLiteral("cboDateOrder"));
     m_order->setCurrentIndex(int(DeadlineSettings::numericOrder()));
-    form->addRow(text(StatusLabel), m_status);
-    form->addRow(text(ViolationLabel), m_violation);
-    form->addRow(text(LearnedLabel), m_learned);
-    form->addRow(text(OrderLabel), m_order);
+    form->addRow(QString::fromUtf8(StatusLabel), m_status);
+    form->addRow(QString::fromUtf8(ViolationLabel), m_violation);
+    form->addRow(QString::fromUtf8(LearnedLabel), m_learned);
+    form->addRow(QString::fromUtf8(OrderLabel), m_order);
     layout->addLayout(form);
-    m_learned->setToolTip(text(LearnedNote));
+    m_learned->setToolTip(QString::fromUtf8(LearnedNote));
 
-    auto *stepsLabel = new QLabel(text(StepsTaken), this);
+    auto *stepsLabel = new QLabel(QString::fromUtf8(StepsTaken), this);
     layout->addWidget(stepsLabel);
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
@@ -87,16 +87,17 @@ StepsWindow::StepsWindow(std::shared_ptr<CaseDatabase> db, const ComplaintFacts 
     m_next = new QLabel(this);
     m_next->setObjectName(QStringLiteral("lblNext"));
     m_next->setWordWrap(true);
-    nextRow->addRow(text(NextLabel), m_next);
+    nextRow->addRow(QString::fromUtf8(NextLabel), m_next);
     layout->addLayout(nextRow);
     m_proposal = new QLabel(this);
     m_proposal->setWordWrap(true);
     layout->addWidget(m_proposal);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *saveButton = buttons->addButton(text(SaveSteps), QDialogButtonBox::AcceptRole);
+    QPushButton *saveButton =
+        buttons->addButton(QString::fromUtf8(SaveSteps), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("cmdSave"));
     saveButton->setDefault(true);
-    buttons->addButton(text(Cancel), QDialogButtonBox::RejectRole);
+    buttons->addButton(QString::fromUtf8(Cancel), QDialogButtonBox::RejectRole);
     layout->addWidget(buttons);
 
     load();
@@ -123,7 +124,7 @@ StepsWindow::~StepsWindow()
 void StepsWindow::addRows(QGridLayout *grid, QWidget *area)
 {
     for (int c = 0; c < int(std::size(StepColumns)); ++c)
-        grid->addWidget(new QLabel(text(StepColumns[c]), area), 0, c);
+        grid->addWidget(new QLabel(QString::fromUtf8(StepColumns[c]), area), 0, c);
     for (int i = 0; i < m_rules.limits.size(); ++i) {
         const TimeLimit &l = m_rules.limits.at(i);
         Row r;
@@ -136,9 +137,10 @@ void StepsWindow::addRows(QGridLayout *grid, QWidget *area)
         r.outcome->lineEdit()->setMaxLength(DeadlineSchema::OutcomeLength);
         r.note = new QLineEdit(area);
         r.note->setMaxLength(DeadlineSchema::NoteLength);
-        r.done->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[2]));
-        r.outcome->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[3]));
-        r.note->setAccessibleName(step + QStringLiteral(": ") + text(StepColumns[4]));
+        r.done->setAccessibleName(step + QStringLiteral(": ") + QString::fromUtf8(StepColumns[2]));
+        r.outcome->setAccessibleName(step + QStringLiteral(": ") +
+                                     QString::fromUtf8(StepColumns[3]));
+        r.note->setAccessibleName(step + QStringLiteral(": ") + QString::fromUtf8(StepColumns[4]));
         r.done->setObjectName(QStringLiteral("dtDone_%1").arg(i));
         r.outcome->setObjectName(QStringLiteral("cboOutcome_%1").arg(i));
         r.note->setObjectName(QStringLiteral("txtNote_%1").arg(i));
@@ -196,19 +198,18 @@ void StepsWindow::propose()
             box->setValue(d);
         box->setProperty("proposed", free ? d : QDate());
         if (!d.isValid())
-            unread
-                << QStringLiteral("%1 \"%2\"").arg(DeadlineWidgets::text(boxName), text.trimmed());
+            unread << QStringLiteral("%1 \"%2\"").arg(QString::fromUtf8(boxName), text.trimmed());
         else
-            proposed << DeadlineWidgets::text(boxName);
+            proposed << QString::fromUtf8(boxName);
     };
     offer(m_violation, m_facts.dateOfViolation, "Date of Violation");
     offer(firstFiling, m_facts.contactDate, "Contact Date");
     offer(firstAnswer, m_facts.oralAnswerDate, "Supervisor's Oral Answer Date");
     QStringList notes;
     if (!proposed.isEmpty())
-        notes << text(Proposed).arg(proposed.join(QStringLiteral(", ")));
+        notes << QString::fromUtf8(Proposed).arg(proposed.join(QStringLiteral(", ")));
     if (!unread.isEmpty())
-        notes << text(NotRead).arg(unread.join(QStringLiteral(", ")));
+        notes << QString::fromUtf8(NotRead).arg(unread.join(QStringLiteral(", ")));
     m_proposal->setText(notes.join(QLatin1Char(' ')));
 }
 
@@ -243,15 +244,15 @@ void StepsWindow::showNext()
     const NextDeadline next = DeadlinePlan::next(m_rules.limits, p, m_rules.calendar);
     if (next.isSet()) {
         const TimeLimit &l = m_rules.limits.at(next.index);
-        m_next->setText(text(NextIs).arg(
+        m_next->setText(QString::fromUtf8(NextIs).arg(
             l.step, actorText(l.acts), DeadlineFormat::day(next.due),
             DeadlineFormat::daysLeft(m_rules.calendar, m_today, next.due, l.workingDays)));
     } else if (c.status != GrievanceStatus::Open) {
-        m_next->setText(text(NextClosed));
+        m_next->setText(QString::fromUtf8(NextClosed));
     } else if (!c.violation.isValid()) {
-        m_next->setText(text(NextNoDate));
+        m_next->setText(QString::fromUtf8(NextNoDate));
     } else {
-        m_next->setText(text(NextNone));
+        m_next->setText(QString::fromUtf8(NextNone));
     }
 }
 
@@ -271,7 +272,7 @@ void StepsWindow::save()
         m_stored = DeadlineStore::saveComplaint(*m_db, edited());
     } catch (const DataError &e) {
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, text(StepsTitle));
+                                    Dialogs::Icon::Exclamation, QString::fromUtf8(StepsTitle));
         return;
     }
     Q_EMIT saved(m_stored.grievanceNumber);

@@ -28,14 +28,13 @@
 
 using namespace DeadlineTexts;
 using DeadlineWidgets::choices;
-using DeadlineWidgets::text;
 
 namespace
 {
 
 QPushButton *button(const char *text, const char *name, QWidget *parent)
 {
-    auto *b = new QPushButton(DeadlineWidgets::text(text), parent);
+    auto *b = new QPushButton(QString::fromUtf8(text), parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     return b;
@@ -52,20 +51,20 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     : QDialog(owner), m_db(std::move(db))
 {
     setObjectName(QStringLiteral("frmTimeLimits"));
-    setWindowTitle(text(LimitsTitle));
+    setWindowTitle(QString::fromUtf8(LimitsTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(Twips::toPixels(DeadlinesLayout::LimitsWidth),
            Twips::toPixels(DeadlinesLayout::LimitsHeight));
 
     auto *layout = new QVBoxLayout(this);
-    auto *stepsLabel = new QLabel(text(StepsLabel), this);
+    auto *stepsLabel = new QLabel(QString::fromUtf8(StepsLabel), this);
     layout->addWidget(stepsLabel);
     auto *scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     m_stepsArea = new QWidget(scroll);
     m_grid = new QGridLayout(m_stepsArea);
     for (int c = 0; c < int(std::size(LimitColumns)); ++c)
-        m_grid->addWidget(new QLabel(text(LimitColumns[c]), m_stepsArea), 0, c);
+        m_grid->addWidget(new QLabel(QString::fromUtf8(LimitColumns[c]), m_stepsArea), 0, c);
     m_grid->setColumnStretch(0, 1);
     scroll->setWidget(m_stepsArea);
     layout->addWidget(scroll, 3);
@@ -80,7 +79,7 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     stepButtons->addStretch();
     layout->addLayout(stepButtons);
 
-    auto *holidaysLabel = new QLabel(text(HolidaysLabel), this);
+    auto *holidaysLabel = new QLabel(QString::fromUtf8(HolidaysLabel), this);
     layout->addWidget(holidaysLabel);
     auto *holidayRow = new QHBoxLayout;
     m_holidays = new QListWidget(this);
@@ -88,13 +87,13 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     holidaysLabel->setBuddy(m_holidays);
     holidayRow->addWidget(m_holidays, 1);
     auto *holidayTools = new QGridLayout;
-    auto *dateLabel = new QLabel(text(HolidayDate), this);
+    auto *dateLabel = new QLabel(QString::fromUtf8(HolidayDate), this);
     m_holidayDate = new DateBox(this);
     m_holidayDate->setObjectName(QStringLiteral("dtHoliday"));
     dateLabel->setBuddy(m_holidayDate);
     QPushButton *addDay = button(AddHoliday, "cmdAddHoliday", this);
     QPushButton *removeDay = button(RemoveHoliday, "cmdRemoveHoliday", this);
-    auto *yearLabel = new QLabel(text(YearLabel), this);
+    auto *yearLabel = new QLabel(QString::fromUtf8(YearLabel), this);
     m_year = new QSpinBox(this);
     m_year->setObjectName(QStringLiteral("spnYear"));
     m_year->setRange(2000, 2199);
@@ -112,13 +111,14 @@ TimeLimitsWindow::TimeLimitsWindow(std::shared_ptr<CaseDatabase> db, QWidget *ow
     holidayRow->addLayout(holidayTools);
     layout->addLayout(holidayRow, 2);
 
-    auto *note = new QLabel(text(LimitsNote), this);
+    auto *note = new QLabel(QString::fromUtf8(LimitsNote), this);
     note->setWordWrap(true);
     layout->addWidget(note);
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *saveButton = buttons->addButton(text(Save), QDialogButtonBox::AcceptRole);
+    QPushButton *saveButton =
+        buttons->addButton(QString::fromUtf8(Save), QDialogButtonBox::AcceptRole);
     saveButton->setObjectName(QStringLiteral("cmdSave"));
-    buttons->addButton(text(Cancel), QDialogButtonBox::RejectRole);
+    buttons->addButton(QString::fromUtf8(Cancel), QDialogButtonBox::RejectRole);
     saveButton->setDefault(true);
     layout->addWidget(buttons);
 
@@ -173,7 +173,7 @@ TimeLimitsWindow::Row TimeLimitsWindow::makeRow(const TimeLimit &limit)
     r.unit->setCurrentIndex(limit.workingDays ? 0 : 1);
     r.from = choices(FromWhat, m_stepsArea);
     r.from->setCurrentIndex(int(limit.from));
-    r.moves = new QCheckBox(text(MovesOn), m_stepsArea);
+    r.moves = new QCheckBox(QString::fromUtf8(MovesOn), m_stepsArea);
     r.moves->setChecked(limit.nextWorkingDay);
     return r;
 }
@@ -190,9 +190,9 @@ void TimeLimitsWindow::layRows()
             // A layout shows a widget added to a window on screen only later.
             widgets.at(c)->show();
             widgets.at(c)->setAccessibleName(QStringLiteral("%1 %2: %3")
-                                                 .arg(text(LimitColumns[0]))
+                                                 .arg(QString::fromUtf8(LimitColumns[0]))
                                                  .arg(r + 1)
-                                                 .arg(text(LimitColumns[c])));
+                                                 .arg(QString::fromUtf8(LimitColumns[c])));
             widgets.at(c)->setObjectName(QStringLiteral("limit_%1_%2").arg(r).arg(c));
             if (previous)
                 setTabOrder(previous, widgets.at(c));
@@ -243,7 +243,7 @@ void TimeLimitsWindow::addStep()
 {
     const int at = m_current < 0 ? int(m_rows.size()) : m_current + 1;
     TimeLimit l;
-    l.step = text(NewStep);
+    l.step = QString::fromUtf8(NewStep);
     m_rows.insert(at, makeRow(l));
     layRows();
     m_current = at;
@@ -318,7 +318,7 @@ void TimeLimitsWindow::save()
     } catch (const DataError &e) {
         MousePointer::set(MousePointer::Default);
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Exclamation, text(LimitsTitle));
+                                    Dialogs::Icon::Exclamation, QString::fromUtf8(LimitsTitle));
         return;
     }
     Q_EMIT saved();

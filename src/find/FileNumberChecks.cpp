@@ -19,11 +19,6 @@ namespace FileNumberChecks
 namespace
 {
 
-QString tr(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 QString fileNumberOf(const RecordSet &rs, const QVariantList &values)
 {
     return values.value(rs.fieldIndex(QStringLiteral("File Number"))).toString();
@@ -67,7 +62,8 @@ std::function<void(QSqlQuery &)> saveGrievanceFirst(CaseForm &f, const QString &
         const bool conflict =
             e.number() == DataErrors::WriteConflict || e.number() == DataErrors::RowDeleted;
         const int number = conflict ? DataErrors::General : e.number();
-        const QString why = tr(FindTexts::GrievanceNotSaved).arg(from, e.description());
+        const QString why =
+            QString::fromUtf8(FindTexts::GrievanceNotSaved).arg(from, e.description());
         return [number, why](QSqlQuery &) { throw DataError(number, why); };
     }
     return {};
@@ -93,15 +89,16 @@ std::function<void(QSqlQuery &)> beforeUpdate(CaseForm &f, const RecordSet &rs, 
         if (!complaints.isEmpty())
             others = ComplaintLinks::employeesWith(db, from, key);
     } catch (const DataError &e) {
-        say(f, tr(FindTexts::CheckFailed).arg(e.description()));
+        say(f, QString::fromUtf8(FindTexts::CheckFailed).arg(e.description()));
         return {};
     }
     if (complaints.isEmpty())
         return {};
     const QString count = QString::number(complaints.size());
     const QString question =
-        others.isEmpty() ? tr(FindTexts::RenumberQuestion).arg(count, from, to)
-                         : tr(FindTexts::RenumberShared).arg(count, from, to, whose(others));
+        others.isEmpty()
+            ? QString::fromUtf8(FindTexts::RenumberQuestion).arg(count, from, to)
+            : QString::fromUtf8(FindTexts::RenumberShared).arg(count, from, to, whose(others));
     const auto answer =
         Dialogs::instance().message(question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question);
     if (answer != Dialogs::Answer::Yes)
@@ -125,14 +122,14 @@ void afterSave(CaseForm &f, const RecordSet &rs, qint64 key, const QVariantList 
     static const QRegularExpression sixDigits(QStringLiteral("^[0-9]{6}$"));
     QStringList notices;
     if (!sixDigits.match(number).hasMatch())
-        notices << tr(FindTexts::NotSixDigits).arg(number);
+        notices << QString::fromUtf8(FindTexts::NotSixDigits).arg(number);
     try {
         const QStringList others = ComplaintLinks::employeesWith(rs.database(), number, key);
         if (!others.isEmpty())
-            notices
-                << tr(FindTexts::DuplicateNumber).arg(number, others.join(QStringLiteral(", ")));
+            notices << QString::fromUtf8(FindTexts::DuplicateNumber)
+                           .arg(number, others.join(QStringLiteral(", ")));
     } catch (const DataError &e) {
-        notices << tr(FindTexts::CheckFailed).arg(e.description());
+        notices << QString::fromUtf8(FindTexts::CheckFailed).arg(e.description());
     }
     if (!notices.isEmpty())
         say(f, notices.join(QStringLiteral("  ")));
@@ -149,10 +146,12 @@ void afterDelete(CaseForm &f, const RecordSet &rs, qint64 key, const QVariantLis
             return;
         const QStringList others = ComplaintLinks::employeesWith(rs.database(), number, key);
         say(f, others.isEmpty()
-                   ? tr(FindTexts::LeftBehind).arg(left.size()).arg(number)
-                   : tr(FindTexts::LeftWithOther).arg(left.size()).arg(number, others.first()));
+                   ? QString::fromUtf8(FindTexts::LeftBehind).arg(left.size()).arg(number)
+                   : QString::fromUtf8(FindTexts::LeftWithOther)
+                         .arg(left.size())
+                         .arg(number, others.first()));
     } catch (const DataError &e) {
-        say(f, tr(FindTexts::CheckFailed).arg(e.description()));
+        say(f, QString::fromUtf8(FindTexts::CheckFailed).arg(e.description()));
     }
 }
 

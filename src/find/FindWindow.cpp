@@ -28,11 +28,6 @@ constexpr int FileNumberRole = Qt::UserRole + 1;
 constexpr int StrandedRole = Qt::UserRole + 2;
 constexpr int EmployeeRole = Qt::UserRole + 3;
 
-QString tr(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 // The first words of a long text, on one line.
 QString firstWords(const QString &text)
 {
@@ -51,7 +46,7 @@ template <std::size_t N> QTreeWidget *makeList(const char *const (&columns)[N], 
     list->setAllColumnsShowFocus(true);
     QStringList headers;
     for (const char *c : columns)
-        headers << tr(c);
+        headers << QString::fromUtf8(c);
     list->setHeaderLabels(headers);
     list->header()->setStretchLastSection(true);
     return list;
@@ -63,13 +58,13 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
     : QWidget(owner, Qt::Window), m_db(std::move(db))
 {
     setObjectName(QStringLiteral("frmFind"));
-    setWindowTitle(tr(FindTexts::WindowTitle));
+    setWindowTitle(QString::fromUtf8(FindTexts::WindowTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(760, 420);
 
     auto *layout = new QVBoxLayout(this);
     auto *row = new QHBoxLayout;
-    auto *label = new QLabel(tr(FindTexts::SearchLabel), this);
+    auto *label = new QLabel(QString::fromUtf8(FindTexts::SearchLabel), this);
     m_box = new QLineEdit(this);
     m_box->setObjectName(QStringLiteral("txtFind"));
     m_box->setClearButtonEnabled(true);
@@ -81,16 +76,16 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
     m_pages = new QTabWidget(this);
     m_lists[EmployeesPage] = makeList(FindTexts::EmployeeColumns, m_pages);
     m_lists[ComplaintsPage] = makeList(FindTexts::ComplaintColumns, m_pages);
-    m_pages->addTab(m_lists[EmployeesPage], tr(FindTexts::EmployeesTab));
-    m_pages->addTab(m_lists[ComplaintsPage], tr(FindTexts::ComplaintsTab));
+    m_pages->addTab(m_lists[EmployeesPage], QString::fromUtf8(FindTexts::EmployeesTab));
+    m_pages->addTab(m_lists[ComplaintsPage], QString::fromUtf8(FindTexts::ComplaintsTab));
     auto *stranded = new QWidget(m_pages);
     auto *strandedLayout = new QVBoxLayout(stranded);
     m_lists[StrandedPage] = makeList(FindTexts::StrandedColumns, stranded);
-    m_change = new QPushButton(tr(FindTexts::ChangeButton), stranded);
+    m_change = new QPushButton(QString::fromUtf8(FindTexts::ChangeButton), stranded);
     m_change->setObjectName(QStringLiteral("cmdChangeFileNumber"));
     strandedLayout->addWidget(m_lists[StrandedPage]);
     strandedLayout->addWidget(m_change, 0, Qt::AlignLeft);
-    m_pages->addTab(stranded, tr(FindTexts::StrandedTab));
+    m_pages->addTab(stranded, QString::fromUtf8(FindTexts::StrandedTab));
     layout->addWidget(m_pages, 1);
 
     m_note = new QLabel(this);
@@ -100,7 +95,7 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
     m_note->setMinimumHeight(2 * m_note->fontMetrics().lineSpacing() + 4);
     m_note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Esc and Close close the window, as in every other window.
-    auto *close = new QPushButton(tr(FindTexts::CloseButton), this);
+    auto *close = new QPushButton(QString::fromUtf8(FindTexts::CloseButton), this);
     close->setObjectName(QStringLiteral("cmdClose"));
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
@@ -124,7 +119,7 @@ FindWindow::FindWindow(std::shared_ptr<CaseDatabase> db, QWidget *owner)
 
     if (m_db && m_db->isOpen())
         m_search = std::make_unique<CaseSearch>(m_db);
-    m_searchNote = tr(FindTexts::TypeToFind);
+    m_searchNote = QString::fromUtf8(FindTexts::TypeToFind);
     showNote();
     Forms::add(this);
 }
@@ -180,7 +175,7 @@ void FindWindow::search(const QString &text)
     try {
         found = m_search->find(text);
     } catch (const DataError &e) {
-        m_searchNote = tr(FindTexts::SearchFailed).arg(e.description());
+        m_searchNote = QString::fromUtf8(FindTexts::SearchFailed).arg(e.description());
         showNote();
         return;
     }
@@ -197,7 +192,8 @@ void FindWindow::search(const QString &text)
     rows.clear();
     for (const ComplaintHit &c : std::as_const(found.complaints)) {
         auto *item = new QTreeWidgetItem(
-            {c.fileNumber, c.employee.isEmpty() ? tr(FindTexts::NoEmployee) : c.employee, c.remedy,
+            {c.fileNumber,
+             c.employee.isEmpty() ? QString::fromUtf8(FindTexts::NoEmployee) : c.employee, c.remedy,
              c.contract, firstWords(c.facts)});
         item->setData(0, KeyRole, c.key);
         item->setData(0, FileNumberRole, c.fileNumber);
@@ -210,9 +206,9 @@ void FindWindow::search(const QString &text)
         if (QTreeWidgetItem *first = m_lists[p]->topLevelItem(0))
             m_lists[p]->setCurrentItem(first);
     auto counted = [](const char *caption, qsizetype n, bool more) {
-        return n == 0 && !more ? tr(caption)
+        return n == 0 && !more ? QString::fromUtf8(caption)
                                : QStringLiteral("%1 (%2%3)")
-                                     .arg(tr(caption))
+                                     .arg(QString::fromUtf8(caption))
                                      .arg(n)
                                      .arg(more ? QStringLiteral("+") : QString());
     };
@@ -221,11 +217,11 @@ void FindWindow::search(const QString &text)
     m_pages->setTabText(ComplaintsPage, counted(FindTexts::ComplaintsTab, found.complaints.size(),
                                                 found.moreComplaints));
     if (text.isEmpty())
-        m_searchNote = tr(FindTexts::TypeToFind);
+        m_searchNote = QString::fromUtf8(FindTexts::TypeToFind);
     else if (!found.complaintsSearched)
-        m_searchNote = tr(FindTexts::ShortText);
+        m_searchNote = QString::fromUtf8(FindTexts::ShortText);
     else if (found.moreEmployees || found.moreComplaints)
-        m_searchNote = tr(FindTexts::MoreThanListed).arg(CaseSearch::Limit);
+        m_searchNote = QString::fromUtf8(FindTexts::MoreThanListed).arg(CaseSearch::Limit);
     else
         m_searchNote.clear();
     // A search that finds no employee but finds complaints shows them.
@@ -249,7 +245,7 @@ void FindWindow::loadStranded()
     try {
         m_stranded = m_search->stranded(CaseSearch::Limit * 10, &more);
     } catch (const DataError &e) {
-        m_strandedNote = tr(FindTexts::SearchFailed).arg(e.description());
+        m_strandedNote = QString::fromUtf8(FindTexts::SearchFailed).arg(e.description());
         showNote();
         return;
     }
@@ -257,7 +253,7 @@ void FindWindow::loadStranded()
     for (qsizetype i = 0; i < m_stranded.size(); ++i) {
         const StrandedComplaint &c = m_stranded.at(i);
         auto *item = new QTreeWidgetItem(
-            {c.fileNumber.isEmpty() ? tr(FindTexts::NoFileNumber) : c.fileNumber,
+            {c.fileNumber.isEmpty() ? QString::fromUtf8(FindTexts::NoFileNumber) : c.fileNumber,
              firstWords(c.facts)});
         item->setData(0, KeyRole, c.key);
         item->setData(0, StrandedRole, int(i));
@@ -268,10 +264,10 @@ void FindWindow::loadStranded()
     if (!rows.isEmpty())
         list->setCurrentItem(rows.first());
     m_change->setEnabled(!rows.isEmpty());
-    m_strandedNote = rows.isEmpty() ? tr(FindTexts::NoneStranded)
-                     : more         ? tr(FindTexts::StrandedNote) + QLatin1Char(' ') +
-                                  tr(FindTexts::StrandedMore).arg(rows.size())
-                            : tr(FindTexts::StrandedNote);
+    m_strandedNote = rows.isEmpty() ? QString::fromUtf8(FindTexts::NoneStranded)
+                     : more ? QString::fromUtf8(FindTexts::StrandedNote) + QLatin1Char(' ') +
+                                  QString::fromUtf8(FindTexts::StrandedMore).arg(rows.size())
+                            : QString::fromUtf8(FindTexts::StrandedNote);
     showNote();
 }
 
@@ -281,8 +277,9 @@ void FindWindow::changeFileNumber()
     if (!item)
         return;
     const StrandedComplaint c = m_stranded.value(item->data(0, StrandedRole).toInt());
-    const QString to = Dialogs::instance().input(tr(FindTexts::ChangePrompt),
-                                                 tr(FindTexts::ChangeTitle), c.fileNumber);
+    const QString to =
+        Dialogs::instance().input(QString::fromUtf8(FindTexts::ChangePrompt),
+                                  QString::fromUtf8(FindTexts::ChangeTitle), c.fileNumber);
     if (to.isEmpty() || to == c.fileNumber)
         return;
     QString outcome;
@@ -290,7 +287,7 @@ void FindWindow::changeFileNumber()
         ComplaintLinks::changeFileNumber(m_db, c, to);
         const QStringList names = m_search->employeesWith(to, -1);
         outcome =
-            tr(FindTexts::Changed)
+            QString::fromUtf8(FindTexts::Changed)
                 .arg(to, names.isEmpty() ? QString() : QStringLiteral(", with ") + names.first());
     } catch (const DataError &e) {
         Dialogs::instance().message(e.description(), Dialogs::Buttons::Ok,
@@ -334,7 +331,8 @@ void FindWindow::fileStranded(qint64 key)
             return;
         }
     }
-    m_strandedNote = tr(FindTexts::NoLongerStranded) + QLatin1Char(' ') + m_strandedNote;
+    m_strandedNote =
+        QString::fromUtf8(FindTexts::NoLongerStranded) + QLatin1Char(' ') + m_strandedNote;
     showNote();
 }
 

@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -23,11 +24,6 @@ using namespace CaseCopyTexts;
 
 namespace
 {
-
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
 
 bool onServer(const DatabaseBackend &backend)
 {
@@ -95,7 +91,7 @@ void eachRow(const DatabaseBackend &backend, const QSqlDatabase &db, const QStri
     const int k = int(keys.size());
     for (;;) {
         if (cancel && *cancel)
-            throw DataError(DataErrors::General, text(Cancelled));
+            throw DataError(DataErrors::General, QString::fromUtf8(Cancelled));
         if (q == &next)
             for (int i = 0; i < k; ++i)
                 next.bindValue(i, last.at(i));
@@ -179,10 +175,10 @@ void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QList<Cas
     for (CaseCopyTable &t : tables) {
         const StoredTable *stored = findTable(found, t.name);
         if (!stored)
-            throw DataError(
-                DataErrors::NotCaseDatabase,
-                text(TargetNotCaseDatabase)
-                    .arg(target.displayName(), QString::fromUtf8(t.name), text(TableMissing)));
+            throw DataError(DataErrors::NotCaseDatabase,
+                            QString::fromUtf8(TargetNotCaseDatabase)
+                                .arg(target.displayName(), QString::fromUtf8(t.name),
+                                     QString::fromUtf8(TableMissing)));
         t.storedName = stored->name;
         t.storedColumns.clear();
         for (const QString &field : t.fieldNames()) {
@@ -190,10 +186,10 @@ void findTarget(const DatabaseBackend &target, const QSqlDatabase &db, QList<Cas
             while (--at >= 0 && stored->columns.at(at).compare(field, Qt::CaseInsensitive) != 0) {
             }
             if (at < 0)
-                throw DataError(
-                    DataErrors::NotCaseDatabase,
-                    text(TargetNotCaseDatabase)
-                        .arg(target.displayName(), stored->name, text(FieldMissing).arg(field)));
+                throw DataError(DataErrors::NotCaseDatabase,
+                                QString::fromUtf8(TargetNotCaseDatabase)
+                                    .arg(target.displayName(), stored->name,
+                                         QString::fromUtf8(FieldMissing).arg(field)));
             t.storedColumns << stored->columns.at(at);
         }
     }
@@ -236,12 +232,12 @@ qint64 copyTable(const Sides &s, const CaseCopyTable &t, qint64 &highest, Step s
                 step();
             });
     if (copied.rows() != original.rows())
-        throw DataError(DataErrors::General, text(CountsDiffer)
+        throw DataError(DataErrors::General, QString::fromUtf8(CountsDiffer)
                                                  .arg(QString::fromUtf8(t.name))
                                                  .arg(original.rows())
                                                  .arg(copied.rows()));
     if (!(copied == original))
-        throw DataError(DataErrors::General, text(ChecksumsDiffer)
+        throw DataError(DataErrors::General, QString::fromUtf8(ChecksumsDiffer)
                                                  .arg(QString::fromUtf8(t.name))
                                                  .arg(original.rows())
                                                  .arg(original.hex(), copied.hex()));
@@ -279,88 +275,84 @@ CaseCopyCounts CaseCopy::copy(const DatabaseBackend &source, const DatabaseBacke
         {CaseSchema::ComplaintsTable, CaseSchema::complaintsColumns(), true, {}, {}, 1}};
     QList<CaseCopyTable> deadlines = CaseCopyDeadlines::tables();
     CaseCopyCounts counts;
-    try {
-        // SQLite takes its snapshot at the first read: the counts.
-        qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
-                       count(source, read, QString::fromUtf8(tables[1].name));
-        // The steps and deadlines go with the complaints when the original
-        // has them.
-        const bool carry = CaseCopyDeadlines::present(source, from.db());
+    // It only reads: the snapshot ends with a rollback, whatever happens.
+    const auto endSnapshot = qScopeGuard([&read] { read.exec(QStringLiteral("ROLLBACK")); });
+    // SQLite takes its snapshot at the first read: the counts.
+    qint64 total = count(source, read, QString::fromUtf8(tables[0].name)) +
+                   count(source, read, QString::fromUtf8(tables[1].name));
+    // The steps and deadlines go with the complaints when the original
+    // has them.
+    const bool carry = CaseCopyDeadlines::present(source, from.db());
+    if (carry)
+        for (const CaseCopyTable &t : std::as_const(deadlines))
+            total += count(source, read, QString::fromUtf8(t.name));
+    const qint64 numbered =
+        CaseCopyNumbering::handedOut(source, from.db(), QString::fromUtf8(tables[1].name),
+                                     QString::fromUtf8(tables[1].columns.first().name));
+    qint64 done = 0;
+    // Each row is written once and read back once: half a row each.
+    auto step = [&] {
+        if (++done % ReadRows == 0 && options.progress)
+            options.progress(done / 2, total);
+    };
+
+    Connection to(target, "target");
+    target.write(to.db(), [&](QSqlQuery &q) {
+        const bool made = makeIfNew(target, to.db(), q, tables);
+        findTarget(target, to.db(), tables);
+        if (carry || made)
+            CaseCopyDeadlines::prepare(target, to.db(), q);
+        const bool targetHas = CaseCopyDeadlines::present(target, to.db());
+        if (targetHas)
+            findTarget(target, to.db(), deadlines);
+        if (onServer(target)) {
+            // Nobody else writes the tables until the copy is committed;
+            // a steward's save waits for it, never mixes into it.
+            QStringList locked;
+            for (const CaseCopyTable &t : std::as_const(tables))
+                locked << JetSql::quoteIdentifier(t.storedName);
+            for (const CaseCopyTable &t : std::as_const(deadlines))
+                if (targetHas)
+                    locked << JetSql::quoteIdentifier(t.storedName);
+            if (!q.exec(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE")
+                            .arg(locked.join(QStringLiteral(", ")))))
+                throw target.errorFrom(q.lastError());
+        }
+        const qint64 employeesThere = count(target, q, tables[0].storedName);
+        const qint64 complaintsThere = count(target, q, tables[1].storedName);
+        if ((employeesThere || complaintsThere) && !options.replace)
+            throw DataError(DataErrors::General, QString::fromUtf8(TargetNotEmpty)
+                                                     .arg(target.displayName())
+                                                     .arg(employeesThere)
+                                                     .arg(complaintsThere));
+        // The steps of the complaints replaced go with them; the office's
+        // time limits only when the original brings its own.
+        if (targetHas)
+            for (qsizetype i = deadlines.size() - 1; i >= 0; --i)
+                if (carry || CaseCopyDeadlines::followsComplaints(deadlines.at(i)))
+                    deleteRows(target, q, deadlines.at(i));
+        for (const CaseCopyTable &t : {tables[1], tables[0]})
+            deleteRows(target, q, t);
+
+        qint64 highest = numbered;
+        const Sides sides{source, from.db(), target, to.db(), options};
+        for (const CaseCopyTable &t : std::as_const(tables))
+            (t.numbered ? counts.complaints : counts.employees) =
+                copyTable(sides, t, highest, step);
         if (carry)
             for (const CaseCopyTable &t : std::as_const(deadlines))
-                total += count(source, read, QString::fromUtf8(t.name));
-        const qint64 numbered =
-            CaseCopyNumbering::handedOut(source, from.db(), QString::fromUtf8(tables[1].name),
-                                         QString::fromUtf8(tables[1].columns.first().name));
-        qint64 done = 0;
-        // Each row is written once and read back once: half a row each.
-        auto step = [&] {
-            if (++done % ReadRows == 0 && options.progress)
-                options.progress(done / 2, total);
-        };
-
-        Connection to(target, "target");
-        target.write(to.db(), [&](QSqlQuery &q) {
-            const bool made = makeIfNew(target, to.db(), q, tables);
-            findTarget(target, to.db(), tables);
-            if (carry || made)
-                CaseCopyDeadlines::prepare(target, to.db(), q);
-            const bool targetHas = CaseCopyDeadlines::present(target, to.db());
-            if (targetHas)
-                findTarget(target, to.db(), deadlines);
-            if (onServer(target)) {
-                // Nobody else writes the tables until the copy is committed;
-                // a steward's save waits for it, never mixes into it.
-                QStringList locked;
-                for (const CaseCopyTable &t : std::as_const(tables))
-                    locked << JetSql::quoteIdentifier(t.storedName);
-                for (const CaseCopyTable &t : std::as_const(deadlines))
-                    if (targetHas)
-                        locked << JetSql::quoteIdentifier(t.storedName);
-                if (!q.exec(QStringLiteral("LOCK TABLE %1 IN EXCLUSIVE MODE")
-                                .arg(locked.join(QStringLiteral(", ")))))
-                    throw target.errorFrom(q.lastError());
-            }
-            const qint64 employeesThere = count(target, q, tables[0].storedName);
-            const qint64 complaintsThere = count(target, q, tables[1].storedName);
-            if ((employeesThere || complaintsThere) && !options.replace)
-                throw DataError(DataErrors::General, text(TargetNotEmpty)
-                                                         .arg(target.displayName())
-                                                         .arg(employeesThere)
-                                                         .arg(complaintsThere));
-            // The steps of the complaints replaced go with them; the office's
-            // time limits only when the original brings its own.
-            if (targetHas)
-                for (qsizetype i = deadlines.size() - 1; i >= 0; --i)
-                    if (carry || CaseCopyDeadlines::followsComplaints(deadlines.at(i)))
-                        deleteRows(target, q, deadlines.at(i));
-            for (const CaseCopyTable &t : {tables[1], tables[0]})
-                deleteRows(target, q, t);
-
-            qint64 highest = numbered;
-            const Sides sides{source, from.db(), target, to.db(), options};
-            for (const CaseCopyTable &t : std::as_const(tables))
-                (t.numbered ? counts.complaints : counts.employees) =
-                    copyTable(sides, t, highest, step);
-            if (carry)
-                for (const CaseCopyTable &t : std::as_const(deadlines))
-                    copyTable(sides, t, highest, step);
-            // A search index, say: built in one pass over the copied rows
-            // rather than row by row while they arrive.
-            if (made)
-                for (const SchemaStep &later : target.schemaSteps())
-                    if (!later.newDatabaseOnly && !later.holdsCopiedRows)
-                        later.create(q);
-            CaseCopyNumbering::continueAfter(target, to.db(), tables[1].storedName,
-                                             tables[1].storedColumns.first(), highest);
-            if (options.cancel && *options.cancel)
-                throw DataError(DataErrors::General, text(Cancelled));
-        });
-    } catch (...) {
-        read.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
-    read.exec(QStringLiteral("ROLLBACK")); // it only read
+                copyTable(sides, t, highest, step);
+        // A search index, say: built in one pass over the copied rows
+        // rather than row by row while they arrive.
+        if (made)
+            for (const SchemaStep &later : target.schemaSteps())
+                if (!later.newDatabaseOnly && !later.holdsCopiedRows)
+                    later.create(q);
+        CaseCopyNumbering::continueAfter(target, to.db(), tables[1].storedName,
+                                         tables[1].storedColumns.first(), highest);
+        if (options.cancel && *options.cancel)
+            throw DataError(DataErrors::General, QString::fromUtf8(Cancelled));
+    });
     return counts;
 }
 
@@ -368,31 +360,32 @@ CaseCopyCounts CaseCopy::toNewFile(const DatabaseBackend &source, const QString 
                                    const CaseCopyOptions &options)
 {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-        throw DataError(DataErrors::CannotOpen, text(TargetFileExists).arg(path));
+        throw DataError(DataErrors::CannotOpen, QString::fromUtf8(TargetFileExists).arg(path));
     const QString building = path + QStringLiteral(".copy-") +
                              QUuid::createUuid().toString(QUuid::WithoutBraces).left(8);
     QString error;
     if (!PrivateFiles::createFile(building, &error))
-        throw DataError(DataErrors::CannotOpen, text(TargetFileUncreatable).arg(path, error));
+        throw DataError(DataErrors::CannotOpen,
+                        QString::fromUtf8(TargetFileUncreatable).arg(path, error));
     auto discard = [&building] {
         QFile::remove(building);
         QFile::remove(building + QStringLiteral("-journal"));
     };
+    auto discardOnFailure = qScopeGuard(discard);
     CaseCopyCounts counts;
-    try {
+    {
         SqliteBackend target(building);
         counts = copy(source, target, options);
-    } catch (...) {
-        discard();
-        throw;
     }
+    discardOnFailure.dismiss();
     // Never over a file that appeared meanwhile: Qt's rename refuses to
     // replace one.
     QFile built(building);
     if (!built.rename(path)) {
         const QString why = built.errorString();
         discard();
-        throw DataError(DataErrors::CannotOpen, text(TargetFileNotMoved).arg(path, why));
+        throw DataError(DataErrors::CannotOpen,
+                        QString::fromUtf8(TargetFileNotMoved).arg(path, why));
     }
     return counts;
 }

@@ -3,6 +3,7 @@
 #include "records/DatabaseBackend.h"
 #include "records/SqliteBackend.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -185,6 +186,8 @@ void CaseDatabase::openConnection(bool mayCreate)
 {
     if (m_open)
         return;
+    // Whatever fails on the way leaves no connection behind.
+    auto closeOnFailure = qScopeGuard([this] { closeConnection(); });
     QList<StoredTable> tables;
     for (;;) {
         m_connectionName =
@@ -197,25 +200,18 @@ void CaseDatabase::openConnection(bool mayCreate)
             QString password;
             if (!askPassword(e, password))
                 throw;
-        } catch (...) {
-            closeConnection();
-            throw;
         }
     }
-    try {
-        m_columns.clear();
-        m_tableNames.clear();
-        m_autoKeys.clear();
-        for (const StoredTable &t : tables) {
-            m_columns.insert(t.name.toLower(), t.columns);
-            m_tableNames.insert(t.name.toLower(), t.name);
-            if (!t.autoKey.isEmpty())
-                m_autoKeys.insert(t.name.toLower(), t.autoKey);
-        }
-    } catch (...) {
-        closeConnection();
-        throw;
+    m_columns.clear();
+    m_tableNames.clear();
+    m_autoKeys.clear();
+    for (const StoredTable &t : tables) {
+        m_columns.insert(t.name.toLower(), t.columns);
+        m_tableNames.insert(t.name.toLower(), t.name);
+        if (!t.autoKey.isEmpty())
+            m_autoKeys.insert(t.name.toLower(), t.autoKey);
     }
+    closeOnFailure.dismiss();
     m_open = true;
 }
 

@@ -10,6 +10,7 @@
 #include "records/DatabaseBackend.h"
 
 #include <QHash>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -158,16 +159,11 @@ void CaseImportWriter::run(Mode mode, const std::function<void()> &work)
         d->db = d->backend.openIndependentConnection(d->connection);
     }
     if (mode == Mode::Write) {
-        try {
-            d->backend.write(d->db, [&](QSqlQuery &q) {
-                d->begin(mode, q);
-                work();
-            });
-        } catch (...) {
-            d->end();
-            throw;
-        }
-        d->end();
+        const auto ended = qScopeGuard([this] { d->end(); });
+        d->backend.write(d->db, [&](QSqlQuery &q) {
+            d->begin(mode, q);
+            work();
+        });
         return;
     }
     // A survey reads one snapshot and writes nothing, whatever happens.
@@ -175,16 +171,12 @@ void CaseImportWriter::run(Mode mode, const std::function<void()> &work)
     if (!q.exec(d->onServer ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
                             : QStringLiteral("BEGIN")))
         throw d->backend.errorFrom(q.lastError());
-    try {
-        d->begin(mode, q);
-        work();
-    } catch (...) {
+    const auto ended = qScopeGuard([this, &q] {
         d->end();
         q.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
-    d->end();
-    q.exec(QStringLiteral("ROLLBACK"));
+    });
+    d->begin(mode, q);
+    work();
 }
 
 bool CaseImportWriter::held(const QString &table, const QString &field, const QString &value)

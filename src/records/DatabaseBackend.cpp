@@ -4,6 +4,7 @@
 #include "records/PostgresBackend.h"
 #include "records/SqliteBackend.h"
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -24,15 +25,14 @@ void DatabaseBackend::write(const QSqlDatabase &db,
     QSqlQuery q(db);
     if (!q.exec(beginWrite()))
         throw errorFrom(q.lastError());
-    try {
-        work(q);
-        if (!q.exec(QStringLiteral("COMMIT")))
-            throw errorFrom(q.lastError());
-    } catch (...) {
+    auto rollBack = qScopeGuard([&db] {
         QSqlQuery rollback(db);
         rollback.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    });
+    work(q);
+    if (!q.exec(QStringLiteral("COMMIT")))
+        throw errorFrom(q.lastError());
+    rollBack.dismiss();
 }
 
 void DatabaseBackend::requireCaseTables(const QList<StoredTable> &tables) const

@@ -5,6 +5,7 @@
 #include "records/SqliteBackend.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -156,15 +157,14 @@ FindIndexBuild::Step stepIn(const QSqlDatabase &db, int rows)
 FindIndexBuild::Step FindIndexBuild::step(const QSqlDatabase &db, int rows)
 {
     exec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        const Step s = stepIn(db, rows);
-        exec(db, QStringLiteral("COMMIT"));
-        return s;
-    } catch (...) {
+    auto rollBack = qScopeGuard([&db] {
         QSqlQuery rollback(db);
         rollback.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    });
+    const Step s = stepIn(db, rows);
+    exec(db, QStringLiteral("COMMIT"));
+    rollBack.dismiss();
+    return s;
 }
 
 qint64 FindIndexBuild::rowsInAll(const QSqlDatabase &db)

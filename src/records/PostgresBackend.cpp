@@ -5,6 +5,7 @@
 #include "records/PostgresSchema.h"
 #include "records/ServerAddress.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -273,44 +274,41 @@ QList<StoredTable> PostgresBackend::open(const QString &connectionName, bool may
     QSqlDatabase db = connect(connectionName);
     if (!db.open())
         throw openFailure(db);
-    try {
-        QSqlQuery q(db);
-        // A server that stores text unchecked could hand back bytes that
-        // are no text at all.
-        if (!q.exec(QStringLiteral("SHOW server_encoding")) || !q.next())
-            throw errorFrom(q.lastError());
-        if (q.value(0).toString().compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
-            throw DataError(DataErrors::CannotOpen,
-                            QStringLiteral("The shared database %1 stores text as %2; the case "
-                                           "database needs UTF8.")
-                                .arg(describe(), q.value(0).toString()));
-        q.finish();
-        QList<StoredTable> found = tables(db);
-        bool anyCaseTable = false;
-        for (const StoredTable &t : std::as_const(found))
-            anyCaseTable = anyCaseTable ||
-                           t.name.compare(QLatin1String("Employee"), Qt::CaseInsensitive) == 0 ||
-                           t.name.compare(QLatin1String("Complaints"), Qt::CaseInsensitive) == 0;
-        // Only a database with neither table is new; one with half of them
-        // is someone else's and is left as it is.
-        if (!anyCaseTable && mayCreate) {
-            runSchemaSteps(db, true);
-            found = tables(db);
-        }
-        requireCaseTables(found);
-        try {
-            runSchemaSteps(db, false);
-        } catch (const DataError &e) {
-            // A steward's role may not add what a newer version adds; the
-            // program works without it.
-            if (e.number() != DataErrors::ReadOnly)
-                throw;
-        }
-        return found;
-    } catch (...) {
-        db.close();
-        throw;
+    auto closeOnFailure = qScopeGuard([&db] { db.close(); });
+    QSqlQuery q(db);
+    // A server that stores text unchecked could hand back bytes that
+    // are no text at all.
+    if (!q.exec(QStringLiteral("SHOW server_encoding")) || !q.next())
+        throw errorFrom(q.lastError());
+    if (q.value(0).toString().compare(QLatin1String("UTF8"), Qt::CaseInsensitive) != 0)
+        throw DataError(DataErrors::CannotOpen,
+                        QStringLiteral("The shared database %1 stores text as %2; the case "
+                                       "database needs UTF8.")
+                            .arg(describe(), q.value(0).toString()));
+    q.finish();
+    QList<StoredTable> found = tables(db);
+    bool anyCaseTable = false;
+    for (const StoredTable &t : std::as_const(found))
+        anyCaseTable = anyCaseTable ||
+                       t.name.compare(QLatin1String("Employee"), Qt::CaseInsensitive) == 0 ||
+                       t.name.compare(QLatin1String("Complaints"), Qt::CaseInsensitive) == 0;
+    // Only a database with neither table is new; one with half of them
+    // is someone else's and is left as it is.
+    if (!anyCaseTable && mayCreate) {
+        runSchemaSteps(db, true);
+        found = tables(db);
     }
+    requireCaseTables(found);
+    try {
+        runSchemaSteps(db, false);
+    } catch (const DataError &e) {
+        // A steward's role may not add what a newer version adds; the
+        // program works without it.
+        if (e.number() != DataErrors::ReadOnly)
+            throw;
+    }
+    closeOnFailure.dismiss();
+    return found;
 }
 
 QSqlDatabase PostgresBackend::openIndependentConnection(const QString &connectionName) const

@@ -3,6 +3,7 @@
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <utility>
@@ -313,10 +314,7 @@ void RecordSet::requery()
     m_chunk = FirstChunk;
     m_lastSortValues.clear();
     m_lastKey = 0;
-    try {
-        fetchMore(m_chunk);
-        moveTo(0);
-    } catch (...) {
+    auto restore = qScopeGuard([&] {
         m_keys = keys;
         m_added = added;
         m_fetched = fetched;
@@ -326,8 +324,10 @@ void RecordSet::requery()
         m_onDeleted = onDeleted;
         m_lastSortValues = lastSortValues;
         m_lastKey = lastKey;
-        throw;
-    }
+    });
+    fetchMore(m_chunk);
+    moveTo(0);
+    restore.dismiss();
     Q_EMIT rowsReset();
 }
 

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -146,16 +147,13 @@ QList<StoredTable> SqliteBackend::open(const QString &connectionName, bool mayCr
     if (!db.open())
         throw sqliteError(db.lastError(), QStringLiteral("Opening \"%1\"").arg(path));
 
-    try {
-        const QList<StoredTable> found = tables(db);
-        requireCaseTables(found); // reads only: an unknown file is left as it is
-        configure(db);
-        addMissingSteps(db);
-        return found;
-    } catch (...) {
-        db.close();
-        throw;
-    }
+    auto closeOnFailure = qScopeGuard([&db] { db.close(); });
+    const QList<StoredTable> found = tables(db);
+    requireCaseTables(found); // reads only: an unknown file is left as it is
+    configure(db);
+    addMissingSteps(db);
+    closeOnFailure.dismiss();
+    return found;
 }
 
 QSqlDatabase SqliteBackend::openIndependentConnection(const QString &connectionName) const
@@ -197,14 +195,13 @@ void SqliteBackend::createFile(QSqlDatabase &db, bool replaceEmptyFile)
         QFile::remove(building);
         throw sqliteError(db.lastError(), QStringLiteral("Creating \"%1\"").arg(path));
     }
-    try {
-        configure(db);
-        runSchemaSteps(db, true);
-    } catch (...) {
+    auto discard = qScopeGuard([&db, &building] {
         db.close();
         QFile::remove(building);
-        throw;
-    }
+    });
+    configure(db);
+    runSchemaSteps(db, true);
+    discard.dismiss();
     db.close(); // the last connection's close folds the journal into the file
     if (replaceEmptyFile)
         QFile::remove(path); // an empty file holds nothing to keep

@@ -21,11 +21,6 @@ namespace
 using namespace AccessImportTexts;
 using namespace AccessImportPass;
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 const QString Employee = QString::fromLatin1(CaseSchema::EmployeeTable);
 const QString Complaints = QString::fromLatin1(CaseSchema::ComplaintsTable);
 
@@ -79,13 +74,13 @@ AccessSurvey AccessImport::survey(const AccessImportChoices &choices) const
         QStringList names;
         for (const AccessTable &t : listing.tables)
             names << t.name;
-        s.error =
-            text(NoCaseTables).arg(QFileInfo(m_file).fileName(), names.join(QStringLiteral(", ")));
+        s.error = QString::fromUtf8(NoCaseTables)
+                      .arg(QFileInfo(m_file).fileName(), names.join(QStringLiteral(", ")));
         return s;
     }
     for (const AccessMapping &m : mappings) {
         if (!isComplaints(m.target) && m.target.compare(Employee, Qt::CaseInsensitive) != 0) {
-            s.error = text(NotACaseTable).arg(m.target);
+            s.error = QString::fromUtf8(NotACaseTable).arg(m.target);
             return s;
         }
         const AccessTable *t = listing.table(m.source);
@@ -126,23 +121,24 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
     result.damaged = survey.damaged;
     if (survey.ok && survey.knownEmployees > 0 &&
         choices.knownEmployees == AccessImportChoices::Known::Refuse)
-        result.error = text(KnownEmployees).arg(survey.knownEmployees).arg(survey.employees);
+        result.error =
+            QString::fromUtf8(KnownEmployees).arg(survey.knownEmployees).arg(survey.employees);
     else if (survey.ok && survey.collisions > 0 &&
              choices.collisions == AccessImportChoices::Collisions::Refuse)
-        result.error = text(Collisions).arg(survey.collisions);
+        result.error = QString::fromUtf8(Collisions).arg(survey.collisions);
     if (!survey.ok || !result.error.isEmpty())
         return result;
 
     // Kept first, so that a wrong import is undone by restoring this backup.
     const QString file = m_database.filePath();
     if (file.isEmpty()) {
-        result.backupNote = text(ServerNotBackedUp);
+        result.backupNote = QString::fromUtf8(ServerNotBackedUp);
     } else {
         const KeeperResult kept = BackupKeeper(file, caseShape()).run();
         if (kept.outcome == KeeperResult::Outcome::Made)
             result.backup = kept.backup.path;
         else if (kept.outcome != KeeperResult::Outcome::Unchanged) {
-            result.error = text(NoBackup).arg(kept.message);
+            result.error = QString::fromUtf8(NoBackup).arg(kept.message);
             return result;
         }
     }
@@ -156,7 +152,7 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
                                                            QStringLiteral("yyyy-MM-dd HH.mm.ss")));
         report = std::make_unique<PrivateOutput>(folder.path() + QLatin1Char('/') + name);
         if (!folder.make(&why) || !report->open(&why)) {
-            result.error = text(ReportFailed).arg(report->finalPath(), why);
+            result.error = QString::fromUtf8(ReportFailed).arg(report->finalPath(), why);
             return result;
         }
         report->file().write(ReportHeader);
@@ -184,7 +180,7 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
             // committed without its line in the list.
             if (report && !(reported = report->commit(PrivateOutput::Replace::Never, &why)))
                 throw DataError(DataErrors::General,
-                                text(ReportFailed).arg(report->finalPath(), why));
+                                QString::fromUtf8(ReportFailed).arg(report->finalPath(), why));
         });
     } catch (const DataError &e) {
         if (reported)

@@ -18,11 +18,6 @@ using namespace AccessImportTexts;
 constexpr int PreviewRows = 10;
 constexpr qint64 RowsPerReport = 256;
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 const QString Employee = QString::fromLatin1(CaseSchema::EmployeeTable);
 const QString Complaints = QString::fromLatin1(CaseSchema::ComplaintsTable);
 const QString FileNumber = QStringLiteral("File Number");
@@ -60,7 +55,7 @@ std::optional<Stop> Pass::table(const AccessReader &reader, AccessTablePlan &pla
         }
         for (int c = 0; c < table.columns.size(); ++c)
             if (match.fieldOf(c) >= 0 && table.columns.at(c).binary())
-                fault = text(BinaryColumn).arg(table.columns.at(c).name);
+                fault = QString::fromUtf8(BinaryColumn).arg(table.columns.at(c).name);
         plan.preview.ok = fault.isEmpty();
     };
     const auto row = [&](const AccessRow &values, qint64 number, QString *why) {
@@ -74,7 +69,7 @@ std::optional<Stop> Pass::table(const AccessReader &reader, AccessTablePlan &pla
     };
     const AccessReadResult r = reader.rows(plan.mapping.source, row, m_choices.cancel, columns);
     if (!fault.isEmpty())
-        return Stop{text(InTable).arg(plan.mapping.source, fault)};
+        return Stop{QString::fromUtf8(InTable).arg(plan.mapping.source, fault)};
     if (!r.ok)
         return Stop{r.error, r.damaged, r.cancelled};
     plan.rows = r.rows;
@@ -97,8 +92,10 @@ bool Pass::take(const FieldMatch &match, const QString &target, const AccessRow 
             continue;
         const AccessValue &v = values.at(c);
         if (v.cut) {
-            *fault =
-                text(ValueCut).arg(number).arg(match.field(f).name).arg(match.field(f).maxLength);
+            *fault = QString::fromUtf8(ValueCut)
+                         .arg(number)
+                         .arg(match.field(f).name)
+                         .arg(match.field(f).maxLength);
             return false;
         }
         const auto checked = match.value(f, v.null ? QVariant() : QVariant(v.text), number, fault);
@@ -124,7 +121,7 @@ bool Pass::employee(const QVariantList &full, QString *fault)
     if (!fileNumber.isNull() && m_writer.held(Employee, FileNumber, fileNumber.toString())) {
         ++counts.knownEmployees;
         if (m_writing && m_choices.knownEmployees == AccessImportChoices::Known::Refuse) {
-            *fault = text(ChangedMeanwhile);
+            *fault = QString::fromUtf8(ChangedMeanwhile);
             return false;
         }
         if (m_choices.knownEmployees == AccessImportChoices::Known::Skip) {
@@ -147,7 +144,7 @@ bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
         bool ok = false;
         n = full.at(0).toString().toLongLong(&ok);
         if (!ok || n <= 0) {
-            *fault = text(BadNumber).arg(number).arg(full.at(0).toString());
+            *fault = QString::fromUtf8(BadNumber).arg(number).arg(full.at(0).toString());
             return false;
         }
         counts.highestNumber = std::max(counts.highestNumber, n);
@@ -156,12 +153,12 @@ bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
         if (taken) {
             ++counts.collisions;
             if (m_writing && m_choices.collisions != AccessImportChoices::Collisions::Renumber) {
-                *fault = text(ChangedMeanwhile);
+                *fault = QString::fromUtf8(ChangedMeanwhile);
                 return false;
             }
         }
         if (m_writing && n > surveyedHighest) {
-            *fault = text(ChangedMeanwhile);
+            *fault = QString::fromUtf8(ChangedMeanwhile);
             return false;
         }
         if (!m_writing)

@@ -15,14 +15,9 @@ namespace
 
 using namespace AccessImportTexts;
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 QString listed(const QStringList &names)
 {
-    return names.isEmpty() ? text(ConsoleNone) : names.join(QStringLiteral(", "));
+    return names.isEmpty() ? QString::fromUtf8(ConsoleNone) : names.join(QStringLiteral(", "));
 }
 
 int refuse(QTextStream &err, const QString &why)
@@ -49,11 +44,11 @@ int run(const QString &accessFile, const QString &databaseLocation,
     const AccessSurvey survey = importer.survey(choices);
     if (!survey.ok)
         return refuse(err, survey.error);
-    out << text(ConsoleReading)
+    out << QString::fromUtf8(ConsoleReading)
                .arg(QFileInfo(accessFile).fileName(), survey.format,
                     database.backend().displayName());
     for (const AccessTablePlan &p : survey.plans)
-        out << text(ConsolePlan)
+        out << QString::fromUtf8(ConsolePlan)
                    .arg(p.mapping.target, p.mapping.source)
                    .arg(p.rows)
                    .arg(listed(p.preview.matched), listed(p.preview.ignored));
@@ -64,23 +59,23 @@ int run(const QString &accessFile, const QString &databaseLocation,
         QString why = result.error;
         if (survey.knownEmployees > 0 &&
             choices.knownEmployees == AccessImportChoices::Known::Refuse)
-            why += text(ConsoleKnownHint);
+            why += QString::fromUtf8(ConsoleKnownHint);
         else if (survey.collisions > 0 &&
                  choices.collisions == AccessImportChoices::Collisions::Refuse)
-            why += text(ConsoleCollisionsHint);
+            why += QString::fromUtf8(ConsoleCollisionsHint);
         return refuse(err, why);
     }
     if (!result.backup.isEmpty())
-        out << text(ConsoleBackup).arg(result.backup);
+        out << QString::fromUtf8(ConsoleBackup).arg(result.backup);
     else if (result.backupNote.isEmpty())
-        out << text(ConsoleBackupUnchanged);
+        out << QString::fromUtf8(ConsoleBackupUnchanged);
     else
         out << result.backupNote << Qt::endl;
-    out << text(ConsoleAdded).arg(result.employees).arg(result.complaints);
+    out << QString::fromUtf8(ConsoleAdded).arg(result.employees).arg(result.complaints);
     if (result.skipped > 0)
-        out << text(ConsoleSkipped).arg(result.skipped);
+        out << QString::fromUtf8(ConsoleSkipped).arg(result.skipped);
     if (result.renumbered > 0)
-        out << text(ConsoleRenumbered).arg(result.renumbered).arg(result.report);
+        out << QString::fromUtf8(ConsoleRenumbered).arg(result.renumbered).arg(result.report);
     out.flush();
     return 0;
 }

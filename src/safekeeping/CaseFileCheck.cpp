@@ -16,11 +16,6 @@ using namespace SafekeepingTexts;
 constexpr int HeaderBytes = 100;
 constexpr char Magic[] = "SQLite format 3"; // and its terminating zero
 
-QString text(const char *format, const QString &name)
-{
-    return QString::fromUtf8(format).arg(name);
-}
-
 QString shownName(const QString &path)
 {
     return QFileInfo(path).fileName();
@@ -95,7 +90,7 @@ QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes, bool *d
     isDamaged = false;
     const QString name = shownName(path);
     if (!QFileInfo::exists(path))
-        return text(FileMissing, name);
+        return QString::fromUtf8(FileMissing).arg(name);
     // Read through SQLite, never through a descriptor of our own: the file
     // may be the case database this program has open, whose locks a
     // descriptor closed here would take away. Opening reads nothing that
@@ -105,30 +100,35 @@ QString CaseFileCheck::headerProblem(const QString &path, qint64 *bytes, bool *d
     const auto head = db ? SafeSqlite::readHead(db.get(), SafeSqlite::Which::Database, HeaderBytes)
                          : std::nullopt;
     if (!head)
-        return text(FileUnreadable, name)
+        return QString::fromUtf8(FileUnreadable)
+            .arg(name)
             .arg(error.isEmpty() ? SafeSqlite::errorText(db.get()) : error);
     const qint64 size = head->size;
     if (bytes)
         *bytes = size;
     if (size == 0)
-        return text(FileEmpty, name);
+        return QString::fromUtf8(FileEmpty).arg(name);
     const QByteArray &header = head->bytes;
     // What SQLite would call "not a database" or "malformed" on reading.
     isDamaged = true;
     if (header.size() < HeaderBytes || !header.startsWith(QByteArray(Magic, sizeof Magic)))
-        return text(FileNotDatabase, name).arg(SafeSqlite::errorText(SQLITE_NOTADB));
+        return QString::fromUtf8(FileNotDatabase)
+            .arg(name)
+            .arg(SafeSqlite::errorText(SQLITE_NOTADB));
     const auto *h = reinterpret_cast<const uchar *>(header.constData());
     const quint32 rawPageSize = qFromBigEndian<quint16>(h + 16);
     const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
-        return text(FileNotDatabase, name).arg(SafeSqlite::errorText(SQLITE_NOTADB));
+        return QString::fromUtf8(FileNotDatabase)
+            .arg(name)
+            .arg(SafeSqlite::errorText(SQLITE_NOTADB));
     // The page count in the header is to be trusted only while the number
     // of the change that wrote it matches the change counter.
     const quint32 changeCounter = qFromBigEndian<quint32>(h + 24);
     const quint32 validFor = qFromBigEndian<quint32>(h + 92);
     const qint64 pages = qFromBigEndian<quint32>(h + 28);
     if (changeCounter == validFor && pages > 0 && size < pages * pageSize && !hasJournal(path))
-        return text(FileCut, name);
+        return QString::fromUtf8(FileCut).arg(name);
     isDamaged = false;
     return {};
 }
@@ -149,7 +149,7 @@ CaseFileReport CaseFileCheck::check(const QString &path, const CaseShape &shape,
     QString error;
     SafeSqlite::Connection db = SafeSqlite::open(path, access, &error);
     if (!db) {
-        report.problem = text(FileUnreadable, shownName(path)).arg(error);
+        report.problem = QString::fromUtf8(FileUnreadable).arg(shownName(path)).arg(error);
         return report;
     }
     const qint64 bytes = report.bytes;
@@ -172,13 +172,13 @@ CaseFileReport CaseFileCheck::check(sqlite3 *db, const QString &name, const Case
         const int code = sqlite3_errcode(db) & 0xff;
         report.damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
         report.reason = error;
-        return refuse(text(format, name).arg(error));
+        return refuse(QString::fromUtf8(format).arg(name).arg(error));
     };
     // Every read in one transaction: a file that another program changes
     // meanwhile is judged as one moment.
     QString error;
     if (!SafeSqlite::exec(db, "BEGIN", &error))
-        return refuse(text(FileUnreadable, name).arg(error));
+        return refuse(QString::fromUtf8(FileUnreadable).arg(name).arg(error));
     struct EndRead {
         sqlite3 *db;
         ~EndRead() { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); }
@@ -194,19 +194,19 @@ CaseFileReport CaseFileCheck::check(sqlite3 *db, const QString &name, const Case
         if (verdict != QLatin1String("ok")) {
             report.damaged = true;
             report.reason = verdict.section(QLatin1Char('\n'), 0, 2);
-            return refuse(text(FileDamaged, name).arg(report.reason));
+            return refuse(QString::fromUtf8(FileDamaged).arg(name).arg(report.reason));
         }
     }
     for (const TableShape &t : shape) {
         const QString stored = tables.value(t.name.toLower());
         if (stored.isEmpty())
-            return refuse(text(TableMissing, name).arg(t.name));
+            return refuse(QString::fromUtf8(TableMissing).arg(name).arg(t.name));
         QStringList fields;
         if (!readFields(db, stored, &fields, &error))
             return failed(FileNotDatabase, error);
         for (const QString &f : t.fields) {
             if (!fields.contains(f, Qt::CaseInsensitive))
-                return refuse(text(FieldMissing, name).arg(t.name, f));
+                return refuse(QString::fromUtf8(FieldMissing).arg(name).arg(t.name, f));
         }
         qint64 rows = 0;
         if (!countRows(db, stored, &rows, &error))

@@ -13,11 +13,6 @@ using namespace SafekeepingTexts;
 
 constexpr qint64 RowsPerReport = 1024;
 
-QString text(const char *format)
-{
-    return QString::fromUtf8(format);
-}
-
 QString decoded(const QByteArray &bytes, bool *valid)
 {
     QString s = QString::fromUtf8(bytes);
@@ -48,7 +43,7 @@ class Matcher
     std::optional<QVariantList> values(const CsvRow &row, qint64 number, QString *error) const
     {
         if (row.size() != m_width) {
-            *error = text(ImportFieldCount).arg(number).arg(row.size()).arg(m_width);
+            *error = QString::fromUtf8(ImportFieldCount).arg(number).arg(row.size()).arg(m_width);
             return std::nullopt;
         }
         QVariantList out;
@@ -65,7 +60,7 @@ class Matcher
             bool valid = true;
             const QString value = decoded(field.bytes, &valid);
             if (!valid) {
-                *error = text(ImportNotUtf8).arg(number).arg(m_match.field(f).name);
+                *error = QString::fromUtf8(ImportNotUtf8).arg(number).arg(m_match.field(f).name);
                 return std::nullopt;
             }
             const std::optional<QVariant> checked = m_match.value(f, value, number, error);
@@ -86,8 +81,8 @@ class Matcher
 QString readingError(const CsvReader &reader, qint64 row)
 {
     if (reader.tooLarge())
-        return text(ImportHugeValue).arg(row).arg(CsvReader::DefaultMaxFieldBytes);
-    return text(ImportBadCsv).arg(row).arg(reader.error());
+        return QString::fromUtf8(ImportHugeValue).arg(row).arg(CsvReader::DefaultMaxFieldBytes);
+    return QString::fromUtf8(ImportBadCsv).arg(row).arg(reader.error());
 }
 
 } // namespace
@@ -114,7 +109,7 @@ CsvPreview CsvImport::preview(QIODevice &file, int rows) const
     if (reader.failed())
         p.error = readingError(reader, reader.rows());
     else if (!headerRead)
-        p.error = text(ImportEmpty);
+        p.error = QString::fromUtf8(ImportEmpty);
     p.ok = p.error.isEmpty();
     return p;
 }
@@ -139,7 +134,7 @@ CsvImportResult CsvImport::run(QIODevice &file, const Sink &sink, const std::ato
         const auto values = matcher.values(row, number, &result.error);
         QString refused;
         if (values && !sink(matcher.matched(), *values, &refused))
-            result.error = text(ImportRefused).arg(number).arg(refused);
+            result.error = QString::fromUtf8(ImportRefused).arg(number).arg(refused);
         if (!result.error.isEmpty()) {
             result.failedRow = number;
             return false;
@@ -149,7 +144,7 @@ CsvImportResult CsvImport::run(QIODevice &file, const Sink &sink, const std::ato
                 progress(result.rows);
             if (cancel && cancel->load(std::memory_order_relaxed)) {
                 result.cancelled = true;
-                result.error = text(ImportCancelled);
+                result.error = QString::fromUtf8(ImportCancelled);
                 return false;
             }
         }
@@ -160,10 +155,10 @@ CsvImportResult CsvImport::run(QIODevice &file, const Sink &sink, const std::ato
         // The row being read when the reading failed: the header is row 0.
         result.failedRow = reader.rows();
         result.error = reader.rows() == 0 && !reader.tooLarge()
-                           ? text(ImportUnreadable).arg(reader.error())
+                           ? QString::fromUtf8(ImportUnreadable).arg(reader.error())
                            : readingError(reader, reader.rows());
     } else if (!headerRead && result.error.isEmpty()) {
-        result.error = text(ImportEmpty);
+        result.error = QString::fromUtf8(ImportEmpty);
     }
     result.ok = result.error.isEmpty();
     if (result.ok && progress)

@@ -149,8 +149,9 @@ TEST_P(FaultRoundThreeStart, AFileThatIsNotThereIsMadeOnlyOnYes)
         [was = DatabaseChoice::sessionDecidedBy()] { DatabaseChoice::setSessionDecidedBy(was); });
     QTemporaryDir dir;
     const QString path = dir.filePath("a/Quillmark.db"), target = dir.filePath("b/Quillmark.db");
-    if (c.linkToNothing)
+    if (c.linkToNothing) {
         ASSERT_TRUE(QDir().mkpath(dir.filePath("a")) && QFile::link(target, path));
+    }
     ScriptedDialogs dialogs;
     dialogs.queueAnswer(c.answer);
     DatabaseChoice::setSessionDecidedBy(c.by);

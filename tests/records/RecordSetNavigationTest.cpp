@@ -237,6 +237,30 @@ TEST_F(RecordSetTest, RequeryOfAnEmptiedTableIsAtBothEnds)
     EXPECT_EQ(rs->absolutePosition(), -1);
 }
 
+// The table gone for a moment (renamed by another program): the requery
+// fails, and the set goes on from the row it was on with the rows it had,
+// as if the requery had never been tried.
+TEST_F(RecordSetTest, ARequeryThatCannotReadLeavesTheSetWhereItWas)
+{
+    fill(5);
+    auto rs = openSet();
+    rs->moveNext();
+    rs->moveNext();
+    db.insert(Employee, {{NameField, QStringLiteral("E5")}});
+    db.query(QStringLiteral("ALTER TABLE Employee RENAME TO Away"));
+    EXPECT_THROW(rs->requery(), DataError);
+    db.query(QStringLiteral("ALTER TABLE Away RENAME TO Employee"));
+    EXPECT_EQ(rs->absolutePosition(), 2);
+    EXPECT_EQ(name(*rs), QStringLiteral("E2"));
+    rs->moveNext();
+    EXPECT_EQ(name(*rs), QStringLiteral("E3"));
+    rs->moveLast();
+    EXPECT_EQ(name(*rs), QStringLiteral("E4")) << "the rows are the ones read before";
+    rs->requery();
+    rs->moveLast();
+    EXPECT_EQ(name(*rs), QStringLiteral("E5"));
+}
+
 TEST_F(RecordSetTest, ARowDeletedElsewhereShowsEmptyWhenMovedOnto)
 {
     fill(3);
