@@ -22,11 +22,6 @@ const char *const AlreadyOnFile =
     "Not available on a database file: this copies a shared server's records into a new file. "
     "Choose the server with File > Choose Database first.";
 
-QString text(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
 } // namespace
 
 BackendAbilities BackendAbilities::of(const CaseDatabase *db)
@@ -41,25 +36,25 @@ BackendAbilities BackendAbilities::of(const CaseDatabase *db)
 QString BackendAbilities::whyNot(Ability ability) const
 {
     if (m_none)
-        return text(NoDatabase);
+        return QString::fromUtf8(NoDatabase);
     switch (ability) {
     case Ability::BackUpNow:
     case Ability::Restore:
         // On a file that did not open too: Restore is how it is mended.
-        return m_onFile ? QString() : text(ServerKeepsItsOwn);
+        return m_onFile ? QString() : QString::fromUtf8(ServerKeepsItsOwn);
     case Ability::Export:
     case Ability::Import:
-        return m_onFile ? QString() : text(ServerCsv);
+        return m_onFile ? QString() : QString::fromUtf8(ServerCsv);
     case Ability::Find:
         if (!m_onFile)
-            return text(ServerFind);
-        return m_open ? QString() : text(NotOpened);
+            return QString::fromUtf8(ServerFind);
+        return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::AccessImport:
-        return m_open ? QString() : text(NotOpened);
+        return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::CopyToServer:
-        return m_onFile ? QString() : text(AlreadyOnServer);
+        return m_onFile ? QString() : QString::fromUtf8(AlreadyOnServer);
     case Ability::CopyToFile:
-        return m_onFile ? text(AlreadyOnFile) : QString();
+        return m_onFile ? QString::fromUtf8(AlreadyOnFile) : QString();
     }
-    return text(NoDatabase);
+    return QString::fromUtf8(NoDatabase);
 }
