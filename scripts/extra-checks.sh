@@ -11,12 +11,16 @@ export QT_QPA_PLATFORM=offscreen
 
 if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== sanitizer build (build-asan/)"
+  # Warnings are shown here but fail only the plain build: gcc's
+  # instrumentation at -O1 is known for false alarms (-Wmaybe-uninitialized,
+  # -Wstringop-overflow) that say nothing about the code.
+  # QUILLMARK_SANITIZE_WERROR=ON makes them fail this build too.
   # -O1 and line tables only: what the sanitizers' own manuals advise,
   # and the build takes about 40% less time than at -O2 with full
   # debugging information; reports still name file and line.
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-    -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF -DQUILLMARK_WERROR=${QUILLMARK_WERROR:-ON} >/dev/null
+    -DQUILLMARK_SANITIZE=ON -DQUILLMARK_BENCH=OFF -DQUILLMARK_WERROR=${QUILLMARK_SANITIZE_WERROR:-OFF} >/dev/null
   cmake --build build-asan --parallel "$(nproc)"
   # halt_on_error/abort_on_error: the first report ends the test program,
   # which ctest counts as a failure. Leak detection is off: Qt keeps its
