@@ -139,17 +139,4 @@ TEST(CsvServerExport, GivesTheFileTheDatabaseFileGivesForTheSameRecords)
                      << server.unavailable().toStdString();
 }
 
-TEST(CsvServerExport, RefusesATableItDoesNotHaveAndWritesNothing)
-{
-    TempCaseDb db;
-    SKIP_WITHOUT_BACKEND(db);
-    const std::shared_ptr<CaseDatabase> open = db.open();
-    QTemporaryDir out;
-    const QString target = out.filePath(QStringLiteral("none.csv"));
-    const CsvExportResult r = CsvExport::tableToFile(*open, QStringLiteral("NoSuchTable"), target);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.error.isEmpty());
-    EXPECT_FALSE(QFile::exists(target));
-}
-
 } // namespace
