@@ -9,9 +9,12 @@
 
 #include <QDir>
 #include <QLocale>
+#include <functional>
 
 namespace
 {
+
+using GridExport::Outcome;
 
 constexpr const char *ExportTitle = "Export %1";
 constexpr const char *CsvFilter = "CSV files (*.csv);;All files (*)";
@@ -26,13 +29,9 @@ QString suggestedPath(const QString &what)
     return QDir(UserFolders::documents()).filePath(what + QStringLiteral(".csv"));
 }
 
-} // namespace
-
-namespace GridExport
-{
-
-Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
-              const QString &select, const QVariantList &params)
+Outcome written(QWidget *parent, const QString &what,
+                const std::function<CsvExportResult(const QString &target,
+                                                    const CsvExportOptions &options)> &write)
 {
     Outcome outcome;
     Dialogs &dialogs = Dialogs::instance();
@@ -54,7 +53,7 @@ Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
             options.progress = [&progress](qint64 rows) { progress.done = rows; };
             // The save dialog asked before replacing a file of that name.
             options.replace = PrivateOutput::Replace::Allowed;
-            result = CsvExport::toFile(databasePath, select, params, target, options);
+            result = write(target, options);
         });
     if (!result.ok) {
         dialogs.message(QString::fromUtf8(ExportFailed).arg(what, result.error),
@@ -69,6 +68,28 @@ Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
         QString::fromUtf8(ExportDone).arg(QLocale().toString(result.rows), what, result.path),
         Dialogs::Buttons::Ok, Dialogs::Icon::Information);
     return outcome;
+}
+
+} // namespace
+
+namespace GridExport
+{
+
+Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
+              const QString &select, const QVariantList &params)
+{
+    return written(parent, what, [&](const QString &target, const CsvExportOptions &options) {
+        return CsvExport::toFile(databasePath, select, params, target, options);
+    });
+}
+
+Outcome table(QWidget *parent, const CaseDatabase &db, const QString &table)
+{
+    if (!db.filePath().isEmpty())
+        return toCsv(parent, db.filePath(), table, CsvExport::tableQuery(table), {});
+    return written(parent, table, [&](const QString &target, const CsvExportOptions &options) {
+        return CsvExport::tableToFile(db, table, target, options);
+    });
 }
 
 Outcome recordset(QWidget *parent, const RecordSet &records)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariantList>
 
+class CaseDatabase;
 class QWidget;
 class RecordSet;
 
@@ -23,6 +24,9 @@ struct Outcome {
 // file at databasePath; `what` names them to the steward ("Employee").
 Outcome toCsv(QWidget *parent, const QString &databasePath, const QString &what,
               const QString &select, const QVariantList &params);
+
+// A whole table of the open case database, on either back end.
+Outcome table(QWidget *parent, const CaseDatabase &db, const QString &table);
 
 // What a grid shows: its record set's rows, with its filter and in its order.
 Outcome recordset(QWidget *parent, const RecordSet &records);

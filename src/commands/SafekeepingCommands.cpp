@@ -202,7 +202,8 @@ void SafekeepingCommands::restore()
         return;
 
     if (!m_session.saveEditedRecords()) {
-        dialogs.message(QString::fromUtf8(RestoreUnsaved), Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        dialogs.message(QString::fromUtf8(RestoreUnsaved), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
         return;
     }
     Q_EMIT m_session.aboutToReplaceRecords();
@@ -307,8 +308,7 @@ void SafekeepingCommands::exportRecords()
     if (Dialogs::instance().exec(dialog) != QDialog::Accepted)
         return;
     for (const QString &table : dialog.tables()) {
-        const GridExport::Outcome done =
-            GridExport::toCsv(m_parent, m_path, table, CsvExport::tableQuery(table), {});
+        const GridExport::Outcome done = GridExport::table(m_parent, *m_session.database(), table);
         if (!done.asked)
             return; // cancelled at the file dialog: the other table too
     }

@@ -112,9 +112,10 @@ void SafekeepingCommands::importRecords()
     if (!result.ok)
         return failed(result);
     m_session.reload();
-    const QString done = result.skipped > 0 ? QString::fromUtf8(ImportDoneSkipping)
-                                                  .arg(number(result.rows - result.skipped), table,
-                                                       number(result.skipped))
-                                            : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
+    const QString done =
+        result.skipped > 0
+            ? QString::fromUtf8(ImportDoneSkipping)
+                  .arg(number(result.rows - result.skipped), table, number(result.skipped))
+            : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
     dialogs.message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }

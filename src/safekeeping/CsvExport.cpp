@@ -1,5 +1,7 @@
 #include "safekeeping/CsvExport.h"
 
+#include "records/CaseDatabase.h"
+#include "records/TableRows.h"
 #include "safekeeping/CsvWriter.h"
 #include "safekeeping/SafeSqlite.h"
 #include "safekeeping/SafekeepingTexts.h"
@@ -18,6 +20,34 @@ constexpr qint64 RowsPerReport = 4096;
 bool cancelled(const CsvExportOptions &options)
 {
     return options.cancel && options.cancel->load(std::memory_order_relaxed);
+}
+
+// A value read through the data layer, written as writeRows() writes a
+// SQLite statement's: text as stored, whole numbers in decimal, NULL as
+// nothing at all.
+void writeValue(CsvWriter &writer, const QVariant &value)
+{
+    if (value.isNull()) {
+        writer.null();
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+        const QByteArray digits = QByteArray::number(value.toLongLong());
+        writer.field(digits.constData(), digits.size());
+        return;
+    }
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        writer.field(bytes.constData(), bytes.size());
+        return;
+    }
+    default:
+        writer.field(value.toString());
+    }
 }
 
 } // namespace
@@ -125,6 +155,69 @@ CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &se
     }
     statement.reset();
     sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
+    if (!out.commit(options.replace, &error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    result.ok = true;
+    result.path = target;
+    result.rows = writer.rows() - 1;
+    return result;
+}
+
+CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &table,
+                                       const QString &target, const CsvExportOptions &options)
+{
+    CsvExportResult result;
+    const QString shown = QFileInfo(target).fileName();
+    if (!db.filePath().isEmpty() && PrivateOutput::namesDatabase(target, db.filePath())) {
+        result.error = QString::fromUtf8(TargetIsDatabase).arg(shown);
+        return result;
+    }
+    QString error;
+    PrivateOutput out(target);
+    if (!out.open(&error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    CsvWriter writer(&out.file());
+    qint64 rows = 0;
+    bool stopped = false;
+    const QString readError = TableRows::read(
+        db, table,
+        [&writer](const QStringList &columns) {
+            for (const QString &c : columns)
+                writer.field(c);
+            writer.endRow();
+        },
+        [&](const QVariantList &values) {
+            for (const QVariant &v : values)
+                writeValue(writer, v);
+            writer.endRow();
+            if (++rows % RowsPerReport != 0)
+                return true;
+            if (!writer.ok())
+                return false;
+            if (options.progress)
+                options.progress(rows);
+            stopped = cancelled(options);
+            return !stopped;
+        });
+    if (stopped) {
+        result.cancelled = true;
+        result.error = QString::fromUtf8(ExportCancelled);
+        return result;
+    }
+    if (!readError.isEmpty()) {
+        result.error = QString::fromUtf8(ExportReadFailed).arg(readError);
+        return result;
+    }
+    if (!writer.flush()) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, writer.error());
+        return result;
+    }
+    if (options.progress)
+        options.progress(rows);
     if (!out.commit(options.replace, &error)) {
         result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
         return result;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 
+class CaseDatabase;
 class CsvWriter;
 struct sqlite3_stmt;
 
@@ -44,6 +45,14 @@ class CsvExport
     static CsvExportResult toFile(const QString &databasePath, const QString &select,
                                   const QVariantList &values, const QString &target,
                                   const CsvExportOptions &options = {});
+
+    // The same file for a whole table read through the data layer, on any
+    // back end (a shared server too): its columns in their stored order,
+    // its rows in the order of its key, all in one read transaction of a
+    // connection of its own. `db` gives only where the records are and the
+    // table's shape, read here; the rows are read on the calling thread.
+    static CsvExportResult tableToFile(const CaseDatabase &db, const QString &table,
+                                       const QString &target, const CsvExportOptions &options = {});
 
     // The header and every row of a prepared statement, to a writer. False
     // with the reason in `error` (empty when it was cancelled).

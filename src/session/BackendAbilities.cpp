@@ -13,8 +13,8 @@ const char *const ServerKeepsItsOwn =
     "Use File > Copy to Database File for a copy of your own.";
 const char *const ServerFind = "Not available on a shared server yet: Find searches the index a "
                                "database file keeps on this computer.";
-const char *const ServerCsv = "Not available on a shared server: export and import work on a "
-                              "database file on this computer.";
+const char *const ServerCsv = "Not available on a shared server: import works on a database "
+                              "file on this computer.";
 const char *const AlreadyOnServer =
     "Not available on a shared server: this copies a database file on this computer to a server, "
     "and the records open are on a server already.";
@@ -43,6 +43,10 @@ QString BackendAbilities::whyNot(Ability ability) const
         // On a file that did not open too: Restore is how it is mended.
         return m_onFile ? QString() : QString::fromUtf8(ServerKeepsItsOwn);
     case Ability::Export:
+        // On a server the rows are read through the open connection's back end.
+        if (m_onFile)
+            return QString();
+        return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::Import:
         return m_onFile ? QString() : QString::fromUtf8(ServerCsv);
     case Ability::Find:
