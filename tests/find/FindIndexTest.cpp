@@ -118,10 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FindSearch, SaysWhenMoreMatchThanAreListed)
 {
     TempCaseDb db;
-    db.query(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                            "WHERE i < ?) INSERT INTO Employee (\"Name\", \"File Number\") "
-                            "SELECT 'Person ' || i, printf('%06d', i) FROM n"),
-             {CaseSearch::Limit + 5});
+    for (int i = 1; i <= CaseSearch::Limit + 5; ++i)
+        db.insert(Employee, {{QStringLiteral("Name"), QStringLiteral("Person %1").arg(i)},
+                             {QStringLiteral("File Number"),
+                              QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))}});
     const CaseSearch search(db.open());
     for (const char *typed : {"Person", "Pe"}) {
         const CaseSearch::Result r = search.find(QString::fromLatin1(typed));
