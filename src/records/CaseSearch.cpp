@@ -415,10 +415,10 @@ CaseSearch::Result CaseSearch::findOnServer(const QString &typed) const
                                                  : escaped + QLatin1Char('%');
     const QString typedFolded = PostgresFind::folded(QStringLiteral("CAST(? AS text)"));
     auto anyOf = [&typedFolded](const QStringList &fields) {
-        QStringList parts;
+        QStringList clauses;
         for (const QString &f : fields)
-            parts << PostgresFind::folded(f) + QStringLiteral(" LIKE ") + typedFolded;
-        return QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+            clauses << PostgresFind::folded(f) + QStringLiteral(" LIKE ") + typedFolded;
+        return QLatin1Char('(') + clauses.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     };
     const QString employeeKey = m_db->keyExpression(QStringLiteral("Employee"));
     const QString complaintKey = m_db->keyExpression(QStringLiteral("Complaints"));
