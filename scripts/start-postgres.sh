@@ -181,6 +181,8 @@ CREATE DATABASE quillmark_nocreate;
 -- rights on each table made there, and nothing more.
 \connect quillmark_shared
 REVOKE CREATE ON SCHEMA public FROM PUBLIC;
+-- Find's trigram indexes (see the README's administrator section).
+CREATE EXTENSION IF NOT EXISTS pg_trgm;
 GRANT USAGE ON SCHEMA public TO qm_steward;
 ALTER DEFAULT PRIVILEGES FOR ROLE quillmark IN SCHEMA public
   GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO qm_steward;

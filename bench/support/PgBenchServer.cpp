@@ -26,7 +26,7 @@ void fill(RawPg &raw, std::int64_t rows)
 {
     const std::string n = std::to_string(rows);
     const std::string c = std::to_string(complainants(rows));
-    raw.exec("TRUNCATE \"Employee\", \"Complaints\" RESTART IDENTITY");
+    raw.exec("TRUNCATE \"Employee\", \"Complaints\" RESTART IDENTITY CASCADE");
     raw.exec("INSERT INTO \"Employee\" (\"File Number\", \"Name\", \"Department\", \"Address\") "
              "SELECT CASE WHEN i % 100000 = 0 THEN NULL ELSE lpad(((i::bigint * 7919) % " +
              n +

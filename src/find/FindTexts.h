@@ -24,6 +24,8 @@ inline constexpr const char *ShortText =
     "or more to find them anywhere, and to search the complaints.";
 inline constexpr const char *MoreThanListed =
     "Only the first %1 of each are listed: type more to narrow the search.";
+inline constexpr const char *ServerScans =
+    "Find is slow on this server until its administrator adds the search indexes (see README).";
 inline constexpr const char *SearchFailed = "The search failed: %1";
 inline constexpr const char *StrandedNote =
     "Complaints filed under a file number that no employee has. Select one and change its file "

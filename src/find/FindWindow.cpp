@@ -137,7 +137,15 @@ void FindWindow::closeEvent(QCloseEvent *event)
 
 void FindWindow::showNote()
 {
-    m_note->setText(m_pages->currentIndex() == StrandedPage ? m_strandedNote : m_searchNote);
+    if (m_pages->currentIndex() == StrandedPage) {
+        m_note->setText(m_strandedNote);
+        return;
+    }
+    const QString slow =
+        m_search && m_search->scansServer() ? QString::fromUtf8(FindTexts::ServerScans) : QString();
+    m_note->setText(slow.isEmpty() || m_searchNote.isEmpty()
+                        ? m_searchNote + slow
+                        : m_searchNote + QLatin1Char(' ') + slow);
 }
 
 bool FindWindow::event(QEvent *event)

@@ -3,6 +3,7 @@
 #include "records/CaseDatabase.h"
 #include "records/ComplaintLinks.h"
 #include "records/FindIndex.h"
+#include "records/PostgresFind.h"
 
 #include <QCollator>
 #include <QRegularExpression>
@@ -99,16 +100,22 @@ bool isAscii(const QString &text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
+// The text as LIKE reads it literally (the escape character a backslash).
+QString likeEscaped(const QString &text)
+{
+    QString t = text;
+    t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
+        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return t;
+}
+
 // The text anywhere, every letter in either case, for scanned().
 QString pattern(const QString &text)
 {
     if (!isAscii(text))
         return QStringLiteral("(?i)") + QRegularExpression::escape(text);
-    QString t = text;
-    t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
-        .replace(QLatin1Char('%'), QStringLiteral("\\%"))
-        .replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return QLatin1Char('%') + t + QLatin1Char('%');
+    return QLatin1Char('%') + likeEscaped(text) + QLatin1Char('%');
 }
 
 int characters(const QString &text)
@@ -196,19 +203,20 @@ struct CaseSearch::Marks {
 };
 
 CaseSearch::CaseSearch(std::shared_ptr<CaseDatabase> db)
-    : m_db(std::move(db)),
-      m_ready(!m_db->filePath().isEmpty() && FindIndex::isPresent(m_db->connection()))
+    : m_db(std::move(db)), m_server(m_db->filePath().isEmpty())
 {
+    m_ready = m_server ? PostgresFind::indexesPresent(m_db->connection())
+                       : FindIndex::isPresent(m_db->connection());
 }
 
 CaseSearch::Marks CaseSearch::reach() const
 {
     Marks m;
+    // The index is the file's; a server has its own (findOnServer()).
+    if (m_server)
+        return m;
     if (m_ready)
         return {true, EveryRow, EveryRow};
-    // The index is the file's; a server is scanned.
-    if (m_db->filePath().isEmpty())
-        return m;
     switch (FindIndex::state(m_db->connection())) {
     case FindIndex::State::Absent:
         return m;
@@ -242,6 +250,8 @@ CaseSearch::Result CaseSearch::find(const QString &typed) const
     Result r;
     if (typed.isEmpty())
         return r;
+    if (m_server)
+        return findOnServer(typed);
     r.complaintsSearched = characters(typed) >= TrigramLength;
     if (!r.complaintsSearched) {
         r.employees = employeesByPrefix(typed, &r.moreEmployees);
@@ -319,7 +329,12 @@ QList<ComplaintHit> CaseSearch::complaints(const QString &typed, const Marks &ma
 
 QList<StrandedComplaint> CaseSearch::stranded(int limit, bool *more) const
 {
-    QSqlQuery q = m_db->prepared(Stranded);
+    QSqlQuery q = m_db->prepared(
+        m_server ? QStringLiteral("SELECT c.%1, c.* FROM \"Complaints\" c WHERE NOT EXISTS (SELECT "
+                                  "1 FROM \"Employee\" e WHERE lower(e.\"File Number\") = "
+                                  "lower(c.\"File Number\")) ORDER BY c.%1 LIMIT ?")
+                       .arg(m_db->keyExpression(QStringLiteral("Complaints")))
+                 : Stranded);
     q.setForwardOnly(true);
     q.addBindValue(limit + 1);
     m_db->exec(q);
@@ -351,7 +366,7 @@ QList<StrandedComplaint> CaseSearch::stranded(int limit, bool *more) const
 
 std::optional<SqlCondition> CaseSearch::employeeKeys(const QString &typed) const
 {
-    if (typed.isEmpty() || reach().reach() != Reach::Index)
+    if (typed.isEmpty() || m_server || reach().reach() != Reach::Index)
         return std::nullopt;
     SqlCondition keys;
     if (characters(typed) >= TrigramLength) {
@@ -374,7 +389,8 @@ std::optional<SqlCondition> CaseSearch::employeeKeys(const QString &typed) const
 std::optional<SqlCondition> CaseSearch::employeeBeginnings(const QString &typed,
                                                            const QString &alias) const
 {
-    if (typed.isEmpty() || characters(typed) >= TrigramLength || reach().reach() != Reach::Index)
+    if (typed.isEmpty() || m_server || characters(typed) >= TrigramLength ||
+        reach().reach() != Reach::Index)
         return std::nullopt;
     SqlCondition c;
     QStringList ranges;
@@ -386,6 +402,68 @@ std::optional<SqlCondition> CaseSearch::employeeBeginnings(const QString &typed,
         }
     c.sql = QLatin1Char('(') + ranges.join(QStringLiteral(" OR ")) + QLatin1Char(')');
     return c;
+}
+
+CaseSearch::Result CaseSearch::findOnServer(const QString &typed) const
+{
+    // The same rows as the file's index finds, through the server's own
+    // indexes on the same folded expressions (or by scanning without them).
+    Result r;
+    r.complaintsSearched = characters(typed) >= TrigramLength;
+    const QString escaped = likeEscaped(typed);
+    const QString pattern = r.complaintsSearched ? QLatin1Char('%') + escaped + QLatin1Char('%')
+                                                 : escaped + QLatin1Char('%');
+    const QString typedFolded = PostgresFind::folded(QStringLiteral("CAST(? AS text)"));
+    auto anyOf = [&typedFolded](const QStringList &fields) {
+        QStringList clauses;
+        for (const QString &f : fields)
+            clauses << PostgresFind::folded(f) + QStringLiteral(" LIKE ") + typedFolded;
+        return QLatin1Char('(') + clauses.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    };
+    const QString employeeKey = m_db->keyExpression(QStringLiteral("Employee"));
+    const QString complaintKey = m_db->keyExpression(QStringLiteral("Complaints"));
+    const QString sameNumber =
+        QStringLiteral("lower(x.\"File Number\") = lower(%1.\"File Number\")");
+
+    QSqlQuery &e = m_db->cachedQuery(
+        QStringLiteral("SELECT e.%1, e.\"Name\", e.\"File Number\", e.\"Department\", (SELECT "
+                       "count(*) FROM \"Complaints\" x WHERE %2) FROM \"Employee\" e WHERE %3 "
+                       "LIMIT ?")
+            .arg(employeeKey, sameNumber.arg(QLatin1Char('e')),
+                 anyOf({QStringLiteral("e.\"Name\""), QStringLiteral("e.\"File Number\""),
+                        QStringLiteral("e.\"Department\"")})));
+    for (int i = 0; i < 3; ++i)
+        e.bindValue(i, pattern);
+    e.bindValue(3, Limit + 1);
+    m_db->exec(e);
+    r.moreEmployees =
+        readUpTo(e, Limit, [&r](const QSqlQuery &row) { r.employees.append(employeeHit(row)); });
+    e.finish();
+    byName(r.employees);
+    if (!r.complaintsSearched)
+        return r;
+
+    QSqlQuery &c = m_db->cachedQuery(
+        QStringLiteral("SELECT c.%1, c.\"File Number\", (SELECT x.%2 FROM \"Employee\" x WHERE %3 "
+                       "LIMIT 1), (SELECT x.\"Name\" FROM \"Employee\" x WHERE %3 LIMIT 1), "
+                       "c.\"Remedy Sought\", c.\"Contract Provinsions\", %4 FROM \"Complaints\" c "
+                       "WHERE %5 ORDER BY c.%1 LIMIT ?")
+            .arg(complaintKey, employeeKey, sameNumber.arg(QLatin1Char('c')),
+                 PostgresFind::caseFacts(QStringLiteral("c")),
+                 anyOf({QStringLiteral("c.\"Remedy Sought\""),
+                        QStringLiteral("c.\"Contract Provinsions\""),
+                        PostgresFind::caseFacts(QStringLiteral("c"))})));
+    for (int i = 0; i < 3; ++i)
+        c.bindValue(i, pattern);
+    c.bindValue(3, Limit + 1);
+    m_db->exec(c);
+    r.moreComplaints = readUpTo(c, Limit, [&r](const QSqlQuery &row) {
+        r.complaints.append({row.value(0).toLongLong(), text(row, 1),
+                             row.value(2).isNull() ? -1 : row.value(2).toLongLong(), text(row, 3),
+                             text(row, 4), text(row, 5), text(row, 6)});
+    });
+    c.finish();
+    return r;
 }
 
 int CaseSearch::complaintsUnder(const QString &fileNumber) const

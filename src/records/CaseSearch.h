@@ -88,6 +88,8 @@ class CaseSearch
 
     // Whether the last search used the index alone.
     bool usesIndex() const { return m_ready; }
+    // On a server without the search indexes: every search scans the rows.
+    bool scansServer() const { return m_server && !m_ready; }
 
   private:
     struct Marks;
@@ -95,7 +97,9 @@ class CaseSearch
     QList<EmployeeHit> employees(const QString &text, const Marks &marks, bool *more) const;
     QList<EmployeeHit> employeesByPrefix(const QString &text, bool *more) const;
     QList<ComplaintHit> complaints(const QString &text, const Marks &marks, bool *more) const;
+    Result findOnServer(const QString &text) const;
 
     std::shared_ptr<CaseDatabase> m_db;
+    bool m_server = false;        // a PostgreSQL server: no find index of the file's
     mutable bool m_ready = false; // the index is complete: it stays so
 };

@@ -4,6 +4,7 @@
 #include "records/CaseSchema.h"
 #include "records/DeadlineSchema.h"
 #include "records/PostgresBackend.h"
+#include "records/PostgresFind.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -122,7 +123,10 @@ QList<SchemaStep> steps()
                                    "WHEN (OLD.\"File Number\" IS DISTINCT FROM NEW.\"File "
                                    "Number\")")),
     };
-    return {tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words)};
+    // Last: a role that may not make them leaves the others as they are.
+    return {
+        tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words),
+        PostgresFind::step(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId))};
 }
 
 } // namespace PostgresSchema

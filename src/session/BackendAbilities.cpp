@@ -11,8 +11,6 @@ const char *const NotOpened =
 const char *const ServerKeepsItsOwn =
     "Not available on a shared server: the server's administrator keeps its backups. "
     "Use File > Copy to Database File for a copy of your own.";
-const char *const ServerFind = "Not available on a shared server yet: Find searches the index a "
-                               "database file keeps on this computer.";
 const char *const ServerCsv = "Not available on a shared server: import works on a database "
                               "file on this computer.";
 const char *const AlreadyOnServer =
@@ -50,8 +48,6 @@ QString BackendAbilities::whyNot(Ability ability) const
     case Ability::Import:
         return m_onFile ? QString() : QString::fromUtf8(ServerCsv);
     case Ability::Find:
-        if (!m_onFile)
-            return QString::fromUtf8(ServerFind);
         return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::AccessImport:
         return m_open ? QString() : QString::fromUtf8(NotOpened);

@@ -6,6 +6,7 @@
 #include "support/WindowControls.h"
 
 #include "app/StatusBar.h"
+#include "find/FindTexts.h"
 #include "find/FindWindow.h"
 
 #include <QAction>
@@ -361,6 +362,28 @@ TEST_F(FindWindowTest, RaisedAgainItListsWhatIsThereAndEnterFilesAComplaintWitho
     ASSERT_EQ(dialogs.inputs().size(), 1);
     EXPECT_EQ(under(QStringLiteral("004512")), 2);
     EXPECT_EQ(under(QStringLiteral("999999")), 0);
+}
+
+// A server whose administrator has not added the search indexes is
+// searched all the same, and the window says why it is slow.
+TEST_F(FindWindowTest, OnAServerWithoutItsSearchIndexesFindsAndSaysItIsSlow)
+{
+    if (!db.onServer())
+        GTEST_SKIP() << "a server's search indexes: runs in the .postgres variant";
+    start();
+    db.query(QStringLiteral(
+        "DO $d$DECLARE i record; BEGIN FOR i IN SELECT indexname FROM pg_indexes WHERE "
+        "schemaname = current_schema() AND indexname LIKE '% Find%' LOOP EXECUTE "
+        "format('DROP INDEX %I', i.indexname); END LOOP; END$d$"));
+    FindWindow *find = openFind();
+    ASSERT_TRUE(find);
+    const QString slow = QString::fromUtf8(FindTexts::ServerScans);
+    EXPECT_TRUE(find->note()->text().endsWith(slow)) << find->note()->text().toStdString();
+    type(find, QStringLiteral("núñ"));
+    QTreeWidget *employees = find->list(FindWindow::EmployeesPage);
+    ASSERT_EQ(employees->topLevelItemCount(), 1);
+    EXPECT_EQ(employees->topLevelItem(0)->text(0), QStringLiteral("José Núñez"));
+    EXPECT_EQ(find->note()->text(), slow);
 }
 
 TEST_F(FindWindowTest, IsOffWhenTheDatabaseDidNotOpen)

@@ -41,7 +41,7 @@ bool wasOn(Ability a, bool onFile, bool open)
     case Ability::CopyToServer:
         return onFile;
     case Ability::Find:
-        return onFile && open;
+        return open;
     case Ability::Export:
         // A server's tables are read through its open connection.
         return onFile || open;
