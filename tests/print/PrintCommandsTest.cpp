@@ -5,8 +5,8 @@
 #include "CupsJobs.h"
 #include "PdfText.h"
 #include "PrintedCase.h"
-#include "commands/PrintPreviewDialog.h"
 #include "app/StatusBar.h"
+#include "commands/PrintPreviewDialog.h"
 #include "print/DefaultPrinterProvider.h"
 
 #include "QtPrinting.h"
