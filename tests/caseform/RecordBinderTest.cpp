@@ -1,9 +1,14 @@
 // The record binder on its own, driven by its navigator bar: boxes bound to
 // a record set over a real database, saved before every move, and never
 // writing one record's boxes into another record.
-#include "support/CaseFixture.h"
-
+#include "caseform/RecordBinder.h"
+#include "caseform/NavigatorBar.h"
 #include "caseform/TextBoxBinding.h"
+#include "platform/TextBox.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempCaseDb.h"
+
+#include <gtest/gtest.h>
 
 #include <QTest>
 #include <QToolButton>

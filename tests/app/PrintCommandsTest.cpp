@@ -2,14 +2,14 @@
 // pages exactly as they print, Save Form as PDF writes both sides into one
 // file, and the case facts continue on a page of their own exactly when they
 // overflow the form.
-#include "CupsJobs.h"
-#include "PdfText.h"
 #include "PrintedCase.h"
 #include "app/StatusBar.h"
 #include "commands/PrintPreviewDialog.h"
+#include "print/CupsJobs.h"
 #include "print/DefaultPrinterProvider.h"
+#include "print/PdfText.h"
 
-#include "QtPrinting.h"
+#include "print/QtPrinting.h"
 #include "support/MainWindowParts.h"
 #include "support/WindowControls.h"
 

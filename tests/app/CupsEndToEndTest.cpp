@@ -1,13 +1,13 @@
 // Both print jobs through the real default printer: CUPS with a cups-pdf
 // queue (scripts/start-cups.sh sets one up), read back from the PDFs that
 // cups-pdf writes.
-#include "CupsJobs.h"
-#include "PdfText.h"
 #include "PrintedCase.h"
 #include "app/StatusBar.h"
 #include "app/frmMain.h"
 #include "platform/TextBox.h"
+#include "print/CupsJobs.h"
 #include "print/DefaultPrinterProvider.h"
+#include "print/PdfText.h"
 #include "print/PrintJobs.h"
 #include "records/CaseSchema.h"
 #include "support/CaseFixture.h"
@@ -17,7 +17,7 @@
 #include <QAction>
 #include <QPushButton>
 
-#include "QtPrinting.h"
+#include "print/QtPrinting.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
