@@ -50,6 +50,23 @@ void writeValue(CsvWriter &writer, const QVariant &value)
     }
 }
 
+// The written file put in place of `target`: the export's result.
+CsvExportResult committed(PrivateOutput &out, const CsvWriter &writer, const QString &target,
+                          PrivateOutput::Replace replace)
+{
+    CsvExportResult result;
+    QString error;
+    if (!out.commit(replace, &error)) {
+        result.error =
+            QString::fromUtf8(ExportWriteFailed).arg(QFileInfo(target).fileName(), error);
+        return result;
+    }
+    result.ok = true;
+    result.path = target;
+    result.rows = writer.rows() - 1;
+    return result;
+}
+
 } // namespace
 
 QString CsvExport::tableQuery(const QString &table)
@@ -155,14 +172,7 @@ CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &se
     }
     statement.reset();
     sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
-    if (!out.commit(options.replace, &error)) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
-    result.ok = true;
-    result.path = target;
-    result.rows = writer.rows() - 1;
-    return result;
+    return committed(out, writer, target, options.replace);
 }
 
 CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &table,
@@ -218,12 +228,5 @@ CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &ta
     }
     if (options.progress)
         options.progress(rows);
-    if (!out.commit(options.replace, &error)) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
-    result.ok = true;
-    result.path = target;
-    result.rows = writer.rows() - 1;
-    return result;
+    return committed(out, writer, target, options.replace);
 }
