@@ -1,6 +1,7 @@
 #pragma once
 
 #include "safekeeping/CsvImport.h"
+#include "safekeeping/TableImport.h"
 #include "session/BackendAbilities.h"
 #include "session/BackupController.h"
 
@@ -40,8 +41,11 @@ class SafekeepingCommands
     void offerAfterDamage(const QString &problem);
     // The import's file read without writing, or written: in the
     // background, behind a progress dialog that can cancel it.
-    CsvImportResult importFile(const QString &path, const QString &table, const QString &skipKnown,
-                               bool count);
+    CsvImportResult importFile(const QString &path, const QString &table,
+                               TableImportOptions options);
+    // A server's table as it is before an import, written to a file in the
+    // backups folder; false, with the steward told, when it cannot be.
+    bool keepServerTable(const QString &table, QString *kept);
 
     CaseSession &m_session;
     QWidget *m_parent;

@@ -1,6 +1,7 @@
 // File > Import: the file previewed, the rows that repeat an employee's
 // file number counted and the steward asked about them, a backup taken
-// (so that Restore undoes the import), then every row added or none.
+// (so that the records as they were are kept), then every row added or
+// none, on a database file or a shared server alike.
 #include "commands/ImportDialog.h"
 #include "commands/SafekeepingCommands.h"
 #include "platform/BackgroundJob.h"
@@ -8,13 +9,17 @@
 #include "platform/core/UserFolders.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
+#include "safekeeping/BackupFolder.h"
+#include "safekeeping/CsvExport.h"
 #include "safekeeping/SafekeepingTexts.h"
 #include "safekeeping/TableImport.h"
 #include "session/CaseSession.h"
 #include "session/CaseShapes.h"
 #include "session/SafeCommandTexts.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QScopedValueRollback>
 
@@ -31,12 +36,13 @@ QString number(qint64 n)
 } // namespace
 
 CsvImportResult SafekeepingCommands::importFile(const QString &path, const QString &table,
-                                                const QString &skipKnown, bool count)
+                                                TableImportOptions options)
 {
     CsvImportResult result;
+    const CaseDatabase &db = *m_session.database();
     BackgroundJob::run(
         m_parent,
-        [table, count](qint64 done, qint64) {
+        [table, count = options.count](qint64 done, qint64) {
             return QString::fromUtf8(count ? Surveying : Importing).arg(table, number(done));
         },
         true,
@@ -47,15 +53,64 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
                     QString::fromUtf8(SafekeepingTexts::ImportUnreadable).arg(file.errorString());
                 return;
             }
-            TableImport::Options options;
             options.cancel = &cancel;
             options.progress = [&progress](qint64 rows) { progress.done = rows; };
-            options.field = skipKnown;
-            options.count = count;
-            result =
-                TableImport::run(m_path, table, CaseShapes::importColumns(table), file, options);
+            result = TableImport::run(db.backend(), table, CaseShapes::importColumns(table), file,
+                                      options);
         });
     return result;
+}
+
+// A server keeps no backups of its own that the program could take: the
+// table the import adds to is written as the CSV file File > Export gives,
+// in the backups folder the program keeps for the steward, before anything
+// is written. One table, read in one snapshot and streamed, whatever the
+// size of the other.
+bool SafekeepingCommands::keepServerTable(const QString &table, QString *kept)
+{
+    const BackupFolder folder(CaseDatabase::defaultFile());
+    // A second import within the second gets " (2)": the file is never
+    // put over another.
+    const QString stem =
+        QStringLiteral("%1 before import %2 UTC %3")
+            .arg(folder.prefix(),
+                 QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")),
+                 table);
+    QString target;
+    for (int sequence = 1;
+         target.isEmpty() || QFileInfo(target).exists() || QFileInfo(target).isSymLink();
+         ++sequence)
+        target = folder.path() + QLatin1Char('/') + stem +
+                 (sequence > 1 ? QStringLiteral(" (%1)").arg(sequence) : QString()) +
+                 QStringLiteral(".csv");
+    CsvExportResult result;
+    QString why;
+    if (!folder.make(&why)) {
+        result.error = why;
+    } else {
+        const CaseDatabase &db = *m_session.database();
+        BackgroundJob::run(
+            m_parent,
+            [table](qint64 done, qint64) {
+                return QString::fromUtf8(KeepingTable).arg(table, number(done));
+            },
+            true,
+            [&](const std::atomic<bool> &cancel, BackgroundJob::Progress &progress) {
+                CsvExportOptions options;
+                options.cancel = &cancel;
+                options.progress = [&progress](qint64 rows) { progress.done = rows; };
+                options.replace = PrivateOutput::Replace::Never;
+                result = CsvExport::tableToFile(db, table, target, options);
+            });
+    }
+    if (!result.ok) {
+        Dialogs::instance().message(
+            QString::fromUtf8(ImportNoBackup).arg(result.error), Dialogs::Buttons::Ok,
+            result.cancelled ? Dialogs::Icon::Information : Dialogs::Icon::Exclamation);
+        return false;
+    }
+    *kept = result.path;
+    return true;
 }
 
 void SafekeepingCommands::importRecords()
@@ -82,40 +137,58 @@ void SafekeepingCommands::importRecords()
 
     // Employees whose file number the table holds already: an export of
     // these very records, imported back, would double every employee.
-    QString skipKnown;
+    TableImportOptions options;
     const QString fileNumber = QStringLiteral("File Number");
     if (table == QLatin1String(CaseSchema::EmployeeTable) &&
         dialog.preview().matched.contains(fileNumber)) {
-        const CsvImportResult survey = importFile(path, table, fileNumber, true);
-        if (!survey.ok)
-            return failed(survey);
-        if (survey.skipped > 0) {
-            const auto answer = dialogs.message(
-                QString::fromUtf8(ImportKnownRows).arg(number(survey.skipped), number(survey.rows)),
-                Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
+        TableImportOptions survey;
+        survey.field = fileNumber;
+        survey.count = true;
+        const CsvImportResult counted = importFile(path, table, survey);
+        if (!counted.ok)
+            return failed(counted);
+        options.field = fileNumber;
+        // Added unless the steward leaves them out; never more of them than
+        // the steward was asked about.
+        options.addKnown = true;
+        options.knownCounted = counted.skipped;
+        if (counted.skipped > 0) {
+            const auto answer =
+                dialogs.message(QString::fromUtf8(ImportKnownRows)
+                                    .arg(number(counted.skipped), number(counted.rows)),
+                                Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Question);
             if (answer == Dialogs::Answer::Cancel)
                 return;
             if (answer == Dialogs::Answer::No)
-                skipKnown = fileNumber;
+                options.addKnown = false;
         }
     }
 
-    // Kept first, so that a wrong import is undone by restoring this backup.
-    const KeeperResult kept = m_session.backUpBeforeReplace();
-    if (kept.outcome != KeeperResult::Outcome::Made &&
-        kept.outcome != KeeperResult::Outcome::Unchanged) {
-        dialogs.message(QString::fromUtf8(ImportNoBackup).arg(kept.message), Dialogs::Buttons::Ok,
-                        Dialogs::Icon::Exclamation);
-        return;
+    // Kept first, so that the records as they were are there after a wrong
+    // import: on a file the backup Restore puts back.
+    QString keptTable;
+    if (m_path.isEmpty()) {
+        if (!keepServerTable(table, &keptTable))
+            return;
+    } else {
+        const KeeperResult kept = m_session.backUpBeforeReplace();
+        if (kept.outcome != KeeperResult::Outcome::Made &&
+            kept.outcome != KeeperResult::Outcome::Unchanged) {
+            dialogs.message(QString::fromUtf8(ImportNoBackup).arg(kept.message),
+                            Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+            return;
+        }
     }
-    const CsvImportResult result = importFile(path, table, skipKnown, false);
+    const CsvImportResult result = importFile(path, table, options);
     if (!result.ok)
         return failed(result);
     m_session.reload();
-    const QString done =
+    QString done =
         result.skipped > 0
             ? QString::fromUtf8(ImportDoneSkipping)
                   .arg(number(result.rows - result.skipped), table, number(result.skipped))
             : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
+    if (!keptTable.isEmpty())
+        done += QString::fromUtf8(ImportKeptTable).arg(table, keptTable);
     dialogs.message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }

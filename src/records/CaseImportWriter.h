@@ -8,9 +8,8 @@
 
 class DatabaseBackend;
 
-// Writes rows brought in from elsewhere (an Access file; a CSV file once it
-// moves here) into the case tables of either back end, through the seam:
-// on a connection of its own, in one transaction, InsertRows rows a
+// Writes rows brought in from elsewhere (an Access file, a CSV file) into the case tables of either
+// back end, through the seam: on a connection of its own, in one transaction, InsertRows rows a
 // statement with the copy's inserter. It also answers the questions an
 // import asks before each row: is this employee's file number held
 // already, is this Grievance Number taken.

@@ -61,6 +61,9 @@ inline constexpr const char *ImportHugeValue =
 inline constexpr const char *ImportRefused = "Row %1 was not added (%2).";
 inline constexpr const char *ImportDatabaseFailed =
     "The case database \"%1\" cannot be written (%2); no row was added.";
+inline constexpr const char *ImportKnownSince =
+    "an employee with its %1 was saved since the rows were counted; import the file again to "
+    "be asked about it";
 inline constexpr const char *ImportCancelled = "The import was stopped; no row was added.";
 
 } // namespace SafekeepingTexts

@@ -1,138 +1,142 @@
 #include "safekeeping/TableImport.h"
 
-#include "safekeeping/SafeSqlite.h"
+#include "jetsql/DataError.h"
+#include "records/CaseImportWriter.h"
+#include "records/CaseSchema.h"
+#include "records/DatabaseBackend.h"
 #include "safekeeping/SafekeepingTexts.h"
-
-#include <sqlite3.h>
 
 namespace
 {
 
 using namespace SafekeepingTexts;
 
-// Finds rows of the table that hold a value of one field: those there
-// before the import began (a row it added is no row "already there").
-class KnownValues
+bool isComplaints(const QString &table)
+{
+    return table.compare(QString::fromLatin1(CaseSchema::ComplaintsTable), Qt::CaseInsensitive) ==
+           0;
+}
+
+// One import's rows, as CsvImport hands them on, put to the writer.
+class Rows
 {
   public:
-    KnownValues(sqlite3 *db, const QString &table, const QString &field)
-        : m_db(db), m_table(table), m_field(field)
+    Rows(CaseImportWriter &writer, const QString &table, const TableImportOptions &options)
+        : m_writer(writer), m_table(table), m_options(options),
+          m_all(CaseImportWriter::fields(table)), m_numbered(isComplaints(table))
     {
     }
 
-    bool start(QString *error)
+    // Called inside the writer's transaction, before the first row.
+    void start()
     {
-        if (m_field.isEmpty())
-            return true;
-        SafeSqlite::Statement last = SafeSqlite::prepare(
-            m_db, QStringLiteral("SELECT max(rowid) FROM %1").arg(SafeSqlite::quoted(m_table)),
-            error);
-        if (!last || sqlite3_step(last.get()) != SQLITE_ROW) {
-            if (error->isEmpty())
-                *error = SafeSqlite::errorText(m_db);
-            return false;
-        }
-        m_lastBefore = sqlite3_column_int64(last.get(), 0);
-        m_find = SafeSqlite::prepare(
-            m_db,
-            QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?1 AND rowid <= ?2 LIMIT 1")
-                .arg(SafeSqlite::quoted(m_table), SafeSqlite::quoted(m_field)),
-            error);
-        return bool(m_find);
+        if (m_numbered && !m_options.count)
+            m_next = m_writer.highestNumber() + 1;
     }
 
-    // Whether the row's value of the field is held already; false with an
-    // error when the look failed.
-    bool known(const QStringList &names, const QVariantList &values, bool *isKnown, QString *why)
+    bool take(const QStringList &names, const QVariantList &values, QString *why)
     {
-        *isKnown = false;
-        const qsizetype at = m_field.isEmpty() ? -1 : names.indexOf(m_field);
-        if (at < 0 || values.at(at).isNull())
-            return true;
-        sqlite3_reset(m_find.get());
-        SafeSqlite::bind(m_find.get(), 1, values.at(at));
-        sqlite3_bind_int64(m_find.get(), 2, m_lastBefore);
-        const int rc = sqlite3_step(m_find.get());
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            *why = SafeSqlite::errorText(m_db);
+        if (m_places.isEmpty()) {
+            for (const QString &n : names) {
+                m_places << m_all.indexOf(n);
+                if (m_places.last() < 0) {
+                    *why = QStringLiteral("%1 has no field \"%2\"").arg(m_table, n);
+                    m_places.clear();
+                    return false;
+                }
+            }
+            m_known = m_options.field.isEmpty() ? -1 : names.indexOf(m_options.field);
+        }
+        try {
+            const QVariant &key = m_known < 0 ? QVariant() : values.at(m_known);
+            if (!key.isNull() && m_writer.held(m_table, m_options.field, key.toString())) {
+                ++m_knownRows;
+                if (!m_options.addKnown) {
+                    ++skipped;
+                    return true;
+                }
+                if (!m_options.count && m_knownRows > m_options.knownCounted) {
+                    *why = QString::fromUtf8(ImportKnownSince).arg(m_options.field);
+                    return false;
+                }
+            }
+            if (m_options.count)
+                return true;
+            QVariantList full(m_all.size());
+            for (int i = 0; i < values.size(); ++i)
+                full[m_places.at(i)] = values.at(i);
+            if (m_numbered)
+                full[0] = m_next++;
+            m_writer.add(m_table, full);
+        } catch (const DataError &e) {
+            *why = e.description();
             return false;
         }
-        *isKnown = rc == SQLITE_ROW;
         return true;
     }
 
+    // After the last row: the numbering continues after the rows added.
+    void finish()
+    {
+        if (!m_options.count)
+            m_writer.finish(m_numbered ? m_next - 1 : 0);
+    }
+
+    qint64 skipped = 0;
+
   private:
-    sqlite3 *m_db;
-    QString m_table;
-    QString m_field;
-    qint64 m_lastBefore = 0;
-    SafeSqlite::Statement m_find;
+    CaseImportWriter &m_writer;
+    const QString m_table;
+    const TableImportOptions &m_options;
+    const QStringList m_all;
+    const bool m_numbered;
+    QList<qsizetype> m_places; // per field handed on: its place in m_all
+    qsizetype m_known = -1;    // the place of options.field among the fields handed on
+    qint64 m_knownRows = 0;
+    qint64 m_next = 0;
 };
 
 } // namespace
 
-CsvImportResult TableImport::run(const QString &databasePath, const QString &table,
+CsvImportResult TableImport::run(const DatabaseBackend &database, const QString &table,
                                  const QList<CsvColumn> &fields, QIODevice &file,
                                  const Options &options)
 {
-    CsvImportResult failed;
-    QString error;
-    const SafeSqlite::Connection db =
-        SafeSqlite::open(databasePath, SafeSqlite::Access::ReadWrite, &error);
-    KnownValues known(db.get(), table, options.field);
-    // Counting only reads; the import itself holds the write lock from the
-    // first look at the table to the commit.
-    if (!db || !SafeSqlite::exec(db.get(), options.count ? "BEGIN" : "BEGIN IMMEDIATE", &error) ||
-        !known.start(&error)) {
-        failed.error = QString::fromUtf8(ImportDatabaseFailed).arg(databasePath, error);
-        return failed;
-    }
-
-    // The fields filled are the same for every row: one statement, prepared
-    // at the first row.
-    SafeSqlite::Statement insert;
-    qint64 skipped = 0;
-    const auto sink = [&](const QStringList &names, const QVariantList &values, QString *why) {
-        bool isKnown = false;
-        if (!known.known(names, values, &isKnown, why))
-            return false;
-        if (isKnown)
-            ++skipped;
-        if (options.count || isKnown)
-            return true;
-        if (!insert) {
-            QStringList quoted;
-            for (const QString &n : names)
-                quoted << SafeSqlite::quoted(n);
-            insert = SafeSqlite::prepare(
-                db.get(),
-                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                    .arg(SafeSqlite::quoted(table), quoted.join(QStringLiteral(", ")),
-                         QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
-                why);
-            if (!insert)
-                return false;
+    CsvImportResult result;
+    bool read = false;
+    try {
+        CaseImportWriter writer(database);
+        Rows rows(writer, table, options);
+        const auto sink = [&rows](const QStringList &names, const QVariantList &values,
+                                  QString *why) { return rows.take(names, values, why); };
+        // Counting only reads one snapshot; the import itself holds the
+        // tables from the first look at them to the commit.
+        writer.run(options.count ? CaseImportWriter::Mode::Survey : CaseImportWriter::Mode::Write,
+                   [&] {
+                       rows.start();
+                       result = CsvImport(fields).run(file, sink, options.cancel, options.progress);
+                       read = true;
+                       result.skipped = rows.skipped;
+                       if (!result.ok) // rolled back
+                           throw DataError(DataErrors::General, result.error);
+                       rows.finish();
+                   });
+    } catch (const DataError &e) {
+        if (!read || result.ok) {
+            // The database could not be reached or written before the first
+            // row or at the commit: nothing was added either way.
+            result.ok = false;
+            result.error = QString::fromUtf8(ImportDatabaseFailed)
+                               .arg(database.displayName(), e.description());
         }
-        sqlite3_reset(insert.get());
-        for (int i = 0; i < values.size(); ++i)
-            SafeSqlite::bind(insert.get(), i + 1, values.at(i));
-        if (sqlite3_step(insert.get()) != SQLITE_DONE) {
-            *why = SafeSqlite::errorText(db.get());
-            return false;
-        }
-        return true;
-    };
-
-    CsvImportResult result = CsvImport(fields).run(file, sink, options.cancel, options.progress);
-    result.skipped = skipped;
-    insert.reset();
-    if (result.ok && !options.count && !SafeSqlite::exec(db.get(), "COMMIT", &error)) {
-        result.ok = false;
-        result.error = QString::fromUtf8(ImportRefused).arg(result.rows).arg(error);
-    }
-    if (!result.ok || options.count) {
-        QString ignored;
-        SafeSqlite::exec(db.get(), "ROLLBACK", &ignored);
     }
     return result;
+}
+
+CsvImportResult TableImport::run(const QString &location, const QString &table,
+                                 const QList<CsvColumn> &fields, QIODevice &file,
+                                 const Options &options)
+{
+    const std::unique_ptr<DatabaseBackend> database = DatabaseBackend::forLocation(location);
+    return run(*database, table, fields, file, options);
 }

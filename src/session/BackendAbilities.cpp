@@ -11,8 +11,6 @@ const char *const NotOpened =
 const char *const ServerKeepsItsOwn =
     "Not available on a shared server: the server's administrator keeps its backups. "
     "Use File > Copy to Database File for a copy of your own.";
-const char *const ServerCsv = "Not available on a shared server: import works on a database "
-                              "file on this computer.";
 const char *const AlreadyOnServer =
     "Not available on a shared server: this copies a database file on this computer to a server, "
     "and the records open are on a server already.";
@@ -46,7 +44,6 @@ QString BackendAbilities::whyNot(Ability ability) const
             return QString();
         return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::Import:
-        return m_onFile ? QString() : QString::fromUtf8(ServerCsv);
     case Ability::Find:
         return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::AccessImport:

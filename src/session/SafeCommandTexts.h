@@ -41,6 +41,9 @@ inline constexpr const char *ImportKnownRows =
     "Yes adds every row, No leaves those %1 rows out, Cancel imports nothing.";
 inline constexpr const char *ImportNoBackup =
     "Nothing was imported: the records now open could not be backed up first (%1).";
+inline constexpr const char *KeepingTable = "Saving %1 as it is now: %2 rows written...";
+inline constexpr const char *ImportKeptTable =
+    "\n\nThe %1 table as it was before the import is kept in \"%2\".";
 inline constexpr const char *Surveying = "Reading %1: %2 rows read...";
 
 // Restore.

@@ -449,18 +449,51 @@ struct ImportCase {
     const char *told; // the message, or the preview's complaint
 };
 
-class ImportThroughTheMenu : public SafekeepingWindow,
-                             public ::testing::WithParamInterface<ImportCase>
+// On either back end: the records in a TempCaseDb.
+class ImportThroughTheMenu : public ::testing::TestWithParam<ImportCase>
 {
+  protected:
+    void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
+    void TearDown() override
+    {
+        if (window)
+            window->close();
+    }
+    QString lastMessage() const
+    {
+        return dialogs.messages().isEmpty() ? QString() : dialogs.messages().last().prompt;
+    }
+    QStringList employeeRows()
+    {
+        QStringList rows;
+        QSqlQuery q = db.query(QStringLiteral("SELECT * FROM Employee ORDER BY rowid"));
+        while (q.next()) {
+            QStringList values;
+            for (int c = 0; c < q.record().count(); ++c)
+                values << (q.value(c).isNull() ? QStringLiteral("NULL") : q.value(c).toString());
+            rows << values.join(QLatin1Char('|'));
+        }
+        return rows;
+    }
+
+    TempCaseDb db;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<frmMain> window;
 };
 
 TEST_P(ImportThroughTheMenu, PreviewsThenAddsAllRowsOrNone)
 {
-    db.fill(4, 0);
-    start();
-    const QString csv = db.file(QStringLiteral("import.csv"));
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
+    for (int i = 0; i < 4; ++i)
+        db.insert(QStringLiteral("Employee"), {{"Name", QStringLiteral("Employee %1").arg(i)}});
+    window = std::make_unique<frmMain>();
+    window->Form_Load(db.path());
+    window->show();
+    const QString csv = dir.filePath(QStringLiteral("import.csv"));
     ASSERT_TRUE(writeFile(csv, "NAME,address,File Number,Shoe Size\r\n" + GetParam().rows));
-    const QStringList before = Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee"));
+    const QStringList before = employeeRows();
 
     dialogs.queueOpenFileName(csv);
     dialogs.queueDialog([param = GetParam()](QDialog &d) {
@@ -491,14 +524,13 @@ TEST_P(ImportThroughTheMenu, PreviewsThenAddsAllRowsOrNone)
         EXPECT_TRUE(lastMessage().contains(QLatin1String(GetParam().told)))
             << lastMessage().toStdString();
     }
-    EXPECT_EQ(employees(), 4 + GetParam().added);
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), 4 + GetParam().added);
     if (GetParam().added == 0)
-        EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee")), before);
+        EXPECT_EQ(employeeRows(), before);
     else
-        EXPECT_EQ(
-            Raw(db.path(), true)
-                .rows(QStringLiteral("SELECT Address FROM Employee WHERE Name = 'Imported 2'")),
-            QStringList{QStringLiteral("3:Line one\r\nline two")});
+        EXPECT_EQ(db.row(QStringLiteral("Employee"), QStringLiteral("Name = 'Imported 2'"))
+                      .value(QStringLiteral("Address")),
+                  QVariant(QStringLiteral("Line one\r\nline two")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

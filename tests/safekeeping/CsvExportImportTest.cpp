@@ -1,16 +1,20 @@
 // Export and import: every stored value comes back exactly, NULL and empty
 // text apart, through a file that spreadsheets read; a file that would not
-// come back exactly is refused with its row, and the caller's transaction
-// then leaves the table as it was.
+// come back exactly is refused with its row, and the import's transaction
+// then leaves the table as it was. The imports run on either back end.
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/CsvImport.h"
 #include "safekeeping/CsvWriter.h"
 #include "safekeeping/SafekeepingFixture.h"
 #include "safekeeping/TableImport.h"
+#include "support/TempCaseDb.h"
 
 #include <QBuffer>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace
 {
@@ -44,11 +48,9 @@ QString employeeFields()
     return names.join(QLatin1Char(','));
 }
 
-void fillAwkward(const QString &path)
+void fillAwkward(CaseDatabase &db)
 {
-    CaseDatabase db(path);
-    db.open();
-    db.write([](QSqlQuery &q) {
+    db.write([&db](QSqlQuery &q) {
         const QList<CsvColumn> fields = importColumns(CaseSchema::EmployeeTable);
         ASSERT_TRUE(q.prepare(
             QStringLiteral("INSERT INTO Employee (%1) VALUES (%2)")
@@ -62,7 +64,7 @@ void fillAwkward(const QString &path)
                                                   : value);
             }
             if (!q.exec())
-                throw CaseDatabase::errorFrom(q.lastError());
+                throw db.error(q.lastError());
         }
     });
 }
@@ -74,6 +76,38 @@ CsvImportResult importInto(const QString &path, const char *table, QIODevice &fi
     return TableImport::run(path, QString::fromLatin1(table), importColumns(table), file);
 }
 
+// Every row a query gives, each value as NULL or its text, so that NULL
+// and empty text stay apart; read on a connection of the test's own.
+QStringList stored(TempCaseDb &db, const QString &sql)
+{
+    QStringList out;
+    QSqlQuery q = db.query(sql);
+    while (q.next()) {
+        QStringList values;
+        for (int c = 0; c < q.record().count(); ++c)
+            values << (q.value(c).isNull() ? QStringLiteral("NULL")
+                                           : QLatin1Char('=') + q.value(c).toString());
+        out << values.join(QLatin1Char('|'));
+    }
+    return out;
+}
+
+// Employees and complaints with values of their own, some NULL or empty.
+void fillSome(TempCaseDb &db, int rows)
+{
+    for (int i = 0; i < rows; ++i) {
+        db.insert(QStringLiteral("Employee"),
+                  {{"Name", QStringLiteral("Employee %1").arg(i)},
+                   {"File Number", QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))},
+                   {"Address", i % 5 == 0 ? QVariant(QMetaType(QMetaType::QString))
+                                          : QVariant(QStringLiteral("%1 Main St").arg(i))},
+                   {"Days Off", i % 3 == 0 ? QStringLiteral("") : QStringLiteral("Sat, Sun")}});
+        db.insert(QStringLiteral("Complaints"),
+                  {{"File Number", QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))},
+                   {"Case Facts1", QStringLiteral("Facts %1\r\nsecond line").arg(i)}});
+    }
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -82,9 +116,10 @@ QByteArray readAll(const QString &path)
 
 TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
 {
-    CaseFile from;
-    fillAwkward(from.path());
-    const QString csv = from.file(QStringLiteral("Employees.csv"));
+    TempCaseDb from(CaseBackend::Sqlite);
+    fillAwkward(*from.open());
+    QTemporaryDir out;
+    const QString csv = out.filePath(QStringLiteral("Employees.csv"));
     const OpenUmask everyoneWouldRead;
     const CsvExportResult exported = CsvExport::toFile(
         from.path(), QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields()),
@@ -93,7 +128,9 @@ TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
     EXPECT_EQ(exported.rows, awkwardValues().size());
     EXPECT_EQ(modeOf(csv), 0600u);
 
-    CaseFile to;
+    TempCaseDb to;
+    SKIP_WITHOUT_BACKEND(to);
+    const std::shared_ptr<CaseDatabase> toDb = to.open();
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const CsvImportResult imported = importInto(to.path(), CaseSchema::EmployeeTable, file);
@@ -105,13 +142,13 @@ TEST(CsvRoundTrip, EveryStoredValueComesBackExactly)
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     const QString select =
         QStringLiteral("SELECT %1 FROM Employee ORDER BY rowid").arg(employeeFields());
-    QStringList expected = Raw(from.path(), true).rows(select);
+    QStringList expected = stored(from, select);
     for (QString &row : expected)
         row.replace(lineBreak, QStringLiteral("\r\n"));
-    EXPECT_EQ(Raw(to.path(), true).rows(select), expected);
+    EXPECT_EQ(stored(to, select), expected);
     // And the file made from the copy is the same file, byte for byte.
-    const QString again = to.file(QStringLiteral("again.csv"));
-    ASSERT_TRUE(CsvExport::toFile(to.path(), select, {}, again).ok);
+    const QString again = out.filePath(QStringLiteral("again.csv"));
+    ASSERT_TRUE(CsvExport::tableToFile(*toDb, QStringLiteral("Employee"), again).ok);
     EXPECT_EQ(QString::fromUtf8(readAll(again)),
               QString::fromUtf8(readAll(csv)).replace(lineBreak, QStringLiteral("\r\n")));
 }
@@ -213,9 +250,12 @@ QByteArray goodRows(int count)
 // past it and names the row; the transaction leaves the table unchanged.
 TEST_P(ImportThatFails, OnRow500LeavesTheTableAsItWas)
 {
-    CaseFile db;
-    db.fill(7, 7);
-    const QStringList before = Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee"));
+    TempCaseDb db;
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
+    fillSome(db, 7);
+    const QString all = QStringLiteral("SELECT * FROM Employee ORDER BY rowid");
+    const QStringList before = stored(db, all);
     QByteArray csv = "name,Address,File Number\r\n" + goodRows(499) + GetParam().rows + goodRows(3);
     QBuffer file(&csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -226,7 +266,7 @@ TEST_P(ImportThatFails, OnRow500LeavesTheTableAsItWas)
     EXPECT_EQ(r.failedRow, GetParam().row);
     EXPECT_EQ(r.rows, GetParam().row - 1) << "rows handed on before the fault";
     EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
-    EXPECT_EQ(Raw(db.path(), true).rows(QStringLiteral("SELECT * FROM Employee")), before);
+    EXPECT_EQ(stored(db, all), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -326,18 +366,18 @@ class ImportAtTheLimit : public ::testing::TestWithParam<Limit>
 
 TEST_P(ImportAtTheLimit, CountsAsTheBoxesCountAndStoresTheSame)
 {
-    CaseFile db;
+    TempCaseDb db;
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
     QByteArray csv =
         "Name,Address,File Number\r\nPat,\"" + GetParam().address + "\",0123456789\r\n";
     QBuffer file(&csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const CsvImportResult r = importInto(db.path(), CaseSchema::EmployeeTable, file);
     EXPECT_TRUE(r.error.contains(QLatin1String(GetParam().told))) << r.error.toStdString();
-    const QString stored = QStringLiteral("3:") + GetParam().stored + QStringLiteral("0123456789");
-    EXPECT_EQ(Raw(db.path(), true)
-                  .rows(QStringLiteral("SELECT Address || \"File Number\" FROM "
-                                       "Employee")),
-              GetParam().stored.isEmpty() ? QStringList() : QStringList{stored});
+    const QString kept = QStringLiteral("=") + GetParam().stored + QStringLiteral("0123456789");
+    EXPECT_EQ(stored(db, QStringLiteral("SELECT Address || \"File Number\" FROM Employee")),
+              GetParam().stored.isEmpty() ? QStringList() : QStringList{kept});
 }
 
 QByteArray a(int n)
@@ -356,5 +396,96 @@ INSTANTIATE_TEST_SUITE_P(
                       Limit{"LoneCrAtTheLimit", a(98) + "\r", a(98) + "\r\n", ""},
                       Limit{"NulInside", a(1) + '\0' + a(1), {}, "\"Address\" holds a NUL"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A steward's save while an import writes, on either back end: the save
+// waits for the import's commit (the import is held mid-way, inside its
+// transaction), so no Grievance Number is handed out twice and the
+// numbering never moves back: the imported complaints come after every
+// number ever handed out (a deleted complaint's too), the save after them.
+// Then an employee saved between the count of known file numbers and the
+// import refuses the import, since the steward was asked about fewer.
+TEST(ImportMeetsAStewardsSave, NumbersNeverRepeatAndAnswersStayTrue)
+{
+    TempCaseDb db;
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
+    qint64 highest = 0;
+    for (int i = 0; i < 5; ++i)
+        highest = db.insert(QStringLiteral("Complaints"), {{"File Number", "000001"}});
+    db.query(QStringLiteral("DELETE FROM Complaints WHERE rowid = ?"), {highest});
+    ASSERT_EQ(db.count(QStringLiteral("Complaints")), 4);
+
+    constexpr int Rows = 3000;
+    QByteArray csv = "File Number,Case Facts1\r\n";
+    for (int i = 0; i < Rows; ++i)
+        csv += "000002,Imported " + QByteArray::number(i) + "\r\n";
+    // The window's own connection, open before the import begins.
+    CaseDatabase steward(db.path());
+    steward.open();
+    std::atomic<bool> midway{false};
+    CsvImportResult imported;
+    std::thread import([&] {
+        QBuffer file(&csv);
+        file.open(QIODevice::ReadOnly);
+        TableImportOptions options;
+        options.progress = [&](qint64 rows) {
+            if (rows < Rows && !midway.exchange(true))
+                std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        };
+        imported = TableImport::run(db.path(), QStringLiteral("Complaints"),
+                                    importColumns(CaseSchema::ComplaintsTable), file, options);
+    });
+    while (!midway)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    steward.write([&](QSqlQuery &q) {
+        ASSERT_TRUE(q.exec(db.adapted(
+            QStringLiteral("INSERT INTO Complaints (\"File Number\") VALUES ('000003')"))));
+    });
+    import.join();
+    ASSERT_TRUE(imported.ok) << imported.error.toStdString();
+    EXPECT_EQ(imported.rows, Rows);
+
+    QList<qint64> numbers;
+    QSqlQuery q = db.query(QStringLiteral("SELECT rowid FROM Complaints WHERE \"File Number\" = "
+                                          "'000002'"));
+    while (q.next())
+        numbers << q.value(0).toLongLong();
+    ASSERT_EQ(numbers.size(), Rows);
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers.first(), highest + 1) << "after the deleted complaint's number";
+    EXPECT_EQ(numbers.last(), highest + Rows) << "one number each, none twice";
+    const qint64 saved =
+        db.row(QStringLiteral("Complaints"), QStringLiteral("\"File Number\" = '000003'"))
+            .value(QStringLiteral("Grievance Number"))
+            .toLongLong();
+    EXPECT_GT(saved, numbers.last()) << "the save waited for the import";
+    EXPECT_GT(db.insert(QStringLiteral("Complaints"), {{"File Number", "000004"}}), saved);
+
+    // Counted: none of the file's numbers is held. Then a steward saves one.
+    QByteArray employees = "Name,File Number\r\nA,E1\r\nB,E2\r\nC,E3\r\n";
+    TableImportOptions count;
+    count.field = QStringLiteral("File Number");
+    count.count = true;
+    QBuffer file(&employees);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CsvImportResult counted =
+        TableImport::run(db.path(), QStringLiteral("Employee"),
+                         importColumns(CaseSchema::EmployeeTable), file, count);
+    ASSERT_TRUE(counted.ok) << counted.error.toStdString();
+    EXPECT_EQ(counted.skipped, 0);
+    db.insert(QStringLiteral("Employee"), {{"Name", "Saved meanwhile"}, {"File Number", "e2"}});
+    TableImportOptions add = count;
+    add.count = false;
+    add.addKnown = true;
+    add.knownCounted = counted.skipped;
+    file.seek(0);
+    const CsvImportResult refused = TableImport::run(
+        db.path(), QStringLiteral("Employee"), importColumns(CaseSchema::EmployeeTable), file, add);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.failedRow, 2);
+    EXPECT_TRUE(refused.error.contains(QLatin1String("was saved since the rows were counted")))
+        << refused.error.toStdString();
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), 1);
+}
 
 } // namespace

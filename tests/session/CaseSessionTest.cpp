@@ -29,7 +29,7 @@ const Ability Every[] = {Ability::Find,         Ability::BackUpNow, Ability::Res
 
 // What the menus switched on before the back ends' abilities were one
 // table (the main window's own tests, one rule per item): the file-only
-// commands on a file, Find and the Access import on a database that opened,
+// commands on a file, Find and both imports on a database that opened,
 // Export on a file or a server that opened,
 // the copies the other way from where the records are.
 bool wasOn(Ability a, bool onFile, bool open)
@@ -37,10 +37,10 @@ bool wasOn(Ability a, bool onFile, bool open)
     switch (a) {
     case Ability::BackUpNow:
     case Ability::Restore:
-    case Ability::Import:
     case Ability::CopyToServer:
         return onFile;
     case Ability::Find:
+    case Ability::Import:
         return open;
     case Ability::Export:
         // A server's tables are read through its open connection.
