@@ -257,8 +257,9 @@ TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst
     EXPECT_TRUE(prompt(0).startsWith(
         QStringLiteral("2 of the 5 rows have the file number of an employee already")))
         << prompt(0).toStdString();
-    EXPECT_TRUE(prompt(1).startsWith(QString::fromUtf8(GetParam().told)))
-        << prompt(1).toStdString();
+    // On a server the message goes on to name the file the table was kept in.
+    const QString told = QString::fromUtf8(GetParam().told);
+    EXPECT_EQ(prompt(1).left(told.size()), told);
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 5 + GetParam().added);
     // Backed up first: the newest backup holds the records as they were.
     if (!db.onServer()) {
