@@ -372,10 +372,12 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
     ASSERT_TRUE(window->session().database()->backend().filePath().isEmpty());
     EXPECT_EQ(window->session().database()->path(), parts->toUri());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("On the server"));
-    for (const char *fileOnly : {"mnuFileBackUpNow", "mnuFileRestore", "mnuFileImport"})
+    for (const char *fileOnly : {"mnuFileBackUpNow", "mnuFileRestore"})
         EXPECT_FALSE(windowAction(*window, fileOnly)->isEnabled()) << fileOnly;
-    // Export reads a server's tables as well as a file's, and Find searches them.
+    // Export reads a server's tables as well as a file's, Import writes them,
+    // and Find searches them.
     EXPECT_TRUE(windowAction(*window, "mnuFileExport")->isEnabled());
+    EXPECT_TRUE(windowAction(*window, "mnuFileImport")->isEnabled());
     EXPECT_TRUE(windowAction(*window, "mnuEditFind")->isEnabled());
     const DatabaseChoice::Start next = DatabaseChoice::atStart(QString());
     EXPECT_EQ(next.location, parts->toUri());
