@@ -9,12 +9,14 @@
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
+#include "records/RecordSet.h"
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
 #include "support/PgBenchServer.h"
 #include "support/RawPg.h"
 
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QWidget>
 #include <memory>
@@ -215,8 +217,71 @@ void BM_ServerPageSwitch(benchmark::State &state)
     c.publish(&state);
 }
 
+// A save of one employee's department, which carries its identity, beside
+// the same save by a role the server gives no right on its table of save
+// identities (whose saves therefore go without).
+void BM_ServerSaveIdentity(benchmark::State &state)
+{
+    const std::int64_t rows = state.range(0);
+    std::shared_ptr<CaseDatabase> remembering, plain;
+    std::unique_ptr<RawPg> raw;
+    if (!withServer(state, [&] {
+            const QString location = PgBenchServer::filled(rows);
+            remembering = std::make_shared<CaseDatabase>(location);
+            remembering->open();
+            raw = std::make_unique<RawPg>(Bench);
+            raw->exec("DO $d$BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = "
+                      "'qm_bench_plain') THEN CREATE ROLE qm_bench_plain LOGIN; END IF; END$d$");
+            raw->exec("GRANT USAGE ON SCHEMA public TO qm_bench_plain");
+            raw->exec("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO "
+                      "qm_bench_plain");
+            raw->exec("REVOKE ALL ON \"Quillmark Saves\" FROM qm_bench_plain");
+            QString other = location;
+            other.replace(QRegularExpression(QStringLiteral("^postgresql://[^@]*@")),
+                          QStringLiteral("postgresql://qm_bench_plain@"));
+            plain = std::make_shared<CaseDatabase>(other);
+            plain->open();
+        }))
+        return;
+    if (!remembering->remembersSaves() || plain->remembersSaves()) {
+        state.SkipWithError("The server keeps no save identities, or kept them for both");
+        return;
+    }
+    RecordSet withId(remembering, QString::fromLatin1(CaseSchema::EmployeeTable));
+    RecordSet without(plain, QString::fromLatin1(CaseSchema::EmployeeTable));
+    without.moveNext(); // another row: the two saves never wait for each other
+    const int department = withId.fieldIndex(QStringLiteral("Department"));
+    Comparison c("server: a save with its identity" + onServer(rows),
+                 {1.2, 0, "the same save without"});
+    int i = 0;
+    auto save = [&](RecordSet &rs) {
+        rs.edit();
+        rs.setValue(department, QStringLiteral("Dept %1").arg(i % 1000));
+        rs.update();
+    };
+    for (auto _ : state) {
+        ++i;
+        state.SetIterationTime(c.window([&] { save(withId); }));
+        c.baseline([&] { save(without); });
+    }
+    if (BenchApp::failedWithMessage(state))
+        return;
+    const long long kept = raw->scalar("SELECT count(*) FROM \"Quillmark Saves\"");
+    if (kept < state.iterations()) {
+        state.SkipWithError("The saves left no identity on the server");
+        return;
+    }
+    c.publish(&state);
+}
+
 void registerAll(std::int64_t rows)
 {
+    benchmark::RegisterBenchmark("BM_ServerSaveIdentity", BM_ServerSaveIdentity)
+        ->Arg(rows)
+        ->ArgName("employees")
+        ->UseManualTime()
+        ->Iterations(300)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_ServerOpenEmployeePane", BM_ServerOpenEmployeePane)
         ->Arg(rows)
         ->ArgName("employees")

@@ -3,6 +3,7 @@
 #include "records/DatabaseBackend.h"
 #include "records/SqliteBackend.h"
 
+#include <QCryptographicHash>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QSqlError>
@@ -211,6 +212,9 @@ void CaseDatabase::openConnection(bool mayCreate)
         if (!t.autoKey.isEmpty())
             m_autoKeys.insert(t.name.toLower(), t.autoKey);
     }
+    const DatabaseBackend::SaveLedger ledger = m_backend->saveLedger(connection());
+    m_keepsSaves = ledger.keep;
+    m_prunesSaves = ledger.prune;
     closeOnFailure.dismiss();
     m_open = true;
 }
@@ -259,4 +263,78 @@ void CaseDatabase::write(const std::function<void(QSqlQuery &)> &work)
     } catch (const DataError &e) {
         throw inSession(e);
     }
+}
+
+void CaseDatabase::rememberSave(QSqlQuery &query, const QString &id, const QString &table,
+                                qint64 row, const QVariantList &written)
+{
+    if (m_prunesSaves && !m_savesPruned) {
+        // A save asked after a week later is answered as not stored: by
+        // then the steward has long seen the record as it is.
+        if (!query.exec(QStringLiteral("DELETE FROM \"Quillmark Saves\" WHERE \"Saved\" < now() - "
+                                       "interval '7 days'")))
+            throw error(query.lastError());
+        m_savesPruned = true;
+    }
+    // Prepared once per connection: a save pays one round trip for it.
+    QSqlQuery &keep = cachedQuery(QStringLiteral(
+        "INSERT INTO \"Quillmark Saves\" (\"Save\", \"Table\", \"Row\", \"Row Digest\") "
+        "VALUES (CAST(? AS uuid), ?, ?, ?)"));
+    keep.bindValue(0, id);
+    keep.bindValue(1, table);
+    keep.bindValue(2, row);
+    keep.bindValue(3, QString::fromLatin1(rowDigest(written)));
+    const bool kept = keep.exec();
+    const QSqlError failed = keep.lastError();
+    keep.finish();
+    if (!kept)
+        throw error(failed);
+}
+
+std::optional<CaseDatabase::RememberedSave> CaseDatabase::rememberedSave(const QString &id)
+{
+    std::optional<RememberedSave> kept;
+    write([&](QSqlQuery &q) {
+        // The identity is taken first, as a save that stored nothing: a
+        // save still under way on a session the server has not ended yet
+        // either stored it already (this waits for its commit or its
+        // rollback) or now can never commit. Row -1 marks it.
+        if (!q.prepare(QStringLiteral("INSERT INTO \"Quillmark Saves\" (\"Save\", \"Table\", "
+                                      "\"Row\", \"Row Digest\") VALUES (CAST(? AS uuid), '', -1, "
+                                      "'') ON CONFLICT (\"Save\") DO NOTHING")))
+            throw error(q.lastError());
+        q.addBindValue(id);
+        if (!q.exec())
+            throw error(q.lastError());
+        if (!q.prepare(QStringLiteral("SELECT \"Row\", \"Row Digest\" FROM \"Quillmark Saves\" "
+                                      "WHERE \"Save\" = CAST(? AS uuid)")))
+            throw error(q.lastError());
+        q.addBindValue(id);
+        if (!q.exec())
+            throw error(q.lastError());
+        if (q.next()) {
+            if (q.value(0).toLongLong() >= 0)
+                kept = RememberedSave{q.value(0).toLongLong(), q.value(1).toString().toLatin1()};
+        } else if (q.lastError().isValid()) {
+            throw error(q.lastError());
+        }
+    });
+    return kept;
+}
+
+QByteArray CaseDatabase::rowDigest(const QVariantList &row)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QVariant &v : row) {
+        if (v.isNull()) {
+            hash.addData(QByteArrayView("\x01", 1));
+            continue;
+        }
+        const QByteArray text = v.toString().toUtf8();
+        hash.addData(QByteArrayView("\x02", 1));
+        hash.addData(QByteArray::number(text.size()));
+        hash.addData(QByteArrayView(":", 1));
+        hash.addData(text);
+    }
+    return hash.result().toHex();
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 class DatabaseBackend;
@@ -84,6 +85,28 @@ class CaseDatabase
     // Failures surface as DataError.
     void write(const std::function<void(QSqlQuery &)> &work);
 
+    // On a server a save carries an identity that the server keeps, written
+    // in the save's own transaction beside the row it stored, for a week:
+    // a save whose answer was lost with the connection (the commit may or
+    // may not have happened) is asked after instead of being written a
+    // second time. A file's commit cannot lose its answer; a server whose
+    // owner has not opened it with this version yet lacks the table, and
+    // its saves go on without.
+    bool remembersSaves() const { return m_keepsSaves; }
+    // Inside write(), last: keeps save `id`, which stored `row` of `table`
+    // as `written` reads now.
+    void rememberSave(QSqlQuery &query, const QString &id, const QString &table, qint64 row,
+                      const QVariantList &written);
+    struct RememberedSave {
+        qint64 row = -1;
+        QByteArray digest; // rowDigest() of the row as the save left it
+    };
+    // Save `id`, when the server stored it; from now on it never will, if
+    // it has not. Throws DataError, 3027 while the server cannot be
+    // reached: the answer is then still unknown.
+    std::optional<RememberedSave> rememberedSave(const QString &id);
+    static QByteArray rowDigest(const QVariantList &row);
+
     // Folds the write-ahead log into the database file, as far as no other
     // program is reading it: the file alone then holds every saved record,
     // as it does once the program has closed it. A backup taken after it
@@ -120,4 +143,7 @@ class CaseDatabase
     QHash<QString, QString> m_autoKeys;    // lower-case table -> its numbered field
     mutable std::unordered_map<QString, std::unique_ptr<QSqlQuery>> m_statements;
     PasswordPrompt m_passwordPrompt;
+    bool m_keepsSaves = false;  // saves carry an identity the server keeps
+    bool m_prunesSaves = false; // and this user may let the old ones go
+    bool m_savesPruned = false; // which was done this session
 };

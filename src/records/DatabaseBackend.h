@@ -91,6 +91,19 @@ class DatabaseBackend
         return false;
     }
 
+    // Whether saves through `db` may carry an identity that the database
+    // keeps beside the row they wrote (see CaseDatabase::remembersSaves),
+    // and whether this user may prune the old ones.
+    struct SaveLedger {
+        bool keep = false;
+        bool prune = false;
+    };
+    virtual SaveLedger saveLedger(const QSqlDatabase &db) const
+    {
+        (void)db;
+        return {};
+    }
+
     // A Qt SQL error in the program's catalogue.
     virtual DataError errorFrom(const QSqlError &error, const QString &context = {}) const = 0;
 

@@ -231,6 +231,20 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
     return PQstatus(conn) != CONNECTION_OK;
 }
 
+DatabaseBackend::SaveLedger PostgresBackend::saveLedger(const QSqlDatabase &db) const
+{
+    // Made by the owner's first opening; a steward's role may have been
+    // left without rights on it, and saves then go on without it.
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral(
+            "SELECT t IS NOT NULL AND has_table_privilege(t, 'INSERT') AND "
+            "has_table_privilege(t, 'SELECT'), t IS NOT NULL AND has_table_privilege(t, 'DELETE') "
+            "FROM to_regclass('\"Quillmark Saves\"') t")) ||
+        !q.next())
+        throw errorFrom(q.lastError(), QStringLiteral("Reading the rights of %1").arg(describe()));
+    return SaveLedger{q.value(0).toBool(), q.value(1).toBool()};
+}
+
 DatabaseBackend::PasswordNeed PostgresBackend::passwordNeed(const DataError &failure,
                                                             QString *reason) const
 {

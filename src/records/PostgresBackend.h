@@ -41,6 +41,7 @@ class PostgresBackend : public DatabaseBackend
     QString beginWrite() const override;
     DataError errorFrom(const QSqlError &error, const QString &context = {}) const override;
     bool connectionBroken(const QSqlDatabase &db) const override;
+    SaveLedger saveLedger(const QSqlDatabase &db) const override;
 
     // The server and database, for messages: never a password.
     QString describe() const;

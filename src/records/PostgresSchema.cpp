@@ -36,6 +36,38 @@ QString onceTrigger(const QString &name, const QString &when)
         .arg(name, when);
 }
 
+// Each save's identity, kept for a while beside the row it wrote (see
+// CaseDatabase::remembersSaves).
+SchemaStep savesStep()
+{
+    SchemaStep saves;
+    saves.name = QStringLiteral("save identities");
+    saves.present = [](const QSqlDatabase &db) {
+        QSqlQuery q(db);
+        return q.exec(QStringLiteral("SELECT to_regclass('\"Quillmark Saves\"') IS NOT NULL")) &&
+               q.next() && q.value(0).toBool();
+    };
+    saves.create = [](QSqlQuery &q) {
+        const QStringList statements = {
+            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId),
+            QStringLiteral("CREATE TABLE IF NOT EXISTS \"Quillmark Saves\" (\"Save\" uuid PRIMARY "
+                           "KEY, \"Table\" text NOT NULL, \"Row\" bigint NOT NULL, \"Row Digest\" "
+                           "text NOT NULL, \"Saved\" timestamptz NOT NULL DEFAULT now())"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"Quillmark Saves Saved\" ON \"Quillmark "
+                           "Saves\" (\"Saved\")"),
+        };
+        for (const QString &sql : statements) {
+            if (q.exec(sql))
+                continue;
+            throw DataError(q.lastError().nativeErrorCode() == QLatin1String("42501")
+                                ? DataErrors::ReadOnly
+                                : DataErrors::General,
+                            q.lastError().databaseText().trimmed());
+        }
+    };
+    return saves;
+}
+
 } // namespace
 
 namespace PostgresSchema
@@ -125,7 +157,7 @@ QList<SchemaStep> steps()
     };
     // Last: a role that may not make them leaves the others as they are.
     return {
-        tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words),
+        tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words), savesStep(),
         PostgresFind::step(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId))};
 }
 

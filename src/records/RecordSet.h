@@ -9,6 +9,7 @@
 #include <QVector>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CaseDatabase;
 class QSqlQuery;
@@ -145,8 +146,34 @@ class RecordSet : public QObject
     void writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
                      const QVector<bool> &dirty,
                      const std::function<void(QSqlQuery &)> &alsoWrite = {});
-    qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty);
+    // `addition`: the pane's new record (m_additions), 0 for a grid row.
+    qint64 writeInsert(const QVariantList &values, const QVector<bool> &dirty, quint64 addition);
     bool sameValues(const QVariantList &now, const QVariantList &read) const;
+    bool sameValue(const QVariant &a, const QVariant &b) const;
+    // Keeps the identity of the save written by `work` (on a server that
+    // keeps them), and when its answer is lost with the connection, what it
+    // wrote: `key` the record updated, -1 a new one.
+    // `work` returns the key of the row it wrote and the row as it reads.
+    void writeRemembered(qint64 key, quint64 addition, const QVariantList &values,
+                         const QVector<bool> &dirty,
+                         const std::function<std::pair<qint64, QVariantList>(QSqlQuery &)> &work);
+    // Which unanswered save the one about to write `values` tries again:
+    // the same record (`key`), the pane's same new record (`addition`), or
+    // a grid's new row typed the same; -1 when none.
+    int unansweredRetried(qint64 key, quint64 addition, const QVariantList &values) const;
+    // What became of it: the row it stored (its key, and the row as the
+    // server holds it now, and whether that is still as the save left it),
+    // or nothing when it stored nothing. Throws while the server cannot be
+    // asked; the save stays unanswered then.
+    struct Answer {
+        qint64 key = -1;
+        QVariantList now;
+        bool asSaved = false;
+        QVector<bool> later; // fields the retry writes differently from the lost save
+    };
+    std::optional<Answer> answerOfUnanswered(qint64 key, quint64 addition,
+                                             const QVariantList &values,
+                                             const QVector<bool> &dirty);
     DataError deletedMeanwhile(const QVariantList &original) const;
 
     std::shared_ptr<CaseDatabase> m_db;
@@ -182,6 +209,18 @@ class RecordSet : public QObject
     QVariantList m_original;
     QVector<bool> m_dirty;
     std::function<void(QSqlQuery &)> m_alsoWrite;
+    quint64 m_additions = 0; // addNew() calls: which new record is being added
+
+    // A save whose answer the server never gave: the connection broke around
+    // its commit, which may or may not have happened.
+    struct Unanswered {
+        QString id;
+        qint64 key = -1;      // the record it updated; -1 a new one
+        quint64 addition = 0; // the pane's new record; 0 a grid row
+        QVariantList values;  // what it wrote
+        QVector<bool> dirty;
+    };
+    QList<Unanswered> m_unanswered; // the latest few
 
     QString m_filter;
     QString m_sort;

@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 #include <utility>
 
 void RecordSet::requireWritable() const
@@ -18,6 +19,7 @@ void RecordSet::addNew()
 {
     requireWritable();
     m_editMode = Adding;
+    ++m_additions;
     m_buffer.clear();
     for (int i = 0; i < m_fields.size(); ++i)
         m_buffer << QVariant();
@@ -62,7 +64,7 @@ void RecordSet::update()
     if (m_editMode == NoEdit)
         throw DataError(DataErrors::General, QStringLiteral("Update without AddNew or Edit."));
     if (m_editMode == Adding) {
-        const qint64 key = writeInsert(m_buffer, m_dirty);
+        const qint64 key = writeInsert(m_buffer, m_dirty, m_additions);
         m_added.insert(key);
         m_keys.append(key);
         m_lastModified = key;
@@ -153,9 +155,29 @@ void RecordSet::deleteRow(int row, const QVariantList &asRead)
     Q_EMIT rowRemoved(row);
 }
 
-qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &dirty)
+qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &dirty,
+                              quint64 addition)
 {
     requireWritable();
+    if (const std::optional<Answer> answer = answerOfUnanswered(-1, addition, values, dirty)) {
+        // The lost save stored the new record: what was typed since goes
+        // onto that record, never into a second one.
+        if (answer->now.isEmpty())
+            throw DataError(DataErrors::RowDeleted,
+                            QStringLiteral("The new %1 was saved, and deleted by another user "
+                                           "since.")
+                                .arg(describeRow(values)));
+        if (answer->later.contains(true)) {
+            QVariantList changed = answer->now;
+            for (int i = 0; i < m_fields.size(); ++i)
+                if (answer->later.at(i))
+                    changed[i] = values.value(i);
+            writeUpdate(answer->key, answer->now, changed, answer->later);
+        } else {
+            m_lastWritten = answer->now;
+        }
+        return answer->key;
+    }
     QStringList cols;
     QVariantList params;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -168,7 +190,7 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
                                                         cols, m_keyExpression);
     qint64 key = -1;
     QVariantList written;
-    m_db->write([&](QSqlQuery &q) {
+    writeRemembered(-1, addition, values, dirty, [&](QSqlQuery &q) {
         if (!q.prepare(sql))
             throw m_db->error(q.lastError());
         for (const QVariant &p : std::as_const(params))
@@ -177,16 +199,36 @@ qint64 RecordSet::writeInsert(const QVariantList &values, const QVector<bool> &d
             throw m_db->error(q.lastError());
         key = m_db->insertedKey(q);
         written = readRow(key);
+        return std::make_pair(key, written);
     });
     m_lastWritten = written;
     return key;
 }
 
-void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVariantList &changed,
-                            const QVector<bool> &dirty,
-                            const std::function<void(QSqlQuery &)> &alsoWrite)
+void RecordSet::writeUpdate(qint64 key, const QVariantList &asRead, const QVariantList &changed,
+                            const QVector<bool> &asTyped,
+                            const std::function<void(QSqlQuery &)> &alsoWriteFirst)
 {
     requireWritable();
+    QVariantList original = asRead;
+    QVector<bool> dirty = asTyped;
+    std::function<void(QSqlQuery &)> alsoWrite = alsoWriteFirst;
+    if (const std::optional<Answer> answer = answerOfUnanswered(key, 0, changed, dirty)) {
+        // The lost save was stored. Tried again, only what was typed since
+        // is written, onto the record as that save left it; what stood or
+        // fell with it (complaints moved with a file number) stood then.
+        if (answer->now.isEmpty())
+            throw deletedMeanwhile(original);
+        if (!answer->asSaved)
+            throw DataError(DataErrors::WriteConflict,
+                            QStringLiteral("Your earlier save of the %1 was stored, and another "
+                                           "user changed the record since. Reload the record to "
+                                           "see the other change.")
+                                .arg(describeRow(original)));
+        original = answer->now;
+        dirty = answer->later;
+        alsoWrite = {};
+    }
     QStringList sets;
     QVariantList setParams;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -203,7 +245,7 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
                             .arg(JetSql::quoteIdentifier(m_query.table),
                                  sets.join(QStringLiteral(", ")), m_keyExpression);
     QVariantList written;
-    m_db->write([&](QSqlQuery &q) {
+    writeRemembered(key, 0, changed, dirty, [&](QSqlQuery &q) {
         // The row must still hold what was read, to the letter. It is read
         // again inside the write transaction and compared as read, not as
         // stored: text the database holds in a form that does not read back
@@ -237,8 +279,70 @@ void RecordSet::writeUpdate(qint64 key, const QVariantList &original, const QVar
         // Read back before the commit: another steward's save just after it
         // is theirs to show, not what this one stored.
         written = readRow(key);
+        return std::make_pair(key, written);
     });
     m_lastWritten = written;
+}
+
+void RecordSet::writeRemembered(
+    qint64 key, quint64 addition, const QVariantList &values, const QVector<bool> &dirty,
+    const std::function<std::pair<qint64, QVariantList>(QSqlQuery &)> &work)
+{
+    const bool remember = m_db->remembersSaves();
+    const QString id = remember ? QUuid::createUuid().toString(QUuid::WithoutBraces) : QString();
+    try {
+        m_db->write([&](QSqlQuery &q) {
+            const auto [row, written] = work(q);
+            if (remember)
+                m_db->rememberSave(q, id, m_query.table, row, written);
+        });
+    } catch (const DataError &e) {
+        // Unreachable: the commit may have reached the server or not. The
+        // same save tried again asks first.
+        if (remember && e.number() == DataErrors::Unreachable) {
+            if (m_unanswered.size() >= 16)
+                m_unanswered.removeFirst();
+            m_unanswered << Unanswered{id, key, addition, values, dirty};
+        }
+        throw;
+    }
+}
+
+int RecordSet::unansweredRetried(qint64 key, quint64 addition, const QVariantList &values) const
+{
+    for (int i = int(m_unanswered.size()) - 1; i >= 0; --i) {
+        const Unanswered &u = m_unanswered.at(i);
+        if (u.key >= 0 || key >= 0) {
+            if (u.key == key)
+                return i;
+        } else if (u.addition == addition && (addition != 0 || sameValues(values, u.values))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::optional<RecordSet::Answer> RecordSet::answerOfUnanswered(qint64 key, quint64 addition,
+                                                               const QVariantList &values,
+                                                               const QVector<bool> &dirty)
+{
+    const int at = unansweredRetried(key, addition, values);
+    if (at < 0)
+        return std::nullopt;
+    const Unanswered lost = m_unanswered.at(at);
+    const std::optional<CaseDatabase::RememberedSave> kept = m_db->rememberedSave(lost.id);
+    m_unanswered.removeAt(at);
+    if (!kept)
+        return std::nullopt; // never stored: written now, once
+    Answer a;
+    a.key = kept->row;
+    a.now = readRow(kept->row);
+    a.asSaved = !a.now.isEmpty() && CaseDatabase::rowDigest(a.now) == kept->digest;
+    a.later = QVector<bool>(m_fields.size(), false);
+    for (int i = 0; i < m_fields.size(); ++i)
+        a.later[i] = i != m_autoKeyField && (dirty.value(i) || lost.dirty.value(i)) &&
+                     !sameValue(values.value(i), lost.values.value(i));
+    return a;
 }
 
 DataError RecordSet::deletedMeanwhile(const QVariantList &original) const
@@ -249,17 +353,18 @@ DataError RecordSet::deletedMeanwhile(const QVariantList &original) const
             .arg(describeRow(original)));
 }
 
+bool RecordSet::sameValue(const QVariant &a, const QVariant &b) const
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return a.typeId() == b.typeId() ? a == b : a.toString() == b.toString();
+}
+
 bool RecordSet::sameValues(const QVariantList &now, const QVariantList &read) const
 {
-    for (int i = 0; i < m_fields.size(); ++i) {
-        const QVariant a = now.value(i), b = read.value(i);
-        if (a.isNull() != b.isNull())
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (!sameValue(now.value(i), read.value(i)))
             return false;
-        if (a.isNull())
-            continue;
-        if (a.typeId() == b.typeId() ? a != b : a.toString() != b.toString())
-            return false;
-    }
     return true;
 }
 
@@ -285,7 +390,7 @@ int RecordSet::insertRow(const QVariantList &values)
     QVector<bool> dirty(m_fields.size(), false);
     for (int i = 0; i < m_fields.size(); ++i)
         dirty[i] = !values.value(i).isNull();
-    const qint64 key = writeInsert(values, dirty);
+    const qint64 key = writeInsert(values, dirty, 0);
     m_added.insert(key);
     m_keys.append(key);
     m_lastModified = key;
