@@ -14,6 +14,7 @@
 #include "support/OffscreenWindow.h"
 #include "support/PgBenchServer.h"
 #include "support/RawPg.h"
+#include "support/WindowControls.h"
 
 #include <QTabWidget>
 #include <QWidget>
@@ -109,7 +110,7 @@ struct ServerLookup {
         box()->setFocus(Qt::OtherFocusReason);
     }
 
-    TextBox *box() { return window.form().txtFileNumber; }
+    TextBox *box() { return windowBox(window, "txtFileNumber"); }
 
     std::size_t rawFirst(const QString &prefix)
     {
@@ -199,9 +200,9 @@ void BM_ServerPageSwitch(benchmark::State &state)
             continue;
         const std::string linked = w->field(GrievanceFileNumber)->text().toStdString();
         const bool none = raw->firstRow("first", {fileNumber}) == 0;
-        const bool sound = w->form().SSTab2->currentIndex() == GrievancePane &&
+        const bool sound = windowTabs(*w)->currentIndex() == GrievancePane &&
                            linked == fileNumber &&
-                           none == w->form().Data1[GrievancePane]->isOnNewRecord();
+                           none == windowPane(*w, GrievancePane)->isOnNewRecord();
         if (!sound)
             wrong =
                 "The grievance page shows file number '" + linked + "' for employee " + fileNumber;

@@ -1,17 +1,15 @@
 // Where backups, restore, import and the open database meet: rotation,
 // damage found by a backup, a file that did not open, known file numbers.
-#include "app/StatusBar.h"
-#include "app/frmMain.h"
 #include "caseform/RecordBinder.h"
+#include "commands/CommandFixture.h"
 #include "commands/RestoreDialog.h"
 #include "commands/SafekeepingCommands.h"
 #include "safekeeping/SafekeepingFixture.h"
-#include "session/CaseSession.h"
-#include "support/MainWindowParts.h"
+#include "session/BackupController.h"
 #include "support/ScriptedDialogs.h"
-#include "support/WindowControls.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QTreeWidget>
 
 namespace
@@ -29,16 +27,11 @@ QByteArray bytesOf(const QString &path)
 class SafekeepingSeams : public ::testing::Test
 {
   protected:
-    void start()
-    {
-        window = std::make_unique<frmMain>();
-        window->Form_Load(db.path());
-        window->show();
-    }
+    void start() { s.open(db.path()); }
     // The backup taken as the file opened, waited for, and what it set off.
     KeeperResult openBackup()
     {
-        BackupController &b = *window->session().backups();
+        BackupController &b = *s.session.backups();
         b.finishBackground();
         QCoreApplication::processEvents();
         return b.lastResult();
@@ -54,9 +47,9 @@ class SafekeepingSeams : public ::testing::Test
             r.restoreButton()->click();
             return r.result();
         });
-        windowAction(*window, "mnuFileRestore")->trigger();
+        commands.restore();
     }
-    QString status() const { return windowStatusBar(*window)->panelText(1); }
+    QString status() const { return s.status(); }
     QStringList kept(const char *word) const
     {
         return QDir(db.folder()).entryList({QStringLiteral("Quillmark %1 *.db").arg(word)});
@@ -67,7 +60,8 @@ class SafekeepingSeams : public ::testing::Test
 
     CaseFile db;
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmMain> window;
+    CommandSession s;
+    SafekeepingCommands commands{s.session, &s.window};
 };
 
 TEST_F(SafekeepingSeams, BackupChosenForRestoreIsNotRotatedAwayByTheBackupBeforeIt)
@@ -161,7 +155,7 @@ TEST_P(RestoreOverUnopened, KeepsAsideAsDamagedOnlyWhatSQLiteCallsDamaged)
     const QByteArray before = bytesOf(db.path());
     dialogs.queueAnswer(Answer::No); // the offer at start, or the question
     start();
-    ASSERT_EQ(window->form().Data1[0]->rs(), nullptr);
+    ASSERT_EQ(s.pane(0)->rs(), nullptr);
     dialogs.clear();
 
     dialogs.queueAnswer(GetParam().answer);
@@ -216,7 +210,7 @@ TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst
         return d.result();
     });
     dialogs.queueAnswer(GetParam().answer);
-    windowAction(*window, "mnuFileImport")->trigger();
+    commands.importRecords();
 
     EXPECT_TRUE(prompt(0).startsWith(
         QStringLiteral("2 of the 5 rows have the file number of an employee already")))
