@@ -31,7 +31,7 @@ const QString Typed = QStringLiteral("00012");
 
 void typeOneKey(OffscreenWindow &window, int n)
 {
-    TextBox *box = windowBox(window, "txtFileNumber");
+    TextBox *box = windowBox(window.window(), "txtFileNumber");
     const int at = n % (Typed.size() + 1);
     if (at == Typed.size())
         box->setText(QString());
@@ -56,7 +56,7 @@ void BM_TypingDuringBackup(benchmark::State &state)
         const auto opened = std::chrono::steady_clock::now();
         OffscreenWindow window(path, OffscreenWindow::Backup::Running);
         BackupController &backups = *window.window().session().backups();
-        windowBox(window, "txtFileNumber")->setFocus(Qt::OtherFocusReason);
+        windowBox(window.window(), "txtFileNumber")->setFocus(Qt::OtherFocusReason);
         during = 0;
         while (backups.isRunning() && during < Keys) {
             c.window([&] { typeOneKey(window, during); });

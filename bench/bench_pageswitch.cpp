@@ -48,9 +48,10 @@ std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who,
 {
     const std::string grievance = w.field(GrievanceNumber)->text().toStdString();
     const std::string linked = w.field(GrievanceFileNumber)->text().toStdString();
-    bool sound = windowTabs(w)->currentIndex() == 1 && linked == fileNumber;
+    bool sound = windowTabs(w.window())->currentIndex() == 1 && linked == fileNumber;
     if (who == NoComplaint) {
-        sound = sound && grievance.empty() && windowPane(w, GrievancePane)->isOnNewRecord();
+        sound =
+            sound && grievance.empty() && windowPane(w.window(), GrievancePane)->isOnNewRecord();
     } else {
         RawStatement owner(
             raw, "SELECT \"File Number\" FROM Complaints WHERE \"Grievance Number\" = ?1");

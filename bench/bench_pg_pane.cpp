@@ -110,7 +110,7 @@ struct ServerLookup {
         box()->setFocus(Qt::OtherFocusReason);
     }
 
-    TextBox *box() { return windowBox(window, "txtFileNumber"); }
+    TextBox *box() { return windowBox(window.window(), "txtFileNumber"); }
 
     std::size_t rawFirst(const QString &prefix)
     {
@@ -200,9 +200,9 @@ void BM_ServerPageSwitch(benchmark::State &state)
             continue;
         const std::string linked = w->field(GrievanceFileNumber)->text().toStdString();
         const bool none = raw->firstRow("first", {fileNumber}) == 0;
-        const bool sound = windowTabs(*w)->currentIndex() == GrievancePane &&
+        const bool sound = windowTabs(w->window())->currentIndex() == GrievancePane &&
                            linked == fileNumber &&
-                           none == windowPane(*w, GrievancePane)->isOnNewRecord();
+                           none == windowPane(w->window(), GrievancePane)->isOnNewRecord();
         if (!sound)
             wrong =
                 "The grievance page shows file number '" + linked + "' for employee " + fileNumber;
