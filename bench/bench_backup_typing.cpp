@@ -16,6 +16,7 @@
 #include "support/BenchApp.h"
 #include "support/Comparison.h"
 #include "support/OffscreenWindow.h"
+#include "support/WindowControls.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,7 +31,7 @@ const QString Typed = QStringLiteral("00012");
 
 void typeOneKey(OffscreenWindow &window, int n)
 {
-    TextBox *box = window.form().txtFileNumber;
+    TextBox *box = windowBox(window.window(), "txtFileNumber");
     const int at = n % (Typed.size() + 1);
     if (at == Typed.size())
         box->setText(QString());
@@ -55,7 +56,7 @@ void BM_TypingDuringBackup(benchmark::State &state)
         const auto opened = std::chrono::steady_clock::now();
         OffscreenWindow window(path, OffscreenWindow::Backup::Running);
         BackupController &backups = *window.window().session().backups();
-        window.form().txtFileNumber->setFocus(Qt::OtherFocusReason);
+        windowBox(window.window(), "txtFileNumber")->setFocus(Qt::OtherFocusReason);
         during = 0;
         while (backups.isRunning() && during < Keys) {
             c.window([&] { typeOneKey(window, during); });

@@ -11,6 +11,7 @@
 #include "support/OffscreenWindow.h"
 #include "support/RawDatabase.h"
 #include "support/RawStatement.h"
+#include "support/WindowControls.h"
 
 #include <QApplication>
 
@@ -33,7 +34,7 @@ struct Lookup {
         box()->setFocus(Qt::OtherFocusReason);
     }
 
-    TextBox *box() { return window.form().txtFileNumber; }
+    TextBox *box() { return windowBox(window.window(), "txtFileNumber"); }
 
     // The first employee whose file number starts with prefix, as SQLite
     // alone finds it.
@@ -59,7 +60,7 @@ struct Lookup {
         const bool showsMatch =
             !shown.isEmpty() && shown.startsWith(prefix) && !window.field(Name)->text().isEmpty();
         const bool showsBlank =
-            shown.isEmpty() && window.form().Data1[EmployeePane]->isOnNewRecord();
+            shown.isEmpty() && windowPane(window.window(), EmployeePane)->isOnNewRecord();
         if (box()->text() == prefix && (found ? showsMatch : showsBlank))
             return {};
         return "After typing '" + prefix.toStdString() + "' (box holds '" +

@@ -11,6 +11,7 @@
 #include "support/OffscreenWindow.h"
 #include "support/RawDatabase.h"
 #include "support/RawStatement.h"
+#include "support/WindowControls.h"
 
 #include <QTabWidget>
 
@@ -47,9 +48,10 @@ std::string mismatch(OffscreenWindow &w, RawDatabase &raw, Employee who,
 {
     const std::string grievance = w.field(GrievanceNumber)->text().toStdString();
     const std::string linked = w.field(GrievanceFileNumber)->text().toStdString();
-    bool sound = w.form().SSTab2->currentIndex() == 1 && linked == fileNumber;
+    bool sound = windowTabs(w.window())->currentIndex() == 1 && linked == fileNumber;
     if (who == NoComplaint) {
-        sound = sound && grievance.empty() && w.form().Data1[GrievancePane]->isOnNewRecord();
+        sound =
+            sound && grievance.empty() && windowPane(w.window(), GrievancePane)->isOnNewRecord();
     } else {
         RawStatement owner(
             raw, "SELECT \"File Number\" FROM Complaints WHERE \"Grievance Number\" = ?1");

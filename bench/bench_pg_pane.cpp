@@ -15,6 +15,7 @@
 #include "support/OffscreenWindow.h"
 #include "support/PgBenchServer.h"
 #include "support/RawPg.h"
+#include "support/WindowControls.h"
 
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -111,7 +112,7 @@ struct ServerLookup {
         box()->setFocus(Qt::OtherFocusReason);
     }
 
-    TextBox *box() { return window.form().txtFileNumber; }
+    TextBox *box() { return windowBox(window.window(), "txtFileNumber"); }
 
     std::size_t rawFirst(const QString &prefix)
     {
@@ -201,9 +202,9 @@ void BM_ServerPageSwitch(benchmark::State &state)
             continue;
         const std::string linked = w->field(GrievanceFileNumber)->text().toStdString();
         const bool none = raw->firstRow("first", {fileNumber}) == 0;
-        const bool sound = w->form().SSTab2->currentIndex() == GrievancePane &&
+        const bool sound = windowTabs(w->window())->currentIndex() == GrievancePane &&
                            linked == fileNumber &&
-                           none == w->form().Data1[GrievancePane]->isOnNewRecord();
+                           none == windowPane(w->window(), GrievancePane)->isOnNewRecord();
         if (!sound)
             wrong =
                 "The grievance page shows file number '" + linked + "' for employee " + fileNumber;

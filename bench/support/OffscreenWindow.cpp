@@ -1,5 +1,7 @@
 #include "support/OffscreenWindow.h"
 
+#include "support/WindowControls.h"
+
 #include "session/CaseSession.h"
 
 #include "caseform/CaseHandlers.h"
@@ -43,6 +45,11 @@ bool OffscreenWindow::waitExposed(QWidget &w, int timeoutMs)
     return true;
 }
 
+TextBox *OffscreenWindow::field(int index)
+{
+    return windowField(*m_window, index);
+}
+
 void OffscreenWindow::keyClick(TextBox *box, int key, const QString &text)
 {
     QWidget *editor = box->editor();
@@ -54,7 +61,7 @@ void OffscreenWindow::keyClick(TextBox *box, int key, const QString &text)
 
 void OffscreenWindow::clickTab(int page)
 {
-    QTabBar *bar = form().SSTab2->tabBar();
+    QTabBar *bar = windowTabs(*m_window)->tabBar();
     const QPointF at = bar->tabRect(page).center();
     const QPointF global = bar->mapToGlobal(at);
     QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
@@ -67,6 +74,9 @@ void OffscreenWindow::clickTab(int page)
 
 void OffscreenWindow::lookUp(const QString &fileNumber)
 {
-    form().txtFileNumber->setText(fileNumber);
-    CaseHandlers::txtFileNumber_KeyUp(form(), 0, Qt::NoModifier);
+    TextBox *lookup = windowBox(*m_window, "txtFileNumber");
+    lookup->setText(fileNumber);
+    // A key that types nothing, released on the box: its handler runs the
+    // lookup on the text as it stands.
+    keyClick(lookup, Qt::Key_Shift);
 }

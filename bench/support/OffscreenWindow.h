@@ -23,8 +23,7 @@ class OffscreenWindow
     ~OffscreenWindow();
 
     frmMain &window() { return *m_window; }
-    CaseForm &form() { return m_window->form(); }
-    TextBox *field(int index) { return form().txtFields[index]; }
+    TextBox *field(int index);
 
     // A key press and its release on the box's editor. text is what the key
     // types (empty for keys such as Backspace).

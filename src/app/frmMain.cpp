@@ -301,32 +301,11 @@ void frmMain::wireHandlers()
 void frmMain::Form_Load(const QString &databasePath, bool mayCreate)
 {
     centre();
-    auto db = m_session->makeDatabase(databasePath);
-    std::optional<DataError> failure;
-    try {
-        mayCreate ? db->open() : db->openExisting();
-    } catch (const DataError &e) {
-        failure = e;
-    }
-    // A damaged file is not the end of the steward's records when a backup
-    // of them exists: offered, and the damaged file kept aside.
-    QString restoredNotice;
-    if (failure && failure->number() == DataErrors::Corrupt) {
-        db.reset(); // its connection lets go of the file first
-        db = m_session->makeDatabase(databasePath);
-        if (DamagedStart::offerBackup(databasePath, failure->description(), &restoredNotice)) {
-            failure.reset();
-            try {
-                db->open();
-            } catch (const DataError &e) {
-                failure = e;
-            }
-        }
-    }
-    m_openingNotice = restoredNotice;
+    DamagedStart::Opened opened = DamagedStart::openAtStart(*m_session, databasePath, mayCreate);
+    m_openingNotice = opened.notice;
     // The backup of the file as opened starts once the window shows: the
     // window is drawn first, and the copy runs beside the steward's work.
-    m_session->attach(std::move(db), failure ? &*failure : nullptr);
+    m_session->attach(std::move(opened.db), opened.failure ? &*opened.failure : nullptr);
 }
 
 void frmMain::connectSession()

@@ -34,7 +34,6 @@ class frmMain : public QMainWindow
     // mayCreate false: a database file that is not there is reported, not made.
     void Form_Load(const QString &databasePath, bool mayCreate = true);
 
-    CaseForm &form() { return m_form; }
     // The case database the window works on, its backups and what its back
     // end can do; the commands work through it.
     CaseSession &session() const { return *m_session; }

@@ -74,6 +74,7 @@ void frmMain::buildBoundBoxes()
         const CaseFields::Pane pane = CaseFields::paneOf(bb.field);
         QWidget *page = m_form.SSTab2->widget(pane);
         auto *label = new QLabel(QString::fromUtf8(bb.caption), page);
+        label->setObjectName(QStringLiteral("lblLabels_%1").arg(int(bb.field)));
         place(label, bb.left, bb.top - LabelAbove, bb.labelWidth, LabelHeight);
         auto *box = new TextBox(page);
         box->setObjectName(QStringLiteral("txtFields_%1").arg(int(bb.field)));

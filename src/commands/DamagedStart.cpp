@@ -3,10 +3,12 @@
 #include "commands/RestoreDialog.h"
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
+#include "records/CaseDatabase.h"
 #include "safekeeping/BackupFolder.h"
 #include "safekeeping/CaseRestore.h"
 #include "safekeeping/OnlineBackup.h"
 #include "safekeeping/PrivateOutput.h"
+#include "session/CaseSession.h"
 #include "session/CaseShapes.h"
 
 #include <QDateTime>
@@ -137,6 +139,32 @@ bool offerBackup(const QString &databasePath, const QString &problem, QString *s
     }
     *status = QString::fromUtf8(DamagedKept).arg(when, QFileInfo(kept).fileName()) + warning;
     return true;
+}
+
+Opened openAtStart(const CaseSession &session, const QString &databasePath, bool mayCreate)
+{
+    Opened opened;
+    opened.db = session.makeDatabase(databasePath);
+    try {
+        mayCreate ? opened.db->open() : opened.db->openExisting();
+    } catch (const DataError &e) {
+        opened.failure = e;
+    }
+    // A damaged file is not the end of the steward's records when a backup
+    // of them exists: offered, and the damaged file kept aside.
+    if (opened.failure && opened.failure->number() == DataErrors::Corrupt) {
+        opened.db.reset(); // its connection lets go of the file first
+        opened.db = session.makeDatabase(databasePath);
+        if (offerBackup(databasePath, opened.failure->description(), &opened.notice)) {
+            opened.failure.reset();
+            try {
+                opened.db->open();
+            } catch (const DataError &e) {
+                opened.failure = e;
+            }
+        }
+    }
+    return opened;
 }
 
 } // namespace DamagedStart

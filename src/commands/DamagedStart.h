@@ -1,9 +1,15 @@
 #pragma once
 
+#include "jetsql/DataError.h"
 #include "session/SafeCommandTexts.h"
 
 #include <QString>
 #include <functional>
+#include <memory>
+#include <optional>
+
+class CaseDatabase;
+class CaseSession;
 
 // A case database that cannot be opened because it is damaged, met at
 // start-up: the steward is offered the newest good backup (its time and
@@ -12,6 +18,18 @@
 // backup takes its place.
 namespace DamagedStart
 {
+
+// The case database the program starts on, opened (or why not), and what
+// to say once the window shows it.
+struct Opened {
+    std::shared_ptr<CaseDatabase> db;
+    std::optional<DataError> failure;
+    QString notice; // where a damaged file went when its backup took its place
+};
+// Opens `databasePath` for `session` (not attached yet): a file that is not
+// there is made unless `mayCreate` is false; a damaged file is offered its
+// newest good backup.
+Opened openAtStart(const CaseSession &session, const QString &databasePath, bool mayCreate);
 
 // True when the backup is now in place of the damaged file; `status` then
 // says where the damaged file went. False when there is no good backup,

@@ -52,10 +52,10 @@ class CaseFactsTest : public MainWindowTest
         m_complaintKey = db.insert(Complaints, values);
         start();
         clickTab(GrievancePane);
-        ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
+        ASSERT_EQ(windowTabs(*window)->currentIndex(), 1);
     }
 
-    TextBox *editor() { return window->form().txtCaseFacts; }
+    TextBox *editor() { return windowBox(*window, "txtCaseFacts"); }
     QStringList pieces()
     {
         return {field(Piece1)->text(), field(Piece2)->text(), field(Piece3)->text()};

@@ -77,9 +77,9 @@ TEST(CupsEndToEnd, BothSidesReachTheDefaultPrinterWithTheirCopies)
     frmMain window;
     window.Form_Load(db.path());
     window.show();
-    window.form().SSTab2->setCurrentIndex(1);
-    window.form().txtCopies->setText(QStringLiteral("2"));
-    window.form().txtBackCopies->setText(QStringLiteral("3"));
+    windowTabs(window)->setCurrentIndex(1);
+    windowBox(window, "txtCopies")->setText(QStringLiteral("2"));
+    windowBox(window, "txtBackCopies")->setText(QStringLiteral("3"));
     QTest::mouseClick(windowButton(window, "cmdPrintGrievance"), Qt::LeftButton);
     windowAction(window, "mnuPrintBack")->trigger();
     for (const auto &m : dialogs.messages())

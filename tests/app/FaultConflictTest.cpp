@@ -95,7 +95,7 @@ TEST_P(FaultConflict, SecondSaveIsRefusedNamingTheRecordAndRefreshShowsTheOtherC
     start();
     if (c.page == 1)
         clickTab(GrievancePane);
-    ASSERT_EQ(window->form().SSTab2->currentIndex(), c.page);
+    ASSERT_EQ(windowTabs(*window)->currentIndex(), c.page);
     const qint64 key = c.page == 0 ? 1 : complaint;
     const QString before = field(c.stewardBox)->text();
     ASSERT_FALSE(before.isEmpty());

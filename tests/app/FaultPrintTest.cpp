@@ -95,8 +95,8 @@ class FaultPrint : public MainWindowTest, public ::testing::WithParamInterface<C
         }
         EXPECT_FALSE(toldCopies) << "a file holds one copy";
         if (toldNothingPrinted) {
-            EXPECT_FALSE(
-                window->form().statusText().contains(QStringLiteral("sent to the printer")));
+            EXPECT_FALSE(windowStatusBar(*window)->panelText(1).contains(
+                QStringLiteral("sent to the printer")));
         }
         for (const auto &m : dialogs.messages())
             std::cout << "message: " << m.prompt.toStdString() << "\n";
@@ -117,12 +117,12 @@ TEST_P(FaultPrint, BothSidesPrintOrSayTheyDidNotWhateverTheCopiesBoxHolds)
                {QStringLiteral("Remedy Sought"), QStringLiteral("Back pay")}});
     start();
     const QString copies = QString::fromUtf8(GetParam().text);
-    setCopies(window->form().txtBackCopies, copies);
+    setCopies(windowBox(*window, "txtBackCopies"), copies);
     printAndCheck(windowButton(*window, "cmdPrintBack"));
 
     clickTab(GrievancePane);
-    ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
-    setCopies(window->form().txtCopies, copies);
+    ASSERT_EQ(windowTabs(*window)->currentIndex(), 1);
+    setCopies(windowBox(*window, "txtCopies"), copies);
     printAndCheck(windowButton(*window, "cmdPrintGrievance"));
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"))
         << "printing leaves the record alone";

@@ -4,6 +4,7 @@
 // Xvfb and openbox: tests/e2e/tab_order.sh).
 #include "session/CaseSession.h"
 #include "support/CaseFixture.h"
+#include "support/MainWindowParts.h"
 
 #include "app/Module1.h"
 #include "commands/DatabaseChoice.h"
@@ -73,7 +74,7 @@ TEST_P(FaultRoundThree, PrintCommandsEndAtCancelWhenThePrintSystemKeepsSilent)
     const SilentPrintSystem silent;
     db.insert("Employee", {{"Name", "Pat Doe"}});
     start();
-    window->form().setStatusText("before");
+    windowStatusBar(*window)->setPanelText("before");
     QTemporaryDir dir;
     dialogs.queueSaveFileName(dir.filePath("form.pdf"));
     QString waiting; // the window goes on: its dialog shows, and is cancelled
@@ -92,8 +93,8 @@ TEST_P(FaultRoundThree, PrintCommandsEndAtCancelWhenThePrintSystemKeepsSilent)
     const bool saves = QByteArray(command) == "mnuFileSavePdf";
     EXPECT_EQ(waiting.isEmpty(), saves) << waiting.toStdString();
     EXPECT_TRUE(dialogs.dialogsShown().isEmpty()) << "no preview or setup without printers";
-    EXPECT_TRUE(window->form().statusText().startsWith(status))
-        << window->form().statusText().toStdString();
+    EXPECT_TRUE(windowStatusBar(*window)->panelText(1).startsWith(status))
+        << windowStatusBar(*window)->panelText(1).toStdString();
     EXPECT_TRUE(QDir(DefaultPrinterProvider::pdfFolder()).entryList({"*.pdf"}).isEmpty());
 }
 

@@ -274,7 +274,7 @@ class FaultLookupKey : public FaultRoundTwoPane, public ::testing::WithParamInte
 TEST_P(FaultLookupKey, ThatLeavesTheTextAloneStoresNothing)
 {
     start();
-    TextBox *lookup = window->form().txtFileNumber;
+    TextBox *lookup = windowBox(*window, "txtFileNumber");
     typeInto(lookup, QStringLiteral("9"));
     ASSERT_TRUE(pane(EmployeePane)->isOnNewRecord()) << "the lookup found nobody";
     append(field(Name), QStringLiteral("Zoe"));
@@ -338,7 +338,7 @@ TEST_F(FaultRoundTwoPane, AFailingLookupIsNotRunAgainByTheKeyThatClosedItsMessag
     db.query(QStringLiteral("ALTER TABLE Employee RENAME TO EmployeeAway"));
     Dialogs::install(nullptr); // the real message boxes
     EnterCloses closer(window.get());
-    TextBox *lookup = window->form().txtFileNumber;
+    TextBox *lookup = windowBox(*window, "txtFileNumber");
     lookup->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(window->windowHandle(), Qt::Key_1);
     // Everything the closing key set going (its release, and any lookup

@@ -52,9 +52,9 @@ class FaultRoundTwoText : public MainWindowTest
         m_key = db.insert(Complaints, values);
         start();
         clickTab(GrievancePane);
-        ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
+        ASSERT_EQ(windowTabs(*window)->currentIndex(), 1);
     }
-    TextBox *editor() { return window->form().txtCaseFacts; }
+    TextBox *editor() { return windowBox(*window, "txtCaseFacts"); }
     QString piecesJoined()
     {
         return field(CaseFacts1)->text() + field(CaseFacts2)->text() + field(CaseFacts3)->text();

@@ -82,15 +82,15 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
 
     // The grievance page: the complaints of that file number (none yet).
     clickTab(GrievancePane);
-    ASSERT_EQ(window->form().SSTab2->currentIndex(), 1) << shown().toStdString();
+    ASSERT_EQ(windowTabs(*window)->currentIndex(), 1) << shown().toStdString();
     ASSERT_TRUE(pane(GrievancePane)->isOnNewRecord());
     for (int i = OralAnswerDate; i <= ContractProvisions; ++i) {
         paste(field(i), a.text);
         EXPECT_EQ(field(i)->text(), limited(a.text, CaseSchema::fieldLength(Field(i))))
             << "box " << i;
     }
-    paste(window->form().txtCaseFacts, a.text);
-    const QString facts = window->form().txtCaseFacts->text();
+    paste(windowBox(*window, "txtCaseFacts"), a.text);
+    const QString facts = windowBox(*window, "txtCaseFacts")->text();
     EXPECT_EQ(facts, limited(a.text, MainLayout::txtCaseFactsMax));
     dialogs.clear();
     QTest::mouseClick(recordCommand(*window, "cmdUpdate", GrievancePane), Qt::LeftButton);
@@ -113,13 +113,13 @@ TEST_P(FaultText, IsStoredAsTypedInEveryBoxAndFoundLiterally)
     EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
     EXPECT_FALSE(pane(GrievancePane)->isOnNewRecord());
     EXPECT_EQ(field(RemedySought)->text(), remedy);
-    EXPECT_EQ(window->form().txtCaseFacts->text(), facts);
+    EXPECT_EQ(windowBox(*window, "txtCaseFacts")->text(), facts);
 
     // The lookup by file number, pasted.
     clickTab(EmployeePane);
     dialogs.clear();
-    paste(window->form().txtFileNumber, fileNumber);
-    ASSERT_EQ(window->form().txtFileNumber->text(), fileNumber);
+    paste(windowBox(*window, "txtFileNumber"), fileNumber);
+    ASSERT_EQ(windowBox(*window, "txtFileNumber")->text(), fileNumber);
     if (a.literalLookup) {
         EXPECT_TRUE(dialogs.messages().isEmpty()) << shown().toStdString();
         ASSERT_NE(pane(EmployeePane)->rs(), nullptr);

@@ -5,6 +5,7 @@
 // faces only.
 #include "PrintedCase.h"
 #include "faults/ChildProgram.h"
+#include "support/MainWindowParts.h"
 #include "support/RecordingPrinterProvider.h"
 #include "support/WindowControls.h"
 
@@ -22,7 +23,7 @@ const QString dejaVu = QStringLiteral("/usr/share/fonts/truetype/dejavu");
 
 QString statusNotice(PrintedCase &printed)
 {
-    return printed.window->statusBar()->currentMessage();
+    return windowStatusBar(*printed.window)->currentMessage();
 }
 
 TEST(FontWarningChild, DISABLED_PrintsTwice)
@@ -32,7 +33,7 @@ TEST(FontWarningChild, DISABLED_PrintsTwice)
     printed.window->setPrinterProvider(&printers);
     windowAction(*printed.window, "mnuPrintBack")->trigger();
     Fault::report(QStringLiteral("first:") + statusNotice(printed));
-    printed.window->statusBar()->clearMessage();
+    windowStatusBar(*printed.window)->clearMessage();
     windowAction(*printed.window, "mnuPrintBack")->trigger();
     Fault::report(QStringLiteral("second:") + statusNotice(printed));
 }

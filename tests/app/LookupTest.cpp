@@ -55,7 +55,7 @@ class Lookup : public MainWindowTest
             original(i);
         };
     }
-    TextBox *lookupBox() { return window->form().txtFileNumber; }
+    TextBox *lookupBox() { return windowBox(*window, "txtFileNumber"); }
     void type(const QString &text) { typeInto(lookupBox(), text); }
 
     // The names the employee pane holds, walked with its navigator bar up

@@ -252,11 +252,11 @@ TEST_F(MainWindowBinding, EveryBoxShowsTheStoredFieldOfItsNumber)
                                  : f == GrievanceNumber ? QString::number(grievance)
                                                         : QStringLiteral("F%1").arg(i);
         EXPECT_EQ(field(i)->text(), expected) << "box " << i;
-        EXPECT_EQ(window->form().SSTab2->indexOf(field(i)->parentWidget()), int(paneOf(f)))
+        EXPECT_EQ(windowTabs(*window)->indexOf(field(i)->parentWidget()), int(paneOf(f)))
             << "box " << i << " on the page of its pane";
         // The label, from the window's layout, names the field that the data
         // layer stores under that number ("Case Facts:" for "Case Facts1").
-        const QString caption = window->form().lblLabels[i]->text().section(QLatin1Char(':'), 0, 0);
+        const QString caption = windowLabel(*window, i)->text().section(QLatin1Char(':'), 0, 0);
         EXPECT_FALSE(caption.isEmpty()) << "box " << i;
         EXPECT_TRUE(QString::fromUtf8(CaseSchema::fieldName(f)).startsWith(caption))
             << "box " << i << " labelled " << caption.toStdString() << " stores "

@@ -70,20 +70,20 @@ TEST_F(MainWindowMenus, PagesCarryTheirCaptionsAndTheHiddenAndCoveredBoxes)
 {
     start();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillmark Wizard"));
-    EXPECT_EQ(window->form().SSTab2->tabText(0), QStringLiteral("Employee Information"));
-    EXPECT_EQ(window->form().SSTab2->tabText(1), QStringLiteral("Grievance Information"));
-    EXPECT_EQ(window->form().SSTab2->currentIndex(), 0);
-    EXPECT_EQ(window->form().lblLabels[FileNumber]->text(),
+    EXPECT_EQ(windowTabs(*window)->tabText(0), QStringLiteral("Employee Information"));
+    EXPECT_EQ(windowTabs(*window)->tabText(1), QStringLiteral("Grievance Information"));
+    EXPECT_EQ(windowTabs(*window)->currentIndex(), 0);
+    EXPECT_EQ(windowLabel(*window, FileNumber)->text(),
               QStringLiteral("File Number: (use all 6 digits)"));
-    EXPECT_EQ(window->form().lblLabels[CaseFacts1]->text(), QStringLiteral("Case Facts:"));
-    EXPECT_TRUE(window->form().txtFields[GrievanceNumber]->isHidden());
-    EXPECT_TRUE(window->form().txtFields[GrievanceFileNumber]->isHidden());
-    EXPECT_EQ(window->form().txtCopies->text(), QStringLiteral("2"));
-    EXPECT_EQ(window->form().txtBackCopies->text(), QStringLiteral("1"));
+    EXPECT_EQ(windowLabel(*window, CaseFacts1)->text(), QStringLiteral("Case Facts:"));
+    EXPECT_TRUE(windowField(*window, GrievanceNumber)->isHidden());
+    EXPECT_TRUE(windowField(*window, GrievanceFileNumber)->isHidden());
+    EXPECT_EQ(windowBox(*window, "txtCopies")->text(), QStringLiteral("2"));
+    EXPECT_EQ(windowBox(*window, "txtBackCopies")->text(), QStringLiteral("1"));
     // The editor lies over the three pieces it keeps in step.
-    const QRect editor = window->form().txtCaseFacts->geometry();
+    const QRect editor = windowBox(*window, "txtCaseFacts")->geometry();
     for (int i = 13; i <= 15; ++i)
-        EXPECT_TRUE(editor.contains(window->form().txtFields[i]->geometry().topLeft())) << i;
+        EXPECT_TRUE(editor.contains(windowField(*window, i)->geometry().topLeft())) << i;
 }
 
 TEST_F(MainWindowMenus, DeadlinesComeFromInsideATextBoxAndStepsFromTheGrievancePage)
@@ -105,7 +105,7 @@ TEST_F(MainWindowMenus, DeadlinesComeFromInsideATextBoxAndStepsFromTheGrievanceP
     QTest::keySequence(window->windowHandle(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
     EXPECT_EQ(window->findChildren<DeadlinesWindow *>().size(), 1);
     Q_EMIT list->complaintChosen(complaint, employee, QStringLiteral("000123"));
-    EXPECT_EQ(window->form().SSTab2->currentIndex(), 1);
+    EXPECT_EQ(windowTabs(*window)->currentIndex(), 1);
 
     windowAction(*window, "mnuEditSteps")->trigger();
     StepsWindow *steps = window->findChild<StepsWindow *>();

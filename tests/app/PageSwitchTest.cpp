@@ -42,7 +42,7 @@ class PageSwitch : public MainWindowTest
         return db.insert(Complaints, {{QStringLiteral("File Number"), fileNumber},
                                       {QStringLiteral("Contract Provinsions"), provisions}});
     }
-    QTabWidget *tabs() { return window->form().SSTab2; }
+    QTabWidget *tabs() { return windowTabs(*window); }
     void next(int p) { QTest::mouseClick(bar(p)->button(NavigatorBar::Next), Qt::LeftButton); }
     QString status() { return windowStatusBar(*window)->panelText(1); }
 };

@@ -18,8 +18,8 @@ struct PrintedCase {
     // and, when given, the paper (its name in the list).
     void chooseInPrintSetup(const QString &printer, const QString &paper = {});
 
-    QString number;
     TempCaseDb db;
+    QString number;
     ScriptedDialogs dialogs;
     std::unique_ptr<frmMain> window;
 };

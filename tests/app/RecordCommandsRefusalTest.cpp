@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         Trigger{"Reset", [](RefusedSave &t, frmMain &w) { t.click(windowButton(w, "cmdReset")); }},
         Trigger{"LookupKey",
                 [](RefusedSave &t, frmMain &w) {
-                    t.typeInto(w.form().txtFileNumber, QStringLiteral("0"));
+                    t.typeInto(windowBox(w, "txtFileNumber"), QStringLiteral("0"));
                 }},
         Trigger{"NavigatorBar",
                 [](RefusedSave &t, frmMain &w) {
@@ -163,7 +163,7 @@ TEST_F(RefusedSave, APageSwitchKeepsTheRefusedComplaintWithItsOwnEmployee)
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     EXPECT_EQ(field(GrievanceFileNumber)->text(), QStringLiteral("000321"))
         << "still Ruth's complaint";
-    EXPECT_NE(window->form().SSTab2->tabText(1), QStringLiteral("Grievance For: Sam"))
+    EXPECT_NE(windowTabs(*window)->tabText(1), QStringLiteral("Grievance For: Sam"))
         << "the page does not show Sam's complaints";
     allow(Complaints, "INSERT");
     click(recordCommand(*window, "cmdUpdate", GrievancePane));

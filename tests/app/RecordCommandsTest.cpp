@@ -38,7 +38,7 @@ class RecordCommands : public MainWindowTest
     }
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
     void move(int p, NavigatorBar::Button which) { click(bar(p)->button(which)); }
-    QTabWidget *tabs() { return window->form().SSTab2; }
+    QTabWidget *tabs() { return windowTabs(*window); }
     void expectMessage(int i, const QString &prompt, Dialogs::Buttons buttons, const QString &title)
     {
         ASSERT_LT(i, dialogs.messages().size());
@@ -279,7 +279,7 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
     employee(QStringLiteral("Nobody Yet"));
     employee(QStringLiteral("Sam"), QStringLiteral("000654"));
     start();
-    typeInto(window->form().txtFileNumber, QStringLiteral("0006"));
+    typeInto(windowBox(*window, "txtFileNumber"), QStringLiteral("0006"));
     ASSERT_EQ(field(Name)->text(), QStringLiteral("Sam"));
     QStringList queries;
     auto original = pane(EmployeePane)->onReposition;
@@ -289,7 +289,7 @@ TEST_F(RecordCommands, ResetShowsEveryEmployeeAgainWithoutRunningTheLookup)
     };
     click(windowButton(*window, "cmdReset"));
     EXPECT_EQ(queries, QStringList({QStringLiteral("SELECT * FROM Employee")}));
-    EXPECT_EQ(window->form().txtFileNumber->text(), QString());
+    EXPECT_EQ(windowBox(*window, "txtFileNumber")->text(), QString());
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Ruth"));
     EXPECT_EQ(pane(EmployeePane)->caption(), QStringLiteral("Record: 1"));
     move(EmployeePane, NavigatorBar::Next);

@@ -130,7 +130,7 @@ class TabOrder : public MainWindowTest, public ::testing::WithParamInterface<Wal
     QWidget *named(const QString &name)
     {
         if (name == QLatin1String("tabs"))
-            return window->form().SSTab2->tabBar();
+            return windowTabs(*window)->tabBar();
         auto *w = window->findChild<QWidget *>(name);
         if (auto *box = qobject_cast<TextBox *>(w))
             return box->editor();
@@ -144,7 +144,7 @@ TEST_P(TabOrder, VisitsEveryShownControlInTabIndexOrder)
     start();
     if (w.page == 1) {
         clickTab(GrievancePane);
-        ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
+        ASSERT_EQ(windowTabs(*window)->currentIndex(), 1);
     }
     const QStringList &order = w.page == 0 ? Page0 : Page1;
     QWidget *first = named(QString::fromLatin1(w.from));

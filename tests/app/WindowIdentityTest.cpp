@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"MainGrievancePage",
                                  [](MainWindowTest &t, frmMain &m) -> QWidget * {
                                      static_cast<WindowIdentity &>(t).turnTo(1);
-                                     return m.form().SSTab2->currentIndex() == 1 ? &m : nullptr;
+                                     return windowTabs(m)->currentIndex() == 1 ? &m : nullptr;
                                  }},
                       WindowCase{"GridWindow", openGrid},
                       WindowCase{"AboutBox",

@@ -1,51 +1,66 @@
 #pragma once
 
-#include "support/CaseFixture.h"
+#include "browser/GridSteps.h"
+#include "caseform/NavigatorBar.h"
+#include "caseform/RecordBinder.h"
+#include "platform/TextBox.h"
+#include "support/CaseFormHost.h"
 
-#include "browser/DataGrid.h"
-#include "browser/GridTableModel.h"
-#include "browser/frmDataGrid.h"
+#include <memory>
 
-#include <QStringList>
-#include <ostream>
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
-// The real main window with grid windows opened through its Grid buttons.
-class GridTest : public MainWindowTest
+// Grid windows opened over the record panes' record sets as the main
+// window's Grid buttons open them, from the panes of a CaseFormHost shown
+// on screen over a fresh database; scripted dialogs answer every message.
+class GridTest : public ::testing::Test
 {
   protected:
+    void SetUp() override;
     void TearDown() override;
+    // Opens the panes on the database and shows them; fill the database
+    // first when needed.
+    void start();
 
-    // Presses cmdGrid(page) (turning to the page first) and returns the new window.
+    TextBox *field(int i) { return host->field(i); }
+    RecordBinder *pane(int i) { return host->pane(i); }
+    NavigatorBar *bar(int i) { return host->bar(i); }
+    void typeInto(TextBox *box, const QString &text); // real key events
+    void clickTab(int page);
+
+    // Opens a grid window on the pane's record set (turning to the page
+    // first) and returns it.
     frmDataGrid *openGrid(int page);
-    static GridTableModel *model(frmDataGrid *g) { return g->grdDataGrid->gridModel(); }
+    static GridTableModel *model(frmDataGrid *g) { return GridSteps::model(g); }
 
-    // Employees named as given, with file numbers 000001, 000002, ... and
-    // department "D" + the name's first letter; returns their rowids.
-    QList<qint64> addEmployees(const QStringList &names);
-    // Fills Employee with count rows in one statement ("Person 1" ... with
-    // file numbers 000001 ...).
-    void fillEmployees(int count);
+    QList<qint64> addEmployees(const QStringList &names)
+    {
+        return GridSteps::addEmployees(db, names);
+    }
+    void fillEmployees(int count) { GridSteps::fillEmployees(db, count); }
+    QString employeeName(qint64 rowid) { return GridSteps::employeeName(db, rowid); }
+    static QStringList column(frmDataGrid *g, const QString &field)
+    {
+        return GridSteps::column(g, field);
+    }
+    static int storedRows(frmDataGrid *g) { return GridSteps::storedRows(g); }
+    static int columnOf(frmDataGrid *g, const QString &field)
+    {
+        return GridSteps::columnOf(g, field);
+    }
+    static void clickHeader(frmDataGrid *g, const QString &field, Qt::KeyboardModifiers mods = {})
+    {
+        GridSteps::clickHeader(g, field, mods);
+    }
+    static void selectRow(frmDataGrid *g, int row) { GridSteps::selectRow(g, row); }
+    static void typeInCell(frmDataGrid *g, int row, const QString &field, const QString &text)
+    {
+        GridSteps::typeInCell(g, row, field, text);
+    }
+    static void pressInEditor(frmDataGrid *g, Qt::Key key) { GridSteps::pressInEditor(g, key); }
+    QStringList messageTexts() const { return GridSteps::messageTexts(dialogs); }
 
-    // A column's values in the grid's row order (all stored rows read).
-    QStringList column(frmDataGrid *g, const QString &field);
-    int storedRows(frmDataGrid *g);
-    int columnOf(frmDataGrid *g, const QString &field);
-
-    void clickHeader(frmDataGrid *g, const QString &field, Qt::KeyboardModifiers mods = {});
-    void selectRow(frmDataGrid *g, int row);
-    // Opens the cell's editor, replaces its text by typing, and leaves the
-    // editor open (the row is written when it is left).
-    void typeInCell(frmDataGrid *g, int row, const QString &field, const QString &text);
-    // Leaves the row being edited with an arrow key, as the steward would.
-    void pressInEditor(frmDataGrid *g, Qt::Key key);
-    QString employeeName(qint64 rowid);
-
-    // Prompts of the message boxes shown so far.
-    QStringList messageTexts() const;
+    TempCaseDb db;
+    ScriptedDialogs dialogs;
+    // The panes and the window that opens the grids (titled as the main
+    // window is).
+    std::unique_ptr<CaseFormHost> host = std::make_unique<CaseFormHost>();
 };

@@ -1,4 +1,4 @@
-// Opening grid windows from the main window, their load step and their unloading.
+// Opening grid windows on a record pane's record set, their load step and their unloading.
 #include "browser/GridFixture.h"
 
 #include "browser/GridDataSource.h"
@@ -33,7 +33,7 @@ TEST_F(GridHandOff, GridSharesThePanesRecordSetSoADeleteInTheGridIsADeleteInTheP
     EXPECT_EQ(grid->windowTitle(), QStringLiteral("Quillmark Wizard Grid"));
     EXPECT_TRUE(grid->isVisible());
     EXPECT_FALSE(grid->isModal());
-    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(host->window.isEnabled());
     EXPECT_TRUE(dialogs.messages().isEmpty())
         << "the empty record source loads without an Error: message";
 
@@ -73,21 +73,6 @@ TEST_F(GridHandOff, AnEditInTheGridShowsInThePaneThatSharesTheRecordSet)
     EXPECT_EQ(field(Name)->text(), QStringLiteral("Adamson"));
 }
 
-TEST_F(GridHandOff, ClosingTheMainWindowUnloadsEveryGridLatestFirst)
-{
-    addEmployees({QStringLiteral("Adams")});
-    start();
-    QList<frmDataGrid *> order;
-    frmDataGrid *grids[3] = {openGrid(0), openGrid(1), openGrid(0)};
-    for (frmDataGrid *g : grids) {
-        ASSERT_NE(g, nullptr);
-        QObject::connect(g, &frmDataGrid::unloaded, g, [&order, g] { order << g; });
-    }
-    window->close();
-    EXPECT_EQ(order, QList<frmDataGrid *>({grids[2], grids[1], grids[0]}));
-    EXPECT_EQ(Forms::loaded(), QList<QWidget *>{window.get()});
-}
-
 TEST_F(GridHandOff, AnEditPendingWhenTheWindowClosesIsOfferedBeforeItGoes)
 {
     const QList<qint64> ids = addEmployees({QStringLiteral("Adams"), QStringLiteral("Baker")});
@@ -121,7 +106,7 @@ TEST_P(GridLoadCaption, RecordSourceUpToFiftyCharactersIsTheCaption)
     start();
     const QString source = QStringLiteral("SELECT * FROM Employee WHERE [File Number] = '%1'")
                                .arg(QString::fromLatin1(GetParam().fileNumber));
-    auto *grid = new frmDataGrid(window.get(), {db.path(), source});
+    auto *grid = new frmDataGrid(&host->window, {db.path(), source});
     ASSERT_TRUE(grid->ensureLoaded());
     EXPECT_EQ(grid->windowTitle(), QString::fromLatin1(GetParam().caption));
     EXPECT_TRUE(dialogs.messages().isEmpty());
@@ -154,7 +139,7 @@ TEST_P(GridLoadFailure, ShowsTheErrorAndUnloadsWithoutCreatingADatabase)
     start();
     const QString path =
         GetParam().missingFile ? db.path() + QStringLiteral(".missing") : db.path();
-    auto *grid = new frmDataGrid(window.get(), {path, QString::fromLatin1(GetParam().source)});
+    auto *grid = new frmDataGrid(&host->window, {path, QString::fromLatin1(GetParam().source)});
     QPointer<frmDataGrid> alive(grid);
     EXPECT_FALSE(grid->ensureLoaded());
     ASSERT_EQ(dialogs.messages().size(), 1);

@@ -1,7 +1,7 @@
 // The database stops answering while a grid window reads its rows lazily
 // (while painting, scrolling or handling a key): the grid shows "Error:"
 // with the number and description once, keeps the rows it has, and the
-// program goes on with the main window's unsaved typing intact. Once the
+// program goes on with the panes' unsaved typing intact. Once the
 // database answers again, the next move in the grid reads on.
 #include "browser/GridFixture.h"
 
@@ -89,7 +89,7 @@ TEST_P(GridReadFailure, ShowsTheErrorOnceKeepsItsRowsAndTheProgramGoesOn)
         << shown.at(0).toStdString();
     EXPECT_EQ(cell(grid, 0), QStringLiteral("Person 1")) << "the rows read stay";
     EXPECT_GE(model(grid)->rowCount(), rowsBefore);
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(host->window.isVisible());
     EXPECT_EQ(field(RemedySought)->text(), QStringLiteral("Back pay"));
     EXPECT_TRUE(pane(GrievancePane)->isEdited());
 

@@ -3,7 +3,7 @@
 // while another program writes on both sides of its mark; and a build
 // killed part way that goes on where it stopped.
 #include "faults/ChildProgram.h"
-#include "support/CaseFixture.h"
+#include "support/TempCaseDb.h"
 
 #include "records/CaseSearch.h"
 #include "records/FindIndex.h"

@@ -1,7 +1,7 @@
 // The search behind Find and the index that serves it: what a search finds,
 // the index following every kind of writer, and files from before Find.
-#include "support/CaseFixture.h"
 #include "support/HeldToPermissions.h"
+#include "support/TempCaseDb.h"
 
 #include "records/CaseSearch.h"
 #include "records/FindIndex.h"

@@ -203,7 +203,7 @@ TEST_F(HiDpiLayout, MainWindowEmployeePage)
 TEST_F(HiDpiLayout, MainWindowGrievancePage)
 {
     clickTab(GrievancePane);
-    ASSERT_EQ(window->form().SSTab2->currentIndex(), 1);
+    ASSERT_EQ(windowTabs(*window)->currentIndex(), 1);
     check(window.get(), "main-grievance");
 }
 

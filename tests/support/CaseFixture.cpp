@@ -39,6 +39,6 @@ void MainWindowTest::typeInto(TextBox *box, const QString &text)
 
 void MainWindowTest::clickTab(int page)
 {
-    QTabBar *bar = window->form().SSTab2->tabBar();
+    QTabBar *bar = windowTabs(*window)->tabBar();
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(page).center());
 }

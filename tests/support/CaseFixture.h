@@ -21,8 +21,8 @@ class MainWindowTest : public ::testing::Test
     // Loads and shows the window; fill the database first when needed.
     void start();
 
-    TextBox *field(int i) { return window->form().txtFields[i]; }
-    RecordBinder *pane(int i) { return window->form().Data1[i]; }
+    TextBox *field(int i) { return windowField(*window, i); }
+    RecordBinder *pane(int i) { return windowPane(*window, i); }
     // The pane's navigator bar, as the steward sees it.
     NavigatorBar *bar(int i)
     {

@@ -1,19 +1,22 @@
-// The File menu's print commands from the real window: the preview shows the
+// The File menu's print commands on the case session: the preview shows the
 // pages exactly as they print, Save Form as PDF writes both sides into one
 // file, and the case facts continue on a page of their own exactly when they
 // overflow the form.
-#include "PrintedCase.h"
-#include "app/StatusBar.h"
+#include "commands/PrintCommands.h"
+#include "commands/CommandFixture.h"
 #include "commands/PrintPreviewDialog.h"
+#include "commands/PrintSetupDialog.h"
+#include "commands/PrintedCaseRecords.h"
+#include "platform/TextBox.h"
 #include "print/CupsJobs.h"
 #include "print/DefaultPrinterProvider.h"
+#include "print/FormLogo.h"
 #include "print/PdfText.h"
-
 #include "print/QtPrinting.h"
-#include "support/MainWindowParts.h"
-#include "support/WindowControls.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGraphicsItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -27,6 +30,41 @@ namespace
 {
 
 constexpr int dpi = 144;
+
+// The session over a fresh database holding one filled-in employee and
+// complaint whose file number no other test's print-out carries, on the
+// grievance page; dialogs are scripted.
+struct PrintedCase {
+    explicit PrintedCase(const char *tag,
+                         const QString &caseFacts =
+                             QStringLiteral("Sent home early without notice.\r\nSecond paragraph."))
+        : number(insertPrintedCase(db, tag, caseFacts))
+    {
+        s.open(db.path());
+        s.showPage(1);
+        s.form.txtCopies->setText(QStringLiteral("1"));
+    }
+
+    // Print Setup, as the steward uses it: the printer (its name in the list)
+    // and, when given, the paper (its name in the list).
+    void chooseInPrintSetup(const QString &printer, const QString &paper = {})
+    {
+        dialogs.queueDialog([&](QDialog &dialog) {
+            auto &setup = dynamic_cast<PrintSetupDialog &>(dialog);
+            setup.printerBox()->setCurrentIndex(setup.printerBox()->findData(printer));
+            if (!paper.isEmpty())
+                setup.paperBox()->setCurrentIndex(setup.paperBox()->findText(paper));
+            return int(QDialog::Accepted);
+        });
+        print.setup();
+    }
+
+    TempCaseDb db;
+    QString number;
+    ScriptedDialogs dialogs;
+    CommandSession s;
+    PrintCommands print{s.form, formLogo(), s.statusBar, &s.window};
+};
 
 // The pages the preview holds, rendered from its own scene, whose units are
 // the preview printer's device pixels.
@@ -122,7 +160,7 @@ TEST_P(PreviewAndPrint, PreviewPagesEqualThePrintedPages)
         p.printAction()->trigger();
         return p.result();
     });
-    windowAction(*printed.window, "mnuFilePrintPreview")->trigger();
+    printed.print.preview();
     EXPECT_EQ(pageText, QStringLiteral("Page 1 of %1").arg(c.frontPages + 1));
     ASSERT_EQ(preview.size(), c.frontPages + 1);
 
@@ -174,14 +212,14 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
     PrintedCase printed("SAVE");
     const QString path = dir.filePath(QStringLiteral("Pat Doe complaint"));
     printed.dialogs.queueSaveFileName(path);
-    windowAction(*printed.window, "mnuFileSavePdf")->trigger();
+    printed.print.savePdf();
 
     ASSERT_EQ(printed.dialogs.fileDialogs().size(), 1);
     EXPECT_TRUE(printed.dialogs.fileDialogs()[0].prompt.endsWith(
         QStringLiteral("/Complaint form - ") + printed.number + QStringLiteral(".pdf")));
     EXPECT_TRUE(printed.dialogs.messages().isEmpty());
     const QString file = path + QStringLiteral(".pdf");
-    EXPECT_EQ(windowStatusBar(*printed.window)->panelText(1),
+    EXPECT_EQ(printed.s.status(),
               QStringLiteral("The form for: Pat Doe was saved as a PDF: ") + file);
     const QList<QList<PdfWord>> pages = pdfWords(file);
     ASSERT_EQ(pages.size(), 2);
@@ -192,7 +230,7 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
 
     // Cancelled: nothing is written, nothing is said.
     printed.dialogs.clear();
-    windowAction(*printed.window, "mnuFileSavePdf")->trigger();
+    printed.print.savePdf();
     EXPECT_TRUE(printed.dialogs.messages().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QFileInfo(file).fileName()}));
@@ -205,7 +243,7 @@ TEST(SaveFormAsPdf, WritesBothSidesIntoTheFileTheStewardNames)
         printed.dialogs.clear();
         printed.dialogs.queueSaveFileName(path);
         printed.dialogs.queueAnswer(answer);
-        windowAction(*printed.window, "mnuFileSavePdf")->trigger();
+        printed.print.savePdf();
         ASSERT_EQ(printed.dialogs.messages().size(), 1);
         EXPECT_EQ(printed.dialogs.messages()[0].prompt,
                   "Pat Doe complaint.pdf already exists.\nDo you want to replace it?");

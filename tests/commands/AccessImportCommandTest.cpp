@@ -4,7 +4,8 @@
 // steward's answer, and what lands in the case database checked against
 // mdb-export, a reader of the same file that shares nothing with ours.
 #include "access/AccessSamples.h"
-#include "support/CaseFixture.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempCaseDb.h"
 
 #include "commands/AccessImportCommand.h"
 #include "commands/AccessImportDialog.h"

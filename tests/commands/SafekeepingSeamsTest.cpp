@@ -1,18 +1,16 @@
 // Where backups, restore, import and the open database meet: rotation,
 // damage found by a backup, a file that did not open, known file numbers.
-#include "app/StatusBar.h"
-#include "app/frmMain.h"
 #include "caseform/RecordBinder.h"
+#include "commands/CommandFixture.h"
 #include "commands/RestoreDialog.h"
 #include "commands/SafekeepingCommands.h"
 #include "safekeeping/SafekeepingFixture.h"
-#include "session/CaseSession.h"
-#include "support/MainWindowParts.h"
+#include "session/BackupController.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempCaseDb.h"
-#include "support/WindowControls.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTreeWidget>
 
@@ -31,16 +29,11 @@ QByteArray bytesOf(const QString &path)
 class SafekeepingSeams : public ::testing::Test
 {
   protected:
-    void start()
-    {
-        window = std::make_unique<frmMain>();
-        window->Form_Load(db.path());
-        window->show();
-    }
+    void start() { s.open(db.path()); }
     // The backup taken as the file opened, waited for, and what it set off.
     KeeperResult openBackup()
     {
-        BackupController &b = *window->session().backups();
+        BackupController &b = *s.session.backups();
         b.finishBackground();
         QCoreApplication::processEvents();
         return b.lastResult();
@@ -56,9 +49,9 @@ class SafekeepingSeams : public ::testing::Test
             r.restoreButton()->click();
             return r.result();
         });
-        windowAction(*window, "mnuFileRestore")->trigger();
+        commands.restore();
     }
-    QString status() const { return windowStatusBar(*window)->panelText(1); }
+    QString status() const { return s.status(); }
     QStringList kept(const char *word) const
     {
         return QDir(db.folder()).entryList({QStringLiteral("Quillmark %1 *.db").arg(word)});
@@ -69,7 +62,8 @@ class SafekeepingSeams : public ::testing::Test
 
     CaseFile db;
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmMain> window;
+    CommandSession s;
+    SafekeepingCommands commands{s.session, &s.window};
 };
 
 TEST_F(SafekeepingSeams, BackupChosenForRestoreIsNotRotatedAwayByTheBackupBeforeIt)
@@ -163,7 +157,7 @@ TEST_P(RestoreOverUnopened, KeepsAsideAsDamagedOnlyWhatSQLiteCallsDamaged)
     const QByteArray before = bytesOf(db.path());
     dialogs.queueAnswer(Answer::No); // the offer at start, or the question
     start();
-    ASSERT_EQ(window->form().Data1[0]->rs(), nullptr);
+    ASSERT_EQ(s.pane(0)->rs(), nullptr);
     dialogs.clear();
 
     dialogs.queueAnswer(GetParam().answer);
@@ -200,11 +194,6 @@ class ImportOfKnownEmployees : public ::testing::TestWithParam<Known>
 {
   protected:
     void SetUp() override { QStandardPaths::setTestModeEnabled(true); }
-    void TearDown() override
-    {
-        if (window)
-            window->close();
-    }
     QString prompt(int i) const { return dialogs.messages().value(i).prompt; }
     // The server's tables kept before an import, newest last.
     static QStringList keptTables()
@@ -217,7 +206,8 @@ class ImportOfKnownEmployees : public ::testing::TestWithParam<Known>
     TempCaseDb db;
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmMain> window;
+    CommandSession s;
+    SafekeepingCommands commands{s.session, &s.window};
 };
 
 TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst)
@@ -228,11 +218,9 @@ TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst
         db.insert(QStringLiteral("Employee"),
                   {{"Name", QStringLiteral("Employee %1").arg(i)},
                    {"File Number", QStringLiteral("%1").arg(i, 6, 10, QLatin1Char('0'))}});
-    window = std::make_unique<frmMain>();
-    window->Form_Load(db.path());
-    window->show();
+    s.open(db.path());
     if (!db.onServer()) {
-        BackupController &b = *window->session().backups();
+        BackupController &b = *s.session.backups();
         b.finishBackground();
         QCoreApplication::processEvents();
         ASSERT_EQ(b.lastResult().outcome, KeeperResult::Outcome::Made);
@@ -252,7 +240,7 @@ TEST_P(ImportOfKnownEmployees, AreCountedBeforeAnythingIsWrittenAndBackedUpFirst
         return d.result();
     });
     dialogs.queueAnswer(GetParam().answer);
-    windowAction(*window, "mnuFileImport")->trigger();
+    commands.importRecords();
 
     EXPECT_TRUE(prompt(0).startsWith(
         QStringLiteral("2 of the 5 rows have the file number of an employee already")))

@@ -1,14 +1,12 @@
-// The checks around an employee's file number, on both back ends: the
-// renumber question (naming whose complaints they may be when the old
-// number is shared), the notice after a delete, a complaint
-// typed on the grievance page before the renumbering, and the move taking
-// exactly the complaints the steward was asked about.
+// The checks around an employee's file number in the main window, on both
+// back ends: the renumber question (naming whose complaints they may be
+// when the old number is shared), the notice after a delete, and a
+// complaint typed on the grievance page before the renumbering.
 #include "support/CaseFixture.h"
 #include "support/MainWindowParts.h"
 
 #include "app/StatusBar.h"
-#include "find/FindHandlers.h"
-#include "records/ComplaintLinks.h"
+#include "find/FindWindow.h"
 #include "records/RecordSet.h"
 
 #include <QLineEdit>
@@ -47,7 +45,18 @@ class FileNumberChecksTest : public MainWindowTest
     {
         fill(db, shared, keys);
         start();
-        ASSERT_TRUE(FindHandlers::showEmployee(window->form(), keys[1], QStringLiteral("000123")));
+        // Shown as the steward finds her: Edit > Find, part of her name
+        // typed key by key (accented letters too), Enter.
+        windowAction(*window, "mnuEditFind")->trigger();
+        auto *find = window->findChild<FindWindow *>();
+        ASSERT_TRUE(find && QTest::qWaitForWindowExposed(find));
+        for (const QChar c : QStringLiteral("Núñ")) {
+            const int key = c.unicode() < 128 && c.isLetter() ? c.toUpper().unicode() : 0;
+            QTest::sendKeyEvent(QTest::Press, find->searchBox(), Qt::Key(key), c, {});
+            QTest::sendKeyEvent(QTest::Release, find->searchBox(), Qt::Key(key), c, {});
+        }
+        QTest::keyClick(find->searchBox(), Qt::Key_Return);
+        find->close();
         ASSERT_EQ(field(CaseFields::Name)->text(), QStringLiteral("José Núñez"));
     }
     void setFileNumber(const QString &number)
@@ -133,7 +142,7 @@ TEST_F(FileNumberChecksTest, AComplaintTypedOnTheGrievancePageIsSavedBeforeTheMo
     SKIP_WITHOUT_BACKEND(db);
     startOnJose(false);
     clickTab(CaseFields::GrievancePane);
-    TextBox *facts = window->form().txtCaseFacts;
+    TextBox *facts = windowBox(*window, "txtCaseFacts");
     ASSERT_EQ(facts->text(), QStringLiteral("overtime denied"));
     facts->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(facts->editor(), Qt::Key_End, Qt::ControlModifier);
@@ -150,47 +159,5 @@ TEST_F(FileNumberChecksTest, AComplaintTypedOnTheGrievancePageIsSavedBeforeTheMo
     EXPECT_EQ(field(CaseFields::GrievanceFileNumber)->text(), QStringLiteral("000999"));
     EXPECT_EQ(prompts().size(), 1);
 }
-
-// The move takes the complaints the steward was asked about, and only while
-// each is still under the old number.
-class FileNumberChecksMove : public ::testing::TestWithParam<bool>
-{
-};
-
-TEST_P(FileNumberChecksMove, TakesExactlyTheComplaintsCounted)
-{
-    const bool oneMovedAway = GetParam();
-    TempCaseDb db;
-    SKIP_WITHOUT_BACKEND(db);
-    QList<qint64> employees;
-    fill(db, false, employees);
-    auto cases = db.open();
-    const QList<qint64> counted = ComplaintLinks::complaintsUnder(*cases, QStringLiteral("000123"));
-    ASSERT_EQ(counted.size(), 2);
-    // Another steward meanwhile: files one elsewhere, or one more here.
-    if (oneMovedAway)
-        db.query(QStringLiteral("UPDATE Complaints SET \"File Number\" = '000555' WHERE rowid = ?"),
-                 {counted[0]});
-    else
-        db.insert(Complaints, {{FileNumber, QStringLiteral("000123")}});
-    RecordSet rs(cases, QStringLiteral("SELECT * FROM Employee WHERE [File Number] = '000123'"));
-    rs.edit();
-    rs.setValue(rs.fieldIndex(FileNumber), QStringLiteral("000999"));
-    rs.setAlsoWrite(ComplaintLinks::moveComplaints(*cases, QStringLiteral("000123"),
-                                                   QStringLiteral("000999"), counted));
-    if (oneMovedAway) {
-        EXPECT_THROW(rs.update(), DataError);
-        EXPECT_EQ(db.count(Employee, QStringLiteral("\"File Number\" = '000123'")), 1);
-        EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000999'")), 0);
-    } else {
-        rs.update();
-        EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000999'")), 2);
-        EXPECT_EQ(db.count(Complaints, QStringLiteral("\"File Number\" = '000123'")), 1);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Meanwhile, FileNumberChecksMove, ::testing::Bool(), [](const auto &info) {
-    return info.param ? "OneMovedAway" : "OneMoreFiled";
-});
 
 } // namespace

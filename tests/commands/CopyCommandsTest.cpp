@@ -1,54 +1,68 @@
-// The File menu's copy commands in the real window: from a file the records
+// The File menu's copy commands on the case session: from a file the records
 // (the typed ones saved first) go to a server, a server's tables replaced
 // only when the steward says Yes; from a server they go into a new file,
 // never over one; a password is asked in a box of its own.
-#include "support/CaseFixture.h"
-#include "support/MainWindowParts.h"
+#include "commands/CopyCommands.h"
+#include "commands/CommandFixture.h"
 #include "support/PgTestServer.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TempCaseDb.h"
+#include "support/WindowControls.h"
 
-#include "app/StatusBar.h"
+#include "platform/TextBox.h"
 #include "records/CaseFields.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace
 {
 
-class CopyCommandsTest : public MainWindowTest
+class CopyCommandsTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        MainWindowTest::SetUp();
+        QStandardPaths::setTestModeEnabled(true);
         SKIP_WITHOUT_BACKEND(db);
         SKIP_WITHOUT_BACKEND(other);
         db.insert(QStringLiteral("Employee"),
                   {{"Name", "Seán O'Brien"}, {"File Number", "000123"}});
         db.insert(QStringLiteral("Complaints"), {{"File Number", "000123"}});
-        start();
+        if (!QFile::exists(db.path()))
+            db.open();
+        copy.addTo(&menu);
+        s.open(db.path());
     }
     QString lastMessage() const
     {
         return dialogs.messages().isEmpty() ? QString() : dialogs.messages().last().prompt;
     }
 
-    // The other side of the copy: a server for a window on a file.
+    // The other side of the copy: a server for a session on a file.
     TempCaseDb other{CaseBackend::Postgres};
     QTemporaryDir folder;
+    TempCaseDb db;
+    ScriptedDialogs dialogs;
+    CommandSession s;
+    CopyCommands copy{s.session, &s.window};
+    QMenu menu; // the File menu's two items
 };
 
 } // namespace
 
 TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
 {
-    QAction *toServer = windowAction(*window, "mnuFileCopyToServer");
-    QAction *toFile = windowAction(*window, "mnuFileCopyToFile");
+    QAction *toServer = windowAction(menu, "mnuFileCopyToServer");
+    QAction *toFile = windowAction(menu, "mnuFileCopyToFile");
     EXPECT_EQ(toServer->isEnabled(), !db.onServer());
     EXPECT_EQ(toFile->isEnabled(), db.onServer());
-    field(CaseFields::Name)->setText(QStringLiteral("Typed, not yet saved"));
+    s.field(CaseFields::Name)->setText(QStringLiteral("Typed, not yet saved"));
 
     if (db.onServer()) {
         const QString laptop = QDir(folder.path()).filePath(QStringLiteral("Laptop.db"));
@@ -74,7 +88,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
     }
 
     other.insert(QStringLiteral("Employee"), {{"Name", "On the server"}});
-    const QString statusBefore = windowStatusBar(*window)->panelText(1);
+    const QString statusBefore = s.status();
     dialogs.queueInput(other.path());
     dialogs.queueAnswer(Dialogs::Answer::No);
     toServer->trigger();
@@ -83,7 +97,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
         << lastMessage().toStdString();
     EXPECT_EQ(other.count(QStringLiteral("Employee"), QStringLiteral("\"Name\" = 'On the server'")),
               1);
-    EXPECT_EQ(windowStatusBar(*window)->panelText(1), statusBefore);
+    EXPECT_EQ(s.status(), statusBefore);
 
     dialogs.queueInput(other.path());
     dialogs.queueAnswer(Dialogs::Answer::Yes);
@@ -91,7 +105,7 @@ TEST_F(CopyCommandsTest, CopiesTheOtherWayFromWhereTheProgramIs)
     EXPECT_TRUE(
         lastMessage().contains(QLatin1String("1 employees and 1 complaints were copied to")))
         << lastMessage().toStdString();
-    EXPECT_TRUE(windowStatusBar(*window)->panelText(1).contains(QLatin1String("checksums match")));
+    EXPECT_TRUE(s.status().contains(QLatin1String("checksums match")));
     EXPECT_EQ(other.count(QStringLiteral("Employee"), QStringLiteral("\"Name\" = 'On the server'")),
               0);
     EXPECT_EQ(other.count(QStringLiteral("Employee"),
@@ -116,7 +130,7 @@ TEST_F(CopyCommandsTest, AServerThatWantsAPasswordGetsOneTypedInAPasswordBox)
         box->setText(QStringLiteral("not the password"));
         return int(QDialog::Accepted);
     });
-    windowAction(*window, "mnuFileCopyToServer")->trigger();
+    windowAction(menu, "mnuFileCopyToServer")->trigger();
     EXPECT_TRUE(hidden);
     // The typed password went to the server, which refused it; the message
     // never repeats it.

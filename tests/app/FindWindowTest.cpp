@@ -116,7 +116,7 @@ TEST_P(FindAndChoose, EnterShowsTheRightRecordInTheMainWindow)
     const Choice &c = GetParam();
     start();
     // The pane holds Bob alone: the others are outside its set.
-    typeInto(window->form().txtFileNumber, QStringLiteral("0045"));
+    typeInto(windowBox(*window, "txtFileNumber"), QStringLiteral("0045"));
     ASSERT_EQ(field(CaseFields::Name)->text(), QStringLiteral("Bob Jones"));
     FindWindow *find = openFind();
     type(find, QString::fromUtf8(c.typed));
@@ -124,15 +124,16 @@ TEST_P(FindAndChoose, EnterShowsTheRightRecordInTheMainWindow)
     ASSERT_GE(find->list(c.page)->topLevelItemCount(), 1);
     QTest::keyClick(find->searchBox(), Qt::Key_Return);
     EXPECT_EQ(field(CaseFields::Name)->text(), QString::fromUtf8(c.shownName));
-    EXPECT_EQ(window->form().SSTab2->currentIndex(), c.mainPage);
+    EXPECT_EQ(windowTabs(*window)->currentIndex(), c.mainPage);
     EXPECT_EQ(status(),
               QStringLiteral("Preparing grievance for: ") + QString::fromUtf8(c.shownName));
     if (c.remedy) {
         EXPECT_EQ(field(CaseFields::RemedySought)->text(), QString::fromUtf8(c.remedy));
     }
     // The lookup box still says what the employee pane holds.
-    EXPECT_TRUE(
-        field(CaseFields::FileNumber)->text().startsWith(window->form().txtFileNumber->text()));
+    EXPECT_TRUE(field(CaseFields::FileNumber)
+                    ->text()
+                    .startsWith(windowBox(*window, "txtFileNumber")->text()));
     EXPECT_TRUE(dialogs.messages().isEmpty()) << prompts().join(QLatin1Char('|')).toStdString();
 }
 
