@@ -47,12 +47,12 @@ int DeadlineListModel::columnCount(const QModelIndex &parent) const
 
 bool DeadlineListModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && m_more;
+    return !parent.isValid() && m_more && !m_held;
 }
 
 void DeadlineListModel::fetchMore(const QModelIndex &parent)
 {
-    if (parent.isValid() || !m_more)
+    if (parent.isValid() || !m_more || m_held)
         return;
     QList<DeadlineRow> page;
     try {

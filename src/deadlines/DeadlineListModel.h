@@ -39,6 +39,11 @@ class DeadlineListModel : public QAbstractTableModel
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
+    // While held, no more rows can be read: a tree view lays its rows out
+    // as soon as it is asked where one is, and then reads the next page
+    // whenever more can be read, even when the rows it has fill it. Once
+    // released, a view reads more when its last row comes into sight.
+    void holdFetching(bool held) { m_held = held; }
 
   Q_SIGNALS:
     // A page could not be read; the list stops where it is.
@@ -50,5 +55,6 @@ class DeadlineListModel : public QAbstractTableModel
     DeadlineStore::Rules m_rules;
     QList<DeadlineRow> m_rows;
     bool m_more = false;
+    bool m_held = false;
     QDate m_today;
 };

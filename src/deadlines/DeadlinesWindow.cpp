@@ -119,6 +119,14 @@ DeadlinesWindow::~DeadlinesWindow()
 
 void DeadlinesWindow::read(const QString &filter)
 {
+    // The first row made current lays the list out: the page just read
+    // fills it, and the next one is read only when the steward comes near
+    // its end (or when the list shows more rows than a page).
+    m_model->holdFetching(true);
+    struct Release {
+        DeadlineListModel *model;
+        ~Release() { model->holdFetching(false); }
+    } release{m_model};
     try {
         m_model->reload(filter, m_hooks.today());
     } catch (const DataError &e) {

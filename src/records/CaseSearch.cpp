@@ -387,17 +387,21 @@ std::optional<SqlCondition> CaseSearch::employeeKeys(const QString &typed) const
 }
 
 std::optional<SqlCondition> CaseSearch::employeeBeginnings(const QString &typed,
-                                                           const QString &alias) const
+                                                           const QString &alias,
+                                                           const QStringList &fields) const
 {
     if (typed.isEmpty() || m_server || characters(typed) >= TrigramLength ||
         reach().reach() != Reach::Index)
         return std::nullopt;
+    const QStringList tested =
+        fields.isEmpty() ? QStringList{QStringLiteral("Name"), QStringLiteral("File Number"),
+                                       QStringLiteral("Department")}
+                         : fields;
     SqlCondition c;
     QStringList ranges;
     for (const QString &form : spellings(typed))
-        for (const char *field : {"Name", "File Number", "Department"}) {
-            ranges << QStringLiteral("(%1.\"%2\" >= ? AND %1.\"%2\" < ?)")
-                          .arg(alias, QLatin1String(field));
+        for (const QString &field : tested) {
+            ranges << QStringLiteral("(%1.\"%2\" >= ? AND %1.\"%2\" < ?)").arg(alias, field);
             c.params << form << form + QString::fromUcs4(U"\U0010FFFF");
         }
     c.sql = QLatin1Char('(') + ranges.join(QStringLiteral(" OR ")) + QLatin1Char(')');

@@ -83,8 +83,12 @@ class CaseSearch
     std::optional<SqlCondition> employeeKeys(const QString &text) const;
     // For a short text, the same employees as a condition on one row of
     // Employee under `alias`: cheap to test row by row where the subquery
-    // would be long. Nothing for a longer text or without the index.
-    std::optional<SqlCondition> employeeBeginnings(const QString &text, const QString &alias) const;
+    // would be long. Only the beginnings of `fields` (of "Name", "File
+    // Number" and "Department"; all three when empty), so that a row of
+    // another table holding a file number can be tested on its own.
+    // Nothing for a longer text or without the index.
+    std::optional<SqlCondition> employeeBeginnings(const QString &text, const QString &alias,
+                                                   const QStringList &fields = {}) const;
 
     // Whether the last search used the index alone.
     bool usesIndex() const { return m_ready; }

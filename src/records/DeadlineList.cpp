@@ -83,12 +83,7 @@ void DeadlineList::setFilter(const QString &text)
                            known->params);
         m_plan = found > m_few ? Plan::WalkKnown : Plan::FromKnown;
         if (begins && m_plan == Plan::WalkKnown) {
-            const SqlDialect &d = m_db->dialect();
-            m_condition.sql =
-                QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE %1 = %2 AND %3)")
-                    .arg(d.orderValue(QStringLiteral("x.\"File Number\""), true),
-                         d.orderValue(m_fileNumber, true), begins->sql);
-            m_condition.params = begins->params;
+            walkBeginnings(text);
             return;
         }
         if (m_plan == Plan::WalkKnown && m_copied) {
@@ -128,7 +123,43 @@ void DeadlineList::setFilter(const QString &text)
     m_condition.params = like.params;
 }
 
-QString DeadlineList::statement(bool keyset, int rows) const
+// A short text many employees begin with, tested on each deadline walked.
+// An employee with the deadline's file number (the same under the columns'
+// collation) begins with the text there when the deadline's own file number
+// does, which the index walked holds: only whether such an employee exists
+// is looked up. The names and departments that begin with it are counted
+// along their indexes: none, no test; a few, their file numbers gathered
+// once; many, each deadline's employee read, and then the page fills soon.
+void DeadlineList::walkBeginnings(const QString &text)
+{
+    const std::optional<SqlCondition> number =
+        m_search->employeeBeginnings(text, m_copied ? QStringLiteral("s") : QStringLiteral("c"),
+                                     {QStringLiteral("File Number")});
+    const std::optional<SqlCondition> other = m_search->employeeBeginnings(
+        text, QStringLiteral("x"), {QStringLiteral("Name"), QStringLiteral("Department")});
+    QStringList parts{
+        QStringLiteral(
+            "(%1 AND EXISTS (SELECT 1 FROM \"Employee\" x WHERE x.\"File Number\" = %2))")
+            .arg(number->sql, m_fileNumber)};
+    m_condition.params = number->params;
+    const qint64 others = count(
+        *m_db,
+        QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"Employee\" x WHERE %1 LIMIT %2) n")
+            .arg(other->sql)
+            .arg(m_few + 1),
+        other->params);
+    if (others > 0) {
+        parts << (others > m_few ? QStringLiteral("EXISTS (SELECT 1 FROM \"Employee\" x WHERE "
+                                                  "x.\"File Number\" = %1 AND %2)")
+                                 : QStringLiteral("%1 IN (SELECT x.\"File Number\" FROM "
+                                                  "\"Employee\" x WHERE %2)"))
+                     .arg(m_fileNumber, other->sql);
+        m_condition.params << other->params;
+    }
+    m_condition.sql = QLatin1Char('(') + parts.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+QString DeadlineList::statement(Read read, int rows) const
 {
     const SqlDialect &d = m_db->dialect();
     const QString key = QStringLiteral("x.") + m_db->keyExpression(QStringLiteral("Employee"));
@@ -151,7 +182,9 @@ QString DeadlineList::statement(bool keyset, int rows) const
         // through their file numbers, or the deadlines in order, each file
         // number tested from the index without reading the row.
         QString index;
-        if (m_plan == Plan::FromKnown)
+        if (read == Read::Kept)
+            ; // the rows kept, by their keys
+        else if (m_plan == Plan::FromKnown)
             index = QLatin1String(DeadlineSchema::FileNumberIndex);
         else if (m_plan == Plan::WalkKnown)
             index = QLatin1String(DeadlineSchema::DueFileNumberIndex);
@@ -169,7 +202,7 @@ QString DeadlineList::statement(bool keyset, int rows) const
         // is full, also when SQLite would rather start from the many
         // employees found and sort all their deadlines.
         from =
-            m_plan == Plan::FromKnown
+            m_plan == Plan::FromKnown && read != Read::Kept
                 ? QStringLiteral("\"Complaints\" c CROSS JOIN %1 s LEFT JOIN %2 t ON t.\"Limit\" "
                                  "= s.\"Next Limit\" WHERE s.\"Grievance Number\" = c.\"Grievance "
                                  "Number\" AND s.\"Next Due\" IS NOT NULL")
@@ -180,8 +213,13 @@ QString DeadlineList::statement(bool keyset, int rows) const
                       .arg(status, limits);
     }
     QString where;
-    if (keyset)
+    if (read == Read::After)
         where += QStringLiteral(" AND (s.\"Next Due\", s.\"Grievance Number\") > (?, ?)");
+    if (read == Read::Kept) {
+        QStringList marks(rows, QStringLiteral("?"));
+        where += QStringLiteral(" AND s.\"Grievance Number\" IN (%1)")
+                     .arg(marks.join(QStringLiteral(", ")));
+    }
     if (!m_condition.sql.isEmpty())
         where += QStringLiteral(" AND ") + m_condition.sql;
     return QStringLiteral("SELECT %1 FROM %2%3 ORDER BY s.\"Next Due\", s.\"Grievance Number\" "
@@ -192,11 +230,67 @@ QString DeadlineList::statement(bool keyset, int rows) const
 
 QList<DeadlineRow> DeadlineList::page(const DeadlineRow *after, int rows) const
 {
-    QVariantList params;
     if (after)
-        params << dateValue(after->due) << after->grievanceNumber;
+        return read(Read::After, {dateValue(after->due), after->grievanceNumber}, rows);
+    if (!m_search || (!m_filter.isEmpty() && m_plan == Plan::Compare))
+        return read(Read::First, {}, rows);
+    // A first page on a file with its find index. The rows of the text
+    // typed are among those of any text it narrows (an employee holding
+    // "kowa" holds "kow"), and in the same order: up to the last row of the
+    // first page kept from such a text, they are the rows kept that pass
+    // the filter, and the page goes on after that row. So the next key typed
+    // tests a page of rows instead of walking the deadlines again from the
+    // start. Kept only while no connection has changed the file since.
+    const Version version = dataVersion();
+    QList<DeadlineRow> out;
+    if (m_kept.version == version && m_kept.rows == rows && narrows(m_kept.text, m_filter)) {
+        if (!m_kept.keys.isEmpty()) {
+            QVariantList keys;
+            for (const qint64 key : std::as_const(m_kept.keys))
+                keys << key;
+            out = read(Read::Kept, keys, int(keys.size()));
+        }
+        if (!m_kept.complete && out.size() < rows)
+            out << read(Read::After, {dateValue(m_kept.lastDue), m_kept.keys.last()},
+                        rows - int(out.size()));
+    } else {
+        out = read(Read::First, {}, rows);
+    }
+    m_kept = {m_filter, rows, version, out.size() < rows, {}, {}};
+    for (const DeadlineRow &r : std::as_const(out))
+        m_kept.keys << r.grievanceNumber;
+    if (!out.isEmpty())
+        m_kept.lastDue = out.last().due;
+    return out;
+}
+
+bool DeadlineList::narrows(const QString &before, const QString &text)
+{
+    if (before.isEmpty())
+        return true;
+    // Beginnings below the trigram length, anywhere from it on.
+    const bool shortBefore = before.toUcs4().size() < CaseSearch::TrigramLength;
+    const bool shortText = text.toUcs4().size() < CaseSearch::TrigramLength;
+    if (shortBefore != shortText)
+        return false;
+    return shortText ? text.startsWith(before) : text.contains(before);
+}
+
+DeadlineList::Version DeadlineList::dataVersion() const
+{
+    // This connection's changes, and the commits of every other one.
+    QSqlQuery q = run(*m_db, QStringLiteral("SELECT total_changes(), (SELECT data_version FROM "
+                                            "pragma_data_version())"));
+    if (!q.next())
+        return {};
+    return {q.value(0).toLongLong(), q.value(1).toLongLong()};
+}
+
+QList<DeadlineRow> DeadlineList::read(Read how, const QVariantList &keys, int rows) const
+{
+    QVariantList params = keys;
     params << m_condition.params;
-    QSqlQuery q = run(*m_db, statement(after != nullptr, rows), params);
+    QSqlQuery q = run(*m_db, statement(how, rows), params);
     QList<DeadlineRow> out;
     while (q.next()) {
         DeadlineRow r;

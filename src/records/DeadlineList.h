@@ -5,7 +5,9 @@
 
 #include <QDate>
 #include <QList>
+#include <QPair>
 #include <QString>
+#include <QVariantList>
 #include <memory>
 
 class CaseDatabase;
@@ -34,8 +36,10 @@ struct DeadlineRow {
 // complete find index the employees come from the index, and a text that
 // finds few of them is answered from them rather than by walking the
 // deadlines; elsewhere (a server, a file whose index is being built) each
-// deadline's employee is compared as a grid filter compares. Each throws
-// DataError.
+// deadline's employee is compared as a grid filter compares. On a file the
+// first page read is kept: while the file is unchanged, the next text that
+// narrows it (a key typed at the end) tests those rows and goes on after the
+// last of them rather than starting again. Each throws DataError.
 class DeadlineList
 {
   public:
@@ -70,7 +74,19 @@ class DeadlineList
 
   private:
     enum class Plan { Everything, WalkKnown, FromKnown, Compare };
-    QString statement(bool keyset, int rows) const;
+    // A page from the first row, after a row, or of the rows kept (their
+    // keys bound first).
+    enum class Read { First, After, Kept };
+    // What has changed the file: this connection's changes and the other
+    // connections' commits.
+    using Version = QPair<qint64, qint64>;
+    // Whether every row `text` keeps is kept by `before` too.
+    static bool narrows(const QString &before, const QString &text);
+
+    void walkBeginnings(const QString &text);
+    QString statement(Read read, int rows) const;
+    QList<DeadlineRow> read(Read how, const QVariantList &keys, int rows) const;
+    Version dataVersion() const;
 
     std::shared_ptr<CaseDatabase> m_db;
     std::unique_ptr<CaseSearch> m_search;
@@ -80,4 +96,14 @@ class DeadlineList
     SqlCondition m_condition; // the filter's part of the statement
     bool m_copied = false;    // the status holds its complaint's file number
     QString m_fileNumber;     // the deadline's file number in the statement
+    // The last first page read on a file, and what it was read under.
+    struct Kept {
+        QString text;
+        int rows = 0; // asked for
+        Version version{-1, -1};
+        bool complete = false; // fewer rows than asked for: every row the text keeps
+        QList<qint64> keys;    // in order
+        QDate lastDue;
+    };
+    mutable Kept m_kept;
 };

@@ -221,3 +221,91 @@ TEST_F(DeadlineStoreTest, TheFilterKeepsItsResultsAcrossTheFileNumbersCopy)
     fill(10, 29); // complaints and steps saved after
     expectAll("complaints moved");
 }
+
+// A filter typed a key at a time into one list, as the Deadlines window
+// does: each key's pages are the model's, with complaints added between
+// keys by this program's connection and by another one, and with texts
+// that narrow the last one, that widen it and that start anew. Pages of
+// seven rows, so that a page kept from the last key holds fewer rows than
+// the text keeps.
+TEST_F(DeadlineStoreTest, AFilterTypedKeyByKeyKeepsToTheModel)
+{
+    fill(60, 31);
+    const QList<QPair<QString, unsigned>> typed = {{QStringLiteral("b"), 0},
+                                                   {QStringLiteral("bo"), 0},
+                                                   {QStringLiteral("bob"), 33},
+                                                   {QStringLiteral("bob n"), 0},
+                                                   {QStringLiteral("owa"), 0},
+                                                   {QStringLiteral("owal"), 35},
+                                                   {QStringLiteral("owals"), 0},
+                                                   {QStringLiteral("owal"), 0},
+                                                   {QStringLiteral("kowal"), 37},
+                                                   {QStringLiteral("kowals"), 0},
+                                                   {QString(), 39},
+                                                   {QStringLiteral("émi"), 0},
+                                                   {QStringLiteral("émile"), 41},
+                                                   {QStringLiteral("émile d"), 0}};
+    for (int few : {DeadlineList::FewEmployees, 1}) {
+        DeadlineList list(cdb);
+        list.setFewEmployees(few);
+        for (const auto &[text, added] : typed) {
+            SCOPED_TRACE(("typed \"" + text + "\", few " + QString::number(few)).toStdString());
+            list.setFilter(text);
+            EXPECT_EQ(listed(list, 7), expectedList(text));
+            // Complaints added after the key: a page kept from it must not
+            // hide them from the next one.
+            if (added)
+                fill(12, added + unsigned(few));
+        }
+    }
+}
+
+// On a file, a text of one or two characters many employees begin with is
+// tested on each deadline walked: the file number's beginning on the
+// deadline's own, with an employee holding it, beside the names and
+// departments that begin with it (none, a few gathered, or many read row by
+// row). A server compares every text anywhere in the fields instead.
+TEST_F(DeadlineStoreTest, AShortTextIsTestedOnTheDeadlinesFileNumberAndItsEmployees)
+{
+    if (db.onServer())
+        GTEST_SKIP() << "beginnings of a short text are the file's find index's";
+    fill(60, 43);
+    // No employee holds the number the complaints are filed under (-1:
+    // the deadlines are walked even so).
+    for (int few : {DeadlineList::FewEmployees, -1}) {
+        DeadlineList list(cdb);
+        list.setFewEmployees(few);
+        list.setFilter(QStringLiteral("99"));
+        EXPECT_TRUE(listed(list, 7).isEmpty()) << few;
+    }
+    // The complaints under a number no employee had gain one; another
+    // employee's department begins with the text.
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), QStringLiteral("Zed")},
+               {QStringLiteral("File Number"), QStringLiteral("999999")},
+               {QStringLiteral("Department"), QStringLiteral("Yard")}});
+    QList<QPair<QDate, qint64>> zed, both;
+    for (const qint64 key : saved.keys())
+        if (!employeeOf.contains(key))
+            employeeOf.insert(key, QStringLiteral("Zed"));
+    for (const auto &row : expectedList()) {
+        const QString name = employeeOf.value(row.second);
+        if (name == QLatin1String("Zed"))
+            zed << row;
+        if (name == QLatin1String("Zed") || name == QLatin1String("Dana Kowalczyk 3"))
+            both << row;
+    }
+    ASSERT_GT(zed.size(), 2);
+    ASSERT_GT(both.size(), zed.size());
+    db.query(QStringLiteral("UPDATE \"Employee\" SET \"Department\" = '9 Shop' WHERE \"File "
+                            "Number\" = '000103'"));
+    for (int few : {DeadlineList::FewEmployees, 1, 0}) {
+        SCOPED_TRACE(few);
+        DeadlineList list(cdb);
+        list.setFewEmployees(few);
+        list.setFilter(QStringLiteral("9"));
+        EXPECT_EQ(listed(list, 7), both);
+        list.setFilter(QStringLiteral("99"));
+        EXPECT_EQ(listed(list, 7), zed);
+    }
+}

@@ -331,3 +331,37 @@ TEST_F(DeadlineWindowsTest, TheListFilteredWalkedOpenedAndClosedByKeyboard)
     key(Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w; }));
 }
+
+// The list is read a page at a time: opened, and at each key typed, it reads
+// one page however the view lays it out; PageDown from the filter box walks
+// on, reading the next pages as the steward comes to the end, until every
+// row is there in order.
+TEST_F(DeadlineWindowsTest, EachKeyReadsOnePageAndPageDownTheRest)
+{
+    fill(260, 17);
+    QList<QPair<QDate, qint64>> shop; // every complaint with an employee
+    for (const auto &row : expectedList())
+        if (employeeOf.contains(row.second))
+            shop << row;
+    ASSERT_GT(shop.size(), DeadlineList::PageRows);
+    DeadlinesWindow::Hooks hooks;
+    hooks.today = [] { return QDate(2025, 1, 15); };
+    QPointer<DeadlinesWindow> w = DeadlineCommands::openDeadlines(cdb, hooks, nullptr);
+    ASSERT_TRUE(w);
+    show(w);
+    DeadlineListModel *model = w->model();
+    for (const QString &text : {QStringLiteral("s"), QStringLiteral("sh"), QStringLiteral("sho"),
+                                QStringLiteral("shop")}) {
+        key(Qt::Key(text.back().toUpper().unicode()));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w->filterBox()->text(), text);
+        EXPECT_EQ(model->rowCount(), DeadlineList::PageRows) << text.toStdString();
+    }
+    for (int i = 0; i < 40 && model->rowCount() < shop.size(); ++i)
+        key(Qt::Key_PageDown);
+    QList<QPair<QDate, qint64>> shown;
+    for (int r = 0; r < model->rowCount(); ++r)
+        shown.append({model->at(r).due, model->at(r).grievanceNumber});
+    EXPECT_EQ(shown, shop);
+    w->close();
+}
