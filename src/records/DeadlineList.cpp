@@ -14,9 +14,10 @@ using namespace DeadlineSql;
 namespace
 {
 
-// The text as a Jet pattern that finds it anywhere: its own wildcards and
-// brackets stand for themselves.
-QString containsPattern(const QString &text)
+// The text as a Jet pattern that finds it as Find does: anywhere, or below
+// the trigram length at the beginning. Its own wildcards and brackets stand
+// for themselves.
+QString findPattern(const QString &text)
 {
     QString escaped;
     for (const QChar c : text) {
@@ -25,7 +26,8 @@ QString containsPattern(const QString &text)
         else
             escaped += c;
     }
-    return JetSql::quoteString(u'*' + escaped + u'*');
+    const bool shortText = text.toUcs4().size() < CaseSearch::TrigramLength;
+    return JetSql::quoteString((shortText ? QString() : QStringLiteral("*")) + escaped + u'*');
 }
 
 } // namespace
@@ -105,7 +107,7 @@ void DeadlineList::setFilter(const QString &text)
     }
     m_plan = Plan::Compare;
     const QStringList columns = m_db->columns(QStringLiteral("Employee"));
-    const QString pattern = containsPattern(text);
+    const QString pattern = findPattern(text);
     const SqlCondition like = JetSql::parseFilter(
         QStringLiteral("[Name] LIKE %1 OR [File Number] LIKE %1 OR [Department] LIKE %1")
             .arg(pattern),

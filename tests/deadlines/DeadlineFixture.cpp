@@ -88,10 +88,14 @@ QList<QPair<QDate, qint64>> DeadlineFixture::expectedList(const QString &nameHol
 {
     QList<QPair<QDate, qint64>> out;
     const auto expected = expectedStored();
+    // As Find finds: a name beginning with one or two characters, holding
+    // more anywhere.
+    const bool beginning = nameHolds.toUcs4().size() < 3;
     for (auto it = expected.begin(); it != expected.end(); ++it)
         if (it.value().first.isValid() &&
             (nameHolds.isEmpty() ||
-             employeeOf.value(it.key()).contains(nameHolds, Qt::CaseInsensitive)))
+             (beginning ? employeeOf.value(it.key()).startsWith(nameHolds, Qt::CaseInsensitive)
+                        : employeeOf.value(it.key()).contains(nameHolds, Qt::CaseInsensitive))))
             out.append({it.value().first, it.key()});
     std::sort(out.begin(), out.end());
     return out;
