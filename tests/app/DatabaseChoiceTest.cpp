@@ -372,10 +372,11 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
     ASSERT_TRUE(window->session().database()->backend().filePath().isEmpty());
     EXPECT_EQ(window->session().database()->path(), parts->toUri());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("On the server"));
-    for (const char *fileOnly : {"mnuFileBackUpNow", "mnuFileRestore"})
-        EXPECT_FALSE(windowAction(*window, fileOnly)->isEnabled()) << fileOnly;
-    // Export reads a server's tables as well as a file's, Import writes them,
-    // and Find searches them.
+    // Back Up Now and Restore copy a server's tables to and from case files,
+    // Export reads them as well as a file's, Import writes them, and Find
+    // searches them.
+    for (const char *item : {"mnuFileBackUpNow", "mnuFileRestore"})
+        EXPECT_TRUE(windowAction(*window, item)->isEnabled()) << item;
     EXPECT_TRUE(windowAction(*window, "mnuFileExport")->isEnabled());
     EXPECT_TRUE(windowAction(*window, "mnuFileImport")->isEnabled());
     EXPECT_TRUE(windowAction(*window, "mnuEditFind")->isEnabled());
@@ -383,7 +384,7 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
     EXPECT_EQ(next.location, parts->toUri());
     EXPECT_EQ(next.decidedBy, By::Stored);
 
-    // And back to the file: the file-only commands return.
+    // And back to the file: its commands return.
     dialogs.queueDialog([this](QDialog &dialog) {
         child<QRadioButton>(dialog, "optFile")->click();
         child<QLineEdit>(dialog, "txtPath")->setText(db.path());
