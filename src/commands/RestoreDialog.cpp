@@ -16,7 +16,7 @@
 
 using namespace SafeCommandTexts;
 
-RestoreDialog::RestoreDialog(const QString &databasePath, const QList<BackupEntry> &backups,
+RestoreDialog::RestoreDialog(const QString &databaseName, const QList<BackupEntry> &backups,
                              QWidget *parent)
     : QDialog(parent), m_backups(backups)
 {
@@ -59,8 +59,7 @@ RestoreDialog::RestoreDialog(const QString &databasePath, const QList<BackupEntr
 
     auto *layout = new QVBoxLayout(this);
     if (m_backups.isEmpty())
-        layout->addWidget(new QLabel(
-            QString::fromUtf8(RestoreNone).arg(QFileInfo(databasePath).fileName()), this));
+        layout->addWidget(new QLabel(QString::fromUtf8(RestoreNone).arg(databaseName), this));
     layout->addWidget(m_list);
     layout->addWidget(buttons);
     resize(560, 320);

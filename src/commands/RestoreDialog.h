@@ -16,7 +16,8 @@ class RestoreDialog : public QDialog
 {
     Q_OBJECT
   public:
-    RestoreDialog(const QString &databasePath, const QList<BackupEntry> &backups,
+    // `databaseName`: the file's name, or the server's as messages name it.
+    RestoreDialog(const QString &databaseName, const QList<BackupEntry> &backups,
                   QWidget *parent = nullptr);
 
     // The file chosen, once accepted.

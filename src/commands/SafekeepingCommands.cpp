@@ -8,7 +8,9 @@
 #include "platform/BackgroundJob.h"
 #include "platform/Dialogs.h"
 #include "platform/core/UserFolders.h"
+#include "records/CaseCopy.h"
 #include "records/CaseDatabase.h"
+#include "records/SqliteBackend.h"
 #include "safekeeping/CaseRestore.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/OnlineBackup.h"
@@ -38,12 +40,17 @@ QString number(qint64 n)
 
 // When the records of a file were taken: from a backup's name, otherwise
 // the file's last change.
-QDateTime takenAt(const QString &databasePath, const QString &file)
+QDateTime takenAt(const BackupFolder &folder, const QString &file)
 {
     QDateTime time;
-    if (BackupFolder(databasePath).parse(QFileInfo(file).fileName(), &time, nullptr))
+    if (folder.parse(QFileInfo(file).fileName(), &time, nullptr))
         return time;
     return QFileInfo(file).lastModified().toUTC();
+}
+
+QDateTime takenAt(const QString &databasePath, const QString &file)
+{
+    return takenAt(BackupFolder(databasePath), file);
 }
 
 } // namespace
@@ -98,6 +105,8 @@ void SafekeepingCommands::backUpNow()
     if (!mayRun(Ability::BackUpNow))
         return;
     m_path = m_session.database()->filePath();
+    if (m_path.isEmpty())
+        return backUpServerNow();
     // What the boxes show is what the copy holds.
     m_session.saveEditedRecords();
     Dialogs &dialogs = Dialogs::instance();
@@ -143,6 +152,8 @@ void SafekeepingCommands::restore()
     if (!mayRun(Ability::Restore) || !m_session.backups())
         return;
     m_path = m_session.database()->filePath();
+    if (m_path.isEmpty())
+        return restoreServer();
     const auto busy = m_session.quietBackups();
     Dialogs &dialogs = Dialogs::instance();
     const CaseShape shape = CaseShapes::caseShape();
@@ -155,7 +166,7 @@ void SafekeepingCommands::restore()
         [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
             backups = BackupFolder(m_path).list(shape, BackupFolder::Detail::Counts);
         });
-    RestoreDialog dialog(m_path, backups, m_parent);
+    RestoreDialog dialog(QFileInfo(m_path).fileName(), backups, m_parent);
     if (dialogs.exec(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
         return;
     const QString chosen = dialog.chosenPath();
@@ -237,6 +248,133 @@ void SafekeepingCommands::restore()
     status(QString::fromUtf8(RestoreDone)
                .arg(when, number(CaseShapes::employees(restored.rows)),
                     number(CaseShapes::complaints(restored.rows))));
+}
+
+void SafekeepingCommands::backUpServerNow()
+{
+    // What the boxes show is what the copy holds.
+    m_session.saveEditedRecords();
+    const auto quiet = m_session.quietBackups();
+    const KeeperResult result = m_session.backups()->runAndWait(true);
+    Dialogs &dialogs = Dialogs::instance();
+    switch (result.outcome) {
+    case KeeperResult::Outcome::Made:
+        dialogs.message(QString::fromUtf8(BackUpNowDone)
+                            .arg(QDir::toNativeSeparators(result.backup.path),
+                                 number(CaseShapes::employees(result.backup.rows)),
+                                 number(CaseShapes::complaints(result.backup.rows))),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    case KeeperResult::Outcome::Busy:
+        dialogs.message(QString::fromUtf8(BackUpNowBusy), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    case KeeperResult::Outcome::Cancelled:
+        dialogs.message(QString::fromUtf8(BackUpNowFailed)
+                            .arg(result.message.isEmpty() ? QString::fromUtf8(BackUpCancelled)
+                                                          : result.message),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Information);
+        return;
+    case KeeperResult::Outcome::Unchanged: // a file's: a server is copied every time
+    case KeeperResult::Outcome::Failed:
+        break;
+    }
+    dialogs.message(QString::fromUtf8(BackUpNowFailed).arg(result.message), Dialogs::Buttons::Ok,
+                    Dialogs::Icon::Exclamation);
+}
+
+void SafekeepingCommands::restoreServer()
+{
+    const std::shared_ptr<CaseDatabase> db = m_session.database();
+    const QString server = db->backend().displayName();
+    const auto busy = m_session.quietBackups();
+    Dialogs &dialogs = Dialogs::instance();
+    const CaseShape shape = CaseShapes::caseShape();
+    const BackupFolder folder = BackupFolder::forServer(server);
+    // No backup the list shows is rotated away until the restore is done,
+    // not even by the backup of the server's records taken just before it.
+    const BackupHold::Guard held(m_session.backups()->hold());
+    QList<BackupEntry> backups;
+    BackgroundJob::run(
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(ReadingBackups); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            backups = folder.list(shape, BackupFolder::Detail::Counts);
+        });
+    RestoreDialog dialog(server, backups, m_parent);
+    if (dialogs.exec(dialog) != QDialog::Accepted || dialog.chosenPath().isEmpty())
+        return;
+    const QString chosen = dialog.chosenPath();
+
+    CaseFileReport backup;
+    CaseCopyCounts current;
+    std::optional<DataError> unreadable;
+    BackgroundJob::run(
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(ReadingBackups); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            backup = CaseFileCheck::check(chosen, shape, CaseFileCheck::Depth::Full);
+            try {
+                current = CaseCopy::rowsIn(db->backend());
+            } catch (const DataError &e) {
+                unreadable = e;
+            }
+        });
+    if (!backup.good || unreadable) {
+        dialogs.message(QString::fromUtf8(RestoreRefused)
+                            .arg(backup.good ? unreadable->numbered() : backup.problem),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        return;
+    }
+    const QString when = RestoreDialog::timeText(takenAt(folder, chosen));
+    if (dialogs.message(QString::fromUtf8(RestoreServerConfirm)
+                            .arg(server, number(current.employees), number(current.complaints),
+                                 when, number(CaseShapes::employees(backup.rows)),
+                                 number(CaseShapes::complaints(backup.rows))),
+                        Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+        return;
+    if (!m_session.saveEditedRecords()) {
+        dialogs.message(QString::fromUtf8(RestoreUnsaved), Dialogs::Buttons::Ok,
+                        Dialogs::Icon::Exclamation);
+        return;
+    }
+    Q_EMIT m_session.aboutToReplaceRecords();
+    // The server's records as they are now are kept first: a restore of
+    // the wrong backup is undone by restoring this one.
+    const KeeperResult kept = m_session.backUpBeforeReplace();
+    if (kept.outcome != KeeperResult::Outcome::Made) {
+        dialogs.message(
+            QString::fromUtf8(RestoreNoCurrentBackup)
+                .arg(kept.message.isEmpty() ? QString::fromUtf8(BackUpCancelled) : kept.message),
+            Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        m_session.reload();
+        return;
+    }
+    // One transaction on the server with the tables locked: every steward
+    // sees the old records or the restored ones, and the copy compares
+    // every row with the file's before it commits. The numbering is the
+    // higher of the file's and the server's.
+    CaseCopyCounts restored;
+    std::optional<DataError> failure;
+    BackgroundJob::run(
+        m_parent, [](qint64, qint64) { return QString::fromUtf8(Restoring); }, false,
+        [&](const std::atomic<bool> &, BackgroundJob::Progress &) {
+            try {
+                const SqliteBackend source(chosen);
+                CaseCopyOptions options;
+                options.replace = true;
+                restored = CaseCopy::copy(source, db->backend(), options);
+            } catch (const DataError &e) {
+                failure = e;
+            }
+        });
+    m_session.reload();
+    if (failure) {
+        dialogs.message(QString::fromUtf8(RestoreRefused).arg(failure->numbered()),
+                        Dialogs::Buttons::Ok, Dialogs::Icon::Exclamation);
+        return;
+    }
+    status(QString::fromUtf8(RestoreDone)
+               .arg(when, number(restored.employees), number(restored.complaints)) +
+           QString::fromUtf8(RestoreServerKept).arg(QDir::toNativeSeparators(kept.backup.path)));
 }
 
 bool SafekeepingCommands::isOpen() const

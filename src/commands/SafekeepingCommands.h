@@ -27,6 +27,10 @@ class SafekeepingCommands
     void importRecords();
 
   private:
+    // The same on a shared server: its records to and from case files in
+    // the per-user Backups folder, through the copy between the two.
+    void backUpServerNow();
+    void restoreServer();
     // Whether the open database can do it; when not, the steward is told why.
     bool mayRun(Ability ability) const;
     // Follows the session's backups when another database is in use.

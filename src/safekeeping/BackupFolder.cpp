@@ -1,6 +1,7 @@
 #include "safekeeping/BackupFolder.h"
 
 #include "platform/core/PrivateFiles.h"
+#include "records/CaseDatabase.h"
 #include "safekeeping/CaseFileCheck.h"
 #include "safekeeping/PrivateOutput.h"
 
@@ -24,6 +25,23 @@ BackupFolder::BackupFolder(const QString &databasePath)
     const QFileInfo db(databasePath);
     m_path = QDir(db.absolutePath()).filePath(QString::fromLatin1(FolderName));
     m_prefix = db.completeBaseName();
+}
+
+BackupFolder BackupFolder::forServer(const QString &serverName)
+{
+    BackupFolder folder;
+    folder.m_path = BackupFolder(CaseDatabase::defaultFile()).path();
+    // "quill@db.office:5432/cases" becomes "Server quill@db.office 5432 cases":
+    // a name every file system takes, that no file's backups start with.
+    QString name;
+    for (const QChar c : serverName) {
+        if (c.isLetterOrNumber() || c == u'@' || c == u'.' || c == u'-' || c == u'_')
+            name += c;
+        else if (!name.endsWith(u' '))
+            name += u' ';
+    }
+    folder.m_prefix = QStringLiteral("Server ") + name.trimmed();
+    return folder;
 }
 
 QString BackupFolder::fileName(const QDateTime &time, int sequence) const

@@ -29,6 +29,12 @@ class BackupFolder
     static constexpr const char *FolderName = "Backups";
 
     explicit BackupFolder(const QString &databasePath);
+    // The backups of a shared server's records: in the per-user Backups
+    // folder (beside the program's own database file), named after the
+    // server as messages name it (user, host, port and database; never a
+    // password), so that each server keeps its own and none mixes with the
+    // file's.
+    static BackupFolder forServer(const QString &serverName);
 
     const QString &path() const { return m_path; }
     const QString &prefix() const { return m_prefix; }
@@ -58,6 +64,8 @@ class BackupFolder
     QStringList partFiles() const;
 
   private:
+    BackupFolder() = default;
+
     QString m_path;
     QString m_prefix;
 };

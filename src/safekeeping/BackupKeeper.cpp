@@ -1,5 +1,8 @@
 #include "safekeeping/BackupKeeper.h"
 
+#include "jetsql/DataError.h"
+#include "records/CaseCopy.h"
+#include "records/DatabaseBackend.h"
 #include "safekeeping/CaseFileCheck.h"
 #include "safekeeping/PrivateOutput.h"
 #include "safekeeping/SafekeepingTexts.h"
@@ -73,6 +76,15 @@ BackupKeeper::BackupKeeper(const QString &databasePath, const CaseShape &shape, 
         m_clock = [] { return QDateTime::currentDateTimeUtc(); };
 }
 
+BackupKeeper::BackupKeeper(std::shared_ptr<const DatabaseBackend> server, const CaseShape &shape,
+                           Clock clock)
+    : m_server(std::move(server)), m_shape(shape), m_clock(std::move(clock)),
+      m_folder(BackupFolder::forServer(m_server->displayName()))
+{
+    if (!m_clock)
+        m_clock = [] { return QDateTime::currentDateTimeUtc(); };
+}
+
 QString BackupKeeper::stateFile() const
 {
     return QDir(m_folder.path())
@@ -104,11 +116,31 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
     for (const QString &name : dir.entryList({state + QLatin1String("*.part")},
                                              QDir::Files | QDir::Hidden | QDir::System))
         parts << dir.filePath(name);
+    // The copy from a server builds its file under the backup's name and a
+    // tail of its own ("....db.copy-1a2b3c4d", and its journal).
+    if (m_server)
+        for (const QString &name :
+             dir.entryList({m_folder.prefix() + QLatin1String(" *.db.copy-*")},
+                           QDir::Files | QDir::Hidden | QDir::System))
+            parts << dir.filePath(name);
     for (const QString &part : std::as_const(parts)) {
         if (QFile::remove(part))
             leftOver << part;
     }
 
+    if (m_server) {
+        KeeperResult result;
+        result.leftOver = leftOver;
+        result.backup = copyServer(m_folder.newPath(m_clock()), options);
+        if (!result.backup.ok) {
+            result.outcome = result.backup.cancelled ? Outcome::Cancelled : Outcome::Failed;
+            result.message = result.backup.error;
+            return result;
+        }
+        result.outcome = Outcome::Made;
+        result.deleted = rotate();
+        return result;
+    }
     if (!QFileInfo::exists(m_database))
         return finished(Outcome::Failed,
                         QString::fromUtf8(BackupSourceFailed)
@@ -141,6 +173,34 @@ KeeperResult BackupKeeper::run(const BackupOptions &options)
     // Only now, with the new backup checked and on the disk, may older
     // ones go.
     result.deleted = rotate();
+    return result;
+}
+
+BackupResult BackupKeeper::copyServer(const QString &target, const BackupOptions &options) const
+{
+    BackupResult result;
+    CaseCopyOptions copy;
+    copy.cancel = options.cancel;
+    copy.progress = options.progress;
+    try {
+        CaseCopy::toNewFile(*m_server, target, copy);
+    } catch (const DataError &e) {
+        result.cancelled = options.cancel && *options.cancel;
+        result.error = e.description();
+        return result;
+    }
+    // The copy compared every row with the server's before it took its
+    // name; the file is read once more as a restore will read it.
+    const CaseFileReport report = CaseFileCheck::check(target, m_shape, options.check);
+    if (!report.good) {
+        QFile::remove(target);
+        result.error = report.problem;
+        return result;
+    }
+    result.ok = true;
+    result.path = target;
+    result.rows = report.rows;
+    result.bytes = report.bytes;
     return result;
 }
 

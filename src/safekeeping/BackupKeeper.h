@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class DatabaseBackend;
+
 struct KeeperResult {
     enum class Outcome {
         Made,      // a new backup was taken, checked and synced
@@ -62,6 +64,12 @@ class BackupHold
 // when the database changed since the newest backup, and followed by the
 // rotation once the new backup is checked and on the disk.
 //
+// The backups of a shared server's records are case files too, written
+// through the copy from a server into a new file (counted and checked row
+// by row) into the per-user Backups folder under the server's name, with
+// the same rotation among the backups of that server. A server's records
+// cannot be fingerprinted from here: each run copies them.
+//
 // Runs on any thread; two programs on one database take turns through a
 // lock file in the folder (the second is told Busy and copies nothing).
 class BackupKeeper
@@ -70,6 +78,10 @@ class BackupKeeper
     using Clock = std::function<QDateTime()>;
 
     BackupKeeper(const QString &databasePath, const CaseShape &shape, Clock clock = {});
+    // The backups of the server `server` reaches (its own connection,
+    // made on the thread that runs the keeper).
+    BackupKeeper(std::shared_ptr<const DatabaseBackend> server, const CaseShape &shape,
+                 Clock clock = {});
 
     const BackupFolder &folder() const { return m_folder; }
     // The rotation's rules; maxBytes 0 takes the folder's usual bound.
@@ -91,8 +103,10 @@ class BackupKeeper
     bool unchangedSinceLastBackup(const QByteArray &fingerprint) const;
     void remember(const QString &backup, const QByteArray &fingerprint) const;
     QStringList rotate() const;
+    BackupResult copyServer(const QString &target, const BackupOptions &options) const;
 
     QString m_database;
+    std::shared_ptr<const DatabaseBackend> m_server;
     CaseShape m_shape;
     Clock m_clock;
     BackupFolder m_folder;

@@ -8,9 +8,6 @@ namespace
 const char *const NoDatabase = "Not available: no case database is open.";
 const char *const NotOpened =
     "Not available: the case database did not open. Choose another with File > Choose Database.";
-const char *const ServerKeepsItsOwn =
-    "Not available on a shared server: the server's administrator keeps its backups. "
-    "Use File > Copy to Database File for a copy of your own.";
 const char *const AlreadyOnServer =
     "Not available on a shared server: this copies a database file on this computer to a server, "
     "and the records open are on a server already.";
@@ -36,8 +33,12 @@ QString BackendAbilities::whyNot(Ability ability) const
     switch (ability) {
     case Ability::BackUpNow:
     case Ability::Restore:
-        // On a file that did not open too: Restore is how it is mended.
-        return m_onFile ? QString() : QString::fromUtf8(ServerKeepsItsOwn);
+        // On a file that did not open too: Restore is how it is mended. A
+        // server's records are copied to and from a case file through the
+        // connection, which must be there.
+        if (m_onFile)
+            return QString();
+        return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::Export:
         // On a server the rows are read through the open connection's back end.
         if (m_onFile)

@@ -8,7 +8,14 @@
 
 BackupController::BackupController(const QString &databasePath, Report report, Wait wait,
                                    QObject *parent)
-    : QObject(parent), m_databasePath(databasePath), m_report(std::move(report)),
+    : QObject(parent), m_databasePath(databasePath),
+      m_makeKeeper([databasePath] { return BackupKeeper(databasePath, CaseShapes::caseShape()); }),
+      m_report(std::move(report)), m_wait(std::move(wait))
+{
+}
+
+BackupController::BackupController(MakeKeeper makeKeeper, Report report, Wait wait, QObject *parent)
+    : QObject(parent), m_makeKeeper(std::move(makeKeeper)), m_report(std::move(report)),
       m_wait(std::move(wait))
 {
 }
@@ -26,11 +33,11 @@ void BackupController::startInBackground()
     if (m_thread)
         return;
     m_cancel = false;
-    m_thread.reset(QThread::create([this, hold = m_hold] {
+    BackupKeeper made = m_makeKeeper();
+    made.setHold(m_hold);
+    m_thread.reset(QThread::create([this, keeper = std::move(made)]() mutable {
         BackupOptions options;
         options.cancel = &m_cancel;
-        BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
-        keeper.setHold(hold);
         m_background = keeper.run(options);
     }));
     m_thread->setObjectName(QStringLiteral("backup"));
@@ -88,6 +95,8 @@ KeeperResult BackupController::runAndWait(bool cancellable, const QString &label
         return result;
     }
     const QString text = label.isEmpty() ? QString::fromUtf8(SafeCommandTexts::BackingUp) : label;
+    BackupKeeper keeper = m_makeKeeper();
+    keeper.setHold(m_hold);
     m_wait(text, cancellable,
            [&](const std::atomic<bool> &cancel, std::atomic<qint64> &done,
                std::atomic<qint64> &total) {
@@ -97,8 +106,6 @@ KeeperResult BackupController::runAndWait(bool cancellable, const QString &label
                    done = d;
                    total = t;
                };
-               BackupKeeper keeper(m_databasePath, CaseShapes::caseShape());
-               keeper.setHold(m_hold);
                result = keeper.run(options);
            });
     handle(result);

@@ -28,8 +28,14 @@ class BackupController : public QObject
     using Wait = std::function<bool(const QString &label, bool cancellable,
                                     const SessionPrompts::Work &work)>;
 
+    // Makes the keeper of one backup, on the window's thread (it may ask
+    // the session for a password it knows); the backup runs elsewhere.
+    using MakeKeeper = std::function<BackupKeeper()>;
+
     BackupController(const QString &databasePath, Report report, Wait wait,
                      QObject *parent = nullptr);
+    // The backups of a shared server's records: `databasePath` empty.
+    BackupController(MakeKeeper makeKeeper, Report report, Wait wait, QObject *parent = nullptr);
     // Stops a backup still running (no half file is left) and waits for it.
     ~BackupController() override;
 
@@ -68,6 +74,7 @@ class BackupController : public QObject
     void handle(const KeeperResult &result);
 
     QString m_databasePath;
+    MakeKeeper m_makeKeeper;
     Report m_report;
     Wait m_wait;
     std::unique_ptr<QThread> m_thread;

@@ -1,12 +1,32 @@
 #include "session/CaseSession.h"
 
 #include "caseform/RecordBinder.h"
+#include "platform/core/SettingsStore.h"
 #include "records/CaseDatabase.h"
 #include "records/DatabaseBackend.h"
+#include "session/CaseShapes.h"
 #include "session/SafeCommandTexts.h"
 #include "session/SessionPrompts.h"
 
 #include <optional>
+
+namespace
+{
+
+const char *const ServerBackupsKey = "Settings/AutomaticServerBackups";
+
+} // namespace
+
+bool CaseSession::automaticServerBackups()
+{
+    return SettingsStore::open().value(QString::fromLatin1(ServerBackupsKey), false).toBool();
+}
+
+void CaseSession::setAutomaticServerBackups(bool on)
+{
+    QSettings settings = SettingsStore::open();
+    settings.setValue(QString::fromLatin1(ServerBackupsKey), on);
+}
 
 CaseSession::CaseSession(SessionPrompts *prompts, QObject *parent)
     : QObject(parent), m_prompts(prompts)
@@ -49,20 +69,34 @@ void CaseSession::attach(std::shared_ptr<CaseDatabase> db, const DataError *fail
 {
     m_db = std::move(db);
     openPanes(failure);
-    // Backups work on a database file; a shared server keeps its own (its
-    // administrator backs it up).
     m_backups.reset();
-    if (m_db && !m_db->filePath().isEmpty() && abilities().can(Ability::BackUpNow))
-        m_backups = std::make_unique<BackupController>(
-            m_db->filePath(), [this](const QString &t) { tell(t); },
-            [this](const QString &label, bool cancellable, const SessionPrompts::Work &work) {
-                if (m_prompts)
-                    return m_prompts->wait(label, cancellable, work);
-                std::atomic<bool> cancel{false};
-                std::atomic<qint64> done{0}, total{0};
-                work(cancel, done, total);
-                return true;
-            });
+    auto report = [this](const QString &t) { tell(t); };
+    auto wait = [this](const QString &label, bool cancellable, const SessionPrompts::Work &work) {
+        if (m_prompts)
+            return m_prompts->wait(label, cancellable, work);
+        std::atomic<bool> cancel{false};
+        std::atomic<qint64> done{0}, total{0};
+        work(cancel, done, total);
+        return true;
+    };
+    if (m_db) {
+        if (!m_db->filePath().isEmpty()) {
+            m_backups = std::make_unique<BackupController>(m_db->filePath(), report, wait);
+        } else {
+            // Each backup of a server reads it through a connection of its
+            // own, given the password the steward typed for it.
+            m_backups = std::make_unique<BackupController>(
+                [location = m_db->path(), prompts = m_prompts] {
+                    std::shared_ptr<DatabaseBackend> server =
+                        DatabaseBackend::forLocation(location);
+                    if (prompts)
+                        if (const std::optional<QString> known = prompts->knownPassword(location))
+                            server->setPassword(*known);
+                    return BackupKeeper(server, CaseShapes::caseShape());
+                },
+                report, wait);
+        }
+    }
     Q_EMIT databaseChanged();
 }
 
@@ -98,8 +132,7 @@ void CaseSession::use(std::shared_ptr<CaseDatabase> db)
     // The file left behind is kept as closing keeps it.
     backUpBeforeClosing();
     attach(std::move(db));
-    if (m_backups && isOpen())
-        m_backups->startInBackground();
+    startBackups();
 }
 
 void CaseSession::release()
@@ -127,15 +160,21 @@ KeeperResult CaseSession::backUpBeforeReplace()
     return m_backups->runAndWait(false);
 }
 
+bool CaseSession::backsUpAtOpen() const
+{
+    return m_db && (!m_db->filePath().isEmpty() || automaticServerBackups());
+}
+
 void CaseSession::startBackups()
 {
-    if (m_backups && isOpen())
+    if (m_backups && isOpen() && backsUpAtOpen())
         m_backups->startInBackground();
 }
 
 void CaseSession::backUpBeforeClosing()
 {
-    if (!m_backups || !isOpen())
+    // A server's records stay where they are when the program closes.
+    if (!m_backups || !isOpen() || m_db->filePath().isEmpty())
         return;
     const auto quiet = quietBackups();
     m_db->checkpoint();

@@ -47,8 +47,16 @@ class CaseSession : public QObject
     BackendAbilities abilities() const { return BackendAbilities::of(m_db.get()); }
     bool can(Ability ability) const { return abilities().can(ability); }
     QString whyNot(Ability ability) const { return abilities().whyNot(ability); }
-    // The backups of a database file; null on a server.
+    // The backups of the records open: of a database file, or of a shared
+    // server's records into case files in the per-user Backups folder.
     BackupController *backups() const { return m_backups.get(); }
+
+    // Whether the backup taken as a database is opened is taken on a shared
+    // server too. Off unless the steward turns it on: the administrator's
+    // own backups of the server are the office's main ones. Kept with the
+    // program's settings.
+    static bool automaticServerBackups();
+    static void setAutomaticServerBackups(bool on);
 
     // Works on `db` (`failure`: why it did not open), the panes on it;
     // databaseChanged follows.
@@ -101,6 +109,9 @@ class CaseSession : public QObject
 
   private:
     void openPanes(const DataError *failure);
+    // The backup as the database opens: always on a file, on a server when
+    // the setting says so.
+    bool backsUpAtOpen() const;
 
     SessionPrompts *m_prompts;
     std::shared_ptr<CaseDatabase> m_db;

@@ -29,6 +29,10 @@ inline constexpr const char *Importing = "Importing into %1: %2 rows read...";
 inline constexpr const char *BackUpNowDone =
     "The case records were saved to \"%1\": %2 employees and %3 complaints.";
 inline constexpr const char *BackUpNowFailed = "The copy was not saved: %1";
+inline constexpr const char *BackUpCancelled = "cancelled";
+inline constexpr const char *BackUpNowBusy =
+    "The copy was not saved: another backup of these records is being written on this "
+    "computer. Try again in a moment.";
 inline constexpr const char *AutomaticBackupFailed = "Backup failed: %1";
 inline constexpr const char *ImportDone = "%1 rows were added to %2.";
 inline constexpr const char *ImportFailed = "Nothing was imported: %1";
@@ -61,6 +65,12 @@ inline constexpr const char *RestoreNoCurrentBackup =
     "backed up first (%1).";
 inline constexpr const char *RestoreUnsaved =
     "The backup was not restored: a record you changed could not be saved.";
+inline constexpr const char *RestoreServerConfirm =
+    "Replace the case records on the shared server %1 (%2 employees and %3 complaints) with "
+    "the backup of %4 (%5 employees and %6 complaints)? Every steward working on the server "
+    "sees the restored records. The records now on the server are backed up first.";
+inline constexpr const char *RestoreServerKept =
+    " The records the server held before are kept in \"%1\".";
 inline constexpr const char *RestoreDone =
     "Restored the backup of %1: %2 employees and %3 complaints.";
 

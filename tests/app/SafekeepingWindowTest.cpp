@@ -13,6 +13,7 @@
 #include "commands/SafekeepingCommands.h"
 #include "platform/Forms.h"
 #include "platform/TextBox.h"
+#include "records/PostgresBackend.h"
 #include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/CsvReader.h"
@@ -27,10 +28,13 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <random>
 
 namespace
 {
@@ -308,6 +312,161 @@ TEST_F(SafekeepingWindow, GridExportsWhatItShowsWithItsFilterAndSort)
         names << rows.at(r).at(name);
     EXPECT_EQ(names, (QStringList{QStringLiteral("Employee 11"), QStringLiteral("Employee 10"),
                                   QStringLiteral("Employee 1")}));
+}
+
+// Back Up Now and Restore from Backup on either back end (and a server
+// backed up as it opens), as a round trip with random rows: the records
+// backed up, changed every way a steward changes them (updates, deletions,
+// new rows), then restored, read back exactly as backed up; the records
+// replaced are kept in a backup first; and no grievance number handed out
+// before the restore is handed out again after it.
+TEST(RestoreThroughTheMenu, PutsBackEveryRowBackedUpAndNeverMovesTheNumberingBack)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    TempCaseDb db;
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
+    const unsigned seed = std::random_device()();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    std::mt19937 random(seed);
+    const auto pick = [&random](int n) { return int(random() % unsigned(n)); };
+    const auto value = [&](int longest) -> QVariant {
+        const QString odd[] = {QString(), QStringLiteral("O'Brien, \"Jr\"\r\nsecond line"),
+                               QStringLiteral("é\U0001D11E|x"), QStringLiteral("  "),
+                               QStringLiteral("0042")};
+        const int which = pick(7);
+        if (which == 5)
+            return QVariant();
+        const QString text = which == 6 ? QString::number(random()) : odd[which];
+        return text.left(longest);
+    };
+    const auto addEmployee = [&] {
+        db.insert(QStringLiteral("Employee"),
+                  {{"Name", value(50)}, {"File Number", value(10)}, {"Address", value(100)}});
+    };
+    const auto addComplaint = [&] {
+        return db.insert(QStringLiteral("Complaints"), {{"File Number", value(10)},
+                                                        {"Remedy Sought", value(100)},
+                                                        {"Case Facts1", value(255)}});
+    };
+    // Every row of both tables, sorted, without Employee's hidden key on a
+    // server (each database numbers those itself).
+    const auto everyRow = [&db] {
+        QStringList rows;
+        for (const QString &table : {QStringLiteral("Employee"), QStringLiteral("Complaints")}) {
+            QSqlQuery q = db.query(QStringLiteral("SELECT * FROM %1").arg(table));
+            while (q.next()) {
+                QStringList values{table};
+                for (int c = 0; c < q.record().count(); ++c)
+                    if (q.record().fieldName(c) != QLatin1String(PostgresBackend::HiddenKey))
+                        values << (q.value(c).isNull() ? QStringLiteral("NULL")
+                                                       : u'[' + q.value(c).toString() + u']');
+                rows << values.join(QChar(0x1f));
+            }
+        }
+        rows.sort();
+        return rows;
+    };
+    for (int i = 20 + pick(20); i > 0; --i)
+        addEmployee();
+    for (int i = 10 + pick(20); i > 0; --i)
+        addComplaint();
+
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    // A server is backed up as it opens only once the steward asks for it.
+    EXPECT_FALSE(CaseSession::automaticServerBackups());
+    CaseSession::setAutomaticServerBackups(true);
+    const auto off = qScopeGuard([] { CaseSession::setAutomaticServerBackups(false); });
+    frmMain window;
+    window.Form_Load(db.path());
+    window.show();
+    window.session().backups()->finishBackground();
+    EXPECT_EQ(window.session().backups()->lastResult().outcome, Outcome::Made)
+        << window.session().backups()->lastResult().message.toStdString();
+    const QString server = window.session().database()->backend().displayName();
+    const BackupFolder folder =
+        db.onServer() ? BackupFolder::forServer(server) : BackupFolder(db.path());
+    const QStringList backedUp = everyRow();
+    const qint64 employeesThen = db.count(QStringLiteral("Employee"));
+    const qint64 complaintsThen = db.count(QStringLiteral("Complaints"));
+    if (!db.onServer())
+        dialogs.queueSaveFileName(dir.filePath(QStringLiteral("copy.db")));
+    windowAction(window, "mnuFileBackUpNow")->trigger();
+    ASSERT_EQ(dialogs.messages().size(), 1);
+    static const QRegularExpression saved(
+        QStringLiteral("^The case records were saved to \"(.+)\": (\\d+) employees and (\\d+) "
+                       "complaints\\.$"));
+    const QRegularExpressionMatch told = saved.match(dialogs.messages().at(0).prompt);
+    ASSERT_TRUE(told.hasMatch()) << dialogs.messages().at(0).prompt.toStdString();
+    const QString backup = told.captured(1);
+    EXPECT_EQ(told.captured(2).toLongLong(), employeesThen);
+    EXPECT_EQ(told.captured(3).toLongLong(), complaintsThen);
+    if (db.onServer()) {
+        EXPECT_EQ(QFileInfo(backup).path(), folder.path());
+        EXPECT_TRUE(folder.parse(QFileInfo(backup).fileName(), nullptr, nullptr))
+            << backup.toStdString();
+    }
+
+    // The stewards go on working.
+    QList<qint64> keys;
+    {
+        QSqlQuery all = db.query(QStringLiteral("SELECT rowid FROM Employee"));
+        while (all.next())
+            keys << all.value(0).toLongLong();
+    }
+    for (const qint64 key : std::as_const(keys)) {
+        const int what = pick(4);
+        if (what == 0)
+            db.query(QStringLiteral("DELETE FROM Employee WHERE rowid = ?"), {key});
+        else if (what == 1)
+            db.query(QStringLiteral("UPDATE Employee SET \"Name\" = ? WHERE rowid = ?"),
+                     {value(50), key});
+    }
+    db.query(QStringLiteral("UPDATE Complaints SET \"Remedy Sought\" = 'changed'"));
+    qint64 highest = 0;
+    for (int i = 1 + pick(5); i > 0; --i) {
+        addEmployee();
+        highest = addComplaint();
+    }
+    db.query(QStringLiteral("DELETE FROM Complaints WHERE \"Grievance Number\" = ?"), {highest});
+    const qint64 employeesNow = db.count(QStringLiteral("Employee"));
+    const qint64 complaintsNow = db.count(QStringLiteral("Complaints"));
+    ASSERT_NE(everyRow(), backedUp);
+
+    dialogs.queueDialog([&](QDialog &d) {
+        auto &restore = dynamic_cast<RestoreDialog &>(d);
+        if (!db.onServer()) {
+            dialogs.queueOpenFileName(backup);
+            restore.otherFileButton()->click();
+            return restore.result();
+        }
+        // The server's own backups, newest first.
+        EXPECT_EQ(restore.list()->topLevelItem(0)->toolTip(0), QFileInfo(backup).fileName());
+        EXPECT_EQ(restore.list()->topLevelItem(0)->text(1), QString::number(employeesThen));
+        restore.restoreButton()->click();
+        return restore.result();
+    });
+    dialogs.queueAnswer(Dialogs::Answer::Yes);
+    windowAction(window, "mnuFileRestore")->trigger();
+
+    ASSERT_EQ(dialogs.messages().size(), 2) << dialogs.messages().last().prompt.toStdString();
+    const QString question = dialogs.messages().at(1).prompt;
+    for (const qint64 n : {employeesNow, complaintsNow, employeesThen, complaintsThen})
+        EXPECT_TRUE(question.contains(QStringLiteral("(%1 ").arg(n)) ||
+                    question.contains(QStringLiteral("and %1 ").arg(n)))
+            << n << ": " << question.toStdString();
+    if (db.onServer()) {
+        EXPECT_TRUE(question.contains(server)) << question.toStdString();
+    }
+    const QString status = windowStatusBar(window)->panelText(1);
+    EXPECT_TRUE(status.startsWith(QStringLiteral("Restored the backup"))) << status.toStdString();
+    EXPECT_EQ(everyRow(), backedUp);
+    // The records replaced were kept first.
+    const BackupEntry kept = folder.newestGood(CaseShapes::caseShape());
+    EXPECT_EQ(kept.rows, (QList<qint64>{employeesNow, complaintsNow}));
+    EXPECT_GT(addComplaint(), highest) << "a number handed out before the restore came again";
+    window.close();
 }
 
 } // namespace

@@ -324,10 +324,11 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
     ASSERT_TRUE(s.session.database()->backend().filePath().isEmpty());
     EXPECT_EQ(s.session.database()->path(), parts->toUri());
     EXPECT_EQ(field(CaseFields::Name)->text(), QStringLiteral("On the server"));
-    for (const char *fileOnly : {"mnuFileBackUpNow", "mnuFileRestore"})
-        EXPECT_FALSE(windowAction(s.window, fileOnly)->isEnabled()) << fileOnly;
-    // Export reads a server's tables as well as a file's, Import writes them,
-    // and Find searches them.
+    // Back Up Now and Restore copy a server's tables to and from case files,
+    // Export reads them as well as a file's, Import writes them, and Find
+    // searches them.
+    for (const char *item : {"mnuFileBackUpNow", "mnuFileRestore"})
+        EXPECT_TRUE(windowAction(s.window, item)->isEnabled()) << item;
     EXPECT_TRUE(windowAction(s.window, "mnuFileExport")->isEnabled());
     EXPECT_TRUE(windowAction(s.window, "mnuFileImport")->isEnabled());
     EXPECT_TRUE(windowAction(s.window, "mnuEditFind")->isEnabled());
@@ -335,7 +336,7 @@ TEST_F(ChooseDatabase, FileToServerSavesTheEditedRecordFirstAndIsUsedAtTheNextSt
     EXPECT_EQ(next.location, parts->toUri());
     EXPECT_EQ(next.decidedBy, By::Stored);
 
-    // And back to the file: the file-only commands return.
+    // And back to the file: its commands return.
     dialogs.queueDialog([this](QDialog &dialog) {
         child<QRadioButton>(dialog, "optFile")->click();
         child<QLineEdit>(dialog, "txtPath")->setText(db.path());
