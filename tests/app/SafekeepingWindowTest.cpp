@@ -22,6 +22,7 @@
 #include "session/CaseSession.h"
 #include "session/CaseShapes.h"
 #include "support/MainWindowParts.h"
+#include "support/RunRandomness.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempCaseDb.h"
 #include "support/WindowControls.h"
@@ -326,9 +327,9 @@ TEST(RestoreThroughTheMenu, PutsBackEveryRowBackedUpAndNeverMovesTheNumberingBac
     TempCaseDb db;
     SKIP_WITHOUT_BACKEND(db);
     db.open();
-    const unsigned seed = std::random_device()();
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    std::mt19937 random(seed);
+    const unsigned randomness = runRandomness();
+    SCOPED_TRACE(replayWith(randomness));
+    std::mt19937 random(randomness);
     const auto pick = [&random](int n) { return int(random() % unsigned(n)); };
     const auto value = [&](int longest) -> QVariant {
         const QString odd[] = {QString(), QStringLiteral("O'Brien, \"Jr\"\r\nsecond line"),

@@ -2,6 +2,7 @@
 // not, and the program cannot tell. Tried again, it is stored exactly once,
 // and what the steward typed meanwhile is stored too.
 #include "support/CutProxy.h"
+#include "support/RunRandomness.h"
 #include "support/TempCaseDb.h"
 
 #include "records/RecordSet.h"
@@ -40,11 +41,9 @@ TEST(UnansweredSaves, AreStoredExactlyOnceWhereverTheConnectionBreaks)
     cdb->open();
     ASSERT_TRUE(cdb->remembersSaves());
 
-    const quint32 seed = qEnvironmentVariableIsSet("QUILLMARK_FAULT_RANDOM")
-                             ? quint32(qEnvironmentVariableIntValue("QUILLMARK_FAULT_RANDOM"))
-                             : QRandomGenerator::global()->generate();
-    SCOPED_TRACE("QUILLMARK_FAULT_RANDOM=" + std::to_string(seed));
-    QRandomGenerator random(seed);
+    const unsigned randomness = runRandomness();
+    SCOPED_TRACE(replayWith(randomness));
+    QRandomGenerator random(randomness);
 
     RecordSet rs(cdb, QStringLiteral("Employee"));
     const int name = rs.fieldIndex(QStringLiteral("Name"));
