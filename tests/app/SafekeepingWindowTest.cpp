@@ -43,35 +43,6 @@ namespace
 using namespace Safe;
 using Outcome = KeeperResult::Outcome;
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// The rows of a CSV file, each field as text.
-QList<QStringList> csvRows(const QString &path)
-{
-    QList<QStringList> rows;
-    CsvReader reader([&](const CsvRow &row) {
-        QStringList fields;
-        for (const CsvField &f : row)
-            fields << QString::fromUtf8(f.bytes);
-        rows << fields;
-        return true;
-    });
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly))
-        reader.read(f);
-    return rows;
-}
-
 class SafekeepingWindow : public ::testing::Test
 {
   protected:

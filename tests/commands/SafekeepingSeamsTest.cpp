@@ -20,12 +20,6 @@ namespace
 using namespace Safe;
 using Answer = Dialogs::Answer;
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class SafekeepingSeams : public ::testing::Test
 {
   protected:

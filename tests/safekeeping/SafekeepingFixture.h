@@ -8,6 +8,7 @@
 #include "records/CaseSchema.h"
 #include "safekeeping/CaseShape.h"
 #include "safekeeping/CsvImport.h"
+#include "safekeeping/CsvReader.h"
 #include "support/HeldToPermissions.h"
 
 #include <QCryptographicHash>
@@ -235,5 +236,35 @@ class OpenUmask
   private:
     mode_t m_before;
 };
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The rows of a CSV file, each field as text.
+inline QList<QStringList> csvRows(const QString &path)
+{
+    QList<QStringList> rows;
+    CsvReader reader([&](const CsvRow &row) {
+        QStringList fields;
+        for (const CsvField &f : row)
+            fields << QString::fromUtf8(f.bytes);
+        rows << fields;
+        return true;
+    });
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        reader.read(f);
+    return rows;
+}
 
 } // namespace Safe
