@@ -201,6 +201,14 @@ void frmMain::buildMenus()
                 [this, command = item.command] { (m_safekeeping.get()->*command)(); });
         AbilityActions::follow(*m_session, *item.action, item.ability);
     }
+    mnuFileServerBackups = new QAction(QString::fromUtf8(SafeCommandTexts::ServerBackupsItem), file);
+    mnuFileServerBackups->setObjectName(QStringLiteral("mnuFileServerBackups"));
+    mnuFileServerBackups->setCheckable(true);
+    mnuFileServerBackups->setChecked(CaseSession::automaticServerBackups());
+    file->insertAction(mnuFileRestore, mnuFileServerBackups);
+    connect(mnuFileServerBackups, &QAction::triggered, this,
+            [this](bool on) { m_safekeeping->setServerBackups(on); });
+    AbilityActions::follow(*m_session, mnuFileServerBackups, Ability::ServerBackups);
     mnuFileImportAccess = file->addAction(QString::fromUtf8(AccessCommandTexts::ImportAccessItem));
     mnuFileImportAccess->setObjectName(QStringLiteral("mnuFileImportAccess"));
     connect(mnuFileImportAccess, &QAction::triggered, this, &frmMain::mnuFileImportAccess_Click);

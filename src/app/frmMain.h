@@ -113,6 +113,7 @@ class frmMain : public QMainWindow
     QAction *mnuFileSavePdf = nullptr;
     QAction *mnuFilePrintSetup = nullptr;
     QAction *mnuFileBackUpNow = nullptr;
+    QAction *mnuFileServerBackups = nullptr;
     QAction *mnuFileRestore = nullptr;
     QAction *mnuFileExport = nullptr;
     QAction *mnuFileImport = nullptr;

@@ -417,6 +417,16 @@ void SafekeepingCommands::replaceFile(const QString &chosen, const QString &when
     m_session.startBackups();
 }
 
+void SafekeepingCommands::setServerBackups(bool on)
+{
+    if (!mayRun(Ability::ServerBackups))
+        return;
+    CaseSession::setAutomaticServerBackups(on);
+    status(QString::fromUtf8(on ? ServerBackupsOn : ServerBackupsOff));
+    if (on)
+        m_session.startBackups();
+}
+
 void SafekeepingCommands::offerAfterDamage(const QString &problem)
 {
     QString notice;

@@ -22,6 +22,9 @@ class SafekeepingCommands
     SafekeepingCommands(CaseSession &session, QWidget *parent);
 
     void backUpNow();
+    // The switch for automatic backups of a shared server, kept in the
+    // settings; turned on, the first copy is taken at once.
+    void setServerBackups(bool on);
     void restore();
     void exportRecords();
     void importRecords();

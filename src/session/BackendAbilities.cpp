@@ -14,6 +14,8 @@ const char *const AlreadyOnServer =
 const char *const AlreadyOnFile =
     "Not available on a database file: this copies a shared server's records into a new file. "
     "Choose the server with File > Choose Database first.";
+const char *const FileAlwaysBackedUp =
+    "Not available on a database file: its backups are always kept automatically.";
 
 } // namespace
 
@@ -49,6 +51,9 @@ QString BackendAbilities::whyNot(Ability ability) const
         return m_open ? QString() : QString::fromUtf8(NotOpened);
     case Ability::AccessImport:
         return m_open ? QString() : QString::fromUtf8(NotOpened);
+    case Ability::ServerBackups:
+        // A setting: it needs no connection to be changed.
+        return m_onFile ? QString::fromUtf8(FileAlwaysBackedUp) : QString();
     case Ability::CopyToServer:
         return m_onFile ? QString() : QString::fromUtf8(AlreadyOnServer);
     case Ability::CopyToFile:

@@ -10,6 +10,7 @@ class CaseDatabase;
 enum class Ability {
     Find,         // Edit > Find
     BackUpNow,    // File > Back Up Now
+    ServerBackups, // File > Automatic Server Backups (a switch)
     Restore,      // File > Restore from Backup
     Export,       // File > Export
     Import,       // File > Import

@@ -7,6 +7,7 @@ namespace SafeCommandTexts
 
 // Menu items, with their access keys (frmMain keeps them unique).
 inline constexpr const char *BackUpNowItem = "Back Up &Now...";
+inline constexpr const char *ServerBackupsItem = "Automatic Server Bac&kups";
 inline constexpr const char *RestoreItem = "&Restore from Backup...";
 inline constexpr const char *ExportItem = "&Export...";
 inline constexpr const char *ImportItem = "&Import...";
@@ -33,6 +34,9 @@ inline constexpr const char *BackUpCancelled = "cancelled";
 inline constexpr const char *BackUpNowBusy =
     "The copy was not saved: another backup of these records is being written on this "
     "computer. Try again in a moment.";
+inline constexpr const char *ServerBackupsOn =
+    "Automatic backups of the server are on: a copy is kept each time it is opened.";
+inline constexpr const char *ServerBackupsOff = "Automatic backups of the server are off.";
 inline constexpr const char *AutomaticBackupFailed = "Backup failed: %1";
 inline constexpr const char *ImportDone = "%1 rows were added to %2.";
 inline constexpr const char *ImportFailed = "Nothing was imported: %1";

@@ -38,6 +38,7 @@ TEST_F(MainWindowMenus, HoldTheCommandsInOrderWithTheirShortcutsAndNoSeparators)
                               {"&Save Form as PDF...", QKeySequence()},
                               {"Print Set&up...", QKeySequence()},
                               {"Back Up &Now...", QKeySequence()},
+                              {"Automatic Server Bac&kups", QKeySequence()},
                               {"&Restore from Backup...", QKeySequence()},
                               {"&Export...", QKeySequence()},
                               {"&Import...", QKeySequence()},

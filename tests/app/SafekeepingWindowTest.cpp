@@ -346,13 +346,21 @@ TEST(RestoreThroughTheMenu, PutsBackEveryRowBackedUpAndNeverMovesTheNumberingBac
 
     ScriptedDialogs dialogs;
     QTemporaryDir dir;
-    // A server is backed up as it opens only once the steward asks for it.
+    // A server is backed up only once the steward turns the switch on (the
+    // first copy at once, then as it opens); a file always is.
     EXPECT_FALSE(CaseSession::automaticServerBackups());
-    CaseSession::setAutomaticServerBackups(true);
     const auto off = qScopeGuard([] { CaseSession::setAutomaticServerBackups(false); });
     frmMain window;
     window.Form_Load(db.path());
     window.show();
+    QAction *automatic = windowAction(window, "mnuFileServerBackups");
+    EXPECT_FALSE(automatic->isChecked());
+    EXPECT_EQ(automatic->isEnabled(), db.onServer());
+    if (db.onServer()) {
+        EXPECT_FALSE(window.session().backups()->lastResult().outcome == Outcome::Made);
+        automatic->trigger();
+        EXPECT_TRUE(CaseSession::automaticServerBackups());
+    }
     window.session().backups()->finishBackground();
     EXPECT_EQ(window.session().backups()->lastResult().outcome, Outcome::Made)
         << window.session().backups()->lastResult().message.toStdString();

@@ -24,9 +24,9 @@
 namespace
 {
 
-const Ability Every[] = {Ability::Find,         Ability::BackUpNow, Ability::Restore,
-                         Ability::Export,       Ability::Import,    Ability::AccessImport,
-                         Ability::CopyToServer, Ability::CopyToFile};
+const Ability Every[] = {Ability::Find,         Ability::BackUpNow,    Ability::ServerBackups,
+                         Ability::Restore,      Ability::Export,       Ability::Import,
+                         Ability::AccessImport, Ability::CopyToServer, Ability::CopyToFile};
 
 // What the menus switched on before the back ends' abilities were one
 // table (the main window's own tests, one rule per item): the file-only
@@ -38,6 +38,9 @@ bool wasOn(Ability a, bool onFile, bool open)
     switch (a) {
     case Ability::CopyToServer:
         return onFile;
+    case Ability::ServerBackups:
+        // A file is always backed up; a server when the steward asks.
+        return !onFile;
     case Ability::Find:
     case Ability::Import:
         return open;
