@@ -201,7 +201,8 @@ void frmMain::buildMenus()
                 [this, command = item.command] { (m_safekeeping.get()->*command)(); });
         AbilityActions::follow(*m_session, *item.action, item.ability);
     }
-    mnuFileServerBackups = new QAction(QString::fromUtf8(SafeCommandTexts::ServerBackupsItem), file);
+    mnuFileServerBackups =
+        new QAction(QString::fromUtf8(SafeCommandTexts::ServerBackupsItem), file);
     mnuFileServerBackups->setObjectName(QStringLiteral("mnuFileServerBackups"));
     mnuFileServerBackups->setCheckable(true);
     mnuFileServerBackups->setChecked(CaseSession::automaticServerBackups());

@@ -8,15 +8,15 @@ class CaseDatabase;
 // for both back ends: the menus switch a command off with the reason as its
 // tooltip, and the commands ask before they start.
 enum class Ability {
-    Find,         // Edit > Find
-    BackUpNow,    // File > Back Up Now
+    Find,          // Edit > Find
+    BackUpNow,     // File > Back Up Now
     ServerBackups, // File > Automatic Server Backups (a switch)
-    Restore,      // File > Restore from Backup
-    Export,       // File > Export
-    Import,       // File > Import
-    AccessImport, // File > Import from Access Database
-    CopyToServer, // File > Copy to Shared Server
-    CopyToFile,   // File > Copy to Database File
+    Restore,       // File > Restore from Backup
+    Export,        // File > Export
+    Import,        // File > Import
+    AccessImport,  // File > Import from Access Database
+    CopyToServer,  // File > Copy to Shared Server
+    CopyToFile,    // File > Copy to Database File
 };
 
 class BackendAbilities
