@@ -10,11 +10,11 @@ class CaseDatabase;
 // The rows a SELECT reads from a shared server, streamed to the caller as
 // the server writes them in text (a whole number in decimal, text as
 // stored), without a QVariant per field: what an export of a million rows
-// needs. Read on a connection of its own in one read-only transaction
-// through a cursor fetched some thousands of rows at a time, so the rows
-// are the records as they were at one moment and never all in memory. May
-// run on a thread other than the database's own (only where the server is
-// is read from `db`).
+// needs. Read on a connection of its own through COPY, the server's own
+// stream (the statement's values written into it as quoted literals), so
+// the rows are the records as they were at one moment and never all in
+// memory. May run on a thread other than the database's own (only where
+// the server is is read from `db`).
 namespace ServerRows
 {
 

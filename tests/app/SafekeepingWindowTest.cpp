@@ -266,7 +266,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, DamagedAtStart,
 // itself: the same rows in the same order (letter case folded as the grid
 // folds it, empty addresses where the grid puts them, ties in the order of
 // the key), every value as stored (NULL and empty text told apart, quotes,
-// line breaks, accents and characters beyond the first plane kept).
+// line breaks, tabs, backslashes, accents and characters beyond the first
+// plane kept).
 TEST(GridExport, WritesWhatTheGridShowsWithItsFilterAndSort)
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -282,6 +283,7 @@ TEST(GridExport, WritesWhatTheGridShowsWithItsFilterAndSort)
                               QStringLiteral("EMPLOYEE 1b"),
                               QStringLiteral("Employee 1 O'Brien, \"Jr\"\r\nsecond line"),
                               QStringLiteral("Employee 1\u00e9\U0001D11E"),
+                              QStringLiteral("employee 1\ttab, back\\slash \\N"),
                               QStringLiteral("Employee 2"),
                               QStringLiteral("Other"),
                               QString(""),
