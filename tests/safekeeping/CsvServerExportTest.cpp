@@ -6,8 +6,10 @@
 #include "safekeeping/SafekeepingFixture.h"
 #include "support/TempCaseDb.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlError>
+#include <atomic>
 
 namespace
 {
@@ -158,6 +160,25 @@ TEST(CsvServerExport, GivesTheFileTheDatabaseFileGivesForTheSameRecords)
     if (!serverDb)
         GTEST_SKIP() << "compared on the database file only: "
                      << server.unavailable().toStdString();
+
+    // Cancelled on the server: no file, and the next export reads every row.
+    QList<QVariantList> many(5000, QVariantList(importColumns(CaseSchema::EmployeeTable).size(),
+                                                QStringLiteral("many")));
+    fill(*serverDb, CaseSchema::EmployeeTable, many);
+    QVariantList params;
+    const QString select = RecordSet(serverDb, QStringLiteral("Employee")).exportQuery(&params);
+    const QString target = out.filePath(QStringLiteral("cancelled.csv"));
+    std::atomic<bool> cancel{false};
+    CsvExportOptions options;
+    options.cancel = &cancel;
+    options.progress = [&cancel](qint64) { cancel = true; };
+    const CsvExportResult stopped =
+        CsvExport::serverSelectToFile(*serverDb, select, params, target, options);
+    EXPECT_TRUE(stopped.cancelled) << stopped.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    const CsvExportResult whole = CsvExport::serverSelectToFile(*serverDb, select, params, target);
+    ASSERT_TRUE(whole.ok) << whole.error.toStdString();
+    EXPECT_EQ(whole.rows, 5300);
 }
 
 } // namespace
