@@ -21,8 +21,6 @@ constexpr const char *CsvFilter = "CSV files (*.csv);;All files (*)";
 constexpr const char *Exporting = "Exporting %1: %2 rows written...";
 constexpr const char *ExportDone = "%1 rows of %2 were written to \"%3\".";
 constexpr const char *ExportFailed = "%1 was not exported: %2";
-constexpr const char *ExportNeedsFile = "Export works on a database file on this computer; the "
-                                        "shared server's tables are exported with its own tools.";
 
 QString suggestedPath(const QString &what)
 {
@@ -94,17 +92,17 @@ Outcome table(QWidget *parent, const CaseDatabase &db, const QString &table)
 
 Outcome recordset(QWidget *parent, const RecordSet &records)
 {
-    // The copy is read on a connection of its own to the database file; a
-    // shared server's tables are exported by its administrator's tools.
-    const QString file = records.database().filePath();
-    if (file.isEmpty()) {
-        Dialogs::instance().message(QString::fromUtf8(ExportNeedsFile), Dialogs::Buttons::Ok,
-                                    Dialogs::Icon::Information);
-        return {};
-    }
+    // The copy is read on a connection of its own, on the thread of the
+    // progress dialog: the statement is made here, on the set's thread.
     QVariantList params;
     const QString select = records.exportQuery(&params);
-    return toCsv(parent, file, records.tableName(), select, params);
+    const CaseDatabase &db = records.database();
+    if (!db.filePath().isEmpty())
+        return toCsv(parent, db.filePath(), records.tableName(), select, params);
+    return written(parent, records.tableName(),
+                   [&](const QString &target, const CsvExportOptions &options) {
+                       return CsvExport::serverSelectToFile(db, select, params, target, options);
+                   });
 }
 
 } // namespace GridExport

@@ -8,7 +8,7 @@ class QWidget;
 class RecordSet;
 
 // Records written to a CSV file the steward names: asked for with a save
-// dialog, streamed from SQLite to the file on a thread of its own behind a
+// dialog, streamed from the database to the file on a thread of its own behind a
 // progress dialog that can be cancelled, and the result told in a message.
 namespace GridExport
 {

@@ -52,7 +52,9 @@ class SafekeepingCommands
                                TableImportOptions options);
     // A server's table as it is before an import, written to a file in the
     // backups folder; false, with the steward told, when it cannot be.
-    bool keepServerTable(const QString &table, QString *kept);
+    // Older such files of that server and table are rotated then; those
+    // that could not be deleted go to notDeleted.
+    bool keepServerTable(const QString &table, QString *kept, QStringList *notDeleted);
 
     CaseSession &m_session;
     QWidget *m_parent;

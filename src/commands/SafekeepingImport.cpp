@@ -9,10 +9,11 @@
 #include "platform/core/UserFolders.h"
 #include "records/CaseDatabase.h"
 #include "records/CaseSchema.h"
-#include "safekeeping/BackupFolder.h"
+#include "records/DatabaseBackend.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/SafekeepingTexts.h"
 #include "safekeeping/TableImport.h"
+#include "safekeeping/TableKeeps.h"
 #include "session/CaseSession.h"
 #include "session/CaseShapes.h"
 #include "session/SafeCommandTexts.h"
@@ -63,32 +64,23 @@ CsvImportResult SafekeepingCommands::importFile(const QString &path, const QStri
 
 // A server keeps no backups of its own that the program could take: the
 // table the import adds to is written as the CSV file File > Export gives,
-// in the backups folder the program keeps for the steward, before anything
-// is written. One table, read in one snapshot and streamed, whatever the
-// size of the other.
-bool SafekeepingCommands::keepServerTable(const QString &table, QString *kept)
+// in the backups folder the program keeps for the steward, under the
+// server's and the table's name, before anything is written. One table,
+// read in one snapshot and streamed, whatever the size of the other. The
+// older files of that server and table then rotate as the backups do.
+bool SafekeepingCommands::keepServerTable(const QString &table, QString *kept,
+                                          QStringList *notDeleted)
 {
-    const BackupFolder folder(CaseDatabase::defaultFile());
+    const CaseDatabase &db = *m_session.database();
+    const TableKeeps keeps(db.backend().displayName(), table);
     // A second import within the second gets " (2)": the file is never
     // put over another.
-    const QString stem =
-        QStringLiteral("%1 before import %2 UTC %3")
-            .arg(folder.prefix(),
-                 QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")),
-                 table);
-    QString target;
-    for (int sequence = 1;
-         target.isEmpty() || QFileInfo(target).exists() || QFileInfo(target).isSymLink();
-         ++sequence)
-        target = folder.path() + QLatin1Char('/') + stem +
-                 (sequence > 1 ? QStringLiteral(" (%1)").arg(sequence) : QString()) +
-                 QStringLiteral(".csv");
+    const QString target = keeps.newPath(QDateTime::currentDateTimeUtc());
     CsvExportResult result;
     QString why;
-    if (!folder.make(&why)) {
+    if (!keeps.make(&why)) {
         result.error = why;
     } else {
-        const CaseDatabase &db = *m_session.database();
         BackgroundJob::run(
             m_parent,
             [table](qint64 done, qint64) {
@@ -110,6 +102,7 @@ bool SafekeepingCommands::keepServerTable(const QString &table, QString *kept)
         return false;
     }
     *kept = result.path;
+    *notDeleted = keeps.rotate(QDateTime::currentDateTimeUtc()).notDeleted;
     return true;
 }
 
@@ -167,8 +160,9 @@ void SafekeepingCommands::importRecords()
     // Kept first, so that the records as they were are there after a wrong
     // import: on a file the backup Restore puts back.
     QString keptTable;
+    QStringList keepsNotDeleted;
     if (m_path.isEmpty()) {
-        if (!keepServerTable(table, &keptTable))
+        if (!keepServerTable(table, &keptTable, &keepsNotDeleted))
             return;
     } else {
         const KeeperResult kept = m_session.backUpBeforeReplace();
@@ -190,5 +184,9 @@ void SafekeepingCommands::importRecords()
             : QString::fromUtf8(ImportDone).arg(number(result.rows), table);
     if (!keptTable.isEmpty())
         done += QString::fromUtf8(ImportKeptTable).arg(table, keptTable);
+    if (!keepsNotDeleted.isEmpty())
+        done += QString::fromUtf8(ImportKeepsNotDeleted)
+                    .arg(number(keepsNotDeleted.size()), table,
+                         QFileInfo(keepsNotDeleted.first()).path());
     dialogs.message(done, Dialogs::Buttons::Ok, Dialogs::Icon::Information);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -41,6 +42,10 @@ class CaseImportWriter
     // Whether a row that was there before run() began holds `value` in
     // `field` of `table`, letter case aside as the database compares text.
     bool held(const QString &table, const QString &field, const QString &value);
+    // Those of `values` that held() would answer yes to, asked at once: on
+    // a server one statement for them all, not one per value.
+    QSet<QString> heldAmong(const QString &table, const QString &field,
+                            const QSet<QString> &values);
     // Whether a complaint holds this Grievance Number.
     bool numberTaken(qint64 number);
     // The highest Grievance Number the database ever handed out or holds.

@@ -205,8 +205,8 @@ struct CaseSearch::Marks {
 CaseSearch::CaseSearch(std::shared_ptr<CaseDatabase> db)
     : m_db(std::move(db)), m_server(m_db->filePath().isEmpty())
 {
-    m_ready = m_server ? PostgresFind::indexesPresent(m_db->connection())
-                       : FindIndex::isPresent(m_db->connection());
+    m_ready =
+        m_server ? PostgresFind::indexesPresent(*m_db) : FindIndex::isPresent(m_db->connection());
 }
 
 CaseSearch::Marks CaseSearch::reach() const

@@ -1,6 +1,7 @@
 #include "records/PostgresFind.h"
 
 #include "jetsql/DataError.h"
+#include "records/CaseDatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -84,16 +85,30 @@ QString caseFacts(const QString &alias)
         .arg(a);
 }
 
+const QLatin1String IndexesPresent(
+    "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+    "n.nspname = current_schema() AND c.relkind = 'i' AND c.relname = ANY (string_to_array(?, "
+    "'|'))");
+
 bool indexesPresent(const QSqlDatabase &db)
 {
     const QStringList names = indexNames();
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = "
-                             "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind = "
-                             "'i' AND c.relname = ANY (string_to_array(?, '|'))"));
+    q.prepare(IndexesPresent);
     q.addBindValue(names.join(QLatin1Char('|')));
     if (!q.exec() || !q.next())
         throw DataError(DataErrors::General, q.lastError().databaseText().trimmed());
+    return q.value(0).toInt() == names.size();
+}
+
+bool indexesPresent(const CaseDatabase &db)
+{
+    const QStringList names = indexNames();
+    QSqlQuery q = db.prepared(IndexesPresent);
+    q.addBindValue(names.join(QLatin1Char('|')));
+    db.exec(q);
+    if (!q.next())
+        throw db.error(q.lastError());
     return q.value(0).toInt() == names.size();
 }
 

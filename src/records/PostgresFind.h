@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class CaseDatabase;
 class QSqlDatabase;
 
 // What Find searches on a PostgreSQL server: the texts folded to lower case
@@ -24,6 +25,10 @@ QString caseFacts(const QString &alias);
 
 // Whether every index is there in the current schema.
 bool indexesPresent(const QSqlDatabase &db);
+// The same asked through the open case database as any search asks: on a
+// connection opened anew after the server was lost, and a lost server
+// reported as such. Throws DataError.
+bool indexesPresent(const CaseDatabase &db);
 
 // Makes pg_trgm where the role may and the indexes; without the right the
 // step leaves the database as it was and Find scans. lock: the statement

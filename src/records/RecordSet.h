@@ -95,9 +95,9 @@ class RecordSet : public QObject
     void setSort(const QString &s) { m_sort = s; }
     std::shared_ptr<RecordSet> openRecordset(int type) const;
 
-    // The SQL (SQLite's dialect, parameters bound from `params`) that reads
-    // every field of the rows this set selects, in its order: what a grid
-    // over it shows, for a copy made on a connection of another thread.
+    // The SQL (the database's dialect, parameters bound from `params`) that
+    // reads every field of the rows this set selects, in its order: what a
+    // grid over it shows, for a copy made on a connection of another thread.
     QString exportQuery(QVariantList *params) const;
 
     // Row access for grids, by position in the set.

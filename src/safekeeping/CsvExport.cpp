@@ -1,6 +1,7 @@
 #include "safekeeping/CsvExport.h"
 
 #include "records/CaseDatabase.h"
+#include "records/ServerRows.h"
 #include "records/TableRows.h"
 #include "safekeeping/CsvWriter.h"
 #include "safekeeping/SafeSqlite.h"
@@ -203,6 +204,63 @@ CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &ta
         [&](const QVariantList &values) {
             for (const QVariant &v : values)
                 writeValue(writer, v);
+            writer.endRow();
+            if (++rows % RowsPerReport != 0)
+                return true;
+            if (!writer.ok())
+                return false;
+            if (options.progress)
+                options.progress(rows);
+            stopped = cancelled(options);
+            return !stopped;
+        });
+    if (stopped) {
+        result.cancelled = true;
+        result.error = QString::fromUtf8(ExportCancelled);
+        return result;
+    }
+    if (!readError.isEmpty()) {
+        result.error = QString::fromUtf8(ExportReadFailed).arg(readError);
+        return result;
+    }
+    if (!writer.flush()) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, writer.error());
+        return result;
+    }
+    if (options.progress)
+        options.progress(rows);
+    return committed(out, writer, target, options.replace);
+}
+
+CsvExportResult CsvExport::serverSelectToFile(const CaseDatabase &db, const QString &select,
+                                              const QVariantList &values, const QString &target,
+                                              const CsvExportOptions &options)
+{
+    CsvExportResult result;
+    const QString shown = QFileInfo(target).fileName();
+    QString error;
+    PrivateOutput out(target);
+    if (!out.open(&error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    CsvWriter writer(&out.file());
+    qint64 rows = 0;
+    bool stopped = false;
+    const QString readError = ServerRows::read(
+        db, select, values,
+        [&writer](const QStringList &columns) {
+            for (const QString &c : columns)
+                writer.field(c);
+            writer.endRow();
+        },
+        [&](const ServerRows::Field *fields, int count) {
+            for (int c = 0; c < count; ++c) {
+                if (fields[c].data)
+                    writer.field(fields[c].data, fields[c].size);
+                else
+                    writer.null();
+            }
             writer.endRow();
             if (++rows % RowsPerReport != 0)
                 return true;

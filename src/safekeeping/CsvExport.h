@@ -54,6 +54,14 @@ class CsvExport
     static CsvExportResult tableToFile(const CaseDatabase &db, const QString &table,
                                        const QString &target, const CsvExportOptions &options = {});
 
+    // The same file for what `select` (the server's dialect, `values` bound
+    // to its parameters) reads from a shared server, in one read
+    // transaction of a connection of its own: a grid's rows, with its
+    // filter and in its order. The header is the result's column names.
+    static CsvExportResult serverSelectToFile(const CaseDatabase &db, const QString &select,
+                                              const QVariantList &values, const QString &target,
+                                              const CsvExportOptions &options = {});
+
     // The header and every row of a prepared statement, to a writer. False
     // with the reason in `error` (empty when it was cancelled).
     static bool writeRows(sqlite3_stmt *statement, CsvWriter &writer,

@@ -52,6 +52,9 @@ inline constexpr const char *ImportNoBackup =
 inline constexpr const char *KeepingTable = "Saving %1 as it is now: %2 rows written...";
 inline constexpr const char *ImportKeptTable =
     "\n\nThe %1 table as it was before the import is kept in \"%2\".";
+inline constexpr const char *ImportKeepsNotDeleted =
+    "\n\n%1 older copies of the %2 table kept before an import could not be deleted from "
+    "\"%3\".";
 inline constexpr const char *Surveying = "Reading %1: %2 rows read...";
 
 // Restore.

@@ -177,8 +177,15 @@ class Diary
             const bool lost = s.error == 3027 || m_lost.contains(s.id);
             if (lost)
                 m_lost.insert(s.id);
+            // A try whose answer was lost, found stored when tried again,
+            // under another steward's later change (a conflict, 3020): the
+            // program says it is stored.
+            const bool storedAfterAll =
+                s.error == 3020 && s.errorText.startsWith(QLatin1String("Your earlier save of"));
             if (s.outcome != Save::Outcome::Acked)
-                s.outcome = lost ? Save::Outcome::Unknown : Save::Outcome::Refused;
+                s.outcome = storedAfterAll ? Save::Outcome::Acked
+                            : lost         ? Save::Outcome::Unknown
+                                           : Save::Outcome::Refused;
             return true;
         }
         if (what == QLatin1String("ask") && p.size() >= 3 && m_saves.contains(p.at(1))) {

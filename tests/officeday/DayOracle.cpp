@@ -314,9 +314,11 @@ void DayOracle::checkNumbering(const Phase &p)
 
 void DayOracle::checkErrors(const Phase &p)
 {
-    // A server away only while it really was away.
+    // A server away only while it really was away, or a connection cut
+    // only around the one cut.
     auto away = [&p](qint64 from, qint64 to) {
-        return p.serverDown >= 0 && from <= p.serverUp && to >= p.serverDown;
+        return (p.serverDown >= 0 && from <= p.serverUp && to >= p.serverDown) ||
+               (p.cutDone >= 0 && from <= p.cutDone && to >= p.cutArmed);
     };
     auto judge = [&](int error, qint64 from, qint64 to, bool renumbering, const QString &what) {
         m_counts[p.name + QStringLiteral(" error %1").arg(error)] += 1;

@@ -47,6 +47,9 @@ struct Phase {
     QList<Save> saves;
     QList<Trouble> troubles;
     qint64 serverDown = -1, serverUp = -1; // a server restart during it
+    // A relay armed to cut one steward's connection between a COMMIT and
+    // its answer, and when it had cut it.
+    qint64 cutArmed = -1, cutDone = -1;
 };
 
 class DayOracle

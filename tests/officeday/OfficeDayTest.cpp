@@ -1,11 +1,14 @@
 // A day at the union office: several stewards, each a program of its own,
 // work on one case database at once for a bounded time, through the
-// program's record panes, its file-number checks and its grid; on a file one
-// of them imports employees (taking a backup first), another program reads
-// the file now and then, and at noon a steward alone restores that backup
-// and goes on saving while the other program checks each save; in the
-// afternoon one steward is killed in the middle of a save, and on a server
-// the server itself is restarted. The diary of every steward and the
+// program's record panes, its file-number checks, its grid, Find and the
+// grid's Export; in the morning one of them imports employees (keeping the
+// records first: a backup of a file, the table of a server); on a file
+// another program reads the file now and then, and at noon a steward alone
+// restores that backup and goes on saving while the other program checks
+// each save; on a server one steward's connection is cut once between a
+// COMMIT and its answer in the morning; in the afternoon one steward is
+// killed in the middle of a save, and on a server the server itself is
+// restarted. The diary of every steward and the
 // database between the parts go to the oracle (DayOracle.h).
 //
 // QUILLMARK_OFFICE_DAY_SECONDS sets the length of the day (50 by default),
@@ -16,6 +19,7 @@
 #include "officeday/Steward.h"
 #include "records/CaseDatabase.h"
 #include "records/RecordSet.h"
+#include "support/CutProxy.h"
 #include "support/OwnPgCluster.h"
 #include "support/PgTestServer.h"
 #include "support/TempCaseDb.h"
@@ -23,8 +27,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <iostream>
@@ -102,6 +108,13 @@ class Office
         return onFile() ? m_dir.filePath(QStringLiteral("Quillmark.db")) : m_cluster->location();
     }
     bool restart() { return m_cluster->stop() && m_cluster->start(); }
+    // The server's own socket, and its password file, for a relay in front.
+    QString socket() const
+    {
+        return m_cluster->value(QStringLiteral("PGHOST")) + QStringLiteral("/.s.PGSQL.") +
+               m_cluster->value(QStringLiteral("PGPORT"));
+    }
+    QString passwordFile() const { return m_cluster->value(QStringLiteral("PGPASSFILE")); }
 
     // Every row of both tables, through a connection of the test's own,
     // closed again at once: `file` reads a backup instead.
@@ -336,6 +349,35 @@ TEST(OfficeDay, StewardsWorkADayAndNoSaveIsLost)
     // A part of the day with every steward at work: in the morning one
     // imports, in the afternoon one is killed in the middle of a save and a
     // server is restarted.
+    // On a server, a relay in front of it: in the morning the second
+    // steward reaches the server through it, and it cuts that steward's
+    // connection once, after a COMMIT reached the server and before its
+    // answer came back. The relay is reached over TCP, where the server
+    // asks for a password: the stewards find it in a password file that
+    // names the relay's port too.
+    std::unique_ptr<CutProxy> proxy;
+    QTemporaryDir passwords;
+    if (!office.onFile()) {
+        proxy = std::make_unique<CutProxy>(office.socket());
+        ASSERT_NE(proxy->port(), 0);
+        QFile own(office.passwordFile());
+        ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+        const QByteArray lines = own.readAll();
+        QByteArray both = lines;
+        for (const QByteArray &line : lines.split('\n'))
+            if (line.startsWith("127.0.0.1:"))
+                both += "127.0.0.1:" + QByteArray::number(proxy->port()) +
+                        line.mid(line.indexOf(':', 10)) + '\n';
+        QFile file(passwords.filePath(QStringLiteral("pgpass")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(both) == both.size());
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    const QByteArray passwordsBefore = qgetenv("PGPASSFILE");
+    const auto putBack =
+        qScopeGuard([&passwordsBefore] { qputenv("PGPASSFILE", passwordsBefore); });
+    if (proxy)
+        qputenv("PGPASSFILE", passwords.filePath(QStringLiteral("pgpass")).toUtf8());
+
     auto together = [&](const QString &name, int number) {
         const bool afternoon = number > 1;
         Phase p;
@@ -343,14 +385,27 @@ TEST(OfficeDay, StewardsWorkADayAndNoSaveIsLost)
         p.start = now;
         Diary diary;
         Crew crew;
+        const bool cuts = proxy && !afternoon;
         for (int i = 0; i < Stewards; ++i) {
-            const bool imports = !afternoon && office.onFile() && i == 0;
+            const bool imports = !afternoon && i == 0;
             const int actor = number * 10 + i + 1;
             crew.add(QStringLiteral("Steward"),
-                     {office.location(), QString::number(actor), QString::number(random()),
-                      QString::number(partMs),
+                     {cuts && i == 1 ? proxy->through(office.location()) : office.location(),
+                      QString::number(actor), QString::number(random()), QString::number(partMs),
                       QString::number(imports ? partMs * int(25 + random() % 25) / 100 : -1)},
                      actor);
+        }
+        if (cuts) {
+            crew.at(partMs * int(15 + random() % 30) / 100, [&] {
+                p.cutArmed = monotonic();
+                proxy->arm(CutProxy::Cut::AfterCommit);
+            });
+            crew.every(50, [&] {
+                if (p.cutArmed >= 0 && p.cutDone < 0 && proxy->cutDone()) {
+                    p.cutDone = monotonic();
+                    keep(0, QStringLiteral("cut %1 %2").arg(p.cutArmed).arg(p.cutDone));
+                }
+            });
         }
         bool armed = false;
         const int victim = number * 10 + 1 + int(random() % Stewards);
@@ -377,6 +432,9 @@ TEST(OfficeDay, StewardsWorkADayAndNoSaveIsLost)
                 crew.kill(m);
             }
         });
+        if (cuts) {
+            EXPECT_GE(p.cutDone, 0) << "the relay cut no save's answer";
+        }
         finish(p, diary, wrong);
     };
 

@@ -8,13 +8,18 @@
 #include "find/FileNumberChecks.h"
 #include "platform/TextBox.h"
 #include "records/CaseDatabase.h"
+#include "records/CaseSearch.h"
 #include "records/RecordSet.h"
 #include "safekeeping/BackupKeeper.h"
 #include "safekeeping/CaseRestore.h"
+#include "safekeeping/CsvExport.h"
+#include "safekeeping/CsvReader.h"
 #include "safekeeping/TableImport.h"
 #include "session/CaseShapes.h"
 
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
 
@@ -276,7 +281,8 @@ void Steward::step()
         {4, [this] { deleteComplaint(); }},
         {10, [this] { gridEdit(); }},
         {3, [this] { pendingComplaintThenRenumber(); }},
-        {9, [this] { showEmployee(true); }},
+        {6, [this] { showEmployee(true); }},
+        {3, [this] { findAndExport(); }},
         {8,
          [this] {
              if (showEmployee(false))
@@ -353,6 +359,8 @@ bool Steward::editEmployee(bool renumber, bool move, bool stay, const QStringLis
         s, [b] { b->updateRecord(); }, 0);
     if (saved)
         m_lastSaved = s.id;
+    if (saved && fields.contains(QStringLiteral("Name")))
+        m_named = {s.id, s.key};
     return saved;
 }
 
@@ -375,13 +383,14 @@ void Steward::addEmployee()
         type(0, f, f == FileNumber ? newNumber() : s.id);
     s.wrote = version(0);
     s.numberWritten = boxText(FileNumber, 0);
-    attempt(
-        s,
-        [b, &s] {
-            b->updateRecord();
-            s.key = b->rs()->lastModified();
-        },
-        0);
+    if (attempt(
+            s,
+            [b, &s] {
+                b->updateRecord();
+                s.key = b->rs()->lastModified();
+            },
+            0))
+        m_named = {s.id, s.key};
 }
 
 void Steward::deleteEmployee()
@@ -585,7 +594,7 @@ void Steward::importEmployees()
     const QString path = m_db->filePath();
     QTemporaryDir dir;
     QFile csv(dir.filePath(QStringLiteral("employees.csv")));
-    if (path.isEmpty() || !csv.open(QIODevice::WriteOnly))
+    if (!csv.open(QIODevice::WriteOnly))
         return;
     const QStringList fields = versionFields(Employee);
     QList<Save> rows;
@@ -612,7 +621,7 @@ void Steward::importEmployees()
         TableImportOptions options;
         options.field = skipKnown;
         options.count = count;
-        return TableImport::run(path, Employee, columns, in, options);
+        return TableImport::run(m_location, Employee, columns, in, options);
     };
     // As File > Import does it: the rows that repeat a file number counted
     // and the steward asked about them, a backup taken, then every row.
@@ -620,15 +629,23 @@ void Steward::importEmployees()
     if (!survey.ok)
         return trouble(DataError(DataErrors::General, survey.error));
     const bool skip = survey.skipped > 0 && coin(2);
-    BackupKeeper keeper(path, CaseShapes::caseShape());
-    const KeeperResult kept = keeper.run();
-    if (kept.outcome != KeeperResult::Outcome::Made &&
-        kept.outcome != KeeperResult::Outcome::Unchanged)
-        return trouble(DataError(DataErrors::General, kept.message));
-    report(QStringLiteral("backup ") +
-           (kept.outcome == KeeperResult::Outcome::Made
-                ? kept.backup.path
-                : BackupFolder(path).newestGood(CaseShapes::caseShape()).path));
+    if (path.isEmpty()) {
+        // A server's table is kept as a CSV file first.
+        const CsvExportResult kept =
+            CsvExport::tableToFile(*m_db, Employee, dir.filePath(QStringLiteral("kept.csv")));
+        if (!kept.ok)
+            return trouble(DataError(DataErrors::General, kept.error));
+    } else {
+        BackupKeeper keeper(path, CaseShapes::caseShape());
+        const KeeperResult kept = keeper.run();
+        if (kept.outcome != KeeperResult::Outcome::Made &&
+            kept.outcome != KeeperResult::Outcome::Unchanged)
+            return trouble(DataError(DataErrors::General, kept.message));
+        report(QStringLiteral("backup ") +
+               (kept.outcome == KeeperResult::Outcome::Made
+                    ? kept.backup.path
+                    : BackupFolder(path).newestGood(CaseShapes::caseShape()).path));
+    }
     for (Save &s : rows)
         announce(s, -1);
     const CsvImportResult result = run(skip ? FileNumber : QString(), false);
@@ -644,6 +661,88 @@ void Steward::importEmployees()
             report(QStringLiteral("ok %1 %2 -1").arg(s.id).arg(monotonic()));
     }
     m_current.clear();
+}
+
+bool Steward::stillNamed(qint64 key, const QString &name)
+{
+    // As the program reads: connected anew first when the server was lost.
+    QSqlQuery &q =
+        m_db->cachedQuery(QStringLiteral("SELECT \"Name\" FROM \"Employee\" WHERE %1 = ?")
+                              .arg(m_db->keyExpression(Employee)));
+    q.bindValue(0, key);
+    m_db->exec(q);
+    const bool named = q.next() && q.value(0).toString() == name;
+    q.finish();
+    return named;
+}
+
+void Steward::findAndExport()
+{
+    const auto [name, key] = m_named;
+    if (name.isEmpty())
+        return;
+    m_stepStart = monotonic();
+    const bool onServer = m_db->filePath().isEmpty();
+    try {
+        const CaseSearch::Result hits = CaseSearch(m_db).find(name);
+        // Past the list's limit nothing is said of the rest.
+        bool found = hits.moreEmployees;
+        for (const EmployeeHit &hit : hits.employees)
+            found = found || (hit.key == key && hit.name == name);
+        // Names are never given twice: still there now, it was there all along.
+        if (!found && stillNamed(key, name))
+            trouble(DataError(
+                DataErrors::General,
+                QStringLiteral("Find did not list employee %1 named %2").arg(key).arg(name)));
+
+        // The employees' grid's Export, as GridExport runs it on each back end.
+        const RecordSet shown(m_db, Employee);
+        QVariantList params;
+        const QString select = shown.exportQuery(&params);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("employees.csv"));
+        const CsvExportResult r = onServer
+                                      ? CsvExport::serverSelectToFile(*m_db, select, params, target)
+                                      : CsvExport::toFile(m_db->filePath(), select, params, target);
+        if (!r.ok) {
+            // On a server only a server away may stop it; the oracle knows when.
+            return trouble(
+                DataError(onServer ? DataErrors::Unreachable : DataErrors::General, r.error));
+        }
+        QStringList problems;
+        qint64 rows = 0;
+        bool exported = false;
+        const qsizetype nameAt = shown.fieldNames().indexOf(QStringLiteral("Name"));
+        CsvReader reader([&](const CsvRow &row) {
+            if (rows++ == 0) {
+                QStringList header;
+                for (const CsvField &f : row)
+                    header << QString::fromUtf8(f.bytes);
+                if (header != shown.fieldNames())
+                    problems << QStringLiteral("a header of ") + header.join(u',');
+            } else if (row.size() != shown.fieldNames().size()) {
+                problems << QStringLiteral("row %1 of %2 fields").arg(rows).arg(row.size());
+            } else {
+                exported = exported || row.at(nameAt).bytes == name.toUtf8();
+            }
+            return true;
+        });
+        QFile file(target);
+        if (!file.open(QIODevice::ReadOnly) || !reader.read(file))
+            problems << QStringLiteral("a file that does not read back");
+        if (rows - 1 != r.rows)
+            problems << QStringLiteral("%1 rows said, %2 written").arg(r.rows).arg(rows - 1);
+        if (!exported && stillNamed(key, name))
+            problems << QStringLiteral("no employee %1 named %2").arg(key).arg(name);
+        if (!problems.isEmpty())
+            trouble(DataError(DataErrors::General,
+                              QStringLiteral("the export holds ") + problems.join(u';')));
+        // For the diary kept on request; the director passes it by.
+        report(QStringLiteral("looked %1 %2 %3 %4").arg(name).arg(found).arg(exported).arg(r.rows));
+    } catch (const DataError &e) {
+        trouble(
+            DataError(e.number(), QStringLiteral("looking for %1: ").arg(name) + e.description()));
+    }
 }
 
 void Steward::restore(const QString &backup)

@@ -91,6 +91,11 @@ class Steward : public Dialogs
     void gridEdit();
     void pendingComplaintThenRenumber();
     void importEmployees();
+    // Find and the employees' grid's Export, each looking for the name the
+    // steward last saved: missed only when another save changed it since.
+    void findAndExport();
+    // Whether the employee `key` is named `name` now, read afresh.
+    bool stillNamed(qint64 key, const QString &name);
     void trouble(const DataError &e);
 
     QString m_location;
@@ -110,6 +115,7 @@ class Steward : public Dialogs
     Answer m_answer = Answer::Yes; // to the question of the save under way
     Answer m_retryAnswer = Answer::Yes;
     QString m_lastSaved;
+    std::pair<QString, qint64> m_named{{}, -1}; // the last name saved and its employee
     qint64 m_stepStart = 0;
     qint64 m_readAt[CaseFields::PaneCount] = {};
     qint64 m_gridReadAt = 0;

@@ -1,9 +1,18 @@
 // Which backups the rotation keeps: every one of the last 48 hours, the
 // newest ten, the newest of each of the last thirty days and twelve months
-// that hold backups, within a bound on their size.
+// that hold backups, within a bound on their size; and the same rotation of
+// the tables a server keeps before an import, per server and table.
 #include "safekeeping/BackupRotation.h"
+#include "records/CaseDatabase.h"
+#include "safekeeping/BackupFolder.h"
+#include "safekeeping/TableKeeps.h"
+#include "support/RunRandomness.h"
 
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 #include <random>
@@ -172,3 +181,102 @@ TEST(RotationOverTime, KeepsExactlyWhatTheRulesSayEveryDay)
 }
 
 } // namespace
+
+namespace
+{
+
+// A file of `bytes` bytes at `path`; false when it cannot be written.
+bool writeBytes(const QString &path, qint64 bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(QByteArray(bytes, 'x')) == bytes;
+}
+
+} // namespace
+
+// The CSV files a server's table is kept in before an import rotate as the
+// backups do, per server and table. Random keeps of one server's table lie
+// among that server's other table's, those of a server whose name begins as
+// its does, the file's own backups, names the keeps had before they named
+// their server, a link and a " (1)" under its own names: only the keeps the
+// rules do not keep go, every other file stays.
+TEST(TableKeepsRotation, DeletesOnlyTheKeepsOfThatServerAndTableTheRulesDoNotKeep)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const unsigned randomness = runRandomness();
+    SCOPED_TRACE(replayWith(randomness));
+    std::mt19937 random(randomness);
+    const QString server = QStringLiteral("quill@db.office:5432/cases%1").arg(randomness);
+    const TableKeeps keeps(server, QStringLiteral("Employee"));
+    QString error;
+    ASSERT_TRUE(keeps.make(&error)) << error.toStdString();
+    const QDir dir(keeps.folder());
+    QStringList made;
+    const auto cleanUp = qScopeGuard([&made] {
+        for (const QString &path : std::as_const(made))
+            QFile::remove(path);
+    });
+    const auto make = [&](const QString &path, qint64 bytes) {
+        made << path;
+        return writeBytes(path, bytes);
+    };
+
+    const QDateTime now = utc(2026, 12, 7, 14);
+    QList<Backup> ours; // oldest first
+    QStringList ourPaths;
+    QDateTime t = now.addDays(-500);
+    for (int i = 20 + int(random() % 60); i > 0; --i) {
+        // Hours to weeks apart, a few within one second.
+        if (random() % 6 != 0)
+            t = t.addSecs(qint64(600 + random() % (3600 * 24 * (random() % 2 ? 1 : 20))));
+        if (t > now)
+            break;
+        const qint64 bytes = 1 + qint64(random() % 5000);
+        const QString path = keeps.newPath(t);
+        ASSERT_TRUE(make(path, bytes));
+        ours.append({t, bytes});
+        ourPaths << path;
+    }
+    const QList<QDateTime> others = {now.addDays(-400), now.addDays(-90), now.addSecs(-60)};
+    QStringList theirs;
+    for (const QDateTime &o : others) {
+        for (const QString &path :
+             {TableKeeps(server, QStringLiteral("Complaints")).newPath(o),
+              TableKeeps(server + QStringLiteral("7"), QStringLiteral("Employee")).newPath(o),
+              BackupFolder(CaseDatabase::defaultFile()).newPath(o),
+              dir.filePath(BackupFolder(CaseDatabase::defaultFile()).prefix() +
+                           o.toString(QStringLiteral(" 'before import' yyyy-MM-dd HH.mm.ss "
+                                                     "'UTC Employee.csv'")))}) {
+            ASSERT_TRUE(make(path, 10));
+            theirs << path;
+        }
+    }
+    const QString aimed = dir.filePath(QStringLiteral("aimed at.txt"));
+    ASSERT_TRUE(make(aimed, 10));
+    const QString link = keeps.newPath(now.addDays(-450));
+    ASSERT_TRUE(QFile::link(aimed, link));
+    made << link;
+    const QString one = QString(keeps.newPath(now.addDays(-460)))
+                            .replace(QStringLiteral(".csv"), QStringLiteral(" (1).csv"));
+    ASSERT_TRUE(make(one, 10));
+    theirs << aimed << link << one;
+
+    Policy policy;
+    policy.maxBytes = random() % 2 ? 0 : qint64(5000 + random() % 40000);
+    QStringList expected;
+    for (int i : BackupRotation::toDelete(ours, now, policy))
+        expected << ourPaths.at(i);
+    ::testing::Test::RecordProperty("deleted", int(expected.size()));
+    const TableKeeps::Rotated rotated = keeps.rotate(now, policy);
+    EXPECT_TRUE(rotated.notDeleted.isEmpty());
+    QStringList deleted = rotated.deleted;
+    deleted.sort();
+    expected.sort();
+    EXPECT_EQ(deleted, expected);
+    for (const QString &path : std::as_const(ourPaths))
+        EXPECT_EQ(QFileInfo::exists(path), !expected.contains(path)) << path.toStdString();
+    for (const QString &path : std::as_const(theirs))
+        EXPECT_TRUE(QFileInfo(path).isSymLink() || QFileInfo::exists(path)) << path.toStdString();
+    EXPECT_FALSE(ourPaths.isEmpty() || !QFileInfo::exists(ourPaths.last()))
+        << "the newest keep always stays";
+}

@@ -7,6 +7,7 @@
 #include "safekeeping/CsvWriter.h"
 #include "safekeeping/SafekeepingFixture.h"
 #include "safekeeping/TableImport.h"
+#include "support/RunRandomness.h"
 #include "support/TempCaseDb.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QSqlError>
 #include <algorithm>
 #include <chrono>
+#include <random>
 #include <thread>
 
 namespace
@@ -486,6 +488,90 @@ TEST(ImportMeetsAStewardsSave, NumbersNeverRepeatAndAnswersStayTrue)
     EXPECT_TRUE(refused.error.contains(QLatin1String("was saved since the rows were counted")))
         << refused.error.toStdString();
     EXPECT_EQ(db.count(QStringLiteral("Employee")), 1);
+}
+
+// The rows of a file whose file number an employee held before the import,
+// letter case aside, on either back end, over files longer than the rows
+// asked about at once: counted exactly as a model of the table counts
+// them; left out exactly those; and added with fewer counted than there
+// are (a steward saved one since the count), refused at the very row that
+// is one too many, leaving the table as it was.
+TEST(ImportCountsKnownRows, AsTheTableHeldThemAndRefusesTheRowOneTooMany)
+{
+    TempCaseDb db;
+    SKIP_WITHOUT_BACKEND(db);
+    db.open();
+    const unsigned randomness = runRandomness();
+    SCOPED_TRACE(replayWith(randomness));
+    std::mt19937 random(randomness);
+    const auto pick = [&random](int n) { return int(random() % unsigned(n)); };
+    // Numbers of a few letters each, so that rows repeat and case differs.
+    const auto fileNumber = [&] {
+        QString n = QStringLiteral("F%1").arg(pick(400));
+        return pick(2) ? n.toLower() : n;
+    };
+    QSet<QString> held; // folded
+    for (int i = 0; i < 150; ++i) {
+        const QString n = fileNumber();
+        held.insert(n.toLower());
+        db.insert(QStringLiteral("Employee"), {{"Name", "There"}, {"File Number", n}});
+    }
+    const int before = db.count(QStringLiteral("Employee"));
+
+    const int rows = 9000 + pick(4000);
+    QByteArray csv = "Name,File Number\r\n";
+    QList<int> knownRows; // their numbers in the file, from 1
+    for (int r = 1; r <= rows; ++r) {
+        if (pick(10) == 0) {
+            csv += "Without one,\r\n";
+            continue;
+        }
+        const QString n = fileNumber();
+        csv += "Row " + QByteArray::number(r) + ',' + n.toUtf8() + "\r\n";
+        if (held.contains(n.toLower()))
+            knownRows << r;
+    }
+    ASSERT_FALSE(knownRows.isEmpty());
+    const auto import = [&](const TableImportOptions &options) {
+        QBuffer file(&csv);
+        file.open(QIODevice::ReadOnly);
+        return TableImport::run(db.path(), QStringLiteral("Employee"),
+                                importColumns(CaseSchema::EmployeeTable), file, options);
+    };
+
+    TableImportOptions count;
+    count.field = QStringLiteral("File Number");
+    count.count = true;
+    const CsvImportResult counted = import(count);
+    ASSERT_TRUE(counted.ok) << counted.error.toStdString();
+    EXPECT_EQ(counted.rows, rows);
+    EXPECT_EQ(counted.skipped, knownRows.size());
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), before);
+
+    TableImportOptions tooFew = count;
+    tooFew.count = false;
+    tooFew.addKnown = true;
+    tooFew.knownCounted = pick(int(knownRows.size()));
+    const CsvImportResult refused = import(tooFew);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.failedRow, knownRows.at(tooFew.knownCounted));
+    EXPECT_EQ(refused.error,
+              QStringLiteral("Row %1 was not added (an employee with its File Number was saved "
+                             "since the rows were counted; import the file again to be asked "
+                             "about it).")
+                  .arg(knownRows.at(tooFew.knownCounted)));
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), before);
+
+    TableImportOptions leaveOut = count;
+    leaveOut.count = false;
+    const CsvImportResult imported = import(leaveOut);
+    ASSERT_TRUE(imported.ok) << imported.error.toStdString();
+    EXPECT_EQ(imported.skipped, knownRows.size());
+    EXPECT_EQ(db.count(QStringLiteral("Employee")), before + rows - int(knownRows.size()));
+    for (const int r : {knownRows.first(), knownRows.last()})
+        EXPECT_EQ(db.count(QStringLiteral("Employee"), QStringLiteral("\"Name\" = ?"),
+                           {QStringLiteral("Row %1").arg(r)}),
+                  0);
 }
 
 } // namespace

@@ -1,12 +1,15 @@
 // Export from a shared server: the same records give the same file, byte for
 // byte, as they do from a database file, for every table the File menu
-// exports.
+// exports, and for a grid's rows with its filter and its order.
+#include "records/RecordSet.h"
 #include "safekeeping/CsvExport.h"
 #include "safekeeping/SafekeepingFixture.h"
 #include "support/TempCaseDb.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlError>
+#include <atomic>
 
 namespace
 {
@@ -133,10 +136,49 @@ TEST(CsvServerExport, GivesTheFileTheDatabaseFileGivesForTheSameRecords)
             << "first difference at byte "
             << std::mismatch(got.begin(), got.end(), oracle.begin(), oracle.end()).first -
                    got.begin();
+
+        // What a grid shows, filtered and sorted: the same bytes from both.
+        const QString shown =
+            QStringLiteral(
+                "SELECT * FROM %1 WHERE [File Number] Like '*o*' OR [File Number] IS NULL ORDER BY "
+                "[File Number] DESC")
+                .arg(name);
+        QVariantList fileParams, serverParams;
+        const QString fileSelect = RecordSet(fileDb, shown).exportQuery(&fileParams);
+        const QString serverSelect = RecordSet(serverDb, shown).exportQuery(&serverParams);
+        const QString gridFile = out.filePath(name + QStringLiteral("-grid-file.csv"));
+        const QString gridServer = out.filePath(name + QStringLiteral("-grid-server.csv"));
+        const CsvExportResult a =
+            CsvExport::toFile(fileDb->filePath(), fileSelect, fileParams, gridFile);
+        const CsvExportResult b =
+            CsvExport::serverSelectToFile(*serverDb, serverSelect, serverParams, gridServer);
+        ASSERT_TRUE(a.ok && b.ok) << a.error.toStdString() << b.error.toStdString();
+        EXPECT_GT(a.rows, 0);
+        EXPECT_EQ(b.rows, a.rows);
+        EXPECT_EQ(contents(gridServer), contents(gridFile));
     }
     if (!serverDb)
         GTEST_SKIP() << "compared on the database file only: "
                      << server.unavailable().toStdString();
+
+    // Cancelled on the server: no file, and the next export reads every row.
+    QList<QVariantList> many(5000, QVariantList(importColumns(CaseSchema::EmployeeTable).size(),
+                                                QStringLiteral("many")));
+    fill(*serverDb, CaseSchema::EmployeeTable, many);
+    QVariantList params;
+    const QString select = RecordSet(serverDb, QStringLiteral("Employee")).exportQuery(&params);
+    const QString target = out.filePath(QStringLiteral("cancelled.csv"));
+    std::atomic<bool> cancel{false};
+    CsvExportOptions options;
+    options.cancel = &cancel;
+    options.progress = [&cancel](qint64) { cancel = true; };
+    const CsvExportResult stopped =
+        CsvExport::serverSelectToFile(*serverDb, select, params, target, options);
+    EXPECT_TRUE(stopped.cancelled) << stopped.error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target));
+    const CsvExportResult whole = CsvExport::serverSelectToFile(*serverDb, select, params, target);
+    ASSERT_TRUE(whole.ok) << whole.error.toStdString();
+    EXPECT_EQ(whole.rows, 5300);
 }
 
 } // namespace
