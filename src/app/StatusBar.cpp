@@ -19,6 +19,13 @@ StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
         m_panels[i]->setAccessibleName(QStringLiteral("Status panel %1").arg(i + 1));
     }
     addWidget(m_panels[0], 1);
+    m_change = new QLabel(this);
+    m_change->setFrameShape(QFrame::Panel);
+    m_change->setFrameShadow(QFrame::Sunken);
+    m_change->setAccessibleName(QStringLiteral("Last change"));
+    m_change->setObjectName(QStringLiteral("lblLastChange"));
+    m_change->hide(); // until there is something to say
+    addPermanentWidget(m_change);
     addPermanentWidget(m_panels[1]);
     addPermanentWidget(m_panels[2]);
     m_panels[0]->setText(QStringLiteral("Status"));
@@ -40,6 +47,18 @@ void StatusBar::setPanelText(const QString &text)
     // A long text (a long name, the privacy notice) is cut at the panel's
     // edge; pointing at the panel shows all of it.
     m_panels[0]->setToolTip(text);
+}
+
+QString StatusBar::changeText() const
+{
+    return m_change->text();
+}
+
+void StatusBar::setChangeText(const QString &text, const QString &why)
+{
+    m_change->setText(text);
+    m_change->setToolTip(why.isEmpty() ? text : why);
+    m_change->setVisible(!text.isEmpty());
 }
 
 void StatusBar::tick()

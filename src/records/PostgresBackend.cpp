@@ -229,14 +229,14 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
         if (waiting.fd < 0)
             return true;
         const bool spokeUnasked = i > 0 && PQtransactionStatus(conn) == PQTRANS_IDLE;
+        // A notice of another session's change is all it said: kept for
+        // takeChangeNotices(), and no wait for a close that is not coming.
+        if (spokeUnasked && keepNotices(conn) > 0 && PQstatus(conn) == CONNECTION_OK)
+            return false;
         if (::poll(&waiting, 1, spokeUnasked ? 250 : 0) <= 0)
             return false;
         if (!PQconsumeInput(conn))
             return true;
-        // A notice of another session's change is all it said: kept for
-        // takeChangeNotices(), and no wait for a close that is not coming.
-        if (keepNotices(conn) > 0 && PQstatus(conn) == CONNECTION_OK)
-            return false;
     }
     return PQstatus(conn) != CONNECTION_OK;
 }
