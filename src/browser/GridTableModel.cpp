@@ -213,8 +213,7 @@ const QVariantList &GridTableModel::rowAt(int row) const
     return *entry;
 }
 
-void GridTableModel::markChangedByOthers(const QString &table, const QList<qint64> &rows,
-                                         bool many)
+void GridTableModel::markChangedByOthers(const QString &table, const QList<qint64> &rows, bool many)
 {
     if (!m_rs || m_rs->tableName().compare(table, Qt::CaseInsensitive) != 0)
         return;

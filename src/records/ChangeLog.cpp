@@ -58,19 +58,18 @@ QStringList sqliteStatements()
     };
     for (const CaseTable &t : CaseTables) {
         const QString table = latin(t.name);
-        const QString prefix = QStringLiteral("CREATE TRIGGER IF NOT EXISTS \"Quillmark Changes %1 ")
-                                   .arg(table);
+        const QString prefix =
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS \"Quillmark Changes %1 ").arg(table);
         s << prefix + QStringLiteral("Insert\" AFTER INSERT ON %1 BEGIN %2 END")
                           .arg(table, sqliteNote(table, QStringLiteral("NEW.rowid"),
                                                  QStringLiteral("insert")));
         // A row given another key is gone under the old one.
-        s << prefix + QStringLiteral("Update\" AFTER UPDATE ON %1 BEGIN %2 %3 END")
-                          .arg(table,
-                               sqliteNote(table, QStringLiteral("OLD.rowid"),
-                                          QStringLiteral("delete"),
-                                          QStringLiteral("OLD.rowid <> NEW.rowid")),
-                               sqliteNote(table, QStringLiteral("NEW.rowid"),
-                                          QStringLiteral("update")));
+        s << prefix +
+                 QStringLiteral("Update\" AFTER UPDATE ON %1 BEGIN %2 %3 END")
+                     .arg(table,
+                          sqliteNote(table, QStringLiteral("OLD.rowid"), QStringLiteral("delete"),
+                                     QStringLiteral("OLD.rowid <> NEW.rowid")),
+                          sqliteNote(table, QStringLiteral("NEW.rowid"), QStringLiteral("update")));
         s << prefix + QStringLiteral("Delete\" AFTER DELETE ON %1 BEGIN %2 END")
                           .arg(table, sqliteNote(table, QStringLiteral("OLD.rowid"),
                                                  QStringLiteral("delete")));
@@ -84,8 +83,9 @@ constexpr int SqliteObjects = 7;
 int sqliteObjectCount(const QSqlDatabase &db)
 {
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE name = 'Quillmark "
-                               "Changes' OR (type = 'trigger' AND name LIKE 'Quillmark Changes %')")) ||
+    if (!q.exec(
+            QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE name = 'Quillmark "
+                           "Changes' OR (type = 'trigger' AND name LIKE 'Quillmark Changes %')")) ||
         !q.next())
         throw SqliteBackend::sqliteError(q.lastError(), QStringLiteral("Reading the tables"));
     return q.value(0).toInt();
@@ -98,7 +98,8 @@ int sqliteObjectCount(const QSqlDatabase &db)
 // was made in.
 QString postgresFunction(const QString &table, const QString &key)
 {
-    QString f = QStringLiteral(R"sql(CREATE OR REPLACE FUNCTION "Quillmark Changes @T"() RETURNS trigger
+    QString f =
+        QStringLiteral(R"sql(CREATE OR REPLACE FUNCTION "Quillmark Changes @T"() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $f$
 DECLARE
   s text := nullif(current_setting('quillmark.session', true), '');
@@ -174,7 +175,7 @@ const char *const PostgresObjectsSql =
 DataError postgresError(const QSqlError &e)
 {
     return DataError(e.nativeErrorCode() == QLatin1String("42501") ? DataErrors::ReadOnly
-                                                                    : DataErrors::General,
+                                                                   : DataErrors::General,
                      e.databaseText().trimmed());
 }
 
@@ -234,7 +235,7 @@ SchemaStep postgresStep(const QString &lockStatement)
                                      "'CREATE') AND has_table_privilege('\"Employee\"', "
                                      "'TRIGGER') AND has_table_privilege('\"Complaints\"', "
                                      "'TRIGGER'))")
-                                  .arg(latin(PostgresObjectsSql))) &&
+                          .arg(latin(PostgresObjectsSql))) &&
                q.next() && q.value(0).toBool();
     };
     step.create = [lockStatement](QSqlQuery &q) {
@@ -280,8 +281,9 @@ QStringList sqliteSessionStatements(const QString &session)
 
 QStringList postgresSessionStatements(const QString &session)
 {
-    return {QStringLiteral("SELECT set_config('quillmark.session', %1, false)").arg(quoted(session)),
-            QStringLiteral("LISTEN %1").arg(latin(Channel))};
+    return {
+        QStringLiteral("SELECT set_config('quillmark.session', %1, false)").arg(quoted(session)),
+        QStringLiteral("LISTEN %1").arg(latin(Channel))};
 }
 
 QString sqliteMissing(const QSqlDatabase &db)
@@ -424,8 +426,8 @@ QList<Change> Watch::poll()
     q.finish();
     if (failed.isValid())
         throw m_db.error(failed);
-    QSqlQuery &top =
-        m_db.cachedQuery(QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
+    QSqlQuery &top = m_db.cachedQuery(
+        QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
     m_db.exec(top);
     const qint64 newest = top.next() ? top.value(0).toLongLong() : 0;
     top.finish();

@@ -410,8 +410,9 @@ QString PostgresBackend::changeLogMissing(const QSqlDatabase &db) const
     try {
         return ChangeLog::postgresMissing(db);
     } catch (const DataError &e) {
-        throw DataError(e.number(), QStringLiteral("Reading the change log of %1: %2")
-                                        .arg(describe(), e.description()));
+        throw DataError(
+            e.number(),
+            QStringLiteral("Reading the change log of %1: %2").arg(describe(), e.description()));
     }
 }
 

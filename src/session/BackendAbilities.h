@@ -8,14 +8,14 @@ class CaseDatabase;
 // for both back ends: the menus switch a command off with the reason as its
 // tooltip, and the commands ask before they start.
 enum class Ability {
-    Find,         // Edit > Find
-    BackUpNow,    // File > Back Up Now
-    Restore,      // File > Restore from Backup
-    Export,       // File > Export
-    Import,       // File > Import
-    AccessImport, // File > Import from Access Database
-    CopyToServer, // File > Copy to Shared Server
-    CopyToFile,   // File > Copy to Database File
+    Find,          // Edit > Find
+    BackUpNow,     // File > Back Up Now
+    Restore,       // File > Restore from Backup
+    Export,        // File > Export
+    Import,        // File > Import
+    AccessImport,  // File > Import from Access Database
+    CopyToServer,  // File > Copy to Shared Server
+    CopyToFile,    // File > Copy to Database File
     ChangeNotices, // the status bar's who changed the record, others' changes as they come
 };
 

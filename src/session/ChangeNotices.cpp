@@ -55,8 +55,8 @@ void ChangeNotices::attach(const std::shared_ptr<CaseDatabase> &db,
             m_watch = std::make_unique<ChangeLog::Watch>(*m_db);
             m_timer.start();
         } catch (const DataError &e) {
-            Q_EMIT failed(QStringLiteral("Changes by other stewards are not shown: %1")
-                              .arg(e.description()));
+            Q_EMIT failed(
+                QStringLiteral("Changes by other stewards are not shown: %1").arg(e.description()));
         }
     }
     showLastChange();
@@ -160,9 +160,9 @@ void ChangeNotices::apply(const QList<ChangeLog::Change> &changes)
         else
             text = QStringLiteral("%1 %2 this %3 record on %4")
                        .arg(who,
-                            deleted                                    ? QStringLiteral("deleted")
+                            deleted                                   ? QStringLiteral("deleted")
                             : latest->kind == QLatin1String("insert") ? QStringLiteral("added")
-                                                                       : QStringLiteral("changed"),
+                                                                      : QStringLiteral("changed"),
                             recordWord(table), when(latest->at));
         if (typing)
             text += QStringLiteral("; what you typed is kept, and Update says that the record "

@@ -50,9 +50,9 @@ class LiveNotices : public MainWindowTest
     // Runs the other program; the epoch milliseconds of its commit.
     qint64 otherSaves(qint64 key, const QString &value)
     {
-        Fault::ChildProgram other(QStringLiteral("LiveNoticesOtherProgram.DISABLED_SavesOneField"),
-                                  {db.path(), QString::number(key), QStringLiteral("Department"),
-                                   value});
+        Fault::ChildProgram other(
+            QStringLiteral("LiveNoticesOtherProgram.DISABLED_SavesOneField"),
+            {db.path(), QString::number(key), QStringLiteral("Department"), value});
         EXPECT_TRUE(other.start());
         const QString report = other.nextReport();
         EXPECT_TRUE(report.startsWith(QLatin1String("saved "))) << report.toStdString();
@@ -78,14 +78,15 @@ class LiveNotices : public MainWindowTest
 
 TEST_F(LiveNotices, AnotherProgramsSaveIsToldNamingItsWriterAndShownUnlessTyped)
 {
-    db.insert(QStringLiteral("Employee"), {{QStringLiteral("Name"), QStringLiteral("Ada O'Neil")},
-                                           {QStringLiteral("File Number"), QStringLiteral("000123")},
-                                           {QStringLiteral("Department"), QStringLiteral("Press")}});
+    db.insert(QStringLiteral("Employee"),
+              {{QStringLiteral("Name"), QStringLiteral("Ada O'Neil")},
+               {QStringLiteral("File Number"), QStringLiteral("000123")},
+               {QStringLiteral("Department"), QStringLiteral("Press")}});
     start();
     const qint64 key = pane(EmployeePane)->shownKey();
     ASSERT_GE(key, 0);
-    const QString writer = db.onServer() ? PgTestServer::instance()->value("PGUSER")
-                                         : ChangeLog::osUser();
+    const QString writer =
+        db.onServer() ? PgTestServer::instance()->value("PGUSER") : ChangeLog::osUser();
     // The record as the steward opened it: noted by the plain insert.
     EXPECT_TRUE(notice().startsWith(QLatin1String("Last changed by "))) << notice().toStdString();
 
@@ -104,8 +105,8 @@ TEST_F(LiveNotices, AnotherProgramsSaveIsToldNamingItsWriterAndShownUnlessTyped)
         delays << seen - committed;
     }
     std::sort(delays.begin(), delays.end());
-    std::cout << "commit to notice on " << (db.onServer() ? "a server" : "a file")
-              << ": median " << delays.at(delays.size() / 2) << " ms, all";
+    std::cout << "commit to notice on " << (db.onServer() ? "a server" : "a file") << ": median "
+              << delays.at(delays.size() / 2) << " ms, all";
     for (qint64 d : std::as_const(delays))
         std::cout << ' ' << d;
     std::cout << " ms" << std::endl;

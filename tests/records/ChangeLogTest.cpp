@@ -32,12 +32,13 @@ struct Expected {
 QStringList storedColumns(TempCaseDb &db, const QString &table)
 {
     QStringList columns;
-    QSqlQuery q = db.onServer()
-                      ? db.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                                "WHERE table_schema = current_schema() AND "
-                                                "table_name = '%1' ORDER BY ordinal_position")
-                                     .arg(table))
-                      : db.query(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+    QSqlQuery q =
+        db.onServer()
+            ? db.query(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                      "WHERE table_schema = current_schema() AND "
+                                      "table_name = '%1' ORDER BY ordinal_position")
+                           .arg(table))
+            : db.query(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
     while (q.next())
         columns << q.value(0).toString();
     return columns;
@@ -66,9 +67,9 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
     QString plainBy; // a file's other programs do not say who they are
     if (db.onServer()) {
         const PgTestServer *server = PgTestServer::instance();
-        otherLocation = server->location(server->value("QUILLMARK_PG_STEWARD"),
-                                         server->value("QUILLMARK_PG_STEWARD_DATABASE"),
-                                         db.schema());
+        otherLocation =
+            server->location(server->value("QUILLMARK_PG_STEWARD"),
+                             server->value("QUILLMARK_PG_STEWARD_DATABASE"), db.schema());
         programBy = server->value("PGUSER");
         otherBy = server->value("QUILLMARK_PG_STEWARD");
         plainBy = server->value("PGUSER"); // the checker's connection
@@ -85,9 +86,8 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
 
     auto run = [&](int writer, const QString &sql, const QVariantList &params, bool insert) {
         qint64 key = -1;
-        const QString statement =
-            db.adapted(sql + (insert && db.onServer() ? QStringLiteral(" RETURNING rowid")
-                                                      : QString()));
+        const QString statement = db.adapted(
+            sql + (insert && db.onServer() ? QStringLiteral(" RETURNING rowid") : QString()));
         if (writer == Plain) {
             QSqlQuery q = db.query(statement, params);
             key = insert ? (db.onServer() ? (q.next() ? q.value(0).toLongLong() : -1)
@@ -128,7 +128,8 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
         } else {
             row = rows.at(int(random() % rows.size()));
             if (what == 1) {
-                run(writer, QStringLiteral("UPDATE %1 SET \"File Number\" = ? WHERE rowid = ?").arg(table),
+                run(writer,
+                    QStringLiteral("UPDATE %1 SET \"File Number\" = ? WHERE rowid = ?").arg(table),
                     {QStringLiteral("d%1").arg(step), row}, false);
                 kind = QStringLiteral("update");
             } else {

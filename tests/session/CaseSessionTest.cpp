@@ -24,8 +24,8 @@
 namespace
 {
 
-const Ability Every[] = {Ability::Find,         Ability::BackUpNow, Ability::Restore,
-                         Ability::Export,       Ability::Import,    Ability::AccessImport,
+const Ability Every[] = {Ability::Find,         Ability::BackUpNow,  Ability::Restore,
+                         Ability::Export,       Ability::Import,     Ability::AccessImport,
                          Ability::CopyToServer, Ability::CopyToFile, Ability::ChangeNotices};
 
 // What the menus switched on before the back ends' abilities were one
