@@ -22,10 +22,15 @@ class StatusBar : public QStatusBar
     QString changeText() const;
     void setChangeText(const QString &text, const QString &why = {});
 
+  protected:
+    void resizeEvent(QResizeEvent *event) override;
+
   private:
+    class ChangePanel;
     void tick();
+    void fitChange();
 
     QLabel *m_panels[3] = {};
-    QLabel *m_change = nullptr;
+    ChangePanel *m_change = nullptr;
     QTimer *m_clock = nullptr;
 };
