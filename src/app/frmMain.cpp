@@ -330,6 +330,23 @@ void frmMain::connectSession()
         m_findIndex.reset();
         m_reopening = true;
     });
+    // Who changed the record shown, and what other stewards change
+    // meanwhile: beside the program's own line, which stays as it is.
+    connect(&session.changeNotices(), &ChangeNotices::lastChange, this, [this](const QString &t) {
+        if (m_session->can(Ability::ChangeNotices) || !m_session->isOpen())
+            m_statusBar->setChangeText(t);
+        else
+            m_statusBar->setChangeText(QStringLiteral("Changes not kept"),
+                                       m_session->whyNot(Ability::ChangeNotices));
+    });
+    connect(&session.changeNotices(), &ChangeNotices::changedByOthers, this,
+            [](const QString &table, const QList<qint64> &rows, bool many) {
+                const QList<QWidget *> loaded = Forms::loaded();
+                for (QWidget *w : loaded)
+                    if (auto *grid = qobject_cast<frmDataGrid *>(w);
+                        grid && grid->grdDataGrid && grid->grdDataGrid->gridModel())
+                        grid->grdDataGrid->gridModel()->markChangedByOthers(table, rows, many);
+            });
     connect(&session, &CaseSession::databaseChanged, this, [this] {
         if (!m_reopening)
             tellOpened(std::exchange(m_openingNotice, QString()));

@@ -5,6 +5,7 @@
 #include "records/CaseSchema.h"
 #include "records/RecordSet.h"
 
+#include <QColor>
 #include <utility>
 
 namespace
@@ -13,6 +14,9 @@ namespace
 // Keys read per fetch the view asks for; the record set grows its own
 // chunks beyond this as scrolling goes on.
 constexpr int FetchStep = 256;
+
+// A pale amber behind the rows another steward changed.
+const QRgb ChangedByOthersColour = qRgb(0xFF, 0xF0, 0xC0);
 
 QVariant cellText(const QVariant &v)
 {
@@ -39,6 +43,8 @@ void GridTableModel::setRecordset(std::shared_ptr<RecordSet> recordset)
     m_connections.clear();
     m_pending.reset();
     m_cache.clear();
+    m_changedByOthers.clear();
+    m_allChangedByOthers = false;
     m_rs = std::move(recordset);
     m_autoKeyColumn = -1;
     m_lengths.clear();
@@ -207,8 +213,32 @@ const QVariantList &GridTableModel::rowAt(int row) const
     return *entry;
 }
 
+void GridTableModel::markChangedByOthers(const QString &table, const QList<qint64> &rows, bool many)
+{
+    if (!m_rs || m_rs->tableName().compare(table, Qt::CaseInsensitive) != 0)
+        return;
+    m_allChangedByOthers = m_allChangedByOthers || many;
+    for (qint64 key : rows) {
+        m_changedByOthers.insert(key);
+        m_cache.remove(key); // read as it is stored now when next drawn
+    }
+    if (many)
+        m_cache.clear();
+    if (rowCount() > 0)
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+bool GridTableModel::changedByOthers(int row) const
+{
+    if (!m_rs || isNewRowLine(row) || row >= m_rows || row >= m_rs->loadedCount())
+        return false;
+    return m_allChangedByOthers || m_changedByOthers.contains(m_rs->keyAt(row));
+}
+
 QVariant GridTableModel::data(const QModelIndex &index, int role) const
 {
+    if (role == Qt::BackgroundRole && index.isValid() && changedByOthers(index.row()))
+        return QColor(ChangedByOthersColour);
     if (!m_rs || !index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     const int row = index.row();
@@ -279,6 +309,12 @@ Qt::ItemFlags GridTableModel::flags(const QModelIndex &index) const
 
 QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Vertical && changedByOthers(section)) {
+        if (role == Qt::BackgroundRole)
+            return QColor(ChangedByOthersColour);
+        if (role == Qt::ToolTipRole)
+            return QStringLiteral("Changed by another steward");
+    }
     if (role != Qt::DisplayRole)
         return {};
     if (orientation == Qt::Horizontal)

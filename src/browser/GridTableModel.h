@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QCache>
+#include <QSet>
 #include <QVariantList>
 #include <functional>
 #include <memory>
@@ -29,6 +30,11 @@ class GridTableModel : public QAbstractTableModel
 
     void setRecordset(std::shared_ptr<RecordSet> recordset);
     const std::shared_ptr<RecordSet> &recordset() const { return m_rs; }
+    // Another steward changed these rows of `table` (every row: `many`):
+    // their selectors and cells are marked from the next repaint on, until
+    // the grid reads its rows anew.
+    void markChangedByOthers(const QString &table, const QList<qint64> &rows, bool many);
+    bool changedByOthers(int row) const;
 
     // The grid's AllowAddNew, AllowUpdate and AllowDelete.
     void setAllowAddNew(bool allow);
@@ -107,6 +113,8 @@ class GridTableModel : public QAbstractTableModel
     QVariantList blankRow() const;
 
     std::shared_ptr<RecordSet> m_rs;
+    QSet<qint64> m_changedByOthers;
+    bool m_allChangedByOthers = false;
     QList<QMetaObject::Connection> m_connections;
     bool m_allowAddNew = true;
     bool m_allowUpdate = true;

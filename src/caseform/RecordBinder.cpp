@@ -87,6 +87,26 @@ void RecordBinder::reposition()
 {
     if (onReposition)
         onReposition(m_index);
+    Q_EMIT shown();
+}
+
+bool RecordBinder::showStoredAgain()
+{
+    if (!m_rs || m_edited || m_loadedKey < 0 || m_depth > 0 ||
+        m_rs->editMode() != RecordSet::NoEdit)
+        return false;
+    try {
+        m_rs->setBookmark(m_loadedKey);
+    } catch (const DataError &e) {
+        // No longer in the pane's set: the caller says the pane shows the
+        // record as it was.
+        if (e.number() != DataErrors::NoCurrentRecord)
+            raiseError(e);
+        return false;
+    }
+    loadBoxes();
+    reposition();
+    return true;
 }
 
 void RecordBinder::watch(const std::shared_ptr<RecordSet> &rs)
@@ -265,6 +285,7 @@ void RecordBinder::save()
     m_savedRecord = m_rs->describeRow(m_loadedValues);
     if (onSaved)
         onSaved(m_index, m_loadedKey, before, m_loadedValues, adding);
+    Q_EMIT stored();
 }
 
 void RecordBinder::navigate(int action)

@@ -107,6 +107,14 @@ class RecordBinder : public QObject
     QString takeSavedRecord();
 
     bool isEdited() const { return m_edited; }
+    // The key of the stored record the boxes were loaded from; -1 for a
+    // new record.
+    qint64 shownKey() const { return m_loadedKey; }
+    // Another program changed the record shown: without typing, the boxes
+    // show it as it is stored now (true); with typing they keep what was
+    // typed, and its next save meets the change as a write conflict.
+    // Failures go to the Error event.
+    bool showStoredAgain();
     bool isOnNewRecord() const { return m_rs && m_rs->editMode() == RecordSet::Adding; }
 
     QString caption() const { return m_caption; }
@@ -125,6 +133,10 @@ class RecordBinder : public QObject
 
   Q_SIGNALS:
     void captionChanged(const QString &caption);
+    // The boxes show a record: another one, or the same anew.
+    void shown();
+    // A save stored the record shown.
+    void stored();
 
   private:
     class Settling;

@@ -108,6 +108,13 @@ void CaseDatabase::ensureConnected() const
         db.setPassword(password);
     }
     m_lost = false;
+    startChangeSession();
+}
+
+void CaseDatabase::startChangeSession() const
+{
+    if (m_changeLogMissing.isEmpty())
+        m_backend->startChangeSession(connection(), true);
 }
 
 bool CaseDatabase::askPassword(const DataError &failure, QString &password) const
@@ -215,6 +222,8 @@ void CaseDatabase::openConnection(bool mayCreate)
     const DatabaseBackend::SaveLedger ledger = m_backend->saveLedger(connection());
     m_keepsSaves = ledger.keep;
     m_prunesSaves = ledger.prune;
+    m_changeLogMissing = m_backend->changeLogMissing(connection());
+    startChangeSession();
     closeOnFailure.dismiss();
     m_open = true;
 }

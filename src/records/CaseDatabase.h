@@ -107,6 +107,16 @@ class CaseDatabase
     std::optional<RememberedSave> rememberedSave(const QString &id);
     static QByteArray rowDigest(const QVariantList &row);
 
+    // Whether the database keeps who changed each row last (ChangeLog) and
+    // this user may read it; changeLogMissing() says why not.
+    bool tracksChanges() const { return m_open && m_changeLogMissing.isEmpty(); }
+    QString changeLogMissing() const
+    {
+        return m_open ? m_changeLogMissing : QStringLiteral("The database is not open.");
+    }
+    // Inside write(): nothing else may run on the connection meanwhile.
+    bool isWriting() const { return m_writing; }
+
     // Folds the write-ahead log into the database file, as far as no other
     // program is reading it: the file alone then holds every saved record,
     // as it does once the program has closed it. A backup taken after it
@@ -128,6 +138,8 @@ class CaseDatabase
     void openConnection(bool mayCreate);
     void ensureConnected() const;
     void closeConnection();
+    // The connection's part of the change log, as it (re)connects.
+    void startChangeSession() const;
     // True when `failure` asked for a password and the steward gave one
     // (`password`, now the back end's too).
     bool askPassword(const DataError &failure, QString &password) const;
@@ -146,4 +158,5 @@ class CaseDatabase
     bool m_keepsSaves = false;  // saves carry an identity the server keeps
     bool m_prunesSaves = false; // and this user may let the old ones go
     bool m_savesPruned = false; // which was done this session
+    QString m_changeLogMissing; // why the change log cannot be read; empty when it can
 };

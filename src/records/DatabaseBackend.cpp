@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 
 std::unique_ptr<DatabaseBackend> DatabaseBackend::forLocation(const QString &location)
 {
@@ -15,7 +16,11 @@ std::unique_ptr<DatabaseBackend> DatabaseBackend::forLocation(const QString &loc
     return std::make_unique<SqliteBackend>(location);
 }
 
-DatabaseBackend::DatabaseBackend(QString location) : m_location(std::move(location)) {}
+DatabaseBackend::DatabaseBackend(QString location)
+    : m_location(std::move(location)),
+      m_changeSession(QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+}
 
 DatabaseBackend::~DatabaseBackend() = default;
 

@@ -104,6 +104,28 @@ class DatabaseBackend
         return {};
     }
 
+    // Who changed what (ChangeLog): the marker the changes made through
+    // this back end's connections carry, one per case database opened.
+    const QString &changeSession() const { return m_changeSession; }
+    // Empty when `db` keeps who changed its rows and this user may read
+    // it; otherwise why not, for the steward. Throws DataError.
+    virtual QString changeLogMissing(const QSqlDatabase &db) const = 0;
+    // Run on each connection as it opens or connects again: its changes
+    // name this user and carry the marker; with `listen`, the server's
+    // notices of other sessions' changes come to it. Throws DataError.
+    virtual void startChangeSession(const QSqlDatabase &db, bool listen) const
+    {
+        (void)db;
+        (void)listen;
+    }
+    // The change notices the server sent to `db` since the last call;
+    // reads only what has arrived, never waits.
+    virtual QStringList takeChangeNotices(const QSqlDatabase &db) const
+    {
+        (void)db;
+        return {};
+    }
+
     // A Qt SQL error in the program's catalogue.
     virtual DataError errorFrom(const QSqlError &error, const QString &context = {}) const = 0;
 
@@ -128,4 +150,5 @@ class DatabaseBackend
 
   private:
     QString m_location;
+    QString m_changeSession;
 };

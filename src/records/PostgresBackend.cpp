@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "jetsql/PostgresDialect.h"
+#include "records/ChangeLog.h"
 #include "records/PostgresSchema.h"
 #include "records/ServerAddress.h"
 
@@ -38,6 +39,16 @@ QString quotedOption(const QString &value)
     v.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
     v.replace(QLatin1Char('\''), QLatin1String("\\'"));
     return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+PGconn *libpqConnection(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt names the handle's type as libpq spells its struct.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(handle.constData());
 }
 
 bool lostConnectionCode(const QString &code)
@@ -205,12 +216,7 @@ DataError PostgresBackend::connectFailure(const QString &text) const
 
 bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    // Qt names the handle's type as libpq spells its struct.
-    if (!handle.isValid() ||
-        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-        return false;
-    PGconn *conn = *static_cast<PGconn *const *>(handle.constData());
+    PGconn *conn = libpqConnection(db);
     if (!conn)
         return false;
     // An idle session has nothing to read unless the server spoke first: a
@@ -223,12 +229,29 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
         if (waiting.fd < 0)
             return true;
         const bool spokeUnasked = i > 0 && PQtransactionStatus(conn) == PQTRANS_IDLE;
+        // A notice of another session's change is all it said: kept for
+        // takeChangeNotices(), and no wait for a close that is not coming.
+        if (spokeUnasked && keepNotices(conn) > 0 && PQstatus(conn) == CONNECTION_OK)
+            return false;
         if (::poll(&waiting, 1, spokeUnasked ? 250 : 0) <= 0)
             return false;
         if (!PQconsumeInput(conn))
             return true;
     }
     return PQstatus(conn) != CONNECTION_OK;
+}
+
+int PostgresBackend::keepNotices(PGconn *conn) const
+{
+    int kept = 0;
+    while (PGnotify *n = PQnotifies(conn)) {
+        if (qstrcmp(n->relname, ChangeLog::Channel) == 0) {
+            m_notices << QString::fromUtf8(n->extra);
+            ++kept;
+        }
+        PQfreemem(n);
+    }
+    return kept;
 }
 
 DatabaseBackend::SaveLedger PostgresBackend::saveLedger(const QSqlDatabase &db) const
@@ -334,6 +357,14 @@ QSqlDatabase PostgresBackend::openIndependentConnection(const QString &connectio
         QSqlDatabase::removeDatabase(connectionName);
         throw e;
     }
+    try {
+        startChangeSession(db, false);
+    } catch (const DataError &) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw;
+    }
     return db;
 }
 
@@ -372,6 +403,53 @@ QList<StoredTable> PostgresBackend::tables(const QSqlDatabase &db) const
         throw errorFrom(q.lastError());
     m_keys = keys;
     return shapes;
+}
+
+QString PostgresBackend::changeLogMissing(const QSqlDatabase &db) const
+{
+    try {
+        return ChangeLog::postgresMissing(db);
+    } catch (const DataError &e) {
+        throw DataError(
+            e.number(),
+            QStringLiteral("Reading the change log of %1: %2").arg(describe(), e.description()));
+    }
+}
+
+void PostgresBackend::startChangeSession(const QSqlDatabase &db, bool listen) const
+{
+    QStringList statements = ChangeLog::postgresSessionStatements(changeSession());
+    if (!listen)
+        statements.removeLast();
+    QSqlQuery q(db);
+    for (const QString &sql : std::as_const(statements)) {
+        if (!q.exec(sql))
+            throw errorFrom(q.lastError(), QStringLiteral("Preparing the change log"));
+    }
+}
+
+// Notices come in beside the answers to queries: libpq keeps those that
+// came with one until asked, and this asks without waiting.
+QStringList PostgresBackend::takeChangeNotices(const QSqlDatabase &db) const
+{
+    PGconn *conn = libpqConnection(db);
+    if (!conn || PQstatus(conn) != CONNECTION_OK)
+        return std::exchange(m_notices, {});
+    // Qt reads the end of a statement read row by row only as the next one
+    // starts: until then libpq holds the notices behind it. A statement of
+    // nothing ends it the way Qt ends its own (the program reads every
+    // statement to its end and finishes it before it returns to the
+    // steward, so no reading is cut short).
+    if (PQtransactionStatus(conn) == PQTRANS_ACTIVE) {
+        QSqlQuery settle(db);
+        if (!settle.exec(QStringLiteral("SELECT 1")))
+            throw errorFrom(settle.lastError(), QStringLiteral("Reading the change notices"));
+    }
+    // A failed read leaves the connection to the next command, which meets
+    // the loss and reports it.
+    if (PQtransactionStatus(conn) == PQTRANS_IDLE && PQconsumeInput(conn))
+        keepNotices(conn);
+    return std::exchange(m_notices, {});
 }
 
 DataError PostgresBackend::errorFrom(const QSqlError &error, const QString &context) const

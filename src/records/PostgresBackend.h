@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+struct pg_conn;
+
 // The case database on a PostgreSQL server, reached through a libpq
 // connection URI or key=value string (postgresql://steward@server/quillmark,
 // service=office). The tables are made on first use when the user may make
@@ -39,6 +41,9 @@ class PostgresBackend : public DatabaseBackend
     QString keyExpression(const QString &table) const override;
     qint64 insertedKey(QSqlQuery &query) const override;
     QString beginWrite() const override;
+    QString changeLogMissing(const QSqlDatabase &db) const override;
+    void startChangeSession(const QSqlDatabase &db, bool listen) const override;
+    QStringList takeChangeNotices(const QSqlDatabase &db) const override;
     DataError errorFrom(const QSqlError &error, const QString &context = {}) const override;
     bool connectionBroken(const QSqlDatabase &db) const override;
     SaveLedger saveLedger(const QSqlDatabase &db) const override;
@@ -48,6 +53,8 @@ class PostgresBackend : public DatabaseBackend
     QString displayName() const override { return describe(); }
 
   private:
+    // Moves the change notices libpq has read to m_notices; how many.
+    int keepNotices(pg_conn *conn) const;
     QSqlDatabase connect(const QString &connectionName) const;
     DataError openFailure(const QSqlDatabase &db) const;
     // A connection libpq could not make, from what it said.
@@ -60,4 +67,5 @@ class PostgresBackend : public DatabaseBackend
     QString m_parseError;
     QString m_connectionName;
     mutable QHash<QString, QString> m_keys; // lower-case table -> key expression
+    mutable QStringList m_notices;          // change notices read, not yet taken
 };

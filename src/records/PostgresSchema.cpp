@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "records/CaseSchema.h"
+#include "records/ChangeLog.h"
 #include "records/DeadlineSchema.h"
 #include "records/PostgresBackend.h"
 #include "records/PostgresFind.h"
@@ -157,8 +158,13 @@ QList<SchemaStep> steps()
     };
     // Last: a role that may not make them leaves the others as they are.
     return {
-        tables, DeadlineSchema::step(words), DeadlineSchema::fileNumberStep(words), savesStep(),
-        PostgresFind::step(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId))};
+        tables,
+        DeadlineSchema::step(words),
+        DeadlineSchema::fileNumberStep(words),
+        savesStep(),
+        PostgresFind::step(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId)),
+        ChangeLog::postgresStep(
+            QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(SchemaLockId))};
 }
 
 } // namespace PostgresSchema

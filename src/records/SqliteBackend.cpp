@@ -3,6 +3,7 @@
 #include "jetsql/JetSql.h"
 #include "jetsql/SqliteDialect.h"
 #include "platform/core/PrivateFiles.h"
+#include "records/ChangeLog.h"
 #include "records/SqliteSchema.h"
 
 #include <QDir>
@@ -58,6 +59,24 @@ QString SqliteBackend::beginWrite() const
     // Takes the write lock at once: a save that waited for it half way
     // through could not be retried by SQLite and would fail as a deadlock.
     return QStringLiteral("BEGIN IMMEDIATE");
+}
+
+QString SqliteBackend::changeLogMissing(const QSqlDatabase &db) const
+{
+    return ChangeLog::sqliteMissing(db);
+}
+
+// Other programs' triggers note their changes without a name; this
+// connection's own TEMP trigger names the user on the rows it noted.
+void SqliteBackend::startChangeSession(const QSqlDatabase &db, bool) const
+{
+    if (!ChangeLog::sqliteMissing(db).isEmpty())
+        return;
+    QSqlQuery q(db);
+    for (const QString &sql : ChangeLog::sqliteSessionStatements(changeSession())) {
+        if (!q.exec(sql))
+            throw sqliteError(q.lastError(), QStringLiteral("Preparing the change log"));
+    }
 }
 
 DataError SqliteBackend::errorFrom(const QSqlError &error, const QString &context) const
@@ -169,6 +188,15 @@ QSqlDatabase SqliteBackend::openIndependentConnection(const QString &connectionN
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
         throw e;
+    }
+    // An import or a copy written through it names this user too.
+    try {
+        startChangeSession(db, false);
+    } catch (const DataError &) {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName);
+        throw;
     }
     return db;
 }

@@ -25,6 +25,8 @@ class SqliteBackend : public DatabaseBackend
     qint64 insertedKey(QSqlQuery &query) const override;
     QString beginWrite() const override;
     DataError errorFrom(const QSqlError &error, const QString &context = {}) const override;
+    QString changeLogMissing(const QSqlDatabase &db) const override;
+    void startChangeSession(const QSqlDatabase &db, bool listen) const override;
 
     // SQLite's result codes in the program's catalogue.
     static DataError sqliteError(const QSqlError &error, const QString &context = {});

@@ -2,6 +2,7 @@
 
 #include "jetsql/JetSql.h"
 #include "records/CaseSchema.h"
+#include "records/ChangeLog.h"
 #include "records/DeadlineSchema.h"
 #include "records/FindIndex.h"
 #include "records/SqliteBackend.h"
@@ -88,8 +89,12 @@ QList<SchemaStep> steps()
                        "UPDATE \"Grievance Status\" SET \"File Number\" = NEW.\"File Number\" "
                        "WHERE \"Grievance Number\" = NEW.\"Grievance Number\"; END"),
     };
-    return {tables, indexes, find, DeadlineSchema::step(words),
-            DeadlineSchema::fileNumberStep(words)};
+    return {tables,
+            indexes,
+            find,
+            DeadlineSchema::step(words),
+            DeadlineSchema::fileNumberStep(words),
+            ChangeLog::sqliteStep()};
 }
 
 } // namespace SqliteSchema

@@ -25,6 +25,8 @@ BackendAbilities BackendAbilities::of(const CaseDatabase *db)
     a.m_none = !db;
     a.m_onFile = db && !db->filePath().isEmpty();
     a.m_open = db && db->isOpen();
+    if (a.m_open)
+        a.m_changeLog = db->changeLogMissing();
     return a;
 }
 
@@ -58,6 +60,10 @@ QString BackendAbilities::whyNot(Ability ability) const
         return m_onFile ? QString() : QString::fromUtf8(AlreadyOnServer);
     case Ability::CopyToFile:
         return m_onFile ? QString::fromUtf8(AlreadyOnFile) : QString();
+    case Ability::ChangeNotices:
+        // A file that may not be written, or a server whose owner has not
+        // opened it with this version, keeps no log yet.
+        return m_open ? m_changeLog : QString::fromUtf8(NotOpened);
     }
     return QString::fromUtf8(NoDatabase);
 }

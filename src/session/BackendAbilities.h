@@ -17,6 +17,7 @@ enum class Ability {
     AccessImport,  // File > Import from Access Database
     CopyToServer,  // File > Copy to Shared Server
     CopyToFile,    // File > Copy to Database File
+    ChangeNotices, // the status bar's who changed the record, others' changes as they come
 };
 
 class BackendAbilities
@@ -33,4 +34,5 @@ class BackendAbilities
     bool m_none = true;
     bool m_onFile = false;
     bool m_open = false;
+    QString m_changeLog; // why the change log cannot be read
 };

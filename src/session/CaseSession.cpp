@@ -31,6 +31,7 @@ void CaseSession::setAutomaticServerBackups(bool on)
 CaseSession::CaseSession(SessionPrompts *prompts, QObject *parent)
     : QObject(parent), m_prompts(prompts)
 {
+    connect(&m_changes, &ChangeNotices::failed, this, &CaseSession::tell);
 }
 
 CaseSession::~CaseSession() = default;
@@ -59,10 +60,12 @@ bool CaseSession::isOpen() const
 
 void CaseSession::openPanes(const DataError *failure)
 {
+    m_changes.detach();
     for (RecordBinder *pane : std::as_const(m_panes)) {
         pane->setDatabase(m_db);
         pane->open(failure);
     }
+    m_changes.attach(m_db, m_panes);
 }
 
 void CaseSession::attach(std::shared_ptr<CaseDatabase> db, const DataError *failure)
@@ -113,6 +116,7 @@ void CaseSession::reload()
 {
     if (!m_db)
         return;
+    m_changes.detach();
     Q_EMIT aboutToReopen();
     auto db = makeDatabase(m_db->path());
     std::optional<DataError> failure;
@@ -144,6 +148,7 @@ void CaseSession::release()
     if (m_backups)
         m_backups->stopBackground();
     saveEditedRecords();
+    m_changes.detach();
     Q_EMIT aboutToReplaceRecords();
     if (m_db)
         m_db->close();

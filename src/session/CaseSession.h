@@ -2,6 +2,7 @@
 
 #include "session/BackendAbilities.h"
 #include "session/BackupController.h"
+#include "session/ChangeNotices.h"
 
 #include <QList>
 #include <QObject>
@@ -39,7 +40,11 @@ class CaseSession : public QObject
     // The panes that show the records, employee first.
     void setPanes(const QList<RecordBinder *> &panes) { m_panes = panes; }
     // The page the window shows (0 employees, 1 grievances).
-    void setCurrentPage(int page) { m_page = page; }
+    void setCurrentPage(int page)
+    {
+        m_page = page;
+        m_changes.setCurrentPage(page);
+    }
     int currentPage() const { return m_page; }
 
     const std::shared_ptr<CaseDatabase> &database() const { return m_db; }
@@ -50,6 +55,9 @@ class CaseSession : public QObject
     // The backups of the records open: of a database file, or of a shared
     // server's records into case files in the per-user Backups folder.
     BackupController *backups() const { return m_backups.get(); }
+    // Who changed the records shown, and the other stewards' changes as
+    // they come.
+    ChangeNotices &changeNotices() { return m_changes; }
 
     // Whether the backup taken as a database is opened is taken on a shared
     // server too. Off unless the steward turns it on: the administrator's
@@ -119,4 +127,5 @@ class CaseSession : public QObject
     int m_page = 0;
     std::unique_ptr<BackupController> m_backups;
     bool m_quiet = false;
+    ChangeNotices m_changes;
 };

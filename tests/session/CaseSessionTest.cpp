@@ -26,7 +26,8 @@ namespace
 
 const Ability Every[] = {Ability::Find,         Ability::BackUpNow,    Ability::ServerBackups,
                          Ability::Restore,      Ability::Export,       Ability::Import,
-                         Ability::AccessImport, Ability::CopyToServer, Ability::CopyToFile};
+                         Ability::AccessImport, Ability::CopyToServer, Ability::CopyToFile,
+                         Ability::ChangeNotices};
 
 // What the menus switched on before the back ends' abilities were one
 // table (the main window's own tests, one rule per item): the file-only
@@ -53,6 +54,8 @@ bool wasOn(Ability a, bool onFile, bool open)
         return open;
     case Ability::CopyToFile:
         return !onFile;
+    case Ability::ChangeNotices:
+        return open;
     }
     return false;
 }

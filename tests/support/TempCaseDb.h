@@ -26,6 +26,8 @@ class TempCaseDb
     QString path() const;
     CaseBackend backend() const { return m_backend; }
     bool onServer() const { return m_backend == CaseBackend::Postgres; }
+    // The schema of its own on the server; empty for a file.
+    const QString &schema() const { return m_schema; }
     // Empty when the database can be used; otherwise why not (no server).
     const QString &unavailable() const { return m_unavailable; }
     // Opens the schema through the program's own code.
