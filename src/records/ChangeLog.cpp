@@ -143,7 +143,8 @@ BEGIN
   IF n > 0 THEN
     PERFORM pg_notify('@C', coalesce(s, '') || chr(31) || '@T' || chr(31) || lower(TG_OP)
       || chr(31) || floor(extract(epoch FROM now()) * 1000)::bigint::text || chr(31)
-      || CASE WHEN n <= @N THEN coalesce(keys, '') ELSE '*' END || chr(31) || session_user);
+      || CASE WHEN n <= @N THEN coalesce(keys, '') ELSE '*' END || chr(31) || current_schema()
+      || chr(31) || session_user);
   END IF;
   RETURN NULL;
 END$f$)sql");
@@ -343,7 +344,7 @@ std::optional<Change> last(const CaseDatabase &db, const QString &table, qint64 
 std::optional<Notice> parseNotice(const QString &payload)
 {
     const QStringList parts = payload.split(QChar(31));
-    if (parts.size() < 6)
+    if (parts.size() < 7)
         return std::nullopt;
     Notice n;
     n.session = parts.at(0);
@@ -353,8 +354,9 @@ std::optional<Notice> parseNotice(const QString &payload)
     n.at = QDateTime::fromMSecsSinceEpoch(parts.at(3).toLongLong(&ok), Qt::UTC);
     if (!ok)
         return std::nullopt;
+    n.schema = parts.at(5);
     // A role's name may hold the separator: it is the last part.
-    n.by = parts.mid(5).join(QChar(31));
+    n.by = parts.mid(6).join(QChar(31));
     if (parts.at(4) == QLatin1String("*")) {
         n.many = true;
         return n;
@@ -374,6 +376,13 @@ Watch::Watch(const CaseDatabase &db) : m_db(db)
         poll(); // the version and the last number as they are now
         return;
     }
+    // The channel is the whole database's: the case tables of another
+    // schema in it are another office's.
+    QSqlQuery q(db.connection());
+    if (!q.exec(QStringLiteral("SELECT current_schema()")) || !q.next())
+        throw db.error(q.lastError());
+    m_schema = q.value(0).toString();
+    q.finish();
     // Whatever the server sent before is no news.
     db.backend().takeChangeNotices(db.connection());
 }
@@ -385,7 +394,7 @@ QList<Change> Watch::poll()
     if (m_db.filePath().isEmpty()) {
         for (const QString &payload : m_db.backend().takeChangeNotices(m_db.connection())) {
             const std::optional<Notice> n = parseNotice(payload);
-            if (!n || n->session == own)
+            if (!n || n->session == own || n->schema != m_schema)
                 continue;
             Change c{n->table, -1, n->kind, n->by, n->at, n->session};
             if (n->many) {

@@ -62,6 +62,7 @@ struct Notice {
     QString table;
     QString kind;
     QDateTime at;
+    QString schema; // the case tables' own
     QString by;
     QList<qint64> rows; // empty with many
     bool many = false;
@@ -84,6 +85,7 @@ class Watch
     const CaseDatabase &m_db;
     qint64 m_dataVersion = -1;
     qint64 m_lastSeq = 0;
+    QString m_schema; // on a server
 };
 
 // The text the status bar shows: "Last changed by quill on 09/12/2026
