@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <cstring>
+#include <functional>
 #include <sqlite3.h>
 
 namespace
@@ -66,6 +67,63 @@ CsvExportResult committed(PrivateOutput &out, const CsvWriter &writer, const QSt
     result.path = target;
     result.rows = writer.rows() - 1;
     return result;
+}
+
+// A header row and then the rows a reader streams, written into `target`:
+// `read` writes the fields of each row and calls `rowDone`, which ends the
+// row and, every RowsPerReport rows, reports progress and looks at the
+// writer's errors and the cancel; it stops the reading when it says false.
+// `read` returns its own error, empty when none.
+using StreamRead = std::function<QString(CsvWriter &writer, const std::function<bool()> &rowDone)>;
+
+CsvExportResult streamedToFile(const QString &target, const CsvExportOptions &options,
+                               const StreamRead &read)
+{
+    CsvExportResult result;
+    const QString shown = QFileInfo(target).fileName();
+    QString error;
+    PrivateOutput out(target);
+    if (!out.open(&error)) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
+        return result;
+    }
+    CsvWriter writer(&out.file());
+    qint64 rows = 0;
+    bool stopped = false;
+    const QString readError = read(writer, [&] {
+        writer.endRow();
+        if (++rows % RowsPerReport != 0)
+            return true;
+        if (!writer.ok())
+            return false;
+        if (options.progress)
+            options.progress(rows);
+        stopped = cancelled(options);
+        return !stopped;
+    });
+    if (stopped) {
+        result.cancelled = true;
+        result.error = QString::fromUtf8(ExportCancelled);
+        return result;
+    }
+    if (!readError.isEmpty()) {
+        result.error = QString::fromUtf8(ExportReadFailed).arg(readError);
+        return result;
+    }
+    if (!writer.flush()) {
+        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, writer.error());
+        return result;
+    }
+    if (options.progress)
+        options.progress(rows);
+    return committed(out, writer, target, options.replace);
+}
+
+void writeHeader(CsvWriter &writer, const QStringList &columns)
+{
+    for (const QString &c : columns)
+        writer.field(c);
+    writer.endRow();
 }
 
 } // namespace
@@ -179,112 +237,38 @@ CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &se
 CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &table,
                                        const QString &target, const CsvExportOptions &options)
 {
-    CsvExportResult result;
-    const QString shown = QFileInfo(target).fileName();
     if (!db.filePath().isEmpty() && PrivateOutput::namesDatabase(target, db.filePath())) {
-        result.error = QString::fromUtf8(TargetIsDatabase).arg(shown);
+        CsvExportResult result;
+        result.error = QString::fromUtf8(TargetIsDatabase).arg(QFileInfo(target).fileName());
         return result;
     }
-    QString error;
-    PrivateOutput out(target);
-    if (!out.open(&error)) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
-    CsvWriter writer(&out.file());
-    qint64 rows = 0;
-    bool stopped = false;
-    const QString readError = TableRows::read(
-        db, table,
-        [&writer](const QStringList &columns) {
-            for (const QString &c : columns)
-                writer.field(c);
-            writer.endRow();
-        },
-        [&](const QVariantList &values) {
-            for (const QVariant &v : values)
-                writeValue(writer, v);
-            writer.endRow();
-            if (++rows % RowsPerReport != 0)
-                return true;
-            if (!writer.ok())
-                return false;
-            if (options.progress)
-                options.progress(rows);
-            stopped = cancelled(options);
-            return !stopped;
-        });
-    if (stopped) {
-        result.cancelled = true;
-        result.error = QString::fromUtf8(ExportCancelled);
-        return result;
-    }
-    if (!readError.isEmpty()) {
-        result.error = QString::fromUtf8(ExportReadFailed).arg(readError);
-        return result;
-    }
-    if (!writer.flush()) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, writer.error());
-        return result;
-    }
-    if (options.progress)
-        options.progress(rows);
-    return committed(out, writer, target, options.replace);
+    return streamedToFile(target, options, [&](CsvWriter &writer, const auto &rowDone) {
+        return TableRows::read(
+            db, table, [&writer](const QStringList &columns) { writeHeader(writer, columns); },
+            [&](const QVariantList &values) {
+                for (const QVariant &v : values)
+                    writeValue(writer, v);
+                return rowDone();
+            });
+    });
 }
 
 CsvExportResult CsvExport::serverSelectToFile(const CaseDatabase &db, const QString &select,
                                               const QVariantList &values, const QString &target,
                                               const CsvExportOptions &options)
 {
-    CsvExportResult result;
-    const QString shown = QFileInfo(target).fileName();
-    QString error;
-    PrivateOutput out(target);
-    if (!out.open(&error)) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
-    CsvWriter writer(&out.file());
-    qint64 rows = 0;
-    bool stopped = false;
-    const QString readError = ServerRows::read(
-        db, select, values,
-        [&writer](const QStringList &columns) {
-            for (const QString &c : columns)
-                writer.field(c);
-            writer.endRow();
-        },
-        [&](const ServerRows::Field *fields, int count) {
-            for (int c = 0; c < count; ++c) {
-                if (fields[c].data)
-                    writer.field(fields[c].data, fields[c].size);
-                else
-                    writer.null();
-            }
-            writer.endRow();
-            if (++rows % RowsPerReport != 0)
-                return true;
-            if (!writer.ok())
-                return false;
-            if (options.progress)
-                options.progress(rows);
-            stopped = cancelled(options);
-            return !stopped;
-        });
-    if (stopped) {
-        result.cancelled = true;
-        result.error = QString::fromUtf8(ExportCancelled);
-        return result;
-    }
-    if (!readError.isEmpty()) {
-        result.error = QString::fromUtf8(ExportReadFailed).arg(readError);
-        return result;
-    }
-    if (!writer.flush()) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, writer.error());
-        return result;
-    }
-    if (options.progress)
-        options.progress(rows);
-    return committed(out, writer, target, options.replace);
+    return streamedToFile(target, options, [&](CsvWriter &writer, const auto &rowDone) {
+        return ServerRows::read(
+            db, select, values,
+            [&writer](const QStringList &columns) { writeHeader(writer, columns); },
+            [&](const ServerRows::Field *fields, int count) {
+                for (int c = 0; c < count; ++c) {
+                    if (fields[c].data)
+                        writer.field(fields[c].data, fields[c].size);
+                    else
+                        writer.null();
+                }
+                return rowDone();
+            });
+    });
 }

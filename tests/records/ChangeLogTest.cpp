@@ -51,9 +51,9 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
 {
     TempCaseDb db;
     SKIP_WITHOUT_BACKEND(db);
-    const unsigned seed = runRandomness();
-    SCOPED_TRACE(replayWith(seed));
-    std::mt19937 random(seed);
+    const unsigned randomness = runRandomness();
+    SCOPED_TRACE(replayWith(randomness));
+    std::mt19937 random(randomness);
 
     std::shared_ptr<CaseDatabase> program = db.open();
     ASSERT_TRUE(program->tracksChanges()) << program->changeLogMissing().toStdString();
