@@ -89,16 +89,20 @@ wait "$pid" || status=$?
 [ "$status" -eq 0 ] || { cat "$work/program.log" >&2; fail "the program ended with status $status after SIGTERM"; }
 echo "ok: started offscreen, created the database, ended cleanly on SIGTERM"
 
-# The two case tables, the deadline tables beside them, and Find's two
-# full-text indexes (whose own storage tables, "<index>_data" and the like,
-# SQLite keeps beside them).
+# The two case tables, the deadline tables beside them, the log of who last
+# changed each case row, and Find's two full-text indexes (whose own storage
+# tables, "<index>_data" and the like, SQLite keeps beside them).
 tables=$(sqlite3 "$db" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' AND name NOT LIKE '% Find%' ORDER BY name)")
-[ "$tables" = "Complaints Deadline Settings Employee Grievance Status Grievance Steps Holidays Time Limits" ] || fail "the new database holds the tables '$tables'"
+[ "$tables" = "Complaints Deadline Settings Employee Grievance Status Grievance Steps Holidays Quillmark Changes Time Limits" ] || fail "the new database holds the tables '$tables'"
 indexes=$(sqlite3 "$db" "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = 'table' AND sql LIKE 'CREATE VIRTUAL TABLE%' ORDER BY name)")
 [ "$indexes" = "Complaint Find Employee Find" ] || fail "the new database holds the full-text indexes '$indexes'"
 [ "$(sqlite3 "$db" 'PRAGMA journal_mode')" = wal ] || fail "the new database is not in WAL mode"
 # A clean end checkpoints and removes the write-ahead log; a killed program leaves it.
 [ ! -e "$db-wal" ] || fail "the write-ahead log is still there: the database was not closed"
+# Another program's write is kept in the log of changes too, by nobody the
+# program knows.
+logged=$(sqlite3 "$db" "INSERT INTO Employee (\"File Number\") VALUES ('CHECK-1'); SELECT \"Table\" || '|' || \"Change\" || '|' || coalesce(\"By\", '') FROM \"Quillmark Changes\"; DELETE FROM Employee WHERE \"File Number\" = 'CHECK-1'")
+[ "$logged" = "Employee|insert|" ] || fail "another program's insert was logged as '$logged'"
 [ ! -e "$work/from-variable.db" ] || fail "QUILLMARK_DATABASE won over --database"
 settings="$home/.config/Quillmark_Wizard/Quillmark_Wizard.conf"
 grep -q '^MainLeft=' "$settings" || fail "the window's placement was not written to $settings"
