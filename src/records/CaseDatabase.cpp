@@ -113,8 +113,10 @@ void CaseDatabase::ensureConnected() const
 
 void CaseDatabase::startChangeSession() const
 {
-    if (m_changeLogMissing.isEmpty())
-        m_backend->startChangeSession(connection(), true);
+    if (!m_changeLogMissing.isEmpty())
+        return;
+    m_backend->startChangeSession(connection(), true);
+    ++m_changeSessionStarts;
 }
 
 bool CaseDatabase::askPassword(const DataError &failure, QString &password) const

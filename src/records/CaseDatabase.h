@@ -110,6 +110,9 @@ class CaseDatabase
     // Whether the database keeps who changed each row last (ChangeLog) and
     // this user may read it; changeLogMissing() says why not.
     bool tracksChanges() const { return m_open && m_changeLogMissing.isEmpty(); }
+    // How many times the session that notes and hears changes was started:
+    // more than once after a lost connection was made again.
+    int changeSessionStarts() const { return m_changeSessionStarts; }
     QString changeLogMissing() const
     {
         return m_open ? m_changeLogMissing : QStringLiteral("The database is not open.");
@@ -159,4 +162,5 @@ class CaseDatabase
     bool m_prunesSaves = false; // and this user may let the old ones go
     bool m_savesPruned = false; // which was done this session
     QString m_changeLogMissing; // why the change log cannot be read; empty when it can
+    mutable int m_changeSessionStarts = 0;
 };

@@ -144,7 +144,7 @@ BEGIN
     PERFORM pg_notify('@C', coalesce(s, '') || chr(31) || '@T' || chr(31) || lower(TG_OP)
       || chr(31) || floor(extract(epoch FROM now()) * 1000)::bigint::text || chr(31)
       || CASE WHEN n <= @N THEN coalesce(keys, '') ELSE '*' END || chr(31) || current_schema()
-      || chr(31) || session_user);
+      || chr(31) || currval('"Quillmark Changes Seq"')::text || chr(31) || session_user);
   END IF;
   RETURN NULL;
 END$f$)sql");
@@ -344,7 +344,7 @@ std::optional<Change> last(const CaseDatabase &db, const QString &table, qint64 
 std::optional<Notice> parseNotice(const QString &payload)
 {
     const QStringList parts = payload.split(QChar(31));
-    if (parts.size() < 7)
+    if (parts.size() < 8)
         return std::nullopt;
     Notice n;
     n.session = parts.at(0);
@@ -355,8 +355,11 @@ std::optional<Notice> parseNotice(const QString &payload)
     if (!ok)
         return std::nullopt;
     n.schema = parts.at(5);
+    n.seq = parts.at(6).toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
     // A role's name may hold the separator: it is the last part.
-    n.by = parts.mid(6).join(QChar(31));
+    n.by = parts.mid(7).join(QChar(31));
     if (parts.at(4) == QLatin1String("*")) {
         n.many = true;
         return n;
@@ -378,11 +381,15 @@ Watch::Watch(const CaseDatabase &db) : m_db(db)
     }
     // The channel is the whole database's: the case tables of another
     // schema in it are another office's.
-    QSqlQuery q(db.connection());
-    if (!q.exec(QStringLiteral("SELECT current_schema()")) || !q.next())
+    QSqlQuery &q = db.cachedQuery(QStringLiteral(
+        "SELECT current_schema(), coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
+    db.exec(q);
+    if (!q.next())
         throw db.error(q.lastError());
     m_schema = q.value(0).toString();
+    m_lastSeq = q.value(1).toLongLong();
     q.finish();
+    m_sessionStarts = db.changeSessionStarts();
     // Whatever the server sent before is no news.
     db.backend().takeChangeNotices(db.connection());
 }
@@ -394,7 +401,10 @@ QList<Change> Watch::poll()
     if (m_db.filePath().isEmpty()) {
         for (const QString &payload : m_db.backend().takeChangeNotices(m_db.connection())) {
             const std::optional<Notice> n = parseNotice(payload);
-            if (!n || n->session == own || n->schema != m_schema)
+            if (!n || n->schema != m_schema)
+                continue;
+            m_lastSeq = std::max(m_lastSeq, n->seq);
+            if (n->session == own)
                 continue;
             Change c{n->table, -1, n->kind, n->by, n->at, n->session};
             if (n->many) {
@@ -405,6 +415,15 @@ QList<Change> Watch::poll()
                 c.row = row;
                 changes << c;
             }
+        }
+        // The session was made again after a lost one: what others
+        // committed meanwhile was told to nobody listening. The side table
+        // has it, numbered after the last notice heard (a change told
+        // twice is shown again, no harm; one whose number was taken before
+        // that notice's but committed while nobody listened is missed).
+        if (m_db.changeSessionStarts() != m_sessionStarts) {
+            m_sessionStarts = m_db.changeSessionStarts();
+            changes += readSince(own);
         }
         return changes;
     }
@@ -418,16 +437,34 @@ QList<Change> Watch::poll()
         return changes;
     const bool first = m_dataVersion < 0;
     m_dataVersion = version;
+    if (first) {
+        QSqlQuery &top = m_db.cachedQuery(
+            QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
+        m_db.exec(top);
+        m_lastSeq = top.next() ? top.value(0).toLongLong() : 0;
+        top.finish();
+        return changes;
+    }
+    return readSince(own);
+}
+
+// The side table's rows numbered after the last seen, of sessions other
+// than `own`: row by row up to what a notice tells so, and beyond that each
+// table with more as "many rows".
+QList<Change> Watch::readSince(const QString &own)
+{
+    QList<Change> changes;
     QSqlQuery &q = m_db.cachedQuery(
         QStringLiteral("SELECT \"Change\", \"By\", \"At\", \"Session\", \"Table\", \"Row\", "
                        "\"Seq\" FROM \"Quillmark Changes\" WHERE \"Seq\" > ? ORDER BY \"Seq\" "
                        "LIMIT %1")
             .arg(NoticeRowsAtMost + 1));
-    q.bindValue(0, first ? std::numeric_limits<qint64>::max() : m_lastSeq);
+    q.bindValue(0, m_lastSeq);
     m_db.exec(q);
+    qint64 seen = m_lastSeq;
     while (q.next()) {
         const Change c = changeFrom(q, q.value(4).toString(), q.value(5).toLongLong());
-        m_lastSeq = std::max(m_lastSeq, q.value(6).toLongLong());
+        seen = std::max(seen, q.value(6).toLongLong());
         if (c.session != own || own.isEmpty())
             changes << c;
     }
@@ -440,27 +477,20 @@ QList<Change> Watch::poll()
     m_db.exec(top);
     const qint64 newest = top.next() ? top.value(0).toLongLong() : 0;
     top.finish();
-    // More than a notice tells row by row: each table with changes
-    // beyond them is "many rows".
-    if (newest > m_lastSeq && !first) {
+    if (newest > seen) {
         QSqlQuery &rest = m_db.cachedQuery(QStringLiteral(
-            "SELECT \"Table\", max(\"By\"), max(\"At\"), count(*) FROM \"Quillmark Changes\" "
+            "SELECT 'update', max(\"By\"), max(\"At\"), NULL, \"Table\" FROM \"Quillmark Changes\" "
             "WHERE \"Seq\" > ? AND (\"Session\" IS NULL OR \"Session\" <> ?) GROUP BY \"Table\""));
-        rest.bindValue(0, m_lastSeq);
+        rest.bindValue(0, seen);
         rest.bindValue(1, own);
         m_db.exec(rest);
         while (rest.next()) {
-            Change c;
-            c.table = rest.value(0).toString();
-            c.kind = QStringLiteral("update");
-            c.by = rest.value(1).toString();
-            c.at = QDateTime::fromString(rest.value(2).toString(), Qt::ISODateWithMs).toUTC();
-            changes << c;
+            changes << changeFrom(rest, rest.value(4).toString(), -1);
         }
         rest.finish();
     }
-    m_lastSeq = std::max(m_lastSeq, newest);
-    return first ? QList<Change>() : changes;
+    m_lastSeq = std::max(seen, newest);
+    return changes;
 }
 
 QString describe(const Change &change)

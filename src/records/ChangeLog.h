@@ -63,6 +63,7 @@ struct Notice {
     QString kind;
     QDateTime at;
     QString schema; // the case tables' own
+    qint64 seq = 0; // the side table's number of the statement's last row
     QString by;
     QList<qint64> rows; // empty with many
     bool many = false;
@@ -72,7 +73,9 @@ std::optional<Notice> parseNotice(const QString &payload);
 // The changes other sessions committed, as they arrive: on a file the side
 // table's rows numbered after the last seen, read only when the file's
 // data_version says another connection wrote; on a server the notices the
-// connection received. Changes of the database's own session are left out.
+// connection received, and after a lost session was made again the side
+// table's rows numbered after the last notice. Changes of the database's own
+// session are left out.
 class Watch
 {
   public:
@@ -82,10 +85,13 @@ class Watch
     QList<Change> poll();
 
   private:
+    QList<Change> readSince(const QString &own);
+
     const CaseDatabase &m_db;
     qint64 m_dataVersion = -1;
     qint64 m_lastSeq = 0;
-    QString m_schema; // on a server
+    QString m_schema;        // on a server
+    int m_sessionStarts = 0; // on a server: the session made again after a loss
 };
 
 // The text the status bar shows: "Last changed by quill on 09/12/2026

@@ -3,7 +3,8 @@
 // that knows nothing of the program, checked against a model of what each
 // row's last change was. The side table names the right writer and keeps
 // the changes in order; this program's watch sees the others' changes and
-// never its own; the case tables keep exactly their fields.
+// never its own, also those made while the server had ended its session;
+// the case tables keep exactly their fields.
 #include "support/RunRandomness.h"
 #include "support/TempCaseDb.h"
 
@@ -119,6 +120,18 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
         return key;
     };
 
+    // The server ends the program's session while it is idle, as a restart
+    // does: the notice of the next change goes to nobody.
+    auto cutProgramsSession = [&] {
+        QSqlQuery q(program->connection());
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT pg_backend_pid()")) && q.next());
+        const int pid = q.value(0).toInt();
+        q.finish();
+        db.query(QStringLiteral("SELECT pg_terminate_backend(?)"), {pid});
+        for (int i = 0; i < 1000 && db.count("pg_stat_activity", "pid = ?", {pid}) > 0; ++i)
+            QThread::msleep(10);
+    };
+
     QDateTime previousAt;
     for (int step = 0; step < 120; ++step) {
         SCOPED_TRACE(step);
@@ -126,6 +139,10 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
         const QString table = tables.at(int(random() % 2));
         QList<qint64> &rows = live[table];
         const int what = rows.isEmpty() ? 0 : int(random() % 3);
+        const int startsBefore = program->changeSessionStarts();
+        const bool cut = db.onServer() && random() % 6 == 0;
+        if (cut)
+            cutProgramsSession();
         qint64 row = -1;
         QString kind;
         if (what == 0) {
@@ -176,6 +193,10 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
             EXPECT_GE(read->at, previousAt) << "changes noted out of time order";
         }
         previousAt = read->at;
+        if (cut) {
+            // Connected again (by the save, or by this read of the last change).
+            EXPECT_GT(program->changeSessionStarts(), startsBefore);
+        }
 
         // The program hears of the others' change, never of its own.
         QList<ChangeLog::Change> heard = watch.poll();
