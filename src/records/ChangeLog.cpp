@@ -399,6 +399,18 @@ QList<Change> Watch::poll()
     QList<Change> changes;
     const QString own = m_db.backend().changeSession();
     if (m_db.filePath().isEmpty()) {
+        // The session was made again after a lost one: what others
+        // committed meanwhile was told to nobody listening. The side table
+        // has it, numbered after the last notice heard (a change told
+        // twice is shown again, no harm; one whose number was taken before
+        // that notice's but committed while nobody listened is missed).
+        // Read before the notices are taken: a failure leaves both for the
+        // next look.
+        const int starts = m_db.changeSessionStarts();
+        if (starts != m_sessionStarts) {
+            changes = readSince(own);
+            m_sessionStarts = starts;
+        }
         for (const QString &payload : m_db.backend().takeChangeNotices(m_db.connection())) {
             const std::optional<Notice> n = parseNotice(payload);
             if (!n || n->schema != m_schema)
@@ -415,15 +427,6 @@ QList<Change> Watch::poll()
                 c.row = row;
                 changes << c;
             }
-        }
-        // The session was made again after a lost one: what others
-        // committed meanwhile was told to nobody listening. The side table
-        // has it, numbered after the last notice heard (a change told
-        // twice is shown again, no harm; one whose number was taken before
-        // that notice's but committed while nobody listened is missed).
-        if (m_db.changeSessionStarts() != m_sessionStarts) {
-            m_sessionStarts = m_db.changeSessionStarts();
-            changes += readSince(own);
         }
         return changes;
     }
