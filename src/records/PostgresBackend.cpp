@@ -214,25 +214,58 @@ DataError PostgresBackend::connectFailure(const QString &text) const
                   .arg(describe(), reason));
 }
 
+namespace
+{
+
+// Set by the receiver below when the server's words outside an answer say
+// that it is ending the session.
+thread_local bool t_serverEndsSession = false;
+
+// What the server says outside an answer to a query: a warning, or its last
+// words before it ends the session (an administrator's command, a restart,
+// another of its processes crashing), which the close follows. Noted, and
+// said on standard error as libpq would.
+void noteServerWords(void *, const PGresult *res)
+{
+    const char *severity = PQresultErrorField(res, PG_DIAG_SEVERITY_NONLOCALIZED);
+    if (qstrcmp(severity, "FATAL") == 0 || qstrcmp(severity, "PANIC") == 0 ||
+        qstrcmp(PQresultErrorField(res, PG_DIAG_SQLSTATE), "57P02") == 0)
+        t_serverEndsSession = true;
+    qWarning("%s",
+             QString::fromUtf8(PQresultErrorMessage(res)).trimmed().toLocal8Bit().constData());
+}
+
+} // namespace
+
 bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
 {
     PGconn *conn = libpqConnection(db);
     if (!conn)
         return false;
+    // The server's last words, read while the change notices were taken.
+    if (m_endedSessions.remove({quintptr(conn), PQbackendPID(conn)}))
+        return true;
     // An idle session has nothing to read unless the server spoke first: a
     // notice, or its last words before it closes the session (a restart),
-    // which the close follows at once; reading the close tells libpq the
-    // session is over. Rows still on their way to a query being read are
-    // only taken in, for libpq to hand over later.
+    // which are known for what they are: the close that follows them may
+    // take a while on a busy server, and a command sent before it would
+    // fail where a new session serves it. Rows still on their way to a
+    // query being read are only taken in, for libpq to hand over later.
     for (int i = 0; i < 8 && PQstatus(conn) == CONNECTION_OK; ++i) {
         pollfd waiting{PQsocket(conn), POLLIN, 0};
         if (waiting.fd < 0)
             return true;
         const bool spokeUnasked = i > 0 && PQtransactionStatus(conn) == PQTRANS_IDLE;
-        // A notice of another session's change is all it said: kept for
-        // takeChangeNotices(), and no wait for a close that is not coming.
-        if (spokeUnasked && keepNotices(conn) > 0 && PQstatus(conn) == CONNECTION_OK)
-            return false;
+        if (spokeUnasked) {
+            const int kept = keepNotices(conn);
+            if (m_endedSessions.remove({quintptr(conn), PQbackendPID(conn)}))
+                return true;
+            // A notice of another session's change is all it said: kept
+            // for takeChangeNotices(), and no wait for a close that is not
+            // coming.
+            if (kept > 0 && PQstatus(conn) == CONNECTION_OK)
+                return false;
+        }
         if (::poll(&waiting, 1, spokeUnasked ? 250 : 0) <= 0)
             return false;
         if (!PQconsumeInput(conn))
@@ -243,6 +276,9 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
 
 int PostgresBackend::keepNotices(PGconn *conn) const
 {
+    // Reading the notices reads whatever else the server said meanwhile.
+    PQsetNoticeReceiver(conn, &noteServerWords, nullptr);
+    t_serverEndsSession = false;
     int kept = 0;
     while (PGnotify *n = PQnotifies(conn)) {
         if (qstrcmp(n->relname, ChangeLog::Channel) == 0) {
@@ -251,6 +287,8 @@ int PostgresBackend::keepNotices(PGconn *conn) const
         }
         PQfreemem(n);
     }
+    if (std::exchange(t_serverEndsSession, false))
+        m_endedSessions.insert({quintptr(conn), PQbackendPID(conn)});
     return kept;
 }
 

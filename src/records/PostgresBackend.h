@@ -3,6 +3,7 @@
 #include "records/DatabaseBackend.h"
 
 #include <QHash>
+#include <QSet>
 
 struct pg_conn;
 
@@ -68,4 +69,7 @@ class PostgresBackend : public DatabaseBackend
     QString m_connectionName;
     mutable QHash<QString, QString> m_keys; // lower-case table -> key expression
     mutable QStringList m_notices;          // change notices read, not yet taken
+    // Sessions (connection, server process) whose end the server announced
+    // while their notices were read: the next look finds them broken.
+    mutable QSet<QPair<quintptr, int>> m_endedSessions;
 };

@@ -121,8 +121,12 @@ TEST(ChangeLog, NamesEachRowsLastWriterAndTellsTheOthersChangesOnly)
     };
 
     // The server ends the program's session while it is idle, as a restart
-    // does: the notice of the next change goes to nobody.
+    // does: the notice of the next change goes to nobody. Another office's
+    // change is told to the program's session just before its end, as
+    // notices keep coming in an office at work.
     auto cutProgramsSession = [&] {
+        neighbour->query(QStringLiteral("INSERT INTO \"Employee\" (\"File Number\") VALUES ('x')"));
+        QThread::msleep(50);
         QSqlQuery q(program->connection());
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT pg_backend_pid()")) && q.next());
         const int pid = q.value(0).toInt();
