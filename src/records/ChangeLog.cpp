@@ -169,7 +169,8 @@ QString postgresTrigger(const QString &table, const QString &event, const QStrin
 }
 
 const char *const PostgresObjectsSql =
-    "to_regclass('\"Quillmark Changes\"') IS NOT NULL AND (SELECT count(*) FROM pg_trigger "
+    "to_regclass('\"Quillmark Changes\"') IS NOT NULL AND to_regclass('\"Quillmark Changes In "
+    "Order\"') IS NOT NULL AND (SELECT count(*) FROM pg_trigger "
     "t JOIN pg_class c ON c.oid = t.tgrelid JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
     "n.nspname = current_schema() AND t.tgname LIKE 'Quillmark Changes %') = 6";
 
@@ -248,6 +249,11 @@ SchemaStep postgresStep(const QString &lockStatement)
                 "timestamptz NOT NULL DEFAULT now(), \"Seq\" bigint NOT NULL, \"Session\" text, "
                 "PRIMARY KEY (\"Table\", \"Row\"))"),
             QStringLiteral("CREATE SEQUENCE IF NOT EXISTS \"Quillmark Changes Seq\""),
+            // The newest number, read as each session starts, and the rows
+            // after one, read after a lost session: no scan of a row per
+            // case row ever changed.
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"Quillmark Changes In Order\" ON "
+                           "\"Quillmark Changes\" (\"Seq\")"),
         };
         for (const CaseTable &t : CaseTables) {
             const QString table = latin(t.name);
