@@ -126,15 +126,12 @@ void writeHeader(CsvWriter &writer, const QStringList &columns)
     writer.endRow();
 }
 
-} // namespace
-
-QString CsvExport::tableQuery(const QString &table)
-{
-    return QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(SafeSqlite::quoted(table));
-}
-
-bool CsvExport::writeRows(sqlite3_stmt *statement, CsvWriter &writer,
-                          const CsvExportOptions &options, QString *error)
+// The header (the result's column names) and the rows of a prepared
+// statement, as SQLite stores them: text as stored, numbers as SQLite
+// writes them. SQLite's error, empty when none (also when `rowDone` ended
+// the reading).
+QString readStatement(sqlite3_stmt *statement, CsvWriter &writer,
+                      const std::function<bool()> &rowDone)
 {
     const int columns = sqlite3_column_count(statement);
     for (int c = 0; c < columns; ++c) {
@@ -142,7 +139,6 @@ bool CsvExport::writeRows(sqlite3_stmt *statement, CsvWriter &writer,
         writer.field(name, qsizetype(std::strlen(name)));
     }
     writer.endRow();
-    qint64 rows = 0;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         for (int c = 0; c < columns; ++c) {
@@ -156,37 +152,23 @@ bool CsvExport::writeRows(sqlite3_stmt *statement, CsvWriter &writer,
                 break;
             }
             default: {
-                // Text as stored; numbers as SQLite writes them.
                 const auto *text =
                     reinterpret_cast<const char *>(sqlite3_column_text(statement, c));
                 writer.field(text, sqlite3_column_bytes(statement, c));
             }
             }
         }
-        writer.endRow();
-        if (++rows % RowsPerReport == 0) {
-            if (!writer.ok())
-                break;
-            if (options.progress)
-                options.progress(rows);
-            if (cancelled(options)) {
-                error->clear();
-                return false;
-            }
-        }
+        if (!rowDone())
+            return {};
     }
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        *error = QString::fromUtf8(ExportReadFailed)
-                     .arg(SafeSqlite::errorText(sqlite3_db_handle(statement)));
-        return false;
-    }
-    if (!writer.flush()) {
-        *error = writer.error();
-        return false;
-    }
-    if (options.progress)
-        options.progress(rows);
-    return true;
+    return rc == SQLITE_DONE ? QString() : SafeSqlite::errorText(sqlite3_db_handle(statement));
+}
+
+} // namespace
+
+QString CsvExport::tableQuery(const QString &table)
+{
+    return QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(SafeSqlite::quoted(table));
 }
 
 CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &select,
@@ -215,23 +197,12 @@ CsvExportResult CsvExport::toFile(const QString &databasePath, const QString &se
         result.error = QString::fromUtf8(ExportReadFailed).arg(error);
         return result;
     }
-
-    PrivateOutput out(target);
-    if (!out.open(&error)) {
-        result.error = QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
-    CsvWriter writer(&out.file());
-    if (!writeRows(statement.get(), writer, options, &error)) {
-        result.cancelled = error.isEmpty();
-        result.error = result.cancelled ? QString::fromUtf8(ExportCancelled)
-                       : writer.ok()    ? error
-                                        : QString::fromUtf8(ExportWriteFailed).arg(shown, error);
-        return result;
-    }
+    result = streamedToFile(target, options, [&](CsvWriter &writer, const auto &rowDone) {
+        return readStatement(statement.get(), writer, rowDone);
+    });
     statement.reset();
     sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr);
-    return committed(out, writer, target, options.replace);
+    return result;
 }
 
 CsvExportResult CsvExport::tableToFile(const CaseDatabase &db, const QString &table,

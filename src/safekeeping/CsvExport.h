@@ -8,8 +8,6 @@
 #include <functional>
 
 class CaseDatabase;
-class CsvWriter;
-struct sqlite3_stmt;
 
 struct CsvExportOptions {
     // Set from another thread (the progress dialog's Cancel) to stop.
@@ -61,9 +59,4 @@ class CsvExport
     static CsvExportResult serverSelectToFile(const CaseDatabase &db, const QString &select,
                                               const QVariantList &values, const QString &target,
                                               const CsvExportOptions &options = {});
-
-    // The header and every row of a prepared statement, to a writer. False
-    // with the reason in `error` (empty when it was cancelled).
-    static bool writeRows(sqlite3_stmt *statement, CsvWriter &writer,
-                          const CsvExportOptions &options, QString *error);
 };
