@@ -147,10 +147,17 @@ AccessImportResult AccessImport::run(const AccessImportChoices &choices,
     QString why;
     if (survey.collisions > 0) {
         const BackupFolder folder(file.isEmpty() ? CaseDatabase::defaultFile() : file);
-        const QString name = QStringLiteral("%1 import %2 UTC renumbered.csv")
-                                 .arg(folder.prefix(), QDateTime::currentDateTimeUtc().toString(
-                                                           QStringLiteral("yyyy-MM-dd HH.mm.ss")));
-        report = std::make_unique<PrivateOutput>(folder.path() + QLatin1Char('/') + name);
+        const QString stamp = QStringLiteral("%1 import %2 UTC")
+                                  .arg(folder.prefix(), QDateTime::currentDateTimeUtc().toString(
+                                                            QStringLiteral("yyyy-MM-dd HH.mm.ss")));
+        // Another import's list of the same second (every server's lists
+        // share the folder) keeps its name; this one takes the next.
+        QString path;
+        for (int n = 1; path.isEmpty() || (QFileInfo::exists(path) && n <= 100); ++n)
+            path = folder.path() + QLatin1Char('/') + stamp +
+                   (n > 1 ? QStringLiteral(" %1").arg(n) : QString()) +
+                   QStringLiteral(" renumbered.csv");
+        report = std::make_unique<PrivateOutput>(path);
         if (!folder.make(&why) || !report->open(&why)) {
             result.error = QString::fromUtf8(ReportFailed).arg(report->finalPath(), why);
             return result;
