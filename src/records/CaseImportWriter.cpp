@@ -254,6 +254,38 @@ bool CaseImportWriter::numberTaken(qint64 number)
     return d->single(q) != 0;
 }
 
+QSet<qint64> CaseImportWriter::takenAmong(const QSet<qint64> &numbers)
+{
+    QSet<qint64> taken;
+    if (numbers.isEmpty())
+        return taken;
+    if (!d->onServer) {
+        for (qint64 n : numbers)
+            if (numberTaken(n))
+                taken.insert(n);
+        return taken;
+    }
+    const CaseCopyTable &t = d->table(QString::fromUtf8(CaseSchema::ComplaintsTable));
+    QStringList array;
+    for (qint64 n : numbers)
+        array << QString::number(n);
+    QSqlQuery &q = d->query(
+        QStringLiteral("SELECT n FROM unnest(CAST(? AS bigint[])) AS n WHERE EXISTS (SELECT 1 "
+                       "FROM %1 WHERE %2 = n)")
+            .arg(JetSql::quoteIdentifier(t.storedName),
+                 JetSql::quoteIdentifier(t.storedColumns.first())));
+    q.bindValue(0, QStringLiteral("{%1}").arg(array.join(u',')));
+    if (!q.exec())
+        throw d->backend.errorFrom(q.lastError());
+    while (q.next())
+        taken.insert(q.value(0).toLongLong());
+    const QSqlError failed = q.lastError();
+    q.finish();
+    if (failed.isValid())
+        throw d->backend.errorFrom(failed);
+    return taken;
+}
+
 qint64 CaseImportWriter::highestNumber()
 {
     const CaseCopyTable &t = d->table(QString::fromUtf8(CaseSchema::ComplaintsTable));

@@ -48,6 +48,9 @@ class CaseImportWriter
                             const QSet<QString> &values);
     // Whether a complaint holds this Grievance Number.
     bool numberTaken(qint64 number);
+    // Those of `numbers` that numberTaken() would answer yes to, asked at
+    // once as heldAmong() asks.
+    QSet<qint64> takenAmong(const QSet<qint64> &numbers);
     // The highest Grievance Number the database ever handed out or holds.
     qint64 highestNumber();
 

@@ -17,6 +17,9 @@ using namespace AccessImportTexts;
 
 constexpr int PreviewRows = 10;
 constexpr qint64 RowsPerReport = 256;
+// Rows whose questions (a file number held, a Grievance Number taken) go to
+// the database at once: one statement on a server, not one per row.
+constexpr qsizetype RowsPerQuestion = 5000;
 
 const QString Employee = QString::fromLatin1(CaseSchema::EmployeeTable);
 const QString Complaints = QString::fromLatin1(CaseSchema::ComplaintsTable);
@@ -58,8 +61,17 @@ std::optional<Stop> Pass::table(const AccessReader &reader, AccessTablePlan &pla
                 fault = QString::fromUtf8(BinaryColumn).arg(table.columns.at(c).name);
         plan.preview.ok = fault.isEmpty();
     };
+    m_pending.clear();
     const auto row = [&](const AccessRow &values, qint64 number, QString *why) {
-        if (!fault.isEmpty() || !take(match, target, values, number, full, plan, &fault)) {
+        if (fault.isEmpty() && !take(match, target, values, number, full, plan, &fault)) {
+            // A fault of an earlier row's answers is met first, as the
+            // file's order has it.
+            QString earlier;
+            if (!decidePending(target, &earlier))
+                fault = earlier;
+        }
+        if (!fault.isEmpty() ||
+            (m_pending.size() >= RowsPerQuestion && !decidePending(target, &fault))) {
             *why = fault;
             return false;
         }
@@ -68,6 +80,10 @@ std::optional<Stop> Pass::table(const AccessReader &reader, AccessTablePlan &pla
         return true;
     };
     const AccessReadResult r = reader.rows(plan.mapping.source, row, m_choices.cancel, columns);
+    // What was read before the end, or before the reading failed or was
+    // cancelled: an earlier row's fault is told first.
+    if (fault.isEmpty())
+        decidePending(target, &fault);
     if (!fault.isEmpty())
         return Stop{QString::fromUtf8(InTable).arg(plan.mapping.source, fault)};
     if (!r.ok)
@@ -106,19 +122,55 @@ bool Pass::take(const FieldMatch &match, const QString &target, const AccessRow 
     }
     if (plan.preview.rows.size() < PreviewRows)
         plan.preview.rows << shown;
+    m_pending.append({full, number});
+    return true;
+}
+
+// The rows checked so far, their questions asked of the database together
+// and each then counted and, when writing, added, in the file's order.
+bool Pass::decidePending(const QString &target, QString *fault)
+{
+    QList<PendingRow> rows = std::exchange(m_pending, {});
     try {
-        return isComplaints(target) ? complaint(full, number, fault) : employee(full, fault);
+        if (isComplaints(target)) {
+            // A number given earlier in the same batch is m_seen's to
+            // catch; the import adds no number of the file's own before
+            // it is asked about (new ones come after every number the
+            // survey met).
+            QSet<qint64> numbers;
+            for (const PendingRow &p : rows) {
+                bool ok = false;
+                const qint64 n = p.full.at(0).toString().toLongLong(&ok);
+                if (!p.full.at(0).isNull() && ok && n > 0)
+                    numbers.insert(n);
+            }
+            const QSet<qint64> taken = m_writer.takenAmong(numbers);
+            for (PendingRow &p : rows)
+                if (!complaint(p.full, p.number, taken, fault))
+                    return false;
+            return true;
+        }
+        const qsizetype at = CaseImportWriter::fields(Employee).indexOf(FileNumber);
+        QSet<QString> numbers;
+        for (const PendingRow &p : rows)
+            if (!p.full.at(at).isNull())
+                numbers.insert(p.full.at(at).toString());
+        const QSet<QString> held = m_writer.heldAmong(Employee, FileNumber, numbers);
+        for (const PendingRow &p : rows)
+            if (!employee(p.full, held, fault))
+                return false;
+        return true;
     } catch (const DataError &e) {
         *fault = e.description();
         return false;
     }
 }
 
-bool Pass::employee(const QVariantList &full, QString *fault)
+bool Pass::employee(const QVariantList &full, const QSet<QString> &held, QString *fault)
 {
     ++counts.employees;
     const QVariant fileNumber = full.at(CaseImportWriter::fields(Employee).indexOf(FileNumber));
-    if (!fileNumber.isNull() && m_writer.held(Employee, FileNumber, fileNumber.toString())) {
+    if (!fileNumber.isNull() && held.contains(fileNumber.toString())) {
         ++counts.knownEmployees;
         if (m_writing && m_choices.knownEmployees == AccessImportChoices::Known::Refuse) {
             *fault = QString::fromUtf8(ChangedMeanwhile);
@@ -136,7 +188,7 @@ bool Pass::employee(const QVariantList &full, QString *fault)
     return true;
 }
 
-bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
+bool Pass::complaint(QVariantList &full, qint64 number, const QSet<qint64> &taken, QString *fault)
 {
     ++counts.complaints;
     qint64 n = 0;
@@ -148,9 +200,9 @@ bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
             return false;
         }
         counts.highestNumber = std::max(counts.highestNumber, n);
-        const bool taken = m_seen.contains(n) || m_writer.numberTaken(n);
+        const bool known = m_seen.contains(n) || taken.contains(n);
         m_seen.insert(n);
-        if (taken) {
+        if (known) {
             ++counts.collisions;
             if (m_writing && m_choices.collisions != AccessImportChoices::Collisions::Renumber) {
                 *fault = QString::fromUtf8(ChangedMeanwhile);
@@ -163,7 +215,7 @@ bool Pass::complaint(QVariantList &full, qint64 number, QString *fault)
         }
         if (!m_writing)
             return true;
-        if (taken) {
+        if (known) {
             const qint64 renumbered = next++;
             report->file().write(QStringLiteral("%1,%2\r\n").arg(n).arg(renumbered).toUtf8());
             ++added.renumbered;

@@ -46,8 +46,17 @@ class Pass
   private:
     bool take(const FieldMatch &match, const QString &target, const AccessRow &values,
               qint64 number, QVariantList &full, AccessTablePlan &plan, QString *fault);
-    bool employee(const QVariantList &full, QString *fault);
-    bool complaint(QVariantList &full, qint64 number, QString *fault);
+    bool decidePending(const QString &target, QString *fault);
+    bool employee(const QVariantList &full, const QSet<QString> &held, QString *fault);
+    bool complaint(QVariantList &full, qint64 number, const QSet<qint64> &taken, QString *fault);
+
+    // A row checked, its questions not yet asked: its values and its
+    // number in the file.
+    struct PendingRow {
+        QVariantList full;
+        qint64 number;
+    };
+    QList<PendingRow> m_pending;
 
     CaseImportWriter &m_writer;
     const AccessImportChoices &m_choices;

@@ -198,6 +198,33 @@ TEST_F(AccessImportTest, CancelledHalfWayAddsNothing)
     EXPECT_EQ(db.count(Complaints, "\"Grievance Number\" BETWEEN 1 AND 2400"), 2400);
 }
 
+// Thousands of rows, whose questions go to the database many at a time:
+// every row is still counted and decided as it would be alone, and in the
+// file's order (a number the file gives again is taken the second time).
+TEST_F(AccessImportTest, ThousandsOfRowsCountedAndDecidedInTheirOrder)
+{
+    db.insert(Employee, {{"Name", "Ann"}, {"File Number", "CORE USER"}});
+    EXPECT_EQ(db.insert(Complaints, {{"File Number", "000001"}}), 1);
+    AccessReader::Options many;
+    many.repeat = 3001; // 6,002 rows: "core user" #1 and "admin user" #2 by turns
+    AccessImportChoices choices;
+    choices.knownEmployees = AccessImportChoices::Known::Skip;
+    choices.collisions = AccessImportChoices::Collisions::Renumber;
+    const AccessImportResult r =
+        import("fixedTextTestV2000.mdb", {users(), userComplaints(true)}, choices, many);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(survey.employees, 6002);
+    EXPECT_EQ(survey.knownEmployees, 3001);
+    EXPECT_EQ(survey.collisions, 3001 + 3000); // #1 is taken; #2 comes 3,001 times
+    EXPECT_EQ(r.skipped, 3001);
+    EXPECT_EQ(r.employees, 3001);
+    EXPECT_EQ(r.renumbered, 6001);
+    EXPECT_EQ(db.count(Complaints), 6003);
+    EXPECT_EQ(db.row(Complaints, "\"Grievance Number\" = ?", {2}).value("Case Facts1"),
+              QVariant(QStringLiteral("Admin User")));
+    EXPECT_EQ(db.count(Complaints, "\"Grievance Number\" BETWEEN 3 AND 6003"), 6001);
+}
+
 // What is refused, with the words the steward reads; nothing is added.
 struct Refusal {
     const char *name;
