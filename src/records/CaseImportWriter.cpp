@@ -101,6 +101,21 @@ struct CaseImportWriter::Private {
         return v;
     }
 
+    // The first field of every row `q` gives.
+    QVariantList column(QSqlQuery &q)
+    {
+        if (!q.exec())
+            throw backend.errorFrom(q.lastError());
+        QVariantList values;
+        while (q.next())
+            values << q.value(0);
+        const QSqlError failed = q.lastError();
+        q.finish();
+        if (failed.isValid())
+            throw backend.errorFrom(failed);
+        return values;
+    }
+
     void begin(Mode mode, QSqlQuery &q)
     {
         findTables();
@@ -233,14 +248,8 @@ QSet<QString> CaseImportWriter::heldAmong(const QString &table, const QString &f
                  d->backend.keyExpression(t.storedName)));
     q.bindValue(0, array);
     q.bindValue(1, d->lastBefore.value(QString::fromUtf8(t.name)));
-    if (!q.exec())
-        throw d->backend.errorFrom(q.lastError());
-    while (q.next())
-        held.insert(q.value(0).toString());
-    const QSqlError failed = q.lastError();
-    q.finish();
-    if (failed.isValid())
-        throw d->backend.errorFrom(failed);
+    for (const QVariant &v : d->column(q))
+        held.insert(v.toString());
     return held;
 }
 
@@ -275,14 +284,8 @@ QSet<qint64> CaseImportWriter::takenAmong(const QSet<qint64> &numbers)
             .arg(JetSql::quoteIdentifier(t.storedName),
                  JetSql::quoteIdentifier(t.storedColumns.first())));
     q.bindValue(0, QStringLiteral("{%1}").arg(array.join(u',')));
-    if (!q.exec())
-        throw d->backend.errorFrom(q.lastError());
-    while (q.next())
-        taken.insert(q.value(0).toLongLong());
-    const QSqlError failed = q.lastError();
-    q.finish();
-    if (failed.isValid())
-        throw d->backend.errorFrom(failed);
+    for (const QVariant &v : d->column(q))
+        taken.insert(v.toLongLong());
     return taken;
 }
 

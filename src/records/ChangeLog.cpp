@@ -447,14 +447,20 @@ QList<Change> Watch::poll()
     const bool first = m_dataVersion < 0;
     m_dataVersion = version;
     if (first) {
-        QSqlQuery &top = m_db.cachedQuery(
-            QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
-        m_db.exec(top);
-        m_lastSeq = top.next() ? top.value(0).toLongLong() : 0;
-        top.finish();
+        m_lastSeq = newestSeq();
         return changes;
     }
     return readSince(own);
+}
+
+qint64 Watch::newestSeq() const
+{
+    QSqlQuery &top = m_db.cachedQuery(
+        QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
+    m_db.exec(top);
+    const qint64 newest = top.next() ? top.value(0).toLongLong() : 0;
+    top.finish();
+    return newest;
 }
 
 // The side table's rows numbered after the last seen, of sessions other
@@ -481,11 +487,7 @@ QList<Change> Watch::readSince(const QString &own)
     q.finish();
     if (failed.isValid())
         throw m_db.error(failed);
-    QSqlQuery &top = m_db.cachedQuery(
-        QStringLiteral("SELECT coalesce(max(\"Seq\"), 0) FROM \"Quillmark Changes\""));
-    m_db.exec(top);
-    const qint64 newest = top.next() ? top.value(0).toLongLong() : 0;
-    top.finish();
+    const qint64 newest = newestSeq();
     if (newest > seen) {
         QSqlQuery &rest = m_db.cachedQuery(QStringLiteral(
             "SELECT 'update', max(\"By\"), max(\"At\"), NULL, \"Table\" FROM \"Quillmark Changes\" "

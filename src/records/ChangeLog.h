@@ -86,6 +86,8 @@ class Watch
 
   private:
     QList<Change> readSince(const QString &own);
+    // The side table's highest number, 0 when empty.
+    qint64 newestSeq() const;
 
     const CaseDatabase &m_db;
     qint64 m_dataVersion = -1;

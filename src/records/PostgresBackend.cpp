@@ -242,8 +242,12 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
     PGconn *conn = libpqConnection(db);
     if (!conn)
         return false;
-    // The server's last words, read while the change notices were taken.
-    if (m_endedSessions.remove({quintptr(conn), PQbackendPID(conn)}))
+    // The server's last words, read here or earlier while the change
+    // notices were taken.
+    const auto announcedEnd = [&] {
+        return m_endedSessions.remove({quintptr(conn), PQbackendPID(conn)});
+    };
+    if (announcedEnd())
         return true;
     // An idle session has nothing to read unless the server spoke first: a
     // notice, or its last words before it closes the session (a restart),
@@ -258,7 +262,7 @@ bool PostgresBackend::connectionBroken(const QSqlDatabase &db) const
         const bool spokeUnasked = i > 0 && PQtransactionStatus(conn) == PQTRANS_IDLE;
         if (spokeUnasked) {
             const int kept = keepNotices(conn);
-            if (m_endedSessions.remove({quintptr(conn), PQbackendPID(conn)}))
+            if (announcedEnd())
                 return true;
             // A notice of another session's change is all it said: kept
             // for takeChangeNotices(), and no wait for a close that is not

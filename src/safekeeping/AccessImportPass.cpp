@@ -25,6 +25,24 @@ const QString Employee = QString::fromLatin1(CaseSchema::EmployeeTable);
 const QString Complaints = QString::fromLatin1(CaseSchema::ComplaintsTable);
 const QString FileNumber = QStringLiteral("File Number");
 
+// Where an employee's file number stands among the values add() takes.
+qsizetype fileNumberAt()
+{
+    static const qsizetype at = CaseImportWriter::fields(Employee).indexOf(FileNumber);
+    return at;
+}
+
+// A complaint's Grievance Number as the file gives it: 0 when it gives
+// none, -1 when it is no number above 0.
+qint64 givenNumber(const QVariant &value)
+{
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    const qint64 n = value.toString().toLongLong(&ok);
+    return ok && n > 0 ? n : -1;
+}
+
 // Every field of the case table, the Grievance Number too: an Access file
 // brings its complaints' numbers along.
 QList<CsvColumn> fieldsOf(const QString &table)
@@ -138,23 +156,19 @@ bool Pass::decidePending(const QString &target, QString *fault)
             // it is asked about (new ones come after every number the
             // survey met).
             QSet<qint64> numbers;
-            for (const PendingRow &p : rows) {
-                bool ok = false;
-                const qint64 n = p.full.at(0).toString().toLongLong(&ok);
-                if (!p.full.at(0).isNull() && ok && n > 0)
+            for (const PendingRow &p : rows)
+                if (const qint64 n = givenNumber(p.full.at(0)); n > 0)
                     numbers.insert(n);
-            }
             const QSet<qint64> taken = m_writer.takenAmong(numbers);
             for (PendingRow &p : rows)
                 if (!complaint(p.full, p.number, taken, fault))
                     return false;
             return true;
         }
-        const qsizetype at = CaseImportWriter::fields(Employee).indexOf(FileNumber);
         QSet<QString> numbers;
         for (const PendingRow &p : rows)
-            if (!p.full.at(at).isNull())
-                numbers.insert(p.full.at(at).toString());
+            if (!p.full.at(fileNumberAt()).isNull())
+                numbers.insert(p.full.at(fileNumberAt()).toString());
         const QSet<QString> held = m_writer.heldAmong(Employee, FileNumber, numbers);
         for (const PendingRow &p : rows)
             if (!employee(p.full, held, fault))
@@ -169,7 +183,7 @@ bool Pass::decidePending(const QString &target, QString *fault)
 bool Pass::employee(const QVariantList &full, const QSet<QString> &held, QString *fault)
 {
     ++counts.employees;
-    const QVariant fileNumber = full.at(CaseImportWriter::fields(Employee).indexOf(FileNumber));
+    const QVariant fileNumber = full.at(fileNumberAt());
     if (!fileNumber.isNull() && held.contains(fileNumber.toString())) {
         ++counts.knownEmployees;
         if (m_writing && m_choices.knownEmployees == AccessImportChoices::Known::Refuse) {
@@ -191,11 +205,9 @@ bool Pass::employee(const QVariantList &full, const QSet<QString> &held, QString
 bool Pass::complaint(QVariantList &full, qint64 number, const QSet<qint64> &taken, QString *fault)
 {
     ++counts.complaints;
-    qint64 n = 0;
-    if (!full.at(0).isNull()) {
-        bool ok = false;
-        n = full.at(0).toString().toLongLong(&ok);
-        if (!ok || n <= 0) {
+    qint64 n = givenNumber(full.at(0));
+    if (n != 0) {
+        if (n < 0) {
             *fault = QString::fromUtf8(BadNumber).arg(number).arg(full.at(0).toString());
             return false;
         }
