@@ -11,8 +11,10 @@
 #include "safekeeping/AccessImport.h"
 #include "safekeeping/AccessImportUnattended.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -161,6 +163,37 @@ TEST_F(AccessImportTest, GrievanceNumbersKeptThenRenumberedWithTheirList)
         QDir(AccessImport(AccessSamples::file("fixedTextTestV2000.mdb"), *backend).reportFolder())
             .absolutePath());
     EXPECT_EQ(db.insert(Complaints, {{"File Number", "000001"}}), 9);
+}
+
+// The lists of every server share one folder: a list another import wrote
+// in the same second keeps its name, and this import takes the next.
+TEST_F(AccessImportTest, RenumberedListOfTheSameSecondLeftAsItIs)
+{
+    AccessImportChoices renumber;
+    renumber.collisions = AccessImportChoices::Collisions::Renumber;
+    const QList<AccessMapping> numbered = {userComplaints(true)};
+    ASSERT_TRUE(import("fixedTextTestV2000.mdb", numbered).ok);
+    AccessImportResult r = import("fixedTextTestV2000.mdb", numbered, renumber);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const QFileInfo first(r.report);
+    const QString prefix = first.fileName().section(QStringLiteral(" import "), 0, 0);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QStringList others;
+    for (int s = 0; s <= 3; ++s) {
+        const QString path = first.dir().filePath(
+            QStringLiteral("%1 import %2 UTC renumbered.csv")
+                .arg(prefix, now.addSecs(s).toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"))));
+        QFile other(path);
+        if (!other.exists()) {
+            ASSERT_TRUE(other.open(QIODevice::WriteOnly) && other.write("1,3\r\n") == 5);
+        }
+        others << path;
+    }
+    r = import("fixedTextTestV2000.mdb", numbered, renumber);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.renumbered, 2);
+    EXPECT_FALSE(others.contains(r.report)) << r.report.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(r.report));
 }
 
 TEST_F(AccessImportTest, CancelledHalfWayAddsNothing)
